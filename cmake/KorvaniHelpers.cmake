@@ -1,0 +1,38 @@
+# Shared build settings of every Korvani target.
+
+# Turns on the project's warnings (and -Werror when asked) for one target.
+function(korvani_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
+                           -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+                           -Woverloaded-virtual -Wimplicit-fallthrough)
+    if(KORVANI_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# Declares one subsystem library: korvani_library(NAME SOURCES ... LIBS ...).
+function(korvani_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    korvani_warnings(${name})
+endfunction()
+
+# Declares one GoogleTest program and registers its tests with CTest:
+# add_unit_test(NAME SOURCES ... LIBS ... [LABELS ...]).
+function(add_unit_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    target_compile_definitions(${name} PRIVATE
+        KORVANI_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+        KORVANI_SHARED_PGN_DIR="${PROJECT_SOURCE_DIR}/../shared/pgn")
+    korvani_warnings(${name})
+    set(labels unit)
+    if(ARG_LABELS)
+        set(labels ${ARG_LABELS})
+    endif()
+    gtest_discover_tests(${name} PROPERTIES LABELS "${labels}" TIMEOUT 300
+                         DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "rules/position.h"
+
+// Movement and attack rules on a bare board, shared by the Position operations and
+// the scratch board of the legality test. Squares are 0..63.
+namespace board_rules {
+
+using Board = Position::Board;
+
+// Whether a pawn reaches an empty square by its straight step only (the movement rule,
+// right for an occupied target such as a king) or attacks it diagonally (the chess
+// rule for the empty square a castling king passes).
+enum class PawnRule { Movement, Attack };
+
+bool CanReach(const Board& board, int from, int to);
+bool IsPathClear(const Board& board, int from, int to, int step);
+
+// True when a piece whose colour is not `colour` can reach `square`.
+bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule);
+
+// The first square, in ascending order, that holds `code`; -1 when there is none.
+int FindPiece(const Board& board, PieceCode code);
+
+// What playing from->to on a board did besides moving the piece.
+struct MoveEffects {
+    bool isCapture = false;
+    std::uint8_t castling = 0;
+    Square newEpSquare = kNoSquare;
+};
+
+// Plays from->to on `board`: captures (en passant through `epSquare`), moves the rook
+// of a castling king, notes a pawn's double step, then moves the piece. No promotion.
+MoveEffects PlayOnBoard(Board& board, int from, int to, Square epSquare);
+
+}  // namespace board_rules

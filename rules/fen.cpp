@@ -1,0 +1,164 @@
+#include "rules/fen.h"
+
+#include <string>
+
+#include "rules/position.h"
+
+namespace {
+
+constexpr std::u16string_view kFenLetters = u"PRNBQKprnbqk";
+constexpr char16_t kCastlingLetters[4] = {u'K', u'Q', u'k', u'q'};
+
+char16_t FenLetter(PieceCode code) {
+    const int index = PieceType(code) - 1 + (PieceColour(code) == kBlack ? 6 : 0);
+    return kFenLetters[static_cast<std::size_t>(index)];
+}
+
+void WritePlacement(const Position& position, std::u16string& out) {
+    for (int rank = 7; rank >= 0; --rank) {
+        int empty = 0;
+        for (int file = 0; file < 8; ++file) {
+            const PieceCode code = position.GetSquare(file, rank);
+            if (code == kEmpty || PieceType(code) > kKing) {
+                ++empty;
+                continue;
+            }
+            if (empty > 0) {
+                out += static_cast<char16_t>(u'0' + empty);
+                empty = 0;
+            }
+            out += FenLetter(code);
+        }
+        if (empty > 0) {
+            out += static_cast<char16_t>(u'0' + empty);
+        }
+        if (rank > 0) {
+            out += u'/';
+        }
+    }
+}
+
+// The placement field: a cursor walks a8..h8, a7..h7, ... h1; "/" and unknown
+// characters are ignored, and nothing is placed past h1.
+void ReadPlacement(Position& position, std::u16string_view field) {
+    int cursor = 0;
+    for (char16_t c : field) {
+        if (c >= u'1' && c <= u'8') {
+            cursor += c - u'0';
+            continue;
+        }
+        const std::size_t index = kFenLetters.find(c);
+        if (index == std::u16string_view::npos) {
+            continue;
+        }
+        if (cursor < 64) {
+            const int type = static_cast<int>(index % 6) + 1;
+            const Colour colour = index < 6 ? kWhite : kBlack;
+            position.squares[MakeSquare(cursor % 8, 7 - cursor / 8)] =
+                static_cast<PieceCode>(type + colour);
+        }
+        ++cursor;
+    }
+}
+
+// Splits off the text up to the next blank; false when the text has no blank.
+bool TakeField(std::u16string_view& text, std::u16string_view& field) {
+    const std::size_t blank = text.find(u' ');
+    if (blank == std::u16string_view::npos) {
+        return false;
+    }
+    field = text.substr(0, blank);
+    text.remove_prefix(blank + 1);
+    return true;
+}
+
+}  // namespace
+
+std::u16string WriteFen(const Position& position) {
+    std::u16string out;
+    out.reserve(100);
+    WritePlacement(position, out);
+    out += position.sideToMove == kBlack ? u" b " : u" w ";
+    bool anyRight = false;
+    for (int i = 0; i < 4; ++i) {
+        if (position.castleRights[i] != 0) {
+            out += kCastlingLetters[i];
+            anyRight = true;
+        }
+    }
+    if (!anyRight) {
+        out += u'-';
+    }
+    out += u' ';
+    if (position.epSquare == kNoSquare || position.epSquare > 63) {
+        out += u'-';
+    } else {
+        out += static_cast<char16_t>(u'a' + FileOf(position.epSquare));
+        out += static_cast<char16_t>(u'1' + RankOf(position.epSquare));
+    }
+    out += u" 0 ";
+    const int fullMove = position.sideToMove == kWhite ? position.moveNumber + 1
+                                                       : position.moveNumber;
+    for (char c : std::to_string(fullMove)) {
+        out += static_cast<char16_t>(c);
+    }
+    return out;
+}
+
+bool ReadFen(Position& position, std::u16string_view text) {
+    position.squares.fill(kEmpty);
+    position.castleRights.fill(0);
+    position.testedFrom = position.testedTo = kNoSquare;
+
+    std::u16string_view placement;
+    std::u16string_view colour;
+    std::u16string_view castling;
+    std::u16string_view enPassant;
+    std::u16string_view halfMoves;
+    if (!TakeField(text, placement)) {
+        return false;
+    }
+    ReadPlacement(position, placement);
+    if (!TakeField(text, colour) || colour.empty()) {
+        return false;
+    }
+    position.sideToMove = colour[0] == u'w' ? kWhite : kBlack;
+    if (!TakeField(text, castling)) {
+        return false;
+    }
+    for (char16_t c : castling) {
+        if (c == u'-') {
+            continue;
+        }
+        int right = 0;
+        while (right < 4 && kCastlingLetters[right] != c) {
+            ++right;
+        }
+        if (right == 4) {
+            return false;
+        }
+        position.castleRights[right] = 1;
+    }
+    if (!TakeField(text, enPassant) || enPassant.empty()) {
+        return false;
+    }
+    if (enPassant[0] == u'-') {
+        position.epSquare = kNoSquare;
+    } else if (enPassant.size() >= 2 && enPassant[0] >= u'a' && enPassant[0] <= u'h' &&
+               enPassant[1] >= u'1' && enPassant[1] <= u'8') {
+        position.epSquare = static_cast<Square>(MakeSquare(enPassant[0] - u'a', enPassant[1] - u'1'));
+    } else {
+        return false;
+    }
+    if (!TakeField(text, halfMoves)) {
+        return false;
+    }
+    unsigned fullMove = 0;
+    for (std::size_t i = 0; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        fullMove = (fullMove * 10 + (text[i] - u'0')) % 256;
+    }
+    position.moveNumber = static_cast<std::uint8_t>(
+        position.sideToMove == kWhite ? fullMove - 1 : fullMove);
+    position.setUp = true;
+    return true;
+}

@@ -1,0 +1,226 @@
+#include <memory>
+
+#include "rules/board_rules.h"
+#include "rules/move_links.h"
+#include "rules/move_node.h"
+#include "rules/position.h"
+#include "rules/promotion_chooser.h"
+
+namespace {
+
+constexpr bool IsBoardSquare(int square) { return square >= 0 && square < 64; }
+
+// The castling moves: the king's squares, the squares that must be empty, the square
+// the king passes, the rook's corner and the index of the right.
+struct CastlingRule {
+    int kingFrom;
+    int kingTo;
+    int emptyFrom;
+    int emptyTo;
+    int passed;
+    int rookCorner;
+    int right;
+};
+
+constexpr CastlingRule kCastlingRules[4] = {
+    {4, 6, 5, 6, 5, 7, 0},
+    {4, 2, 1, 3, 3, 0, 1},
+    {60, 62, 61, 62, 61, 63, 2},
+    {60, 58, 57, 59, 59, 56, 3},
+};
+
+const CastlingRule* FindCastlingRule(PieceCode mover, int from, int to) {
+    if (PieceType(mover) != kKing) {
+        return nullptr;
+    }
+    for (const CastlingRule& rule : kCastlingRules) {
+        const Colour colour = rule.kingFrom == 4 ? kWhite : kBlack;
+        if (rule.kingFrom == from && rule.kingTo == to && PieceColour(mover) == colour) {
+            return &rule;
+        }
+    }
+    return nullptr;
+}
+
+// The right is held, the rook stands on its corner and the squares between are empty.
+bool CastlingSquaresReady(const Position& position, const CastlingRule& rule) {
+    if (position.castleRights[rule.right] == 0 ||
+        position.squares[rule.rookCorner] != position.sideToMove + kRook) {
+        return false;
+    }
+    for (int s = rule.emptyFrom; s <= rule.emptyTo; ++s) {
+        if (position.squares[s] != kEmpty) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The right each corner and king square stands for, cleared when a move starts or
+// ends there (a rook that is taken cannot castle any more).
+void ClearCastlingRights(Position& child, int from, int to) {
+    auto clearFor = [&child](int square) {
+        switch (square) {
+            case 4: child.castleRights[0] = child.castleRights[1] = 0; break;
+            case 7: child.castleRights[0] = 0; break;
+            case 0: child.castleRights[1] = 0; break;
+            case 60: child.castleRights[2] = child.castleRights[3] = 0; break;
+            case 63: child.castleRights[2] = 0; break;
+            case 56: child.castleRights[3] = 0; break;
+            default: break;
+        }
+    };
+    clearFor(from);
+    if (to == 0 || to == 7 || to == 56 || to == 63) {
+        clearFor(to);
+    }
+}
+
+int ChoosePromotion(int requested, void* chooserContext) {
+    auto isPromotionType = [](int type) { return type >= kRook && type <= kQueen; };
+    if (isPromotionType(requested)) {
+        return requested;
+    }
+    if (PromotionChooser chooser = GetPromotionChooser()) {
+        const int chosen = chooser(chooserContext);
+        if (isPromotionType(chosen)) {
+            return chosen;
+        }
+    }
+    return kQueen;
+}
+
+void ApplyPromotion(MoveNode& node, PieceCode mover, int requested, void* chooserContext) {
+    const bool reachesLastRank = (mover == kPawn && RankOf(node.to) == 7) ||
+                                 (mover == kBlack + kPawn && RankOf(node.to) == 0);
+    if (!reachesLastRank) {
+        return;
+    }
+    const int type = ChoosePromotion(requested, chooserContext);
+    node.promotion = static_cast<std::uint8_t>(type);
+    node.child->squares[node.to] = static_cast<PieceCode>(type + PieceColour(mover));
+}
+
+}  // namespace
+
+bool Position::CanReach(int from, int to) const {
+    return IsBoardSquare(from) && IsBoardSquare(to) && board_rules::CanReach(squares, from, to);
+}
+
+bool Position::IsPathClear(int from, int to, int step) const {
+    return IsBoardSquare(from) && board_rules::IsPathClear(squares, from, to, step);
+}
+
+bool Position::IsAttacked(Colour colour, int square) const {
+    if (square == -1) {
+        square = board_rules::FindPiece(squares, static_cast<PieceCode>(colour + kKing));
+        if (square < 0) {
+            return false;
+        }
+    }
+    return IsBoardSquare(square) &&
+           board_rules::IsAttacked(squares, colour, square, board_rules::PawnRule::Movement);
+}
+
+int Position::FindCandidates(PieceCode pieceCode, int exclude, int target,
+                             std::array<Square, 64>& out) const {
+    if (pieceCode == kEmpty) {
+        if (!IsBoardSquare(exclude)) {
+            return 0;
+        }
+        pieceCode = squares[exclude];
+    }
+    if (pieceCode == kEmpty || !IsBoardSquare(target)) {
+        return 0;
+    }
+    int count = 0;
+    for (int square = 0; square < 64; ++square) {
+        if (square != exclude && squares[square] == pieceCode &&
+            board_rules::CanReach(squares, square, target)) {
+            out[count++] = static_cast<Square>(square);
+        }
+    }
+    return count;
+}
+
+bool Position::IsLegal(int from, int to) {
+    if (!IsBoardSquare(from) || !IsBoardSquare(to)) {
+        return false;
+    }
+    testedFrom = static_cast<Square>(from);
+    testedTo = static_cast<Square>(to);
+    testedLegal = false;
+
+    const PieceCode mover = squares[from];
+    if (mover == kEmpty || PieceColour(mover) != sideToMove) {
+        return false;
+    }
+    if (squares[to] != kEmpty && PieceColour(squares[to]) == sideToMove) {
+        return false;
+    }
+
+    bool legal = false;
+    if (to == epSquare && PieceType(mover) == kPawn) {
+        // Taking en passant is a diagonal step onto a square that counts as occupied.
+        const PieceCode saved = squares[to];
+        squares[to] = static_cast<PieceCode>(OtherColour(sideToMove) + kPawn);
+        legal = board_rules::CanReach(squares, from, to);
+        squares[to] = saved;
+    } else if (const CastlingRule* rule = FindCastlingRule(mover, from, to);
+               rule != nullptr && CastlingSquaresReady(*this, *rule)) {
+        legal = !IsAttacked(sideToMove, -1) &&
+                !board_rules::IsAttacked(squares, sideToMove, rule->passed,
+                                         board_rules::PawnRule::Attack);
+    } else {
+        legal = board_rules::CanReach(squares, from, to);
+    }
+
+    if (legal) {
+        Board scratch = squares;
+        board_rules::PlayOnBoard(scratch, from, to, epSquare);
+        const int king = board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove + kKing));
+        legal = king < 0 || !board_rules::IsAttacked(scratch, sideToMove, king,
+                                                     board_rules::PawnRule::Movement);
+    }
+    testedLegal = legal;
+    return legal;
+}
+
+Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
+                            void* chooserContext) {
+    if (!IsBoardSquare(from) || !IsBoardSquare(to)) {
+        return nullptr;
+    }
+    if (replaced != nullptr && replaced->parent != this) {
+        return nullptr;
+    }
+    if (from != testedFrom || to != testedTo) {
+        IsLegal(from, to);
+    }
+    if (!testedLegal) {
+        return nullptr;
+    }
+    const PieceCode mover = squares[from];
+    std::unique_ptr<MoveNode> owned = MakeChild(*this, from, to);
+    MoveNode& node = *owned;
+    Position& child = *node.child;
+    ClearCastlingRights(child, from, to);
+
+    if (replaced != nullptr) {
+        ReplaceMove(std::move(owned), *replaced);
+    } else {
+        LinkNewMove(*this, std::move(owned));
+    }
+    ApplyPromotion(node, mover, promotion, chooserContext);
+    node.givesCheck = child.IsAttacked(child.sideToMove, -1);
+    return &child;
+}
+
+Position* Position::FindMove(int from, int to, int promotion) const {
+    for (MoveNode* move = firstMove.get(); move != nullptr; move = move->nextSibling.get()) {
+        if (move->from == from && move->to == to && move->promotion == promotion) {
+            return move->child.get();
+        }
+    }
+    return nullptr;
+}

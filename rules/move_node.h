@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "rules/position.h"
+#include "rules/square.h"
+
+// One move between two positions of a game tree. A MoveNode owns the alternatives
+// that follow it in its list (nextSibling) and the position it leads to (child);
+// prevSibling and parent are back links. Destruction is iterative, so a line of any
+// length is freed without deep recursion.
+class MoveNode {
+public:
+    // Stores the squares and links, clears every other field and computes the SAN
+    // disambiguation from `parent` (the position before the move).
+    MoveNode(Position* parent, std::unique_ptr<Position> child, int from, int to,
+             std::uint8_t moveNumber);
+    virtual ~MoveNode();
+
+    MoveNode(const MoveNode&) = delete;
+    MoveNode& operator=(const MoveNode&) = delete;
+
+    Square from;
+    Square to;
+    std::uint8_t moveNumber;
+    bool isCapture = false;
+    std::uint8_t castling = 0;  // 0 none, 1 king side, 2 queen side
+    std::uint8_t depth = 0;     // variation depth, 0 on the main line
+    std::uint8_t promotion = 0;  // 2 rook, 3 knight, 4 bishop, 5 queen, 0 none
+    bool givesCheck = false;
+    std::array<char16_t, 3> disambiguation{};  // 0 to 2 characters, zero-terminated
+    std::uint8_t nag = 0;                      // move annotation 1..10, 0 none
+    std::unique_ptr<MoveNode> nextSibling;
+    MoveNode* prevSibling = nullptr;
+    Position* parent;
+    std::unique_ptr<Position> child;
+};
+
+// Destroys a list of moves and everything below them without recursion.
+void DestroyMoveList(std::unique_ptr<MoveNode> first);

@@ -1,0 +1,96 @@
+#include "rules/position.h"
+
+#include <vector>
+
+#include "rules/board_rules.h"
+#include "rules/move_node.h"
+#include "rules/notation.h"
+
+namespace {
+
+constexpr Position::Board kStandardBoard = [] {
+    Position::Board board{};
+    constexpr PieceCode kBackRank[8] = {kRook, kKnight, kBishop, kQueen,
+                                        kKing, kBishop, kKnight, kRook};
+    for (int file = 0; file < 8; ++file) {
+        board[MakeSquare(file, 0)] = kBackRank[file];
+        board[MakeSquare(file, 1)] = kPawn;
+        board[MakeSquare(file, 6)] = kBlack + kPawn;
+        board[MakeSquare(file, 7)] = kBlack + kBackRank[file];
+    }
+    return board;
+}();
+
+}  // namespace
+
+Position::Position() { InitStandard(); }
+
+Position::Position(ChildTag /*tag*/, const Position& parent)
+    : squares(parent.squares), castleRights(parent.castleRights) {}
+
+Position::~Position() { DestroyMoveList(std::move(firstMove)); }
+
+void Position::InitStandard() {
+    DestroyMoveList(std::move(firstMove));
+    squares = kStandardBoard;
+    castleRights = {1, 1, 1, 1};
+    epSquare = kNoSquare;
+    testedFrom = kNoSquare;
+    testedTo = kNoSquare;
+    testedLegal = false;
+    sideToMove = kWhite;
+    positionNag = 0;
+    moveNumber = 0;
+    setUp = false;
+    comment.reset();
+    incomingMove = nullptr;
+}
+
+std::unique_ptr<MoveNode> Position::MakeChild(Position& parent, int from, int to) {
+    std::unique_ptr<Position> child(new Position(ChildTag{}, parent));
+    child->sideToMove = OtherColour(parent.sideToMove);
+    child->moveNumber = static_cast<std::uint8_t>(
+        child->sideToMove == kBlack ? parent.moveNumber + 1 : parent.moveNumber);
+    Position& position = *child;
+    auto node =
+        std::make_unique<MoveNode>(&parent, std::move(child), from, to, position.moveNumber);
+    position.incomingMove = node.get();
+
+    const board_rules::MoveEffects effects =
+        board_rules::PlayOnBoard(position.squares, from, to, parent.epSquare);
+    node->isCapture = effects.isCapture;
+    node->castling = effects.castling;
+    position.epSquare = effects.newEpSquare;
+    return node;
+}
+
+MoveNode::MoveNode(Position* parentPosition, std::unique_ptr<Position> childPosition, int from,
+                   int to, std::uint8_t number)
+    : from(static_cast<Square>(from)),
+      to(static_cast<Square>(to)),
+      moveNumber(number),
+      disambiguation(ComputeDisambiguation(*parentPosition, from, to)),
+      parent(parentPosition),
+      child(std::move(childPosition)) {}
+
+MoveNode::~MoveNode() { DestroyMoveList(std::move(nextSibling)); }
+
+void DestroyMoveList(std::unique_ptr<MoveNode> first) {
+    if (!first) {
+        return;
+    }
+    // Detach every node before it dies, so that no destructor has anything left
+    // below it to destroy: the depth of the tree never reaches the call stack.
+    std::vector<std::unique_ptr<MoveNode>> pending;
+    pending.push_back(std::move(first));
+    while (!pending.empty()) {
+        std::unique_ptr<MoveNode> node = std::move(pending.back());
+        pending.pop_back();
+        if (node->nextSibling) {
+            pending.push_back(std::move(node->nextSibling));
+        }
+        if (node->child && node->child->firstMove) {
+            pending.push_back(std::move(node->child->firstMove));
+        }
+    }
+}

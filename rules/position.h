@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "rules/square.h"
+
+class MoveNode;
+
+// One node of a game tree: a complete board position and the moves that leave it.
+// A Position owns its comment and its list of moves (firstMove and the siblings after
+// it); destroying it destroys the whole subtree below it, iteratively.
+class Position {
+public:
+    using Board = std::array<PieceCode, 64>;
+
+    // The standard initial position, a root with no moves.
+    Position();
+    virtual ~Position();
+
+    Position(const Position&) = delete;
+    Position& operator=(const Position&) = delete;
+
+    // Sets the standard initial position and clears every other field; the moves
+    // below this position, if any, are destroyed.
+    void InitStandard();
+
+    // Plays from->to on a copy of `parent` and returns the new, unlinked move that
+    // owns the resulting child position. No legality test, no promotion, no loss of
+    // castling rights and no check flag: AddMove does those.
+    static std::unique_ptr<MoveNode> MakeChild(Position& parent, int from, int to);
+
+    PieceCode GetSquare(int square) const { return squares[square]; }
+    PieceCode GetSquare(int file, int rank) const { return squares[MakeSquare(file, rank)]; }
+    // Stores a code; forgets the last legality test, which may no longer hold.
+    void SetSquare(int square, PieceCode code) {
+        squares[square] = code;
+        testedFrom = testedTo = kNoSquare;
+    }
+
+    // Replaces the comment; std::nullopt clears it (an empty text is still a comment).
+    void SetComment(std::optional<std::u16string> text) { comment = std::move(text); }
+
+    // True when the piece on `from` could move to `to` by its movement rule,
+    // ignoring check; false for an empty from-square and for from == to.
+    bool CanReach(int from, int to) const;
+
+    // True when every square strictly between from and to, walking by step, is empty.
+    bool IsPathClear(int from, int to, int step) const;
+
+    // True when a piece of the other colour can reach `square`; square -1 means the
+    // king of `colour` (false when there is none).
+    bool IsAttacked(Colour colour, int square) const;
+
+    // The squares other than `exclude` that hold exactly `pieceCode` (0: the code on
+    // `exclude`) and from which CanReach(target) holds, in ascending order. Returns
+    // the count; `out` receives up to 64 squares.
+    int FindCandidates(PieceCode pieceCode, int exclude, int target,
+                       std::array<Square, 64>& out) const;
+
+    // Full legality of from->to for the side to move; remembers the pair and its
+    // result in testedFrom/testedTo/testedLegal.
+    bool IsLegal(int from, int to);
+
+    // Plays a legal move into the tree and returns its child position, or null when
+    // the move is not legal. With `replaced` the new move takes that move's place
+    // and `replaced` is destroyed; otherwise it is the first move or is appended.
+    // `promotion` 0 asks the PromotionChooser (with chooserContext) when needed.
+    Position* AddMove(int from, int to, MoveNode* replaced, int promotion,
+                      void* chooserContext);
+
+    // The child of the existing move with equal from, to and promotion, or null.
+    Position* FindMove(int from, int to, int promotion) const;
+
+    Board squares{};
+    std::array<std::uint8_t, 4> castleRights{};  // White K, White Q, Black K, Black Q
+    Square epSquare = kNoSquare;
+    Square testedFrom = kNoSquare;
+    Square testedTo = kNoSquare;
+    bool testedLegal = false;
+    Colour sideToMove = kWhite;
+    std::uint8_t positionNag = 0;
+    std::uint8_t moveNumber = 0;
+    bool setUp = false;
+    std::optional<std::u16string> comment;
+    MoveNode* incomingMove = nullptr;      // back link; null for the root
+    std::unique_ptr<MoveNode> firstMove;  // the main continuation, then its siblings
+
+private:
+    struct ChildTag {};
+    Position(ChildTag, const Position& parent);
+};

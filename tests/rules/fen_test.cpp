@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "rules/fen.h"
+#include "rules_test_support.h"
+
+TEST(Fen, StandardPositionBothWays) {
+    const std::u16string start = u"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    Position read;
+    read.SetSquare(0, kEmpty);
+    ASSERT_TRUE(ReadFen(read, start));
+    const Position standard;
+    EXPECT_EQ(read.squares, standard.squares);
+    EXPECT_EQ(read.moveNumber, 0);
+    EXPECT_TRUE(read.setUp);
+    EXPECT_EQ(WriteFen(read), start);
+}
+
+TEST(Fen, AfterFirstMoveWithEnPassantSquare) {
+    Position start;
+    Position* afterE4 = Play(start, "e2e4");
+    const std::u16string text = u"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1";
+    EXPECT_EQ(WriteFen(*afterE4), text);
+    Position read;
+    ASSERT_TRUE(ReadFen(read, text));
+    EXPECT_EQ(read.epSquare, Sq("e3"));
+    EXPECT_EQ(read.sideToMove, kBlack);
+    EXPECT_EQ(read.moveNumber, 1);
+    EXPECT_EQ(read.squares, afterE4->squares);
+}
+
+TEST(Fen, ToleratedIrregularities) {
+    Position position;
+    // The half-move clock is read and lost.
+    ASSERT_TRUE(ReadFen(position, u"4k3/8/8/8/8/8/8/4K3 w - - 17 40"));
+    EXPECT_EQ(WriteFen(position), u"4k3/8/8/8/8/8/8/4K3 w - - 0 40");
+    EXPECT_EQ(position.moveNumber, 39);
+    // Ranks are counted, not split at "/".
+    Position withoutSlashes;
+    ASSERT_TRUE(ReadFen(withoutSlashes, u"rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR w KQkq - 0 1"));
+    EXPECT_EQ(withoutSlashes.squares, Position().squares);
+    // A field longer than the board places nothing beyond h1.
+    Position tooLong;
+    ASSERT_TRUE(ReadFen(tooLong, u"pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/"
+                                 u"pppppppp/pppppppp/KKKKKKKKKKKKKKKK b - - 0 7"));
+    EXPECT_EQ(tooLong.GetSquare(Sq("h1")), kBlack + kPawn);
+    EXPECT_EQ(tooLong.moveNumber, 7);
+    // Any colour letter other than "w" is Black.
+    ASSERT_TRUE(ReadFen(position, u"4k3/8/8/8/8/8/8/4K3 x Kq - 0 3"));
+    EXPECT_EQ(position.sideToMove, kBlack);
+    EXPECT_EQ(position.castleRights, (std::array<std::uint8_t, 4>{1, 0, 0, 1}));
+}
+
+TEST(Fen, RefusedTexts) {
+    const char16_t* refused[] = {
+        u"4k3/8/8/8/8/8/8/4K3 w KQkx - 0 1",  // bad castling letter
+        u"4k3/8/8/8/8/8/8/4K3 w - e 0 1",     // file letter without rank
+        u"4k3/8/8/8/8/8/8/4K3 w - ex 0 1",    // file letter and something else
+        u"4k3/8/8/8/8/8/8/4K3 w - 3 0 1",     // neither "-" nor a file letter
+        u"4k3/8/8/8/8/8/8/4K3 w - -",         // ends early
+        u"4k3/8/8/8/8/8/8/4K3 w",             // ends early
+        u"4k3/8/8/8/8/8/8/4K3",               // ends early
+        u"",
+    };
+    for (const char16_t* text : refused) {
+        Position position;
+        EXPECT_FALSE(ReadFen(position, text)) << Narrow(text);
+    }
+}
