@@ -56,8 +56,8 @@ bool AttackedByKnightOrKing(const Board& board, Colour colour, int file, int ran
 }
 
 bool AttackedBySlider(const Board& board, Colour colour, int square) {
-    static constexpr int kDirections[8][2] = {{1, 0},  {-1, 0}, {0, 1},  {0, -1},
-                                              {1, 1},  {1, -1}, {-1, 1}, {-1, -1}};
+    static constexpr int kDirections[8][2] = {{1, 0}, {-1, 0}, {0, 1},  {0, -1},
+                                              {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
     for (const auto& direction : kDirections) {
         const int s = FirstOccupied(board, square, direction[0], direction[1]);
         if (s < 0 || !IsEnemy(board[s], colour)) {
@@ -116,8 +116,8 @@ bool RookCanReach(const Board& board, int from, int to) {
     if (sameRank == sameFile) {
         return false;
     }
-    const int step = sameRank ? (FileOf(to) < FileOf(from) ? -1 : 1)
-                              : (RankOf(to) > RankOf(from) ? 8 : -8);
+    const int step =
+        sameRank ? (FileOf(to) < FileOf(from) ? -1 : 1) : (RankOf(to) > RankOf(from) ? 8 : -8);
     return IsPathClear(board, from, to, step);
 }
 
@@ -181,7 +181,8 @@ bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule
 
 int FindPiece(const Board& board, PieceCode code) {
     const void* found = std::memchr(board.data(), code, board.size());
-    return found == nullptr ? -1 : static_cast<int>(static_cast<const PieceCode*>(found) - board.data());
+    return found == nullptr ? -1
+                            : static_cast<int>(static_cast<const PieceCode*>(found) - board.data());
 }
 
 MoveEffects PlayOnBoard(Board& board, int from, int to, Square epSquare) {

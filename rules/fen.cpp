@@ -97,8 +97,8 @@ std::u16string WriteFen(const Position& position) {
         out += static_cast<char16_t>(u'1' + RankOf(position.epSquare));
     }
     out += u" 0 ";
-    const int fullMove = position.sideToMove == kWhite ? position.moveNumber + 1
-                                                       : position.moveNumber;
+    const int fullMove =
+        position.sideToMove == kWhite ? position.moveNumber + 1 : position.moveNumber;
     for (char c : std::to_string(fullMove)) {
         out += static_cast<char16_t>(c);
     }
@@ -146,7 +146,8 @@ bool ReadFen(Position& position, std::u16string_view text) {
         position.epSquare = kNoSquare;
     } else if (enPassant.size() >= 2 && enPassant[0] >= u'a' && enPassant[0] <= u'h' &&
                enPassant[1] >= u'1' && enPassant[1] <= u'8') {
-        position.epSquare = static_cast<Square>(MakeSquare(enPassant[0] - u'a', enPassant[1] - u'1'));
+        position.epSquare =
+            static_cast<Square>(MakeSquare(enPassant[0] - u'a', enPassant[1] - u'1'));
     } else {
         return false;
     }
@@ -157,8 +158,8 @@ bool ReadFen(Position& position, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
         fullMove = (fullMove * 10 + (text[i] - u'0')) % 256;
     }
-    position.moveNumber = static_cast<std::uint8_t>(
-        position.sideToMove == kWhite ? fullMove - 1 : fullMove);
+    position.moveNumber =
+        static_cast<std::uint8_t>(position.sideToMove == kWhite ? fullMove - 1 : fullMove);
     position.setUp = true;
     return true;
 }

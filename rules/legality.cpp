@@ -8,7 +8,9 @@
 
 namespace {
 
-constexpr bool IsBoardSquare(int square) { return square >= 0 && square < 64; }
+constexpr bool IsBoardSquare(int square) {
+    return square >= 0 && square < 64;
+}
 
 // The castling moves: the king's squares, the squares that must be empty, the square
 // the king passes, the rook's corner and the index of the right.
@@ -61,13 +63,26 @@ bool CastlingSquaresReady(const Position& position, const CastlingRule& rule) {
 void ClearCastlingRights(Position& child, int from, int to) {
     auto clearFor = [&child](int square) {
         switch (square) {
-            case 4: child.castleRights[0] = child.castleRights[1] = 0; break;
-            case 7: child.castleRights[0] = 0; break;
-            case 0: child.castleRights[1] = 0; break;
-            case 60: child.castleRights[2] = child.castleRights[3] = 0; break;
-            case 63: child.castleRights[2] = 0; break;
-            case 56: child.castleRights[3] = 0; break;
-            default: break;
+            case 4:
+                child.castleRights[0] = child.castleRights[1] = 0;
+                break;
+            case 7:
+                child.castleRights[0] = 0;
+                break;
+            case 0:
+                child.castleRights[1] = 0;
+                break;
+            case 60:
+                child.castleRights[2] = child.castleRights[3] = 0;
+                break;
+            case 63:
+                child.castleRights[2] = 0;
+                break;
+            case 56:
+                child.castleRights[3] = 0;
+                break;
+            default:
+                break;
         }
     };
     clearFor(from);
@@ -178,7 +193,8 @@ bool Position::IsLegal(int from, int to) {
     if (legal) {
         Board scratch = squares;
         board_rules::PlayOnBoard(scratch, from, to, epSquare);
-        const int king = board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove + kKing));
+        const int king =
+            board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove + kKing));
         legal = king < 0 || !board_rules::IsAttacked(scratch, sideToMove, king,
                                                      board_rules::PawnRule::Movement);
     }

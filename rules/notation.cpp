@@ -7,8 +7,12 @@
 
 namespace {
 
-bool IsFileLetter(char16_t c) { return c >= u'a' && c <= u'h'; }
-bool IsRankDigit(char16_t c) { return c >= u'1' && c <= u'8'; }
+bool IsFileLetter(char16_t c) {
+    return c >= u'a' && c <= u'h';
+}
+bool IsRankDigit(char16_t c) {
+    return c >= u'1' && c <= u'8';
+}
 
 // Appends characters to a SAN buffer, always leaving room for the terminator.
 class SanWriter {
@@ -62,11 +66,16 @@ private:
 
 int PromotionType(char16_t letter) {
     switch (letter) {
-        case u'B': return kBishop;
-        case u'N': return kKnight;
-        case u'Q': return kQueen;
-        case u'R': return kRook;
-        default: return 0;
+        case u'B':
+            return kBishop;
+        case u'N':
+            return kKnight;
+        case u'Q':
+            return kQueen;
+        case u'R':
+            return kRook;
+        default:
+            return 0;
     }
 }
 
@@ -232,8 +241,8 @@ std::array<char16_t, 3> ComputeDisambiguation(const Position& position, int from
     return result;
 }
 
-std::size_t FormatSan(const MoveNode& move, SanBuffer& buffer, bool withNumber,
-                      bool nagAsNumber, NotationLanguage language) {
+std::size_t FormatSan(const MoveNode& move, SanBuffer& buffer, bool withNumber, bool nagAsNumber,
+                      NotationLanguage language) {
     SanWriter out(buffer);
     const PieceCode mover = move.parent->squares[move.from];
     if (withNumber) {

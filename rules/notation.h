@@ -12,12 +12,12 @@ class Position;
 enum class NotationLanguage { English = 0, French = 1 };
 
 // Two letters (English, French) per piece type 0..6; blank for none and pawn.
-inline constexpr std::array<std::u16string_view, 7> PieceLetters = {
-    u"  ", u"  ", u"RT", u"NC", u"BF", u"QD", u"KR"};
+inline constexpr std::array<std::u16string_view, 7> PieceLetters = {u"  ", u"  ", u"RT", u"NC",
+                                                                    u"BF", u"QD", u"KR"};
 
 // The marks of move annotations 1 to 6.
 inline constexpr std::array<std::u16string_view, 6> NagGlyphs = {u"!",  u"?",  u"!!",
-                                                                  u"??", u"!?", u"?!"};
+                                                                 u"??", u"!?", u"?!"};
 
 // The letter of piece type 1..6 in `language` (blank for a pawn).
 char16_t PieceLetter(int pieceType, NotationLanguage language);
@@ -28,8 +28,8 @@ using SanBuffer = std::array<char16_t, kSanBufferSize>;
 // Writes the SAN of `move` into `buffer`, zero-terminated, and returns its length.
 // withNumber puts "12. " or "12... " before it; nagAsNumber writes the annotation as
 // " $n" instead of its mark. Never fails.
-std::size_t FormatSan(const MoveNode& move, SanBuffer& buffer, bool withNumber,
-                      bool nagAsNumber, NotationLanguage language);
+std::size_t FormatSan(const MoveNode& move, SanBuffer& buffer, bool withNumber, bool nagAsNumber,
+                      NotationLanguage language);
 
 // FormatSan into a string.
 std::u16string FormatSanText(const MoveNode& move, bool withNumber, bool nagAsNumber,

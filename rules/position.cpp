@@ -23,12 +23,16 @@ constexpr Position::Board kStandardBoard = [] {
 
 }  // namespace
 
-Position::Position() { InitStandard(); }
+Position::Position() {
+    InitStandard();
+}
 
 Position::Position(ChildTag /*tag*/, const Position& parent)
     : squares(parent.squares), castleRights(parent.castleRights) {}
 
-Position::~Position() { DestroyMoveList(std::move(firstMove)); }
+Position::~Position() {
+    DestroyMoveList(std::move(firstMove));
+}
 
 void Position::InitStandard() {
     DestroyMoveList(std::move(firstMove));
@@ -73,7 +77,9 @@ MoveNode::MoveNode(Position* parentPosition, std::unique_ptr<Position> childPosi
       parent(parentPosition),
       child(std::move(childPosition)) {}
 
-MoveNode::~MoveNode() { DestroyMoveList(std::move(nextSibling)); }
+MoveNode::~MoveNode() {
+    DestroyMoveList(std::move(nextSibling));
+}
 
 void DestroyMoveList(std::unique_ptr<MoveNode> first) {
     if (!first) {

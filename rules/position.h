@@ -70,8 +70,7 @@ public:
     // the move is not legal. With `replaced` the new move takes that move's place
     // and `replaced` is destroyed; otherwise it is the first move or is appended.
     // `promotion` 0 asks the PromotionChooser (with chooserContext) when needed.
-    Position* AddMove(int from, int to, MoveNode* replaced, int promotion,
-                      void* chooserContext);
+    Position* AddMove(int from, int to, MoveNode* replaced, int promotion, void* chooserContext);
 
     // The child of the existing move with equal from, to and promotion, or null.
     Position* FindMove(int from, int to, int promotion) const;
@@ -87,7 +86,7 @@ public:
     std::uint8_t moveNumber = 0;
     bool setUp = false;
     std::optional<std::u16string> comment;
-    MoveNode* incomingMove = nullptr;      // back link; null for the root
+    MoveNode* incomingMove = nullptr;     // back link; null for the root
     std::unique_ptr<MoveNode> firstMove;  // the main continuation, then its siblings
 
 private:

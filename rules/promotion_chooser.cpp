@@ -4,6 +4,10 @@ namespace {
 PromotionChooser registeredChooser = nullptr;
 }  // namespace
 
-void SetPromotionChooser(PromotionChooser chooser) { registeredChooser = chooser; }
+void SetPromotionChooser(PromotionChooser chooser) {
+    registeredChooser = chooser;
+}
 
-PromotionChooser GetPromotionChooser() { return registeredChooser; }
+PromotionChooser GetPromotionChooser() {
+    return registeredChooser;
+}

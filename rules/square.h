@@ -21,13 +21,25 @@ using Colour = std::uint8_t;
 inline constexpr Colour kWhite = 0;
 inline constexpr Colour kBlack = 32;
 
-constexpr int FileOf(int square) { return square & 7; }
-constexpr int RankOf(int square) { return square >> 3; }
-constexpr int MakeSquare(int file, int rank) { return file + 8 * rank; }
-constexpr Colour OtherColour(Colour colour) { return static_cast<Colour>(kBlack - colour); }
+constexpr int FileOf(int square) {
+    return square & 7;
+}
+constexpr int RankOf(int square) {
+    return square >> 3;
+}
+constexpr int MakeSquare(int file, int rank) {
+    return file + 8 * rank;
+}
+constexpr Colour OtherColour(Colour colour) {
+    return static_cast<Colour>(kBlack - colour);
+}
 
 // The piece type of a code: 1 pawn ... 6 king, 0 empty.
-constexpr int PieceType(PieceCode code) { return code % 32; }
+constexpr int PieceType(PieceCode code) {
+    return code % 32;
+}
 
 // The colour of a code: 0 for White pieces (and the empty square), 32 for Black.
-constexpr Colour PieceColour(PieceCode code) { return code < 33 ? kWhite : kBlack; }
+constexpr Colour PieceColour(PieceCode code) {
+    return code < 33 ? kWhite : kBlack;
+}

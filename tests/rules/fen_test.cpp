@@ -40,8 +40,9 @@ TEST(Fen, ToleratedIrregularities) {
     EXPECT_EQ(withoutSlashes.squares, Position().squares);
     // A field longer than the board places nothing beyond h1.
     Position tooLong;
-    ASSERT_TRUE(ReadFen(tooLong, u"pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/"
-                                 u"pppppppp/pppppppp/KKKKKKKKKKKKKKKK b - - 0 7"));
+    ASSERT_TRUE(ReadFen(tooLong,
+                        u"pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/pppppppp/"
+                        u"pppppppp/pppppppp/KKKKKKKKKKKKKKKK b - - 0 7"));
     EXPECT_EQ(tooLong.GetSquare(Sq("h1")), kBlack + kPawn);
     EXPECT_EQ(tooLong.moveNumber, 7);
     // Any colour letter other than "w" is Black.

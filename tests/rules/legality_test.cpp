@@ -13,7 +13,9 @@ struct LegalityCase {
     bool legal;
 };
 
-void PrintTo(const LegalityCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const LegalityCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 constexpr const char* kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 

@@ -190,10 +190,10 @@ TEST(ParseSan, ReusesAnExistingMove) {
 TEST(ParseSan, ReadsBackWhatFormatSanWrites) {
     // A game with captures, disambiguations, castling, check and promotion.
     Position root;
-    const char16_t* moves[] = {u"e4", u"d5", u"exd5", u"Nf6", u"d4", u"Nxd5", u"Nf3",
-                               u"Bg4", u"Be2", u"e6", u"O-O", u"Nc6", u"c4", u"Nb6",
-                               u"Nc3", u"Be7", u"d5", u"exd5", u"cxd5", u"Nb4",
-                               u"Qb3", u"a5", u"a3", u"Na6", u"Rd1"};
+    const char16_t* moves[] = {u"e4",  u"d5",  u"exd5", u"Nf6",  u"d4",   u"Nxd5", u"Nf3",
+                               u"Bg4", u"Be2", u"e6",   u"O-O",  u"Nc6",  u"c4",   u"Nb6",
+                               u"Nc3", u"Be7", u"d5",   u"exd5", u"cxd5", u"Nb4",  u"Qb3",
+                               u"a5",  u"a3",  u"Na6",  u"Rd1"};
     Position* tip = &root;
     for (const char16_t* text : moves) {
         Position* next = ParseSan(*tip, text);

@@ -7,7 +7,6 @@
 #include "rules/move_node.h"
 #include "rules_test_support.h"
 
-
 // Counts the leaves of the move tree to `depth`, trying every from/to pair of the
 // side to move (and every promotion piece) through IsLegal and AddMove. The moves
 // of a position are freed once counted, so memory stays small.
@@ -45,7 +44,6 @@ struct PerftCase {
     const char* fen;
     std::uint64_t counts[6];  // depths 1 to 6, 0 where not checked
 };
-
 
 inline void CheckCounts(const PerftCase& c) {
     for (int depth = 1; depth <= 6; ++depth) {

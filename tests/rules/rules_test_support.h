@@ -8,9 +8,13 @@
 #include "rules/position.h"
 
 // Square number of a name such as "e4".
-inline int Sq(std::string_view name) { return MakeSquare(name[0] - 'a', name[1] - '1'); }
+inline int Sq(std::string_view name) {
+    return MakeSquare(name[0] - 'a', name[1] - '1');
+}
 
-inline std::u16string U16(std::string_view text) { return {text.begin(), text.end()}; }
+inline std::u16string U16(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 inline std::string Narrow(std::u16string_view text) {
     std::string out;

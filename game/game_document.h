@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "game/extra_tag.h"
+#include "game/game_controller.h"
+#include "game/game_list_entry.h"
+#include "rules/position.h"
+
+class GameObserver;
+class GamesFile;
+
+// One open game: its tags, its move tree (the embedded root owns it), the current
+// position, the tags the program does not interpret, its place in the games file and
+// the views that follow the current position. Views are not owned.
+class GameDocument : public GameListEntry, public GameController {
+public:
+    static constexpr int kMaxSecondaryViews = 10;
+
+    // A new game with the standard root, belonging to `gamesFile` (not owned; may be
+    // null until the game is appended to a file).
+    explicit GameDocument(GamesFile* file);
+    ~GameDocument() override;
+
+    void GoToStart() override;
+    void Reserved() override;
+    void GoBack() override;
+    void GoForward() override;
+    void GoToMainLine() override;
+    void SetCurrent(Position* position) override;
+    void GoToLastMove() override;
+    Position* GetCurrent() override;
+    bool AttachView(GameObserver* view, bool primary) override;
+    void DetachView(GameObserver* view) override;
+
+    // Tells the primary view, then each secondary view, about the current position.
+    void NotifyViews();
+
+    // The position after the last move sent or received, from lastMove and trait;
+    // the root when lastMove is 0; null when the main line ends before it.
+    Position* FindLastMovePosition();
+
+    // Appends a tag to the end of extraTags.
+    void AppendExtraTag(std::u16string name, std::u16string value);
+
+    GameObserver* primaryView = nullptr;
+    std::array<GameObserver*, kMaxSecondaryViews> views{};
+    int viewCount = 0;
+    Position root;
+    Position* current = &root;
+    std::unique_ptr<ExtraTag> extraTags;
+    std::uint32_t saveMode = 0;
+    GamesFile* gamesFile;
+
+private:
+    ExtraTag* lastExtraTag_ = nullptr;
+};
