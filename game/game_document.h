@@ -43,8 +43,12 @@ public:
     // the root when lastMove is 0; null when the main line ends before it.
     Position* FindLastMovePosition();
 
-    // Appends a tag to the end of extraTags.
+    // Appends a tag to the end of extraTags. The list remembers its last record, so
+    // records are added only here and the list is emptied only by ClearExtraTags.
     void AppendExtraTag(std::u16string name, std::u16string value);
+
+    // Destroys every extra tag.
+    void ClearExtraTags();
 
     GameObserver* primaryView = nullptr;
     std::array<GameObserver*, kMaxSecondaryViews> views{};

@@ -1,0 +1,165 @@
+#include "game/game_headers.h"
+
+#include <limits>
+
+namespace {
+
+constexpr std::u16string_view kWhiteWins = u"1-0";
+constexpr std::u16string_view kBlackWins = u"0-1";
+constexpr std::u16string_view kDrawLong = u"1/2-1/2";
+constexpr std::u16string_view kDrawCompact = u"\u00BD-\u00BD";
+constexpr std::u16string_view kOtherResult = u"*";
+
+void Store(std::optional<std::u16string>& field, std::optional<std::u16string_view> text) {
+    if (text) {
+        field.emplace(*text);
+    } else {
+        field.reset();
+    }
+}
+
+// Lower case of ASCII and Latin-1 capitals; every other character is itself.
+char16_t FoldCase(char16_t c) {
+    if (c >= u'A' && c <= u'Z') {
+        return static_cast<char16_t>(c + 0x20);
+    }
+    // U+00C0..U+00DE are capitals, except U+00D7 (the multiplication sign).
+    if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) {
+        return static_cast<char16_t>(c + 0x20);
+    }
+    return c;
+}
+
+}  // namespace
+
+GameHeaders::GameHeaders() : white(u"White"), black(u"Black") {}
+
+void GameHeaders::SetWhite(std::optional<std::u16string_view> text) {
+    Store(white, text);
+}
+void GameHeaders::SetBlack(std::optional<std::u16string_view> text) {
+    Store(black, text);
+}
+void GameHeaders::SetEvent(std::optional<std::u16string_view> text) {
+    Store(event, text);
+}
+void GameHeaders::SetDate(std::optional<std::u16string_view> text) {
+    Store(date, text);
+}
+void GameHeaders::SetRound(std::optional<std::u16string_view> text) {
+    Store(round, text);
+}
+void GameHeaders::SetSite(std::optional<std::u16string_view> text) {
+    Store(site, text);
+}
+void GameHeaders::SetWhiteEmail(std::optional<std::u16string_view> text) {
+    Store(whiteEmail, text);
+}
+void GameHeaders::SetBlackEmail(std::optional<std::u16string_view> text) {
+    Store(blackEmail, text);
+}
+void GameHeaders::SetLastMoveDate(std::optional<std::u16string_view> text) {
+    Store(lastMoveDate, text);
+}
+
+void GameHeaders::SetResultCode(int code) {
+    resultCode = code & 0xFF;
+}
+
+void GameHeaders::ParseResult(std::u16string_view text) {
+    if (text == kWhiteWins) {
+        resultCode = 0;
+    } else if (text == kBlackWins) {
+        resultCode = 2;
+    } else if (text == kDrawLong || text == kDrawCompact) {
+        resultCode = 1;
+    } else {
+        resultCode = 3;
+    }
+}
+
+std::u16string_view GameHeaders::ResultText(bool compact) const {
+    switch (resultCode) {
+        case 0:
+            return kWhiteWins;
+        case 1:
+            return compact ? kDrawCompact : kDrawLong;
+        case 2:
+            return kBlackWins;
+        default:
+            return kOtherResult;
+    }
+}
+
+void GameHeaders::ClearTags() {
+    white.reset();
+    black.reset();
+    event.reset();
+    date.reset();
+    round.reset();
+    site.reset();
+    whiteEmail.reset();
+    blackEmail.reset();
+    lastMoveDate.reset();
+    resultCode = -1;
+    lastMove = 0;
+    trait = 0;
+}
+
+bool GameHeaders::IsComplete() const {
+    return white && black && event && date && round && site && resultCode != -1;
+}
+
+void GameHeaders::AdvanceAfterExchange() {
+    if (trait == 0) {
+        trait = 32;
+        // A saturated count still names a move past the end of any real game.
+        if (lastMove < std::numeric_limits<std::uint16_t>::max()) {
+            ++lastMove;
+        }
+    } else {
+        trait = 0;
+    }
+}
+
+std::u16string_view GameHeaders::PlayerToMove() const {
+    const std::optional<std::u16string>& name = trait == 0 ? white : black;
+    return name ? std::u16string_view(*name) : std::u16string_view();
+}
+
+bool GameHeaders::IsPlayerToMove(std::u16string_view ownerName) const {
+    return EqualsIgnoringCase(PlayerToMove(), ownerName);
+}
+
+std::uint16_t ParseTrait(std::u16string_view value) {
+    return EqualsIgnoringCase(value, u"White") ? 0 : 32;
+}
+
+std::uint16_t ParseLastMove(std::u16string_view value) {
+    std::size_t i = 0;
+    while (i < value.size() && (value[i] == u' ' || value[i] == u'\t')) {
+        ++i;
+    }
+    // Saturates instead of wrapping: a huge number must not become a small one.
+    constexpr std::uint32_t kMax = std::numeric_limits<std::uint16_t>::max();
+    std::uint32_t number = 0;
+    for (; i < value.size() && value[i] >= u'0' && value[i] <= u'9'; ++i) {
+        number = number * 10 + static_cast<std::uint32_t>(value[i] - u'0');
+        if (number > kMax) {
+            number = kMax;
+        }
+    }
+    return static_cast<std::uint16_t>(number);
+}
+
+bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(a[i]) != FoldCase(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
