@@ -9,8 +9,22 @@ namespace {
 // Sorted by id.
 constexpr std::pair<int, std::u16string_view> kStrings[] = {
     {kIdsDisplayTitle, u"Korvani"},
+    {kIdsMenu, u"Menu"},
     {kIdsUnableToOpenFile, u"Unable to open file"},
+    {kIdsCancelChoice, u"Cancel"},
+    {kIdsDone, u"Done"},
+    {kIdsCancel, u"Cancel"},
+    {kIdsSend, u"Send"},
+    {kIdsOpen, u"Open"},
+    {kIdsGamesMenu, u"Menu"},
+    {kIdsSaveClose, u"Save+Close"},
+    {kIdsNext, u"Next"},
+    {kIdsOk, u"OK"},
 };
+
+static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
+                             [](const auto& a, const auto& b) { return a.first < b.first; }),
+              "the string table is searched by id and must stay sorted");
 
 }  // namespace
 
