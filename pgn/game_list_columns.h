@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+class GameHeaders;
+
+// The texts of the games list's three columns for one game, shared by the screen and
+// the command-line companion. A "* " before a name marks the side to move in a running
+// game played by e-mail.
+
+// White's name (empty when unset), with "* " when the game is played by e-mail
+// (WhiteEmail set), is not finished (result code 3) and White is to move.
+std::u16string WhiteColumnText(const GameHeaders& entry);
+
+// Black's name, with "* " under the same conditions with Black to move.
+std::u16string BlackColumnText(const GameHeaders& entry);
+
+// For an unfinished game (result code 3) its LastMoveDate, or "?" when unset;
+// otherwise the short result: "1-0", "½-½", "0-1" or "*".
+std::u16string LastColumnText(const GameHeaders& entry);

@@ -1,0 +1,36 @@
+#include "pgn/games_file.h"
+
+#include <utility>
+
+#include "pgn/games_file_scan.h"
+#include "platform/buffered_file.h"
+#include "platform/error_report.h"
+#include "platform/string_table.h"
+
+GamesFile::GamesFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+GamesFile::~GamesFile() = default;
+
+bool GamesFile::Reload() {
+    firstEntry_.reset();
+    lastEntry_ = nullptr;
+    entryCount_ = 0;
+    BufferedFile file;
+    if (const int error = file.Open(path_); error != 0) {
+        ShowResourceError(error, kIdsUnableToOpenFile);
+        return false;
+    }
+    ScanGamesFile(file, [this](std::unique_ptr<GameListEntry> entry) { Append(std::move(entry)); });
+    return true;
+}
+
+void GamesFile::Append(std::unique_ptr<GameListEntry> entry) {
+    GameListEntry* added = entry.get();
+    if (lastEntry_) {
+        lastEntry_->nextEntry = std::move(entry);
+    } else {
+        firstEntry_ = std::move(entry);
+    }
+    lastEntry_ = added;
+    ++entryCount_;
+}

@@ -1,0 +1,14 @@
+// korvani-pgn: lists and checks a games file from the command line.
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "tools/pgn_tool.h"
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const int status = RunPgnTool(args, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
+}

@@ -1,0 +1,99 @@
+#include "tools/pgn_tool.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/debug_sink.h"
+#include "tools/check_command.h"
+#include "tools/list_command.h"
+
+namespace {
+
+using CommandFunction = int (*)(const std::filesystem::path& file, std::ostream& out,
+                                std::ostream& err);
+
+// One row per command; a new command is a new row and a file of its own.
+struct ToolCommand {
+    std::string_view name;
+    std::string_view summary;
+    CommandFunction run;
+};
+
+constexpr std::array<ToolCommand, 2> kCommands = {{
+    {"list", "one line per indexed game: offset, White, Black, Last (tab-separated)",
+     RunListCommand},
+    {"check", "load every indexed game; print each failure and a count", RunCheckCommand},
+}};
+
+void PrintUsage(std::ostream& stream) {
+    stream << "Usage: korvani-pgn [--verbose] COMMAND FILE\n"
+              "\n"
+              "Lists and checks a Korvani games file (PGN) without the program's window.\n"
+              "\n"
+              "Commands:\n";
+    for (const ToolCommand& command : kCommands) {
+        stream << "  " << command.name << " FILE";
+        stream << std::string(10 - std::min<std::size_t>(command.name.size(), 9), ' ');
+        stream << command.summary << '\n';
+    }
+    stream << "\n"
+              "Options:\n"
+              "  --verbose        also show the reader's diagnostics on standard error\n"
+              "  -h, --help       show this help\n"
+              "\n"
+              "Exit status: 0 success, 1 some games failed to load (check), 2 the file\n"
+              "cannot be read or the command line is wrong.\n";
+}
+
+int UsageError(std::ostream& err, std::string_view message) {
+    err << "korvani-pgn: " << message << "\nTry 'korvani-pgn --help'.\n";
+    return kToolCannotRun;
+}
+
+const ToolCommand* FindCommand(std::string_view name) {
+    for (const ToolCommand& command : kCommands) {
+        if (command.name == name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int RunPgnTool(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string_view> operands;
+    bool verbose = false;
+    bool optionsEnded = false;
+    for (const std::string_view arg : args) {
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            PrintUsage(out);
+            return kToolOk;
+        } else if (arg == "--verbose" || arg == "-v") {
+            verbose = true;
+        } else {
+            return UsageError(err, "unknown option '" + std::string(arg) + "'");
+        }
+    }
+    if (operands.empty()) {
+        return UsageError(err, "no command given");
+    }
+    const ToolCommand* command = FindCommand(operands[0]);
+    if (!command) {
+        return UsageError(err, "unknown command '" + std::string(operands[0]) + "'");
+    }
+    if (operands.size() != 2) {
+        return UsageError(err, "'" + std::string(command->name) + "' takes one FILE");
+    }
+    const bool wasVerbose = IsDebugSinkEnabled();
+    SetDebugSinkEnabled(verbose);
+    const int status = command->run(std::filesystem::path(operands[1]), out, err);
+    SetDebugSinkEnabled(wasVerbose);
+    return status;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string_view>
+
+// korvani-pgn, the command-line companion for the games file. Exit statuses shared by
+// its commands.
+inline constexpr int kToolOk = 0;
+inline constexpr int kToolSomeFailed = 1;
+inline constexpr int kToolCannotRun = 2;  // unreadable file or wrong command line
+
+// Runs the command line `args` (without the program name), writing results to `out`
+// and messages to `err`; returns the exit status.
+int RunPgnTool(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
