@@ -128,7 +128,9 @@ std::u16string_view GameHeaders::PlayerToMove() const {
 }
 
 bool GameHeaders::IsPlayerToMove(std::u16string_view ownerName) const {
-    return EqualsIgnoringCase(PlayerToMove(), ownerName);
+    // With no name for the player to move, nobody can be sure to be that player.
+    const std::optional<std::u16string>& name = trait == 0 ? white : black;
+    return name && EqualsIgnoringCase(*name, ownerName);
 }
 
 std::uint16_t ParseTrait(std::u16string_view value) {

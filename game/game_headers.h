@@ -50,7 +50,8 @@ public:
     // is 0, Black's otherwise); empty when that tag is unset.
     std::u16string_view PlayerToMove() const;
 
-    // True when `ownerName` equals the player to move, ignoring letter case.
+    // True when `ownerName` equals the player to move, ignoring letter case; false
+    // when that player's tag is unset.
     bool IsPlayerToMove(std::u16string_view ownerName) const;
 
     std::optional<std::u16string> white;

@@ -1,0 +1,50 @@
+#include "allocation_counter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<std::int64_t> gLive{0};
+
+void* Allocate(std::size_t size) {
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    ++gLive;
+    return block;
+}
+
+void Release(void* block) noexcept {
+    if (block != nullptr) {
+        --gLive;
+        std::free(block);
+    }
+}
+
+}  // namespace
+
+std::int64_t LiveAllocations() {
+    return gLive.load();
+}
+
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void operator delete(void* block) noexcept {
+    Release(block);
+}
+void operator delete[](void* block) noexcept {
+    Release(block);
+}
+void operator delete(void* block, std::size_t /*size*/) noexcept {
+    Release(block);
+}
+void operator delete[](void* block, std::size_t /*size*/) noexcept {
+    Release(block);
+}
