@@ -2,7 +2,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QResizeEvent>
 #include <algorithm>
 
 #include "rules/position.h"
@@ -74,49 +73,50 @@ void BoardView::SetHighlightedFile(int file) {
         return;
     }
     highlightedFile_ = value;
-    update(QRect(0, FileLabelRect(0).top(), width(), FileLabelRect(0).height() + scale_));
+    update(QRect(0, FileLabelRect(0).top(), width(), FileLabelRect(0).height() + Scale()));
 }
 
 QRect BoardView::SquareRect(int file, int rank) const {
-    const int side = squareSize_ * scale_;
-    return QRect(originX_ * scale_ + side * file, originY_ * scale_ + side * (7 - rank), side,
+    const int side = squareSize_ * Scale();
+    return QRect(originX_ * Scale() + side * file, originY_ * Scale() + side * (7 - rank), side,
                  side);
 }
 
 QRect BoardView::FileLabelRect(int file) const {
     const int left = kFileLabelLeft + kSquareSize * file;
-    return QRect(left * scale_, kFileLabelTop * scale_, kSquareSize * scale_,
-                 (kFileLabelBottom - kFileLabelTop) * scale_);
+    return QRect(left * Scale(), kFileLabelTop * Scale(), kSquareSize * Scale(),
+                 (kFileLabelBottom - kFileLabelTop) * Scale());
 }
 
 QRect BoardView::RankLabelRect(int rank) const {
     const int top = kRankOneLabelTop - kSquareSize * rank;
-    return QRect(kRankLabelLeft * scale_, top * scale_, (kRankLabelRight - kRankLabelLeft) * scale_,
-                 (kRankOneLabelBottom - kRankOneLabelTop) * scale_);
+    return QRect(kRankLabelLeft * Scale(), top * Scale(),
+                 (kRankLabelRight - kRankLabelLeft) * Scale(),
+                 (kRankOneLabelBottom - kRankOneLabelTop) * Scale());
 }
 
 QFont BoardView::LabelFont() const {
     QFont font = GetDrawingResources().programFont;
     if (font.pixelSize() > 0) {
-        font.setPixelSize(font.pixelSize() * scale_);
+        font.setPixelSize(font.pixelSize() * Scale());
     } else {
-        font.setPointSizeF(font.pointSizeF() * scale_);
+        font.setPointSizeF(font.pointSizeF() * Scale());
     }
     return font;
 }
 
 void BoardView::DrawBoard(QPainter& painter, const Position* position, bool withFrame) const {
-    const int side = squareSize_ * scale_;
+    const int side = squareSize_ * Scale();
     const DrawingResources& resources = GetDrawingResources();
     if (withFrame && resources.framePen.style() != Qt::NoPen) {
         // One pixel (at scale 1) all round, just outside the squares.
-        const QRect board(originX_ * scale_, originY_ * scale_, 8 * side, 8 * side);
-        const QRect outer = board.adjusted(-scale_, -scale_, scale_, scale_);
+        const QRect board(originX_ * Scale(), originY_ * Scale(), 8 * side, 8 * side);
+        const QRect outer = board.adjusted(-Scale(), -Scale(), Scale(), Scale());
         const QColor frame = resources.framePen.color();
-        painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), scale_), frame);
-        painter.fillRect(QRect(outer.left(), board.bottom() + 1, outer.width(), scale_), frame);
-        painter.fillRect(QRect(outer.left(), board.top(), scale_, board.height()), frame);
-        painter.fillRect(QRect(board.right() + 1, board.top(), scale_, board.height()), frame);
+        painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), Scale()), frame);
+        painter.fillRect(QRect(outer.left(), board.bottom() + 1, outer.width(), Scale()), frame);
+        painter.fillRect(QRect(outer.left(), board.top(), Scale(), board.height()), frame);
+        painter.fillRect(QRect(board.right() + 1, board.top(), Scale(), board.height()), frame);
     }
     const QBrush previous = painter.brush();
     for (int rank = 7; rank >= 0; --rank) {
@@ -141,7 +141,7 @@ void BoardView::DrawSquare(QPainter& painter, const Position* position, int file
     // The brush colour is the destination that the mask is ANDed with.
     painter.fillRect(target, painter.brush());
     const PieceCode piece = position ? position->GetSquare(file, rank) : kEmpty;
-    if (cells_.isNull()) {
+    if (cells_.isNull() || cellsScale_ != Scale()) {
         return;
     }
     if (piece == kEmpty) {
@@ -189,6 +189,9 @@ void BoardView::DrawFileLabels(QPainter& painter) const {
 }
 
 void BoardView::paintEvent(QPaintEvent* /*event*/) {
+    if (cellsScale_ != Scale()) {
+        RescaleCells();
+    }
     QPainter painter(this);
     DrawBoard(painter, position_, true);
     painter.setFont(LabelFont());
@@ -197,21 +200,17 @@ void BoardView::paintEvent(QPaintEvent* /*event*/) {
     DrawFileLabels(painter);
 }
 
-void BoardView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int scale = std::max(1, std::min(width() / kBaseWidth, height() / kBaseHeight));
-    if (scale != scale_) {
-        scale_ = scale;
-        RescaleCells();
-        update();
-    }
+int BoardView::Scale() const {
+    return std::max(1, std::min(width() / kBaseWidth, height() / kBaseHeight));
 }
 
 void BoardView::RescaleCells() {
-    if (bitmap_.isNull() || scale_ == 1) {
+    cellsScale_ = Scale();
+    if (bitmap_.isNull() || cellsScale_ == 1) {
         cells_ = bitmap_;
         return;
     }
     // Pixel replication keeps the cells' black and white edges sharp.
-    cells_ = bitmap_.scaled(bitmap_.size() * scale_, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    cells_ =
+        bitmap_.scaled(bitmap_.size() * cellsScale_, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }

@@ -31,7 +31,7 @@ public:
     ~BoardView() override;
 
     // Stores the geometry at scale 1 and the strip of piece cells (image and mask
-    // cells of squareSize pixels each); a null strip draws empty squares only.
+    // cells of squareSize pixels each); a null strip draws the squares without pieces.
     void Init(int squareSize, int originX, int originY, const QImage& bitmap);
 
     // The position drawn by the next paint (not owned; null draws an empty board).
@@ -71,7 +71,7 @@ public:
     void DrawFileLabels(QPainter& painter) const;
 
     // The whole multiple of the phone geometry used for the current widget size.
-    int Scale() const { return scale_; }
+    int Scale() const;
 
     // Where square (file, rank) and the label of `file` are drawn, in widget pixels.
     QRect SquareRect(int file, int rank) const;
@@ -82,7 +82,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void RescaleCells();
@@ -91,7 +90,7 @@ private:
     int squareSize_ = kSquareSize;
     int originX_ = kOriginX;
     int originY_ = kOriginY;
-    int scale_ = 1;
+    int cellsScale_ = 1;  // the scale cells_ was made for
     std::uint8_t selectedFile_ = kNone;
     std::uint8_t selectedRank_ = kNone;
     std::uint8_t highlightedFile_ = kNone;

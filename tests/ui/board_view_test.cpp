@@ -1,0 +1,275 @@
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+
+#include "rules/fen.h"
+#include "rules/position.h"
+#include "ui/board_view.h"
+#include "ui/drawing_resources.h"
+
+namespace {
+
+// Every piece cell of the test strip has the same shape: a black outline ring from
+// pixel 5 to 13 and a body inside it; the blank cell is white.
+constexpr int kCell = 19;
+constexpr int kOutline = 5;         // the ring's first pixel, on both axes
+constexpr int kOutlineEnd = 13;     // its last pixel
+constexpr QPoint kBodyPixel{9, 9};  // inside the ring
+constexpr QPoint kOutlinePixel{kOutline, 9};
+constexpr QPoint kBackgroundPixel{1, 1};
+
+bool InRing(int x, int y) {
+    const bool inside = x >= kOutline && x <= kOutlineEnd && y >= kOutline && y <= kOutlineEnd;
+    const bool innerPart = x > kOutline && x < kOutlineEnd && y > kOutline && y < kOutlineEnd;
+    return inside && !innerPart;
+}
+
+bool InBody(int x, int y) {
+    return x > kOutline && x < kOutlineEnd && y > kOutline && y < kOutlineEnd;
+}
+
+// The strip laid out as the program's bitmap: white image (black, white body), white
+// mask (white, black outline), black image (all black), black mask (black silhouette).
+QImage MakeStrip() {
+    QImage strip(kCell * kPieceCellCount, kCell, QImage::Format_RGB32);
+    strip.fill(Qt::white);
+    for (int type = 1; type <= 6; ++type) {
+        for (int y = 0; y < kCell; ++y) {
+            for (int x = 0; x < kCell; ++x) {
+                const QRgb whiteImage = InBody(x, y) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+                const QRgb whiteMask = InRing(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+                const QRgb silhouette =
+                    InRing(x, y) || InBody(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+                strip.setPixel((4 * type - 3) * kCell + x, y, whiteImage);
+                strip.setPixel((4 * type - 2) * kCell + x, y, whiteMask);
+                strip.setPixel((4 * type - 1) * kCell + x, y, qRgb(0, 0, 0));
+                strip.setPixel((4 * type) * kCell + x, y, silhouette);
+            }
+        }
+    }
+    return strip;
+}
+
+constexpr QRgb kBlackPixel = 0x000000;  // colours compared without alpha
+constexpr QRgb kWhitePixel = 0xFFFFFF;
+
+}  // namespace
+
+class BoardViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void squaresTakeTheirColourByParity();
+    void whitePieceShowsBodyAndOutlineOnTheSquare();
+    void blackPieceShowsItsSilhouetteOnTheSquare();
+    void selectedSquareIsDrawnWithTheHighlight();
+    void clearingTheSelectionRestoresTheSquare();
+    void frameOutlinesTheBoardOnePixelOutside();
+    void highlightedFileLabelHasTheHighlightBackground();
+    void rankAndFileLabelsAreDrawn();
+    void largerWidgetDrawsWholeMultiplesCrisply();
+    void emptyBoardWithoutPosition();
+
+private:
+    QImage Render(BoardView& board);
+    QRgb PixelOf(const QImage& image, const BoardView& board, int file, int rank, QPoint at);
+
+    Position position_;
+};
+
+void BoardViewTest::initTestCase() {
+    CreateBoardBrushes();
+    GetDrawingResources().programFont.setPixelSize(10);
+    // Black knight on b8 stands on a dark square, white rook on a1 too.
+    QVERIFY(ReadFen(position_, u"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+}
+
+QImage BoardViewTest::Render(BoardView& board) {
+    board.SetPosition(&position_);
+    return board.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QRgb BoardViewTest::PixelOf(const QImage& image, const BoardView& board, int file, int rank,
+                            QPoint at) {
+    const QRect square = board.SquareRect(file, rank);
+    return image.pixel(square.topLeft() + at * board.Scale()) & 0xFFFFFF;
+}
+
+void BoardViewTest::squaresTakeTheirColourByParity() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    const QImage image = Render(board);
+    QCOMPARE(board.SquareRect(0, 0), QRect(12, 14 + 7 * 19, 19, 19));
+    // a1 dark, h1 light (both hold rooks; their corners show the square).
+    QCOMPARE(PixelOf(image, board, 0, 0, kBackgroundPixel), DarkSquareColour & 0xFFFFFF);
+    QCOMPARE(PixelOf(image, board, 7, 0, kBackgroundPixel), LightSquareColour & 0xFFFFFF);
+    // Empty squares are filled wholly: a3 dark, b3 light.
+    for (QPoint at : {QPoint(0, 0), kBodyPixel, QPoint(18, 18)}) {
+        QCOMPARE(PixelOf(image, board, 0, 2, at), DarkSquareColour & 0xFFFFFF);
+        QCOMPARE(PixelOf(image, board, 1, 2, at), LightSquareColour & 0xFFFFFF);
+    }
+}
+
+void BoardViewTest::whitePieceShowsBodyAndOutlineOnTheSquare() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    const QImage image = Render(board);
+    // The white rooks on the dark a1 and the light h1.
+    QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), kWhitePixel);
+    QCOMPARE(PixelOf(image, board, 0, 0, kOutlinePixel), kBlackPixel);
+    QCOMPARE(PixelOf(image, board, 0, 0, kBackgroundPixel), DarkSquareColour & 0xFFFFFF);
+    QCOMPARE(PixelOf(image, board, 7, 0, kBodyPixel), kWhitePixel);
+    QCOMPARE(PixelOf(image, board, 7, 0, kOutlinePixel), kBlackPixel);
+    QCOMPARE(PixelOf(image, board, 7, 0, kBackgroundPixel), LightSquareColour & 0xFFFFFF);
+}
+
+void BoardViewTest::blackPieceShowsItsSilhouetteOnTheSquare() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    const QImage image = Render(board);
+    // The black knight on the dark b8: solid black inside, square colour around.
+    QCOMPARE(PixelOf(image, board, 1, 7, kBodyPixel), kBlackPixel);
+    QCOMPARE(PixelOf(image, board, 1, 7, kOutlinePixel), kBlackPixel);
+    QCOMPARE(PixelOf(image, board, 1, 7, kBackgroundPixel), DarkSquareColour & 0xFFFFFF);
+    QCOMPARE(PixelOf(image, board, 0, 7, kBackgroundPixel), LightSquareColour & 0xFFFFFF);
+}
+
+void BoardViewTest::selectedSquareIsDrawnWithTheHighlight() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    board.SetSelection(4, 1);  // e2, a light square with a white pawn
+    const QImage image = Render(board);
+    QCOMPARE(PixelOf(image, board, 4, 1, kBackgroundPixel), HighlightColour & 0xFFFFFF);
+    QCOMPARE(PixelOf(image, board, 4, 1, kBodyPixel), kWhitePixel);
+    QCOMPARE(PixelOf(image, board, 4, 1, kOutlinePixel), kBlackPixel);
+    QCOMPARE(PixelOf(image, board, 3, 1, kBackgroundPixel), DarkSquareColour & 0xFFFFFF);
+}
+
+void BoardViewTest::clearingTheSelectionRestoresTheSquare() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    board.SetSelection(4, 1);
+    board.RedrawSelectedSquare();
+    board.ClearSelection();
+    QCOMPARE(board.SelectedFile(), BoardView::kNone);
+    QCOMPARE(board.SelectedRank(), BoardView::kNone);
+    const QImage image = Render(board);
+    QCOMPARE(PixelOf(image, board, 4, 1, kBackgroundPixel), LightSquareColour & 0xFFFFFF);
+}
+
+void BoardViewTest::frameOutlinesTheBoardOnePixelOutside() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    const QImage image = Render(board);
+    const QRgb frame = GetDrawingResources().framePen.color().rgb() & 0xFFFFFF;
+    const int right = 12 + 8 * 19;  // first column right of the squares
+    const int bottom = 14 + 8 * 19;
+    QCOMPARE(image.pixel(11, 13) & 0xFFFFFF, frame);
+    QCOMPARE(image.pixel(11, 80) & 0xFFFFFF, frame);
+    QCOMPARE(image.pixel(right, 80) & 0xFFFFFF, frame);
+    QCOMPARE(image.pixel(80, bottom) & 0xFFFFFF, frame);
+    QCOMPARE(image.pixel(right, bottom) & 0xFFFFFF, frame);
+    // Nothing beyond it: the dialog's white.
+    QCOMPARE(image.pixel(10, 80) & 0xFFFFFF, kWhitePixel);
+    QCOMPARE(image.pixel(right + 1, 80) & 0xFFFFFF, kWhitePixel);
+}
+
+namespace {
+
+int CountPixels(const QImage& image, const QRect& rect, QRgb colour) {
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// Pixels clearly darker than the background: the strokes of a glyph.
+int CountInk(const QImage& image, const QRect& rect) {
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            count += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
+void BoardViewTest::highlightedFileLabelHasTheHighlightBackground() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    board.SetHighlightedFile(4);
+    QImage image = Render(board);
+    QVERIFY(CountPixels(image, board.FileLabelRect(4), HighlightColour) > 10);
+    QVERIFY(CountInk(image, board.FileLabelRect(4)) > 0);  // the digit stays readable
+    for (int file : {0, 3, 5, 7}) {
+        QCOMPARE(CountPixels(image, board.FileLabelRect(file), HighlightColour), 0);
+    }
+    board.SetHighlightedFile(BoardView::kNone);
+    image = Render(board);
+    QCOMPARE(CountPixels(image, board.FileLabelRect(4), HighlightColour), 0);
+}
+
+void BoardViewTest::rankAndFileLabelsAreDrawn() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    const QImage image = Render(board);
+    for (int index = 0; index < 8; ++index) {
+        QVERIFY2(CountInk(image, board.FileLabelRect(index)) > 0, "file digit missing");
+        // The rank digit stands left of its rank, within the rank's rows.
+        const QRect rankArea(0, 14 + 19 * (7 - index), 11, 19);
+        QVERIFY2(CountInk(image, rankArea) > 0, "rank digit missing");
+    }
+}
+
+void BoardViewTest::largerWidgetDrawsWholeMultiplesCrisply() {
+    BoardView board;
+    board.resize(2 * BoardView::kBaseWidth + 30, 2 * BoardView::kBaseHeight + 5);
+    board.Init(19, 12, 14, MakeStrip());
+    const QImage image = Render(board);
+    QCOMPARE(board.Scale(), 2);
+    QCOMPARE(board.SquareRect(0, 0), QRect(24, 28 + 7 * 38, 38, 38));
+    QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), kWhitePixel);
+    QCOMPARE(PixelOf(image, board, 0, 0, kOutlinePixel), kBlackPixel);
+    // Each outline pixel became a 2 x 2 block, with nothing blended at its edges.
+    const QRect a1 = board.SquareRect(0, 0);
+    QCOMPARE(image.pixel(a1.left() + 2 * kOutline + 1, a1.top() + 19) & 0xFFFFFF, kBlackPixel);
+    QCOMPARE(image.pixel(a1.left() + 2 * kOutline + 2, a1.top() + 19) & 0xFFFFFF, kWhitePixel);
+    QCOMPARE(image.pixel(a1.left() + 2 * kOutline - 1, a1.top() + 19) & 0xFFFFFF,
+             DarkSquareColour & 0xFFFFFF);
+    for (int y = a1.top(); y <= a1.bottom(); ++y) {
+        for (int x = a1.left(); x <= a1.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y) & 0xFFFFFF;
+            QVERIFY(pixel == kBlackPixel || pixel == kWhitePixel ||
+                    pixel == (DarkSquareColour & 0xFFFFFF));
+        }
+    }
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    QCOMPARE(board.Scale(), 1);
+}
+
+void BoardViewTest::emptyBoardWithoutPosition() {
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
+    board.SetPosition(nullptr);
+    const QImage image = board.grab().toImage();
+    QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), DarkSquareColour & 0xFFFFFF);
+    QCOMPARE(PixelOf(image, board, 4, 7, kBodyPixel), LightSquareColour & 0xFFFFFF);
+}
+
+QTEST_MAIN(BoardViewTest)
+#include "board_view_test.moc"

@@ -1,0 +1,303 @@
+#include <QLabel>
+#include <QtTest>
+#include <functional>
+
+#include "game/game_document.h"
+#include "game/game_observer.h"
+#include "rules/fen.h"
+#include "rules/move_node.h"
+#include "rules/notation.h"
+#include "rules/position.h"
+#include "rules/promotion_chooser.h"
+#include "ui/board_view.h"
+#include "ui/drawing_resources.h"
+#include "ui/move_entry.h"
+#include "ui/move_entry_host.h"
+
+namespace {
+
+// A board screen reduced to what the entry talks to: it shows the document's current
+// position and resets the entry when it changes, as the game display does.
+class EntryScreen : public MoveEntryHost, public GameObserver {
+public:
+    EntryScreen() {
+        board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+        document.AttachView(this, true);
+        document.GoToStart();
+    }
+
+    Position* DisplayedPosition() override { return shown; }
+    BoardView& Board() override { return board; }
+    void SetNewFieldText(const QString& text) override { newField.setText(text); }
+    GameController& Controller() override { return document; }
+    Position* RunAddNewLine(Position& position, int from, int to) override {
+        ++addNewLineRuns;
+        lastFrom = from;
+        lastTo = to;
+        return addNewLine ? addNewLine(position, from, to) : nullptr;
+    }
+    void* ChooserContext() override { return this; }
+    void OnTreeChanged() override { ++treeChanges; }
+
+    void OnCurrentChanged(Position* position) override {
+        shown = position;
+        board.SetPosition(position);
+        entry.Reset();
+    }
+    Position* ChooseAlternative(MoveNode* /*firstMove*/) override { return nullptr; }
+
+    void Type(std::initializer_list<int> keys) {
+        for (int key : keys) {
+            entry.HandleEntryKey(key);
+        }
+    }
+
+    QString NewText() const { return newField.text(); }
+    bool Selected(int file, int rank) const {
+        return board.SelectedFile() == file && board.SelectedRank() == rank;
+    }
+    bool NothingSelected() const {
+        return board.SelectedFile() == BoardView::kNone && board.SelectedRank() == BoardView::kNone;
+    }
+    QString CurrentMoveText() {
+        MoveNode* move = document.GetCurrent()->incomingMove;
+        return move ? QString::fromStdU16String(
+                          FormatSanText(*move, false, false, NotationLanguage::English))
+                    : QString();
+    }
+
+    GameDocument document{nullptr};
+    BoardView board;
+    QLabel newField;
+    MoveEntry entry{*this};
+    Position* shown = nullptr;
+    std::function<Position*(Position&, int, int)> addNewLine;
+    int addNewLineRuns = 0;
+    int lastFrom = -1;
+    int lastTo = -1;
+    int treeChanges = 0;
+};
+
+int MoveCount(const Position& position) {
+    int count = 0;
+    for (const MoveNode* move = position.firstMove.get(); move; move = move->nextSibling.get()) {
+        ++count;
+    }
+    return count;
+}
+
+// What the promotion chooser was asked and what it answers.
+struct ChooserLog {
+    int calls = 0;
+    void* context = nullptr;
+    int answer = kKnight;
+};
+ChooserLog chooserLog;
+
+int LoggingChooser(void* context) {
+    ++chooserLog.calls;
+    chooserLog.context = context;
+    return chooserLog.answer;
+}
+
+}  // namespace
+
+class MoveEntryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { CreateBoardBrushes(); }
+    void init() {
+        chooserLog = ChooserLog{};
+        SetPromotionChooser(nullptr);
+    }
+
+    void typingFromAndToSquaresPlaysTheMove();
+    void fromSquareOfTheWrongSideLosesItsRank();
+    void emptyFromSquareLosesItsRank();
+    void illegalMoveLosesItsLastDigit();
+    void backKeyWalksBackOneDigit();
+    void backKeyWithNothingTypedDoesNothing();
+    void nineAndZeroAreNotEntryKeys();
+    void existingMoveIsFollowedWithoutQuestion();
+    void newMoveBesideExistingOnesAsksAddNewLine();
+    void cancellingAddNewLineKeepsThreeDigits();
+    void promotionOnAnEmptyListAsksForThePiece();
+    void keysWithoutPositionAreIgnored();
+};
+
+void MoveEntryTest::typingFromAndToSquaresPlaysTheMove() {
+    EntryScreen screen;
+    screen.Type({Qt::Key_5});
+    QCOMPARE(screen.NewText(), QStringLiteral("e"));
+    QCOMPARE(screen.board.HighlightedFile(), 4);
+    QVERIFY(screen.NothingSelected());
+
+    screen.Type({Qt::Key_2});
+    QCOMPARE(screen.NewText(), QStringLiteral("e2"));
+    QVERIFY(screen.Selected(4, 1));
+    QCOMPARE(screen.board.HighlightedFile(), BoardView::kNone);
+
+    screen.Type({Qt::Key_5});
+    QCOMPARE(screen.NewText(), QStringLiteral("e2e"));
+    QCOMPARE(screen.board.HighlightedFile(), 4);
+    QVERIFY(screen.Selected(4, 1));
+
+    screen.Type({Qt::Key_4});
+    QCOMPARE(screen.CurrentMoveText(), QStringLiteral("e4"));
+    QCOMPARE(screen.shown, screen.document.GetCurrent());
+    QCOMPARE(screen.NewText(), QString());
+    QVERIFY(screen.NothingSelected());
+    QCOMPARE(screen.board.HighlightedFile(), BoardView::kNone);
+    QCOMPARE(screen.entry.DigitCount(), 0);
+    QCOMPARE(screen.treeChanges, 1);
+    QCOMPARE(screen.addNewLineRuns, 0);
+}
+
+void MoveEntryTest::fromSquareOfTheWrongSideLosesItsRank() {
+    EntryScreen screen;
+    screen.Type({Qt::Key_5, Qt::Key_7});  // e7: a black pawn, White to move
+    QCOMPARE(screen.entry.DigitCount(), 1);
+    QCOMPARE(screen.NewText(), QStringLiteral("e"));
+    QCOMPARE(screen.board.HighlightedFile(), 4);
+    QVERIFY(screen.NothingSelected());
+}
+
+void MoveEntryTest::emptyFromSquareLosesItsRank() {
+    EntryScreen screen;
+    screen.Type({Qt::Key_1, Qt::Key_3});  // a3 is empty
+    QCOMPARE(screen.entry.DigitCount(), 1);
+    QCOMPARE(screen.NewText(), QStringLiteral("a"));
+    QCOMPARE(screen.board.HighlightedFile(), 0);
+    QVERIFY(screen.NothingSelected());
+}
+
+void MoveEntryTest::illegalMoveLosesItsLastDigit() {
+    EntryScreen screen;
+    screen.Type({Qt::Key_5, Qt::Key_2, Qt::Key_5, Qt::Key_5});  // e2-e5
+    QCOMPARE(screen.entry.DigitCount(), 3);
+    QCOMPARE(screen.NewText(), QStringLiteral("e2e"));
+    QVERIFY(screen.Selected(4, 1));
+    QCOMPARE(screen.board.HighlightedFile(), 4);
+    QVERIFY(!screen.document.root.firstMove);
+    QCOMPARE(screen.treeChanges, 0);
+
+    screen.Type({Qt::Key_4});
+    QCOMPARE(screen.CurrentMoveText(), QStringLiteral("e4"));
+    QCOMPARE(screen.NewText(), QString());
+}
+
+void MoveEntryTest::backKeyWalksBackOneDigit() {
+    EntryScreen screen;
+    screen.Type({Qt::Key_5, Qt::Key_2, Qt::Key_5});
+    screen.Type({Qt::Key_Escape});
+    QCOMPARE(screen.NewText(), QStringLiteral("e2"));
+    QVERIFY(screen.Selected(4, 1));
+    QCOMPARE(screen.board.HighlightedFile(), BoardView::kNone);
+
+    screen.Type({Qt::Key_Escape});  // the rank goes: e2 loses its highlight
+    QCOMPARE(screen.NewText(), QStringLiteral("e"));
+    QVERIFY(screen.NothingSelected());
+    QCOMPARE(screen.board.HighlightedFile(), 4);
+
+    screen.Type({Qt::Key_Escape});
+    QCOMPARE(screen.NewText(), QString());
+    QCOMPARE(screen.entry.DigitCount(), 0);
+    QCOMPARE(screen.board.HighlightedFile(), BoardView::kNone);
+
+    // Another square can be typed afterwards.
+    screen.Type({Qt::Key_7, Qt::Key_1, Qt::Key_6, Qt::Key_3});  // g1-f3
+    QCOMPARE(screen.CurrentMoveText(), QStringLiteral("Nf3"));
+}
+
+void MoveEntryTest::backKeyWithNothingTypedDoesNothing() {
+    EntryScreen screen;
+    screen.Type({Qt::Key_Escape, Qt::Key_Escape});
+    QCOMPARE(screen.entry.DigitCount(), 0);
+    QCOMPARE(screen.NewText(), QString());
+    QCOMPARE(screen.document.GetCurrent(), &screen.document.root);
+}
+
+void MoveEntryTest::nineAndZeroAreNotEntryKeys() {
+    EntryScreen screen;
+    screen.Type({Qt::Key_9, Qt::Key_0});
+    QCOMPARE(screen.entry.DigitCount(), 0);
+    screen.Type({Qt::Key_5, Qt::Key_9, Qt::Key_0});
+    QCOMPARE(screen.entry.DigitCount(), 1);
+    QCOMPARE(screen.NewText(), QStringLiteral("e"));
+    screen.Type({Qt::Key_2, Qt::Key_5, Qt::Key_0, Qt::Key_9, Qt::Key_A});
+    QCOMPARE(screen.entry.DigitCount(), 3);
+    QCOMPARE(screen.NewText(), QStringLiteral("e2e"));
+    QVERIFY(screen.Selected(4, 1));
+}
+
+void MoveEntryTest::existingMoveIsFollowedWithoutQuestion() {
+    EntryScreen screen;
+    Position* afterE4 = ParseSan(screen.document.root, u"e4");
+    QVERIFY(afterE4 != nullptr);
+    screen.document.GoToStart();
+    screen.Type({Qt::Key_5, Qt::Key_2, Qt::Key_5, Qt::Key_4});
+    QCOMPARE(screen.document.GetCurrent(), afterE4);
+    QCOMPARE(screen.addNewLineRuns, 0);
+    QCOMPARE(screen.treeChanges, 0);
+    QCOMPARE(MoveCount(screen.document.root), 1);
+    QCOMPARE(screen.NewText(), QString());
+}
+
+void MoveEntryTest::newMoveBesideExistingOnesAsksAddNewLine() {
+    EntryScreen screen;
+    QVERIFY(ParseSan(screen.document.root, u"e4") != nullptr);
+    screen.document.GoToStart();
+    // The question's answer "0": add the move as a new alternative.
+    screen.addNewLine = [](Position& position, int from, int to) {
+        return position.AddMove(from, to, nullptr, 0, nullptr);
+    };
+    screen.Type({Qt::Key_4, Qt::Key_2, Qt::Key_4, Qt::Key_4});
+    QCOMPARE(screen.addNewLineRuns, 1);
+    QCOMPARE(screen.lastFrom, 11);  // d2
+    QCOMPARE(screen.lastTo, 27);    // d4
+    QCOMPARE(MoveCount(screen.document.root), 2);
+    QCOMPARE(screen.CurrentMoveText(), QStringLiteral("d4"));
+    QCOMPARE(screen.treeChanges, 1);
+    QCOMPARE(screen.NewText(), QString());
+}
+
+void MoveEntryTest::cancellingAddNewLineKeepsThreeDigits() {
+    EntryScreen screen;
+    QVERIFY(ParseSan(screen.document.root, u"e4") != nullptr);
+    screen.document.GoToStart();
+    screen.Type({Qt::Key_5, Qt::Key_2, Qt::Key_5, Qt::Key_3});  // e2-e3, then cancel
+    QCOMPARE(screen.addNewLineRuns, 1);
+    QCOMPARE(screen.entry.DigitCount(), 3);
+    QCOMPARE(screen.NewText(), QStringLiteral("e2e"));
+    QVERIFY(screen.Selected(4, 1));
+    QCOMPARE(screen.board.HighlightedFile(), 4);
+    QCOMPARE(screen.document.GetCurrent(), &screen.document.root);
+    QCOMPARE(MoveCount(screen.document.root), 1);
+    QCOMPARE(screen.treeChanges, 0);
+}
+
+void MoveEntryTest::promotionOnAnEmptyListAsksForThePiece() {
+    EntryScreen screen;
+    QVERIFY(ReadFen(screen.document.root, u"8/P6k/8/8/8/8/8/K7 w - - 0 1"));
+    screen.document.GoToStart();
+    SetPromotionChooser(&LoggingChooser);
+    screen.Type({Qt::Key_1, Qt::Key_7, Qt::Key_1, Qt::Key_8});
+    QCOMPARE(chooserLog.calls, 1);
+    QCOMPARE(chooserLog.context, static_cast<void*>(&screen));
+    QVERIFY(screen.document.GetCurrent()->incomingMove != nullptr);
+    QCOMPARE(int(screen.document.GetCurrent()->incomingMove->promotion), int(kKnight));
+    QCOMPARE(screen.CurrentMoveText(), QStringLiteral("a8=N"));
+    QCOMPARE(screen.treeChanges, 1);
+}
+
+void MoveEntryTest::keysWithoutPositionAreIgnored() {
+    EntryScreen screen;
+    screen.shown = nullptr;
+    screen.Type({Qt::Key_5, Qt::Key_2});
+    QCOMPARE(screen.entry.DigitCount(), 0);
+    QVERIFY(screen.NothingSelected());
+}
+
+QTEST_MAIN(MoveEntryTest)
+#include "move_entry_test.moc"
