@@ -1,0 +1,350 @@
+#include "pgn/pgn_writer.h"
+
+#include <string>
+#include <vector>
+
+#include "game/extra_tag.h"
+#include "game/game_document.h"
+#include "game/move_tree.h"
+#include "pgn/byte_sink.h"
+#include "platform/text_codec.h"
+#include "rules/fen.h"
+#include "rules/move_node.h"
+#include "rules/notation.h"
+
+namespace {
+
+constexpr std::size_t kLineWidth = 80;  // a line holds fewer bytes than this
+constexpr std::size_t kMaxPiece = 511;  // bytes of one piece of a long text
+
+// The wrapping state of the one game being written. A line break is held back until
+// the first byte of the next line is known: when that byte is "[" the break is taken
+// back (with the blank it replaced), because the games index would read a line that
+// starts with "[" as the next game's first tag.
+struct WrapState {
+    std::size_t column = 0;
+    bool breakPending = false;
+    bool pendingBlank = false;
+    std::size_t columnBeforeBreak = 0;
+};
+
+WrapState wrap;
+
+void PutBytes(ByteSink& sink, std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    if (wrap.breakPending) {
+        wrap.breakPending = false;
+        if (bytes.front() == '[') {
+            wrap.column = wrap.columnBeforeBreak;
+            if (wrap.pendingBlank) {
+                sink.Write(" ");
+                ++wrap.column;
+            }
+        } else {
+            sink.Write("\r\n");
+        }
+    }
+    sink.Write(bytes);
+    wrap.column += bytes.size();
+}
+
+bool LineIsEmpty() {
+    return wrap.column == 0;
+}
+
+// Ends the current line. On a line that holds nothing yet a break would only make an
+// empty line, which the reader swallows together with the blank it stood for; the
+// blank is written instead.
+void BreakLine(ByteSink& sink, bool dropsBlank) {
+    if (LineIsEmpty()) {
+        if (dropsBlank) {
+            PutBytes(sink, " ");
+        }
+        return;
+    }
+    wrap.columnBeforeBreak = wrap.column;
+    wrap.breakPending = true;
+    wrap.pendingBlank = dropsBlank;
+    wrap.column = 0;
+}
+
+// Breaks the line before `bytes`; a leading blank is the one the break replaces.
+std::string_view BreakBefore(ByteSink& sink, std::string_view bytes) {
+    const bool leadingBlank = !bytes.empty() && bytes.front() == ' ';
+    BreakLine(sink, leadingBlank);
+    return leadingBlank ? bytes.substr(1) : bytes;
+}
+
+std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRule rule) {
+    const char c = bytes[i];
+    const bool blank = c == ' ';
+    const bool bracket = rule == BreakRule::MoveText && (c == '(' || c == '{');
+    if (!blank && !bracket) {
+        return std::nullopt;
+    }
+    if (i + 1 < bytes.size() && bytes[i + 1] == '[') {
+        return std::nullopt;
+    }
+    return blank ? LineBreak{i, true} : LineBreak{i + 1, false};
+}
+
+std::optional<LineBreak> FindFirstBreak(std::string_view bytes, BreakRule rule) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (const auto found = BreakAt(bytes, i, rule)) {
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view TakeBreak(ByteSink& sink, std::string_view bytes, LineBreak at) {
+    PutBytes(sink, bytes.substr(0, at.at));
+    BreakLine(sink, at.dropsBlank);
+    return bytes.substr(at.at + (at.dropsBlank ? 1 : 0));
+}
+
+// The wrapping of one piece. Each round writes part of the piece or ends a line, so
+// the loop ends; the text after a break always continues with fillLine set.
+void WrapBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule rule) {
+    while (!bytes.empty()) {
+        if (wrap.column + bytes.size() < kLineWidth) {
+            PutBytes(sink, bytes);
+            return;
+        }
+        if (!fillLine && bytes.size() < kLineWidth) {
+            PutBytes(sink, BreakBefore(sink, bytes));
+            return;
+        }
+        const long limit = static_cast<long>(fillLine ? kLineWidth - 1 : kLineWidth - 2) -
+                           static_cast<long>(wrap.column);
+        fillLine = true;
+        if (const auto found = FindBreak(bytes, limit, rule)) {
+            bytes = TakeBreak(sink, bytes, *found);
+        } else if (!LineIsEmpty()) {
+            bytes = BreakBefore(sink, bytes);
+        } else if (const auto first = FindFirstBreak(bytes, rule)) {
+            // Nothing fits on a whole line: the line runs on to the first break.
+            bytes = TakeBreak(sink, bytes, *first);
+        } else {
+            PutBytes(sink, bytes);
+            return;
+        }
+    }
+}
+
+bool IsUtf8Continuation(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// Where the next piece of a long text starts: at the last blank among its first 512
+// bytes (not the first byte), else after 511 bytes, moved back to a character start.
+std::size_t PieceLength(std::string_view bytes) {
+    for (std::size_t i = kMaxPiece; i >= 1; --i) {
+        if (bytes[i] == ' ') {
+            return i;
+        }
+    }
+    std::size_t length = kMaxPiece;
+    while (length > 0 && IsUtf8Continuation(bytes[length])) {
+        --length;
+    }
+    return length > 0 ? length : kMaxPiece;
+}
+
+void WriteLongBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule rule) {
+    while (bytes.size() > kMaxPiece) {
+        const std::size_t length = PieceLength(bytes);
+        WrapBytes(sink, bytes.substr(0, length), fillLine, rule);
+        bytes.remove_prefix(length);
+    }
+    WrapBytes(sink, bytes, fillLine, rule);
+}
+
+// Characters that would end a tag line early, or break it, are written as blanks.
+std::u16string EscapeTagValue(std::u16string_view value) {
+    std::u16string out;
+    out.reserve(value.size());
+    for (const char16_t c : value) {
+        if (c == u'"' || c == u'\\') {
+            out += u'\\';
+            out += c;
+        } else {
+            out += c < 0x20 ? u' ' : c;
+        }
+    }
+    return out;
+}
+
+// A closing brace would end the comment early and a line break would escape the
+// wrapping; both are written as blanks.
+std::u16string CommentText(std::u16string_view comment) {
+    std::u16string out = u" {";
+    out.reserve(comment.size() + 3);
+    for (const char16_t c : comment) {
+        out += (c == u'}' || c == u'\r' || c == u'\n' || c == 0) ? u' ' : c;
+    }
+    out += u'}';
+    return out;
+}
+
+// The comment with its braces is cut at its own blanks only: the reader turns each
+// line break inside a comment back into one blank, so the text comes back unchanged.
+void WriteComment(ByteSink& sink, std::u16string_view comment) {
+    WriteLongBytes(sink, EncodeUtf8(CommentText(comment)), false, BreakRule::Comment);
+}
+
+void WriteTag(ByteSink& sink, std::u16string_view name, std::u16string_view value) {
+    std::u16string line = u"[";
+    for (const char16_t c : name) {
+        line += c < 0x20 ? u' ' : c;
+    }
+    line += u" \"";
+    line += EscapeTagValue(value);
+    line += u"\"]\r\n";
+    sink.Write(EncodeUtf8(line));
+}
+
+void WriteTag(ByteSink& sink, std::u16string_view name, const std::optional<std::u16string>& value,
+              std::u16string_view unset) {
+    WriteTag(sink, name, value ? std::u16string_view(*value) : unset);
+}
+
+std::u16string Number(unsigned value) {
+    const std::string digits = std::to_string(value);
+    return {digits.begin(), digits.end()};
+}
+
+void WriteTags(const GameDocument& document, ByteSink& sink) {
+    WriteTag(sink, u"Event", document.event, u"?");
+    WriteTag(sink, u"Site", document.site, u"?");
+    WriteTag(sink, u"Date", document.date, u"????.??.??");
+    WriteTag(sink, u"Round", document.round, u"?");
+    WriteTag(sink, u"White", document.white, u"?");
+    WriteTag(sink, u"Black", document.black, u"?");
+    static constexpr std::u16string_view kResults[] = {u"1-0", u"1/2-1/2", u"0-1", u"*"};
+    if (document.resultCode >= 0 && document.resultCode <= 3) {
+        WriteTag(sink, u"Result", kResults[document.resultCode]);
+    }
+    if (document.root.setUp) {
+        WriteTag(sink, u"SetUp", u"1");
+        WriteTag(sink, u"FEN", WriteFen(document.root));
+    }
+    if (document.whiteEmail) {
+        WriteTag(sink, u"WhiteEmail", *document.whiteEmail);
+        WriteTag(sink, u"BlackEmail", document.blackEmail, u"?");
+        WriteTag(sink, u"LastMoveDate", document.lastMoveDate, u"?");
+        WriteTag(sink, u"LastMove", Number(document.lastMove));
+        WriteTag(sink, u"Trait", document.trait == kWhite ? u"White" : u"Black");
+    }
+    for (const ExtraTag* tag = document.extraTags.get(); tag != nullptr; tag = tag->next.get()) {
+        WriteTag(sink, tag->name, tag->value);
+    }
+}
+
+// Writes the moves in display order. Each open line (the main line, then one per
+// open variation) keeps whether its next move carries its number and whether a move
+// was written in it yet; the stack grows with the nesting of variations only.
+class MoveTextWriter : public DisplayOrderVisitor {
+public:
+    MoveTextWriter(ByteSink& sink, bool numberFirst) : sink_(sink) {
+        lines_.push_back({numberFirst, false});
+    }
+
+    void OnMove(const MoveNode& move) override {
+        Line& line = lines_.back();
+        SanBuffer san{};
+        const std::size_t length =
+            FormatSan(move, san, line.numbered, true, NotationLanguage::English);
+        std::u16string piece = line.started ? u" " : u"";
+        piece.append(san.data(), length);
+        WriteWrapped(&sink_, piece, true);
+        line.started = true;
+        line.numbered = FirstAlternative(move) != nullptr || MoverColour(move) == kBlack;
+        if (const Position* after = move.child.get()) {
+            if (after->positionNag != 0) {
+                WriteWrapped(&sink_, u" $" + Number(after->positionNag), true);
+            }
+            if (after->comment) {
+                WriteComment(sink_, *after->comment);
+                line.numbered = true;
+            }
+        }
+    }
+
+    void OnVariationStart(const MoveNode& /*first*/) override {
+        WriteWrapped(&sink_, u" (", true);
+        lines_.push_back({true, false});
+    }
+
+    void OnVariationEnd(const MoveNode& /*first*/) override {
+        lines_.pop_back();
+        WriteWrapped(&sink_, u")", true);
+    }
+
+private:
+    struct Line {
+        bool numbered;
+        bool started;
+    };
+
+    ByteSink& sink_;
+    std::vector<Line> lines_;
+};
+
+}  // namespace
+
+void WriteWrapped(ByteSink* sink, std::u16string_view text, bool fillLine, BreakRule rule) {
+    if (sink == nullptr) {
+        wrap = WrapState{};
+        return;
+    }
+    WrapBytes(*sink, EncodeUtf8(text), fillLine, rule);
+}
+
+std::optional<LineBreak> FindBreak(std::string_view bytes, long from, BreakRule rule) {
+    if (from < 0 || bytes.empty()) {
+        return std::nullopt;
+    }
+    std::size_t i = std::min(static_cast<std::size_t>(from), bytes.size() - 1);
+    for (;; --i) {
+        if (const auto found = BreakAt(bytes, i, rule)) {
+            return found;
+        }
+        if (i == 0) {
+            return std::nullopt;
+        }
+    }
+}
+
+void WriteLongText(ByteSink& sink, std::u16string_view text, bool fillLine, BreakRule rule) {
+    WriteLongBytes(sink, EncodeUtf8(text), fillLine, rule);
+}
+
+void WriteMoveText(ByteSink& sink, const MoveNode& move, bool numberFirst) {
+    MoveTextWriter writer(sink, numberFirst);
+    WalkDisplayOrder(&move, writer);
+}
+
+void WritePgnGame(const GameDocument& document, ByteSink& sink) {
+    WriteWrapped(nullptr, {}, true);
+    WriteTags(document, sink);
+    sink.Write("\r\n");
+    if (document.root.comment) {
+        WriteComment(sink, *document.root.comment);
+    }
+    if (document.root.firstMove) {
+        WriteMoveText(sink, *document.root.firstMove, true);
+    }
+    static constexpr std::u16string_view kResultMarks[] = {u" 1-0", u" 1/2-1/2", u" 0-1", u" *"};
+    if (document.resultCode >= 0 && document.resultCode <= 3) {
+        WriteWrapped(&sink, kResultMarks[document.resultCode], true);
+    }
+    WriteWrapped(nullptr, {}, true);
+    sink.Write("\r\n\r\n");
+}
+
+std::size_t WrapColumn() {
+    return wrap.column;
+}

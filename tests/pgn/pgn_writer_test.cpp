@@ -1,0 +1,528 @@
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/game_document.h"
+#include "pgn/pgn_writer.h"
+#include "pgn/string_sink.h"
+#include "pgn_write_support.h"
+#include "platform/text_codec.h"
+#include "rules/fen.h"
+#include "rules/move_node.h"
+#include "rules/notation.h"
+
+namespace {
+
+constexpr std::string_view kDefaultRoster =
+    "[Event \"?\"]\r\n[Site \"?\"]\r\n[Date \"????.??.??\"]\r\n[Round \"?\"]\r\n"
+    "[White \"White\"]\r\n[Black \"Black\"]\r\n";
+
+// The tag lines of a written game, without the blank line after them.
+std::vector<std::string> TagLinesOf(const std::string& game) {
+    return LinesOf(game.substr(0, game.find("\r\n\r\n")));
+}
+
+bool MoveTextLinesFit(const std::string& game, std::size_t width) {
+    const auto lines = LinesOf(MoveTextOf(game));
+    return std::all_of(lines.begin(), lines.end(),
+                       [width](const std::string& line) { return line.size() <= width; });
+}
+
+// The move text with its line breaks turned back into the blanks they replaced.
+std::string Unwrapped(const std::string& game) {
+    std::string text;
+    for (const std::string& line : LinesOf(MoveTextOf(game))) {
+        if (!line.empty()) {
+            text += (text.empty() ? "" : " ") + line;
+        }
+    }
+    return text;
+}
+
+// --- Tags ---------------------------------------------------------------------
+
+TEST(PgnWriterTags, EmptyNewGameIsRosterBlankLineAndResultMark) {
+    GameDocument document(nullptr);
+    document.SetResultCode(3);
+    EXPECT_EQ(GameText(document), std::string(kDefaultRoster) + "[Result \"*\"]\r\n\r\n *\r\n\r\n");
+}
+
+TEST(PgnWriterTags, RosterValuesAndResultTexts) {
+    struct Case {
+        int resultCode;
+        std::string_view resultLine;
+        std::string_view resultMark;
+    };
+    const Case cases[] = {{0, "[Result \"1-0\"]", " 1-0"},
+                          {1, "[Result \"1/2-1/2\"]", " 1/2-1/2"},
+                          {2, "[Result \"0-1\"]", " 0-1"},
+                          {3, "[Result \"*\"]", " *"}};
+    for (const Case& c : cases) {
+        GameDocument document(nullptr);
+        document.SetEvent(u"Club");
+        document.SetSite(u"Paris");
+        document.SetDate(u"2024.01.02");
+        document.SetRound(u"3");
+        document.SetWhite(u"Anna");
+        document.SetBlack(u"Boris");
+        document.SetResultCode(c.resultCode);
+        const std::string text = GameText(document);
+        const auto tags = TagLinesOf(text);
+        ASSERT_EQ(tags.size(), 7u);
+        EXPECT_EQ(tags[0], "[Event \"Club\"]");
+        EXPECT_EQ(tags[1], "[Site \"Paris\"]");
+        EXPECT_EQ(tags[2], "[Date \"2024.01.02\"]");
+        EXPECT_EQ(tags[3], "[Round \"3\"]");
+        EXPECT_EQ(tags[4], "[White \"Anna\"]");
+        EXPECT_EQ(tags[5], "[Black \"Boris\"]");
+        EXPECT_EQ(tags[6], c.resultLine);
+        EXPECT_EQ(MoveTextOf(text), std::string(c.resultMark) + "\r\n\r\n");
+    }
+}
+
+TEST(PgnWriterTags, UnknownResultWritesNeitherTagNorMark) {
+    GameDocument document(nullptr);
+    document.SetResultCode(7);
+    PlayLine(document.root, {u"e4"});
+    const std::string text = GameText(document);
+    EXPECT_EQ(text.find("[Result"), std::string::npos);
+    EXPECT_EQ(MoveTextOf(text), "1. e4\r\n\r\n");
+}
+
+TEST(PgnWriterTags, SetUpPositionWritesSetUpAndFenAfterResult) {
+    GameDocument document(nullptr);
+    document.SetResultCode(3);
+    ASSERT_TRUE(ReadFen(document.root, u"8/8/8/4k3/8/8/4P3/4K3 w - - 0 40"));
+    const auto tags = TagLinesOf(GameText(document));
+    ASSERT_EQ(tags.size(), 9u);
+    EXPECT_EQ(tags[6], "[Result \"*\"]");
+    EXPECT_EQ(tags[7], "[SetUp \"1\"]");
+    EXPECT_EQ(tags[8], "[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 40\"]");
+}
+
+TEST(PgnWriterTags, LongTagLinesAreNeverWrapped) {
+    GameDocument document(nullptr);
+    document.SetResultCode(3);
+    const std::u16string longName(150, u'n');
+    document.SetWhite(longName);
+    ASSERT_TRUE(
+        ReadFen(document.root, u"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    for (const std::string& line : TagLinesOf(GameText(document))) {
+        EXPECT_EQ(line.front(), '[') << line;
+        EXPECT_EQ(line.back(), ']') << line;
+    }
+}
+
+TEST(PgnWriterTags, EmailTagsOnlyWithWhiteEmail) {
+    GameDocument document(nullptr);
+    document.SetResultCode(3);
+    document.SetBlackEmail(u"b@example.org");
+    document.SetLastMoveDate(u"03.14");
+    document.lastMove = 12;
+    document.trait = kBlack;
+    EXPECT_EQ(TagLinesOf(GameText(document)).size(), 7u);
+
+    document.SetWhiteEmail(u"a@example.org");
+    const auto tags = TagLinesOf(GameText(document));
+    ASSERT_EQ(tags.size(), 12u);
+    EXPECT_EQ(tags[7], "[WhiteEmail \"a@example.org\"]");
+    EXPECT_EQ(tags[8], "[BlackEmail \"b@example.org\"]");
+    EXPECT_EQ(tags[9], "[LastMoveDate \"03.14\"]");
+    EXPECT_EQ(tags[10], "[LastMove \"12\"]");
+    EXPECT_EQ(tags[11], "[Trait \"Black\"]");
+}
+
+TEST(PgnWriterTags, UnsetEmailFieldsAreQuestionMarksAndTraitWhite) {
+    GameDocument document(nullptr);
+    document.SetResultCode(3);
+    document.SetWhiteEmail(u"a@example.org");
+    const auto tags = TagLinesOf(GameText(document));
+    ASSERT_EQ(tags.size(), 12u);
+    EXPECT_EQ(tags[8], "[BlackEmail \"?\"]");
+    EXPECT_EQ(tags[9], "[LastMoveDate \"?\"]");
+    EXPECT_EQ(tags[10], "[LastMove \"0\"]");
+    EXPECT_EQ(tags[11], "[Trait \"White\"]");
+}
+
+TEST(PgnWriterTags, ExtraTagsFollowInTheirOrder) {
+    GameDocument document(nullptr);
+    document.SetResultCode(3);
+    document.SetWhiteEmail(u"a@example.org");
+    document.AppendExtraTag(u"ECO", u"B22");
+    document.AppendExtraTag(u"Annotator", u"JvR");
+    const auto tags = TagLinesOf(GameText(document));
+    ASSERT_EQ(tags.size(), 14u);
+    EXPECT_EQ(tags[11], "[Trait \"White\"]");
+    EXPECT_EQ(tags[12], "[ECO \"B22\"]");
+    EXPECT_EQ(tags[13], "[Annotator \"JvR\"]");
+}
+
+TEST(PgnWriterTags, QuotesAndBackslashesAreEscaped) {
+    struct Case {
+        std::u16string_view value;
+        std::string_view line;
+    };
+    const Case cases[] = {
+        {u"The \"Immortal\"", "[Event \"The \\\"Immortal\\\"\"]"},
+        {u"C:\\games", "[Event \"C:\\\\games\"]"},
+        {u"ends with \\", "[Event \"ends with \\\\\"]"},
+        {u"\"", "[Event \"\\\"\"]"},
+        {u"two\r\nlines", "[Event \"two  lines\"]"},
+        {u"Caf\u00e9", "[Event \"Caf\xc3\xa9\"]"},
+    };
+    for (const Case& c : cases) {
+        GameDocument document(nullptr);
+        document.SetEvent(c.value);
+        EXPECT_EQ(TagLinesOf(GameText(document))[0], c.line);
+    }
+}
+
+// --- Move text ----------------------------------------------------------------
+
+GameDocument& WithResult(GameDocument& document, int code) {
+    document.SetResultCode(code);
+    return document;
+}
+
+TEST(PgnWriterMoveText, VariationNumbersItsFirstMoveAndTheMoveAfterIt) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    PlayLine(*afterE4, {u"e5", u"Nf3"});
+    PlayLine(*afterE4, {u"c5"});
+    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 e5 (1... c5) 2. Nf3 *\r\n\r\n");
+}
+
+TEST(PgnWriterMoveText, CommentNumbersTheNextBlackMove) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    afterE4->SetComment(u"text");
+    PlayLine(*afterE4, {u"e5", u"Nf3"});
+    PlayLine(*afterE4, {u"c5"});
+    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 {text} 1... e5 (1... c5) 2. Nf3 *\r\n\r\n");
+}
+
+TEST(PgnWriterMoveText, NestedVariationsAndSeveralAlternatives) {
+    GameDocument document(nullptr);
+    WithResult(document, 0);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    PlayLine(*afterE4, {u"e5", u"Nf3", u"Nc6"});
+    Position* afterC5 = PlayLine(*afterE4, {u"c5"});
+    Position* afterNf3 = PlayLine(*afterC5, {u"Nf3"});
+    PlayLine(*afterC5, {u"c3"});
+    PlayLine(*afterNf3, {u"d6"});
+    PlayLine(*afterE4, {u"e6"});
+    EXPECT_EQ(MoveTextOf(GameText(document)),
+              "1. e4 e5 (1... c5 2. Nf3 (2. c3) 2... d6) (1... e6) 2. Nf3 Nc6 1-0\r\n\r\n");
+}
+
+TEST(PgnWriterMoveText, AlternativeToTheFirstMove) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    PlayLine(document.root, {u"e4", u"e5"});
+    PlayLine(document.root, {u"d4", u"d5"});
+    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 (1. d4 d5) 1... e5 *\r\n\r\n");
+}
+
+TEST(PgnWriterMoveText, MoveAnnotationThenPositionAssessment) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    afterE4->incomingMove->nag = 1;
+    afterE4->positionNag = 14;
+    PlayLine(*afterE4, {u"e5"});
+    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 $1 $14 e5 *\r\n\r\n");
+}
+
+TEST(PgnWriterMoveText, RootCommentIsFollowedDirectlyByTheFirstMove) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    document.root.SetComment(u"Opening");
+    PlayLine(document.root, {u"e4"});
+    EXPECT_EQ(MoveTextOf(GameText(document)), " {Opening}1. e4 *\r\n\r\n");
+}
+
+TEST(PgnWriterMoveText, SetUpWithBlackToMoveNumbersTheFirstMove) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    ASSERT_TRUE(ReadFen(document.root, u"4k3/8/8/8/8/8/4P3/4K3 b - - 0 40"));
+    PlayLine(document.root, {u"Kd7", u"e4"});
+    EXPECT_EQ(MoveTextOf(GameText(document)), "40... Kd7 41. e4 *\r\n\r\n");
+}
+
+TEST(PgnWriterMoveText, CharactersThatWouldEndTheCommentBecomeBlanks) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    afterE4->SetComment(u"a}b\r\nc");
+    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 {a b  c} *\r\n\r\n");
+}
+
+// --- Wrapping -----------------------------------------------------------------
+
+// A main line of knight moves back and forth, `count` moves long.
+void PlayKnightShuffle(Position& root, int count) {
+    static constexpr std::u16string_view kCycle[] = {u"Nf3", u"Nf6", u"Ng1", u"Ng8"};
+    Position* at = &root;
+    for (int i = 0; i < count && at != nullptr; ++i) {
+        at = ParseSan(*at, kCycle[i % 4]);
+    }
+    ASSERT_NE(at, nullptr);
+}
+
+TEST(PgnWriterWrapping, LongMainLineBreaksAtBlanksWithin79Bytes) {
+    GameDocument document(nullptr);
+    WithResult(document, 1);
+    PlayKnightShuffle(document.root, 200);
+    const std::string text = GameText(document);
+    EXPECT_TRUE(MoveTextLinesFit(text, 79));
+    const auto lines = LinesOf(MoveTextOf(text));
+    EXPECT_GT(lines.size(), 10u);
+    // Every line but the last is filled to within one move of the limit.
+    for (std::size_t i = 0; i + 3 < lines.size(); ++i) {
+        EXPECT_GT(lines[i].size(), 70u) << lines[i];
+    }
+    std::string expected;
+    for (int i = 0; i < 200; ++i) {
+        static constexpr std::string_view kCycle[] = {"Nf3", "Nf6", "Ng1", "Ng8"};
+        if (i % 2 == 0) {
+            expected += (i == 0 ? "" : " ") + std::to_string(i / 2 + 1) + ". ";
+        } else {
+            expected += " ";
+        }
+        expected += kCycle[i % 4];
+    }
+    EXPECT_EQ(Unwrapped(text), expected + " 1/2-1/2");
+}
+
+TEST(PgnWriterWrapping, ShortCommentThatDoesNotFitMovesWholeToANewLine) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    PlayKnightShuffle(document.root, 8);
+    Position* last = &document.root;
+    while (last->firstMove) {
+        last = last->firstMove->child.get();
+    }
+    const std::u16string comment = u"a comment of some length that is shorter than a line";
+    last->SetComment(comment);
+    const auto lines = LinesOf(MoveTextOf(GameText(document)));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "{a comment of some length that is shorter than a line} *");
+}
+
+TEST(PgnWriterWrapping, LongCommentBreaksAtItsBlanks) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    std::u16string comment;
+    for (int i = 0; i < 300; ++i) {
+        comment += u"word" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + u" ";
+    }
+    comment += u"end";
+    afterE4->SetComment(comment);
+    const std::string text = GameText(document);
+    EXPECT_TRUE(MoveTextLinesFit(text, 79));
+    std::string expected = "1. e4 {";
+    for (const char16_t c : comment) {
+        expected += static_cast<char>(c);
+    }
+    EXPECT_EQ(Unwrapped(text), expected + "} *");
+}
+
+TEST(PgnWriterWrapping, CommentWithoutBlanksIsCutIntoPiecesOfAtMost511Bytes) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    afterE4->SetComment(std::u16string(1500, u'x'));
+    const auto lines = LinesOf(MoveTextOf(GameText(document)));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "1. e4");
+    EXPECT_EQ(lines[1], "{" + std::string(509, 'x'));
+    EXPECT_EQ(lines[2], std::string(511, 'x'));
+    EXPECT_EQ(lines[3], std::string(480, 'x') + "}");
+    EXPECT_EQ(lines[4], "*");
+}
+
+TEST(PgnWriterWrapping, WidthsCountBytesOfUtf8) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    std::u16string comment;
+    for (int i = 0; i < 120; ++i) {
+        comment += u"\u00e9t\u00e9 ";  // 6 bytes a word in UTF-8, 4 characters
+    }
+    afterE4->SetComment(comment);
+    const std::string text = GameText(document);
+    EXPECT_TRUE(MoveTextLinesFit(text, 79));
+}
+
+TEST(PgnWriterWrapping, LongCommentIsNeverCutInsideACharacter) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* afterE4 = PlayLine(document.root, {u"e4"});
+    afterE4->SetComment(std::u16string(700, u'\u00e9'));  // two bytes each, no blank
+    for (const std::string& line : LinesOf(MoveTextOf(GameText(document)))) {
+        EXPECT_TRUE(IsValidUtf8(line)) << line.size();
+    }
+}
+
+// A comment made of many bracketed items, as chess servers write clock times.
+std::u16string BracketedComment(int items) {
+    std::u16string comment;
+    for (int i = 0; i < items; ++i) {
+        comment += u"[%clk 0:0" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) +
+                   u":00] [%eval 0.1" + std::u16string(1, static_cast<char16_t>(u'0' + i % 7)) +
+                   u"] ";
+    }
+    return comment + u"[%end]";
+}
+
+TEST(PgnWriterWrapping, NoMoveTextLineBeginsWithABracket) {
+    for (int items : {1, 2, 3, 7, 30}) {
+        GameDocument document(nullptr);
+        WithResult(document, 3);
+        Position* at = &document.root;
+        static constexpr std::u16string_view kCycle[] = {u"Nf3", u"Nf6", u"Ng1", u"Ng8"};
+        for (int i = 0; i < 40; ++i) {
+            at = ParseSan(*at, kCycle[i % 4]);
+            ASSERT_NE(at, nullptr);
+            at->SetComment(BracketedComment(items + i % 3));
+        }
+        const std::string text = GameText(document);
+        for (const std::string& line : LinesOf(MoveTextOf(text))) {
+            EXPECT_NE(line.substr(0, 1), "[") << "items " << items << ": " << line;
+        }
+    }
+}
+
+TEST(PgnWriterWrapping, LongLineEndingInABracketTakesTheBreakBack) {
+    StringSink sink;
+    WriteWrapped(nullptr, {}, true);
+    WriteWrapped(&sink, std::u16string(78, u'a') + u" {", true);
+    WriteWrapped(&sink, u"[b] c", true, BreakRule::MoveText);
+    WriteWrapped(nullptr, {}, true);
+    EXPECT_EQ(sink.text, std::string(78, 'a') + " {[b] c");
+}
+
+// --- Wrapping primitives --------------------------------------------------------
+
+TEST(PgnWriterFindBreak, Table) {
+    struct Case {
+        std::string_view bytes;
+        long from;
+        BreakRule rule;
+        bool found;
+        std::size_t at;
+        bool dropsBlank;
+    };
+    const Case cases[] = {
+        {"abc def", 6, BreakRule::MoveText, true, 3, true},
+        {"abc def", 2, BreakRule::MoveText, false, 0, false},
+        {"abc def", 3, BreakRule::MoveText, true, 3, true},
+        {"ab (cd", 5, BreakRule::MoveText, true, 4, false},
+        {"ab {cd", 5, BreakRule::MoveText, true, 4, false},
+        {"ab (cd", 5, BreakRule::Comment, true, 2, true},
+        {"a [b c", 5, BreakRule::MoveText, true, 4, true},
+        {"a [b", 3, BreakRule::MoveText, false, 0, false},
+        {"a {[b", 4, BreakRule::MoveText, true, 1, true},
+        {"abc", -1, BreakRule::MoveText, false, 0, false},
+        {"abc ", 100, BreakRule::MoveText, true, 3, true},
+        {"", 3, BreakRule::MoveText, false, 0, false},
+    };
+    for (const Case& c : cases) {
+        const auto found = FindBreak(c.bytes, c.from, c.rule);
+        ASSERT_EQ(found.has_value(), c.found) << c.bytes << " from " << c.from;
+        if (found) {
+            EXPECT_EQ(found->at, c.at) << c.bytes;
+            EXPECT_EQ(found->dropsBlank, c.dropsBlank) << c.bytes;
+        }
+    }
+}
+
+TEST(PgnWriterWrapWrapped, ColumnFollowsTheWrittenBytes) {
+    StringSink sink;
+    WriteWrapped(nullptr, {}, true);
+    EXPECT_EQ(WrapColumn(), 0u);
+    WriteWrapped(&sink, u"1. e4", true);
+    EXPECT_EQ(WrapColumn(), 5u);
+    WriteWrapped(&sink, std::u16string(70, u'x'), true);
+    EXPECT_EQ(WrapColumn(), 75u);
+    WriteWrapped(&sink, u" Nf3 Nf6", true);  // "Nf3" still fits, "Nf6" goes on
+    EXPECT_EQ(sink.text, "1. e4" + std::string(70, 'x') + " Nf3\r\nNf6");
+    EXPECT_EQ(WrapColumn(), 3u);
+    WriteWrapped(nullptr, {}, true);
+    EXPECT_EQ(WrapColumn(), 0u);
+}
+
+TEST(PgnWriterWrapWrapped, BracketAtTheLimitEndsTheLine) {
+    StringSink sink;
+    WriteWrapped(nullptr, {}, true);
+    WriteWrapped(&sink, std::u16string(78, u'x'), true);
+    WriteWrapped(&sink, u" (", true);
+    WriteWrapped(&sink, u"2. c3", true);
+    WriteWrapped(nullptr, {}, true);
+    EXPECT_EQ(sink.text, std::string(78, 'x') + " (\r\n2. c3");
+}
+
+TEST(PgnWriterWrapWrapped, PieceWithoutBreakBeyondTheLimitRunsToItsFirstBreak) {
+    StringSink sink;
+    WriteWrapped(nullptr, {}, true);
+    WriteWrapped(&sink, std::u16string(100, u'x') + u" yy", true);
+    WriteWrapped(nullptr, {}, true);
+    EXPECT_EQ(sink.text, std::string(100, 'x') + "\r\nyy");
+}
+
+// --- Deep nesting ------------------------------------------------------------------
+
+void* RunWork(void* work) {
+    (*static_cast<std::function<void()>*>(work))();
+    return nullptr;
+}
+
+// Runs `work` on a thread with a small stack, where a recursion as deep as the
+// nesting of the variations below would overflow.
+void RunOnSmallStack(std::function<void()> work) {
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 256 * 1024), 0);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, RunWork, &work), 0);
+    pthread_attr_destroy(&attributes);
+    ASSERT_EQ(pthread_join(thread, nullptr), 0);
+}
+
+// Plays a knight move and an alternative to it from `at` and returns the
+// alternative's position: the knights go g1-h3-g1 and g8-h6-g8 down the alternatives.
+Position* PlayMainAndAlternative(Position& at, int level) {
+    static constexpr std::u16string_view kMain[] = {u"Nf3", u"Nf6", u"Nf4", u"Nf5"};
+    static constexpr std::u16string_view kAlternative[] = {u"Nh3", u"Nh6", u"Ng1", u"Ng8"};
+    if (ParseSan(at, kMain[level % 4]) == nullptr) {
+        return nullptr;
+    }
+    return ParseSan(at, kAlternative[level % 4]);
+}
+
+TEST(PgnWriterDeepNesting, ThousandsOfNestedVariationsNeedNoDeepStack) {
+    constexpr int kDepth = 4000;
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    Position* at = &document.root;
+    for (int i = 0; i < kDepth; ++i) {
+        at = PlayMainAndAlternative(*at, i);
+        ASSERT_NE(at, nullptr) << "level " << i;
+    }
+    std::string text;
+    RunOnSmallStack([&] { text = GameText(document); });
+    EXPECT_EQ(std::count(text.begin(), text.end(), '('), kDepth);
+    EXPECT_EQ(std::count(text.begin(), text.end(), ')'), kDepth);
+    EXPECT_TRUE(MoveTextLinesFit(text, 80));
+}
+
+}  // namespace
