@@ -106,6 +106,9 @@ bool SoftkeyBar::Press(int index) {
         return false;
     }
     const auto slot = static_cast<std::size_t>(index);
+    if (!buttons_[slot]->isEnabled()) {
+        return true;
+    }
     if (QMenu* popup = popups_[slot]) {
         // The popup opens above its softkey, as the phone's menus do.
         const QPushButton* button = buttons_[slot];
@@ -122,6 +125,15 @@ bool SoftkeyBar::Press(int index) {
         onCommand_(commands_[slot]);
     }
     return true;
+}
+
+void SoftkeyBar::SetCommandEnabled(int commandId, bool enabled) {
+    for (int i = 0; i < softkeyCount_; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        if (popups_[slot] == nullptr && commands_[slot] == commandId) {
+            buttons_[slot]->setEnabled(enabled);
+        }
+    }
 }
 
 QPushButton* SoftkeyBar::softkey(int index) const {

@@ -35,6 +35,10 @@ public:
     // no such softkey.
     bool Press(int index);
 
+    // Greys or enables the softkeys that send `commandId`; a greyed softkey ignores
+    // its key.
+    void SetCommandEnabled(int commandId, bool enabled);
+
     // The button of softkey `index`, or null; owned by the bar.
     QPushButton* softkey(int index) const;
 

@@ -1,0 +1,258 @@
+#include "ui/games_list_dialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <system_error>
+
+#include "game/game_document.h"
+#include "pgn/game_reader.h"
+#include "pgn/games_file.h"
+#include "resources/resource_ids.h"
+#include "ui/about_box.h"
+#include "ui/display_title.h"
+#include "ui/games_list_model.h"
+#include "ui/message_boxes.h"
+#include "ui/softkey_bar.h"
+#include "ui/wait_cursor.h"
+
+Q_LOGGING_CATEGORY(lcGamesList, "korvani.gameslist", QtInfoMsg)
+
+namespace {
+
+// The margin around the list, and the gap the columns leave for the list's frame.
+constexpr int kMargin = 3;
+constexpr int kColumnGap = 2;
+constexpr int kColumnCount = 3;
+
+}  // namespace
+
+GamesListDialog::GamesListDialog(std::filesystem::path gamesPath)
+    : DialogController(nullptr),
+      gamesPath_(std::move(gamesPath)),
+      model_(new GamesListModel(this)),
+      listView_(new QTreeView(this)),
+      countLabel_(new QLabel(QStringLiteral("Games :"), this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    layout->setSpacing(kMargin);
+    countLabel_->setObjectName(QStringLiteral("countLabel"));
+    listView_->setObjectName(QStringLiteral("gamesList"));
+    listView_->setModel(model_);
+    listView_->setRootIsDecorated(false);
+    listView_->setItemsExpandable(false);
+    // Equal row heights let the view lay out any number of rows without measuring them.
+    listView_->setUniformRowHeights(true);
+    listView_->setAllColumnsShowFocus(true);
+    listView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    listView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listView_->header()->setStretchLastSection(false);
+    listView_->header()->setSectionResizeMode(QHeaderView::Fixed);
+    listView_->header()->setSectionsMovable(false);
+    layout->addWidget(countLabel_);
+    layout->addWidget(listView_, 1);
+    QObject::connect(listView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                     [this] { UpdateOpenSoftkey(); });
+    QObject::connect(model_, &QAbstractItemModel::modelReset, this,
+                     [this] { UpdateOpenSoftkey(); });
+}
+
+GamesListDialog::~GamesListDialog() = default;
+
+void GamesListDialog::InitDialog() {
+    bar_ = CreateSoftkeyBar(kBarGamesList);
+    if (bar_ == nullptr) {
+        EndDialog(kIdCancel);
+        return;
+    }
+    setWindowTitle(DisplayTitle());
+    SizeColumns();
+    EnsureGamesFileExists(gamesPath_);
+    games_ = std::make_unique<GamesFile>(gamesPath_);
+    FillGamesList();
+}
+
+bool GamesListDialog::FillGamesList() {
+    rowCount_ = 0;
+    if (!games_->Reload()) {
+        // The rows point into the index, which Reload has emptied.
+        model_->Refill(*games_);
+        ShowErrorMessage(this, QStringLiteral("Unable to load games file"), DisplayTitle());
+        EndDialog(kIdCancel);
+        return false;
+    }
+    WaitCursor wait;
+    const int selected = SelectedRow();
+    model_->Refill(*games_);
+    rowCount_ = model_->rowCount();
+    SelectRow(selected >= 0 ? selected : 0);
+    ShowCount();
+    listView_->setFocus();
+    return true;
+}
+
+void GamesListDialog::OpenSelectedGame() {
+    const GameListEntry* entry = model_->EntryAt(SelectedRow());
+    if (entry == nullptr || !runGameDisplay) {
+        return;
+    }
+    GameDocument document(games_.get());
+    if (LoadGame(document, entry->fileOffset, static_cast<std::uint32_t>(rowCount_)) != kReadOk) {
+        return;
+    }
+    if (!runGameDisplay(this, document) || !saveGame) {
+        return;
+    }
+    if (!saveGame(document)) {
+        ShowErrorMessage(this, QStringLiteral("Unable to save game"), QStringLiteral("Error"));
+        return;
+    }
+    FillGamesList();
+}
+
+void GamesListDialog::StartNewGame() {
+    if (!runNewGame || !appendNewGame) {
+        return;
+    }
+    std::unique_ptr<GameDocument> document = runNewGame(this, *games_);
+    if (document == nullptr) {
+        return;
+    }
+    appendNewGame(*document, *games_);
+    // The new game is now read back from the file like any other, so its row points
+    // into the index rather than at the dialog's document.
+    const int newRow = rowCount_;
+    listView_->selectionModel()->clearSelection();
+    if (!FillGamesList()) {
+        return;
+    }
+    if (newRow >= rowCount_) {
+        // The game did not reach the file: there is nothing to open.
+        return;
+    }
+    SelectRow(newRow);
+    OpenSelectedGame();
+}
+
+void GamesListDialog::BringToFront() {
+    QWidget* top = QApplication::activeModalWidget();
+    if (top == nullptr) {
+        top = this;
+    }
+    top->showNormal();
+    top->raise();
+    top->activateWindow();
+    qCDebug(lcGamesList) << "brought to the front";
+}
+
+bool GamesListDialog::HandleCommand(int commandId) {
+    switch (commandId) {
+        case kIdOk:
+        case kCmdOpen:
+            OpenSelectedGame();
+            return true;
+        case kIdCancel:
+        case kCmdQuit:
+            EndDialog(kIdCancel);
+            return true;
+        case kCmdNewGame:
+            StartNewGame();
+            return true;
+        case kCmdAbout:
+            RunAboutBox(this);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void GamesListDialog::InitMenuPopup(int /*menuId*/, QMenu& popup) {
+    SoftkeyBar::EnableMenuCommand(popup, kCmdOpen, SelectedRow() >= 0);
+}
+
+int GamesListDialog::SelectedRow() const {
+    const QModelIndexList rows = listView_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void GamesListDialog::SelectRow(int row) {
+    QItemSelectionModel* selection = listView_->selectionModel();
+    const QModelIndex index = model_->index(row, 0);
+    if (!index.isValid()) {
+        selection->clearSelection();
+        return;
+    }
+    selection->setCurrentIndex(index,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    listView_->scrollTo(index);
+}
+
+void GamesListDialog::resizeEvent(QResizeEvent* event) {
+    DialogController::resizeEvent(event);
+    SizeColumns();
+}
+
+void GamesListDialog::showEvent(QShowEvent* event) {
+    DialogController::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        // Logged once the first frame is drawn, for measuring start-up.
+        QTimer::singleShot(0, this, [this] {
+            repaint();
+            qCDebug(lcGamesList) << "games list shown," << rowCount_ << "rows";
+        });
+    }
+}
+
+void GamesListDialog::SizeColumns() {
+    // Three equal columns that fill the list beside room for its scroll bar.
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, listView_);
+    const int width = (listView_->width() - scrollBar) / kColumnCount - kColumnGap;
+    for (int column = 0; column < kColumnCount; ++column) {
+        listView_->header()->resizeSection(column, std::max(width, 1));
+    }
+}
+
+void GamesListDialog::ShowCount() {
+    countLabel_->setText(QStringLiteral("%1 games").arg(rowCount_));
+}
+
+void GamesListDialog::UpdateOpenSoftkey() {
+    if (bar_ != nullptr) {
+        bar_->SetCommandEnabled(kCmdOpen, SelectedRow() >= 0);
+    }
+}
+
+std::filesystem::path DefaultGamesFilePath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) {
+        folder = QDir::homePath();
+    }
+    QDir().mkpath(folder);
+    return std::filesystem::path(
+        QDir(folder).filePath(QStringLiteral("Korvani.pgn")).toStdString());
+}
+
+bool EnsureGamesFileExists(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        return true;
+    }
+    QFile file(QString::fromStdString(path.string()));
+    // NewOnly: never truncate a file that appeared meanwhile.
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+           std::filesystem::exists(path, error);
+}

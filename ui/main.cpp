@@ -1,0 +1,9 @@
+#include <QApplication>
+
+#include "ui/program_startup.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("korvani"));
+    return RunKorvani();
+}

@@ -1,0 +1,73 @@
+#include "ui/program_startup.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include "contacts/contacts_database.h"
+#include "contacts/owner_identity.h"
+#include "platform/device_settings.h"
+#include "resources/resource_ids.h"
+#include "ui/choose_piece_dialog.h"
+#include "ui/drawing_resources.h"
+#include "ui/games_list_dialog.h"
+#include "ui/message_boxes.h"
+#include "ui/run_dialog.h"
+#include "ui/single_instance.h"
+
+int RunStartupSteps(const StartupSteps& steps) {
+    steps.loadOwnerIdentity();
+    steps.createDrawingResources();
+    if (!steps.openContacts()) {
+        ShowStartupNotice(
+            QStringLiteral("Pocket Outlook not initialized, some features may not work"));
+    }
+    if (!steps.openMessaging()) {
+        ShowStartupNotice(QStringLiteral("Messaging not initialized, some features may not work"));
+    }
+    steps.runGamesList();
+    steps.closeMessaging();
+    steps.closeContacts();
+    steps.freeDrawingResources();
+    steps.saveOwnerIdentity();
+    return 0;
+}
+
+int RunKorvani() {
+    SingleInstance instance(SingleInstance::DefaultServerName());
+    if (instance.AskRunningInstanceToShow()) {
+        return 0;
+    }
+    InstallErrorBoxHandler();
+    InstallPromotionChooser();
+    QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIconProgramPath)));
+
+    const std::filesystem::path settingsPath = DeviceSettings::DefaultPath();
+    ContactsDatabase contacts;
+    GamesListDialog* shownList = nullptr;
+    instance.Listen([&shownList] {
+        if (shownList != nullptr) {
+            shownList->BringToFront();
+        }
+    });
+
+    StartupSteps steps;
+    steps.loadOwnerIdentity = [&] { LoadOwnerIdentity(settingsPath); };
+    steps.createDrawingResources = [] { CreateDrawingResources(); };
+    steps.openContacts = [&] {
+        DeviceSettings settings;
+        settings.Load(settingsPath);
+        return contacts.Logon(FindAddressBook(settings, DeviceSettings::DataFolder())) == 0;
+    };
+    steps.openMessaging = [] { return true; };
+    steps.runGamesList = [&] {
+        GamesListDialog list(DefaultGamesFilePath());
+        shownList = &list;
+        RunDialog(list, nullptr);
+        shownList = nullptr;
+    };
+    steps.closeMessaging = [] {};
+    steps.closeContacts = [&] { contacts.Close(); };
+    steps.freeDrawingResources = [] { FreeDrawingResources(true); };
+    steps.saveOwnerIdentity = [&] { SaveOwnerIdentity(settingsPath); };
+    return RunStartupSteps(steps);
+}
