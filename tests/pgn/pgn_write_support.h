@@ -57,12 +57,12 @@ inline std::vector<std::string> LinesOf(std::string_view text) {
     return lines;
 }
 
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
+inline std::string ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
+inline void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
