@@ -1,0 +1,107 @@
+#include <gmime/gmime.h>
+
+#include <vector>
+
+#include "messaging/gobject_ptr.h"
+#include "messaging/parsed_mail.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+// More parts than any real message has; a bound on the walk for hostile ones.
+constexpr std::size_t kMaxPartsVisited = 4096;
+
+// GMime's texts are UTF-8, but a raw 8-bit header may come through as it was sent.
+std::u16string FromGMimeText(const char* text) {
+    return DecodeLine(text);
+}
+
+// The address of the first mailbox in `list`, looking one level into groups.
+std::optional<std::u16string> FirstMailbox(InternetAddressList* list) {
+    if (list == nullptr) {
+        return std::nullopt;
+    }
+    for (int i = 0; i < internet_address_list_length(list); ++i) {
+        InternetAddress* address = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_MAILBOX(address)) {
+            const char* text = internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address));
+            if (text != nullptr && text[0] != '\0') {
+                return FromGMimeText(text);
+            }
+        } else if (INTERNET_ADDRESS_IS_GROUP(address)) {
+            InternetAddressList* members =
+                internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address));
+            for (int k = 0; members != nullptr && k < internet_address_list_length(members); ++k) {
+                InternetAddress* member = internet_address_list_get_address(members, k);
+                if (INTERNET_ADDRESS_IS_MAILBOX(member)) {
+                    const char* text =
+                        internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(member));
+                    if (text != nullptr && text[0] != '\0') {
+                        return FromGMimeText(text);
+                    }
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool IsPlainText(GMimeObject* object) {
+    GMimeContentType* type = g_mime_object_get_content_type(object);
+    return GMIME_IS_TEXT_PART(object) && type != nullptr &&
+           g_mime_content_type_is_type(type, "text", "plain");
+}
+
+// The first text/plain part in document order, found with an explicit stack.
+GMimeTextPart* FirstPlainTextPart(GMimeObject* root) {
+    std::vector<GMimeObject*> pending;
+    if (root != nullptr) {
+        pending.push_back(root);
+    }
+    for (std::size_t visited = 0; !pending.empty() && visited < kMaxPartsVisited; ++visited) {
+        GMimeObject* object = pending.back();
+        pending.pop_back();
+        if (IsPlainText(object)) {
+            return GMIME_TEXT_PART(object);
+        }
+        if (GMIME_IS_MULTIPART(object)) {
+            GMimeMultipart* multipart = GMIME_MULTIPART(object);
+            for (int i = g_mime_multipart_get_count(multipart) - 1; i >= 0; --i) {
+                pending.push_back(g_mime_multipart_get_part(multipart, i));
+            }
+        } else if (GMIME_IS_MESSAGE_PART(object)) {
+            GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object));
+            if (inner != nullptr && g_mime_message_get_mime_part(inner) != nullptr) {
+                pending.push_back(g_mime_message_get_mime_part(inner));
+            }
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ParsedMail ParseMail(std::string_view bytes) {
+    EnsureGMime();
+    ParsedMail mail;
+    // The stream copies the bytes; GMime never writes to them.
+    GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size()));
+    GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+    g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
+    GObjectPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
+    if (message == nullptr) {
+        return mail;
+    }
+    mail.sender = FirstMailbox(g_mime_message_get_from(message.get()));
+    if (!mail.sender) {
+        mail.sender = FirstMailbox(g_mime_message_get_sender(message.get()));
+    }
+    if (const char* subject = g_mime_message_get_subject(message.get())) {
+        mail.subject = FromGMimeText(subject);
+    }
+    if (GMimeTextPart* part = FirstPlainTextPart(g_mime_message_get_mime_part(message.get()))) {
+        GMemoryPtr<char> text(g_mime_text_part_get_text(part));
+        mail.plainText = text ? FromGMimeText(text.get()) : std::u16string();
+    }
+    return mail;
+}

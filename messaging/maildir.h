@@ -1,0 +1,50 @@
+#pragma once
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One maildir folder: its new/, cur/ and tmp/ subfolders. A message is written in tmp/
+// under a unique name and then renamed into place, so that a reader never sees half a
+// message. Every operation returns 0 or an errno value.
+class Maildir {
+public:
+    // One message file of the folder.
+    struct Entry {
+        std::filesystem::path path;
+        std::time_t modified = 0;  // the delivery time
+        long modifiedNanos = 0;
+    };
+
+    explicit Maildir(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    virtual ~Maildir() = default;
+
+    const std::filesystem::path& Folder() const { return folder_; }
+
+    // 0 when the folder has its three subfolders, else the errno value of the missing one.
+    int Check() const;
+
+    // Makes the folder and its three subfolders when missing.
+    int Create() const;
+
+    // Makes a new empty file in tmp/ and gives its path in `file`.
+    int CreateTemporary(std::filesystem::path& file) const;
+
+    // Moves a finished file (from tmp/ of this folder, or a message of another folder of
+    // the same store) into cur/ with the maildir `flags` ("D" draft, "S" seen) or into
+    // new/ when `flags` is empty; gives its new path in `moved`.
+    int MoveIn(const std::filesystem::path& file, std::string_view flags,
+               std::filesystem::path& moved) const;
+
+    // The messages of new/ and cur/, oldest delivery first: by modification time, then
+    // by file name. Hidden files are skipped.
+    int List(std::vector<Entry>& entries) const;
+
+private:
+    std::filesystem::path folder_;
+};
+
+// Writes all of `bytes` to `file` and flushes it to the disk; 0 or an errno value.
+int WriteWholeFile(const std::filesystem::path& file, std::string_view bytes);

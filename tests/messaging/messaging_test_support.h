@@ -1,0 +1,81 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/error_report.h"
+
+// A folder under the system's temporary folder, removed with everything in it.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "korvani-mail-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Collects the error boxes shown while it lives.
+class ErrorBoxRecorder {
+public:
+    ErrorBoxRecorder() {
+        previous_ = SetErrorBoxHandler([this](const ErrorBox& box) { boxes.push_back(box); });
+    }
+    ~ErrorBoxRecorder() { SetErrorBoxHandler(std::move(previous_)); }
+    ErrorBoxRecorder(const ErrorBoxRecorder&) = delete;
+    ErrorBoxRecorder& operator=(const ErrorBoxRecorder&) = delete;
+
+    std::vector<ErrorBox> boxes;
+
+private:
+    ErrorBoxHandler previous_;
+};
+
+inline std::string ReadBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// The regular files of a maildir's new/ and cur/.
+inline std::vector<std::filesystem::path> MessageFiles(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const char* sub : {"new", "cur"}) {
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(folder / sub, error), end; !error && it != end;
+             it.increment(error)) {
+            files.push_back(it->path());
+        }
+    }
+    return files;
+}
+
+// Makes `root` a maildir (new/, cur/, tmp/).
+inline void MakeMaildir(const std::filesystem::path& root) {
+    for (const char* sub : {"new", "cur", "tmp"}) {
+        std::filesystem::create_directories(root / sub);
+    }
+}

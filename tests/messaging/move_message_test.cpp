@@ -1,0 +1,38 @@
+#include "messaging/move_message.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct SplitCase {
+    std::u16string text;
+    std::vector<std::u16string> pieces;
+};
+
+class SplitAddressTextTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitAddressTextTest, GivesThePieces) {
+    EXPECT_EQ(SplitAddressText(GetParam().text), GetParam().pieces);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SplitAddressTextTest,
+                         ::testing::Values(SplitCase{u"a@x;b@y", {u"a@x", u"b@y"}},
+                                           SplitCase{u"a@x; b@y", {u"a@x", u"b@y"}},
+                                           SplitCase{u"a@x;;b@y", {u"a@x", u"", u"b@y"}},
+                                           SplitCase{u"a@x;", {u"a@x"}},
+                                           SplitCase{u"a@x b@y", {u"a@x", u"b@y"}},
+                                           SplitCase{u"  a@x  ", {u"a@x"}}, SplitCase{u"", {}},
+                                           SplitCase{u"   ", {}}, SplitCase{u";", {u""}},
+                                           SplitCase{u"a@x;;", {u"a@x", u""}},
+                                           SplitCase{u"a@x ;b@y", {u"a@x", u"", u"b@y"}}));
+
+TEST(MoveMessageBody, IsMoveTextEmptyLineThenAdditionalText) {
+    EXPECT_EQ(MoveMessageBody(u"20. Nf3", u"Your move"), u"20. Nf3\r\n\r\nYour move");
+    EXPECT_EQ(MoveMessageBody(u"20... Nf3", u""), u"20... Nf3\r\n\r\n");
+    EXPECT_EQ(MoveMessageBody(u"12. e4 ", u"").size(), 7u + 4u);
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+#include "messaging/send_move_message.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "messaging/inbox_message.h"
+#include "messaging/message_store.h"
+#include "messaging_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SendMoveMessageTest : public ::testing::Test {
+protected:
+    // Opens a session on `count` new stores.
+    void OpenStores(int count, const std::string& sendCommand = "") {
+        MessagingSettings settings;
+        for (int i = 0; i < count; ++i) {
+            const fs::path root = folder_.Path() / ("store" + std::to_string(i));
+            MakeMaildir(root);
+            settings.stores.push_back(root);
+        }
+        settings.sendCommand = sendCommand;
+        settings.sendTimeout = std::chrono::seconds(20);
+        ASSERT_EQ(session_.Logon(settings), 0);
+    }
+
+    fs::path Store(int i) const { return folder_.Path() / ("store" + std::to_string(i)); }
+
+    bool Send(const MoveMessage& message) {
+        return SendMoveMessage(session_, message, u"Ann Smith", u"ann@example.org");
+    }
+
+    TemporaryFolder folder_;
+    MessageStore session_;
+    ErrorBoxRecorder recorder_;
+};
+
+const MoveMessage kMove{u"bob@example.org; carol@example.org", u"Move #12", u"12. e4",
+                        u"Good luck"};
+
+TEST_F(SendMoveMessageTest, EveryStoreGetsTheMessageSubmitted) {
+    OpenStores(2);
+    ASSERT_TRUE(Send(kMove));
+    EXPECT_TRUE(recorder_.boxes.empty());
+    std::string first;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(MessageFiles(Store(i) / ".Drafts").empty());
+        const auto outbox = MessageFiles(Store(i) / ".Outbox");
+        ASSERT_EQ(outbox.size(), 1u) << i;
+        EXPECT_TRUE(fs::is_empty(Store(i) / ".Drafts" / "tmp"));
+        const std::string bytes = ReadBytes(outbox[0]);
+        if (i == 0) {
+            first = bytes;
+        } else {
+            EXPECT_EQ(bytes, first);
+        }
+    }
+}
+
+TEST_F(SendMoveMessageTest, MessageHasTheHeadersAndTheBodyLayout) {
+    OpenStores(1);
+    ASSERT_TRUE(Send(kMove));
+    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0));
+    for (const char* expected :
+         {"From: Ann Smith <ann@example.org>\n", "To: bob@example.org, carol@example.org\n",
+          "Subject: Move #12\n", "Date: ", "\nMessage-Id: <", "@example.org>\n",
+          "MIME-Version: 1.0\n", "Content-Type: text/plain; charset=utf-8\n",
+          "Content-Transfer-Encoding: quoted-printable\n", "\n\n12. e4\n\nGood luck"}) {
+        EXPECT_NE(bytes.find(expected), std::string::npos) << expected << "\n" << bytes;
+    }
+    EXPECT_EQ(bytes.find('\r'), std::string::npos);
+    EXPECT_EQ(bytes.find('\0'), std::string::npos);
+}
+
+TEST_F(SendMoveMessageTest, NonAsciiTextsAreUtf8AndReadBack) {
+    OpenStores(1);
+    const MoveMessage move{u"bob@example.org", u"Coup n\u00b012", u"12... Cf6",
+                           u"Caf\u00e9 cr\u00e8me \u2014 \u00e0 toi"};
+    ASSERT_TRUE(SendMoveMessage(session_, move, u"Jos\u00e9", u"jose@example.es"));
+    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0));
+    // Latin-1-only texts keep the UTF-8 label.
+    EXPECT_EQ(bytes.find("iso-8859-1"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("From: =?UTF-8?"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("Caf=C3=A9"), std::string::npos) << bytes;
+    const auto message = BuildInboxMessage(bytes, std::nullopt);
+    EXPECT_EQ(message->sender, u"jose@example.es");
+    EXPECT_EQ(message->subject, u"Coup n\u00b012");
+    // A mail body ends with a line break of its own.
+    EXPECT_EQ(*message->body, u"12... Cf6\r\n\r\nCaf\u00e9 cr\u00e8me \u2014 \u00e0 toi\r\n");
+}
+
+TEST_F(SendMoveMessageTest, TrailingBlankOfAnnotatedMoveAndEmptyTextSurvive) {
+    OpenStores(1);
+    ASSERT_TRUE(Send({u"bob@example.org", u"Move #12", u"12. e4 ", u""}));
+    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0));
+    EXPECT_EQ(*BuildInboxMessage(bytes, std::nullopt)->body, u"12. e4 \r\n\r\n");
+}
+
+TEST_F(SendMoveMessageTest, TextsAreCutAtTheirLengths) {
+    OpenStores(1);
+    const MoveMessage move{u"bob@example.org", std::u16string(80, u's'), std::u16string(40, u'm'),
+                           std::u16string(300, u'a')};
+    ASSERT_TRUE(Send(move));
+    const auto message =
+        BuildInboxMessage(ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0)), std::nullopt);
+    EXPECT_EQ(message->subject, std::u16string(63, u's'));
+    EXPECT_EQ(*message->body,
+              std::u16string(31, u'm') + u"\r\n\r\n" + std::u16string(255, u'a') + u"\r\n");
+}
+
+TEST_F(SendMoveMessageTest, EmptyPiecesAreNotWrittenAsRecipients) {
+    OpenStores(1);
+    ASSERT_TRUE(Send({u"bob@example.org;;carol@example.org", u"s", u"1. e4", u""}));
+    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0));
+    EXPECT_NE(bytes.find("To: bob@example.org, carol@example.org\n"), std::string::npos) << bytes;
+}
+
+TEST_F(SendMoveMessageTest, NoRecipientIsRefusedBeforeTouchingTheStore) {
+    OpenStores(1);
+    for (const char16_t* to : {u"", u" ; ", u"bob@example.org\nBcc: eve@example.org"}) {
+        recorder_.boxes.clear();
+        EXPECT_FALSE(Send({to, u"s", u"1. e4", u""}));
+        ASSERT_EQ(recorder_.boxes.size(), 1u);
+        EXPECT_EQ(recorder_.boxes[0].caption, u"CEMAPI_SetMessageRecipients");
+    }
+    EXPECT_FALSE(fs::exists(Store(0) / ".Drafts"));
+    EXPECT_FALSE(fs::exists(Store(0) / ".Outbox"));
+}
+
+TEST_F(SendMoveMessageTest, ClosedSessionFailsWithoutTouchingAnything) {
+    EXPECT_FALSE(Send(kMove));
+    ASSERT_EQ(recorder_.boxes.size(), 1u);
+    EXPECT_EQ(recorder_.boxes[0].caption, u"GetMsgStoresTable ");
+    EXPECT_EQ(recorder_.boxes[0].text, u"Err 0x80004005");
+    EXPECT_TRUE(fs::is_empty(folder_.Path()));
+}
+
+TEST_F(SendMoveMessageTest, StoreGoneAfterLogonEndsTheWalkKeepingEarlierStores) {
+    OpenStores(2);
+    fs::remove_all(Store(1));
+    EXPECT_FALSE(Send(kMove));
+    ASSERT_EQ(recorder_.boxes.size(), 1u);
+    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to open Message Store");
+    EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
+}
+
+TEST_F(SendMoveMessageTest, DraftsThatCannotBeMadeAreReported) {
+    OpenStores(1);
+    WriteBytes(Store(0) / ".Drafts", "not a folder");
+    EXPECT_FALSE(Send(kMove));
+    ASSERT_EQ(recorder_.boxes.size(), 1u);
+    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to get Draft folder ID");
+}
+
+TEST_F(SendMoveMessageTest, SendCommandGetsTheMessageAndItIsFiledInSent) {
+    const fs::path piped = folder_.Path() / "piped.eml";
+    OpenStores(1, "cat > '" + piped.string() + "'");
+    ASSERT_TRUE(Send(kMove));
+    EXPECT_TRUE(recorder_.boxes.empty());
+    EXPECT_TRUE(MessageFiles(Store(0) / ".Outbox").empty());
+    const auto sent = MessageFiles(Store(0) / ".Sent");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_NE(sent[0].filename().string().find(":2,S"), std::string::npos);
+    EXPECT_EQ(ReadBytes(piped), ReadBytes(sent[0]));
+}
+
+TEST_F(SendMoveMessageTest, FailingSendCommandLeavesTheMessageInTheOutbox) {
+    OpenStores(1, "cat > /dev/null; exit 3");
+    EXPECT_FALSE(Send(kMove));
+    ASSERT_EQ(recorder_.boxes.size(), 1u);
+    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to send message");
+    EXPECT_EQ(recorder_.boxes[0].text, u"Err 0x80004005");
+    EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
+    EXPECT_TRUE(MessageFiles(Store(0) / ".Sent").empty());
+}
+
+TEST_F(SendMoveMessageTest, HangingSendCommandIsKilledAfterItsTimeout) {
+    MessagingSettings settings;
+    MakeMaildir(Store(0));
+    settings.stores = {Store(0)};
+    settings.sendCommand = "exec sleep 30";
+    settings.sendTimeout = std::chrono::milliseconds(200);
+    ASSERT_EQ(session_.Logon(settings), 0);
+    EXPECT_FALSE(Send(kMove));
+    ASSERT_EQ(recorder_.boxes.size(), 1u);
+    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to send message");
+    EXPECT_EQ(recorder_.boxes[0].text, SystemErrorText(ETIMEDOUT));
+    EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
+}
+
+TEST_F(SendMoveMessageTest, CommandThatCannotRunIsReported) {
+    OpenStores(1, "/nonexistent/korvani-sendmail -t");
+    EXPECT_FALSE(Send(kMove));
+    ASSERT_EQ(recorder_.boxes.size(), 1u);
+    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to send message");
+}
+
+}  // namespace
