@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+// Helpers for driving modal screens in QtTest: each nested exec() is reached through
+// a zero timer that waits for the screen to become the active modal widget.
+
+namespace screen_test {
+
+// Runs `action` on the next modal widget that is not `outer`, once it shows. Gives up
+// (and closes nothing) after `attempts` polls, so a missing dialog fails its test
+// instead of hanging it.
+inline void WhenModalShows(std::function<void(QWidget&)> action, QWidget* outer = nullptr,
+                           int attempts = 500) {
+    QTimer::singleShot(10, [action = std::move(action), outer, attempts]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != outer && modal->isVisible()) {
+            action(*modal);
+        } else if (attempts > 0) {
+            WhenModalShows(std::move(action), outer, attempts - 1);
+        }
+    });
+}
+
+// Runs `action` on the next popup menu once it shows.
+inline void WhenPopupShows(std::function<void(QMenu&)> action, int attempts = 500) {
+    QTimer::singleShot(10, [action = std::move(action), attempts]() mutable {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (popup != nullptr && popup->isVisible()) {
+            action(*popup);
+        } else if (attempts > 0) {
+            WhenPopupShows(std::move(action), attempts - 1);
+        }
+    });
+}
+
+// Closes every modal dialog and popup still open after a test's time is up, so that a
+// screen a test forgot to answer cannot block the run; counts what it had to close.
+class ModalWatchdog {
+public:
+    explicit ModalWatchdog(int intervalMs = 10000) {
+        timer_.setInterval(intervalMs);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            while (QWidget* popup = QApplication::activePopupWidget()) {
+                popup->close();
+                ++closed_;
+            }
+            while (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+                modal->hide();
+                ++closed_;
+            }
+        });
+        timer_.start();
+    }
+    int closed() const { return closed_; }
+
+private:
+    QTimer timer_;
+    int closed_ = 0;
+};
+
+// Presses `key` on the widget that has the keyboard focus, or on `fallback`.
+inline void PressKey(QWidget* fallback, Qt::Key key) {
+    QWidget* target = QApplication::focusWidget();
+    QTest::keyClick(target != nullptr ? target : fallback, key);
+}
+
+}  // namespace screen_test
