@@ -1,0 +1,73 @@
+// The buffered file: positions, stepping back and forth, and refusals.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "pgn_test_support.h"
+#include "platform/buffered_file.h"
+
+namespace {
+
+const std::filesystem::path kLargeFile =
+    std::filesystem::path(KORVANI_SHARED_PGN_DIR) / "master-kasparov.pgn";
+
+TEST(BufferedFile, RefusesAMissingFileAndAFolder) {
+    BufferedFile file;
+    EXPECT_EQ(file.Open(PgnData("no_such_file.pgn")), ENOENT);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.Open(KORVANI_TEST_DATA_DIR), EISDIR);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_TRUE(file.Peek(10).empty());
+}
+
+TEST(BufferedFile, PeekDoesNotMoveAndSkipDoes) {
+    BufferedFile file;
+    ASSERT_EQ(file.Open(PgnData("lone_lf.pgn")), 0);
+    EXPECT_EQ(file.Peek(4), "ab\nc");
+    EXPECT_EQ(file.Peek(2), "ab");
+    file.Skip(3);
+    EXPECT_EQ(file.Tell(), 3u);
+    EXPECT_EQ(file.Peek(100), "cd\n\nef");
+    file.Skip(6);
+    EXPECT_TRUE(file.Peek(1).empty());
+    EXPECT_FALSE(file.Failed());
+}
+
+// Seeking anywhere, back or forth, inside or outside what was read, gives the bytes
+// that are there.
+TEST(BufferedFile, SeeksGiveTheBytesAtTheOffset) {
+    const std::string content = ReadWholeFile(kLargeFile);
+    ASSERT_GT(content.size(), 1000000u);
+    BufferedFile file;
+    ASSERT_EQ(file.Open(kLargeFile), 0);
+    for (const std::uint64_t offset :
+         {std::uint64_t{900000}, std::uint64_t{10}, std::uint64_t{4090}, std::uint64_t{4100},
+          std::uint64_t{0}, std::uint64_t{content.size() - 5}, std::uint64_t{700000}}) {
+        file.Seek(offset);
+        EXPECT_EQ(file.Tell(), offset);
+        EXPECT_EQ(file.Peek(255), std::string_view(content).substr(offset, 255)) << offset;
+    }
+    file.Seek(content.size() + 10);
+    EXPECT_TRUE(file.Peek(5).empty());
+}
+
+TEST(BufferedFile, ReadsAWholeFileInSteps) {
+    const std::string content = ReadWholeFile(kLargeFile);
+    BufferedFile file;
+    ASSERT_EQ(file.Open(kLargeFile), 0);
+    std::string copy;
+    while (true) {
+        const std::string_view bytes = file.Peek(255);
+        if (bytes.empty()) {
+            break;
+        }
+        // Take a little less than was looked at, as the line reader does.
+        const std::size_t taken = bytes.size() > 7 ? bytes.size() - 7 : bytes.size();
+        copy.append(bytes.substr(0, taken));
+        file.Skip(taken);
+    }
+    EXPECT_EQ(copy, content);
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// The line reader: which lines come out of a file and at which offsets they start.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pgn/file_line.h"
+#include "pgn_test_support.h"
+#include "platform/buffered_file.h"
+
+namespace {
+
+struct Line {
+    std::string bytes;
+    std::uint64_t offset;
+    bool operator==(const Line&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& stream, const Line& line) {
+    return stream << '{' << line.offset << ", \"" << line.bytes << "\"}";
+}
+
+std::vector<Line> ReadAllLines(const std::string& name) {
+    BufferedFile file;
+    EXPECT_EQ(file.Open(PgnData(name)), 0) << name;
+    std::vector<Line> lines;
+    std::array<char, kLineCapacity> bytes{};
+    std::size_t length = 0;
+    std::uint64_t offset = file.Tell();
+    while (ReadFileLine(file, bytes, length)) {
+        EXPECT_EQ(bytes[length], '\0');
+        lines.push_back({std::string(bytes.data(), length), offset});
+        offset = file.Tell();
+    }
+    return lines;
+}
+
+struct LineCase {
+    std::string file;
+    std::vector<Line> lines;
+};
+
+class LineReaderTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(LineReaderTest, GivesTheLinesAndTheirOffsets) {
+    EXPECT_EQ(ReadAllLines(GetParam().file), GetParam().lines);
+}
+
+const std::string kA200(200, 'a');
+const std::string kB40(40, 'b');
+const std::string kC58(58, 'c');
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LineReaderTest,
+    ::testing::Values(LineCase{"empty.pgn", {}},
+                      LineCase{"crlf_blank_lines.pgn", {{"[Event \"a\"]", 0}, {"1. e4", 17}}},
+                      LineCase{"lone_lf.pgn", {{"ab", 0}, {"cd", 3}, {"ef", 7}}},
+                      // The first read finds the break at once: an empty first line.
+                      LineCase{"starts_with_crlf.pgn", {{"", 0}, {"[Event \"x\"]", 2}}},
+                      LineCase{"mixed_line_breaks.pgn", {{"a", 0}, {"b", 6}}},
+                      // Cut before the last blank of the first 255 bytes; the rest starts with it.
+                      LineCase{"long_line_300.pgn", {{kA200 + " " + kB40, 0}, {" " + kC58, 241}}},
+                      LineCase{"long_line_no_blank.pgn",
+                               {{std::string(255, 'x'), 0}, {std::string(45, 'x'), 255}}},
+                      // The stretch whose only blank is its first byte comes whole.
+                      LineCase{"long_line_blank_first.pgn",
+                               {{std::string(10, 'a'), 0},
+                                {" " + std::string(254, 'y'), 10},
+                                {std::string(46, 'y'), 265}}},
+                      // The run of breaks is counted only within the bytes read: the LF after the
+                      // 255th byte makes an empty line of its own.
+                      LineCase{"line_break_at_read_limit.pgn",
+                               {{std::string(254, 'z'), 0}, {"", 255}, {"next", 256}}},
+                      // Without a final break the last line is split before its last blank too.
+                      LineCase{"last_line_without_break.pgn", {{"1. e4 e5", 0}, {" 1-0", 8}}}),
+    [](const auto& info) {
+        std::string name = info.param.file.substr(0, info.param.file.find('.'));
+        return name;
+    });
+
+TEST(LineReader, RefusesABufferWithoutRoomForALine) {
+    BufferedFile file;
+    ASSERT_EQ(file.Open(PgnData("lone_lf.pgn")), 0);
+    std::array<char, 1> tiny{};
+    std::size_t length = 99;
+    EXPECT_FALSE(ReadFileLine(file, tiny, length));
+    EXPECT_EQ(file.Tell(), 0u);
+}
+
+TEST(LineReader, HonoursASmallerCapacity) {
+    BufferedFile file;
+    ASSERT_EQ(file.Open(PgnData("long_line_no_blank.pgn")), 0);
+    std::array<char, 11> bytes{};
+    std::size_t length = 0;
+    ASSERT_TRUE(ReadFileLine(file, bytes, length));
+    EXPECT_EQ(std::string(bytes.data(), length), std::string(10, 'x'));
+    EXPECT_EQ(file.Tell(), 10u);
+}
+
+TEST(LineReader, ReadsFromASeekedOffset) {
+    BufferedFile file;
+    ASSERT_EQ(file.Open(PgnData("lone_lf.pgn")), 0);
+    file.Seek(4);
+    std::array<char, kLineCapacity> bytes{};
+    std::size_t length = 0;
+    ASSERT_TRUE(ReadFileLine(file, bytes, length));
+    EXPECT_EQ(std::string(bytes.data(), length), "d");
+}
+
+// Every line of the real files, read through the shared buffer, agrees with reading
+// 255 bytes afresh at each offset, as one read call per line would.
+TEST(LineReader, AgreesWithOneReadPerLine) {
+    for (const auto& entry : std::filesystem::directory_iterator(KORVANI_SHARED_PGN_DIR)) {
+        const std::string content = ReadWholeFile(entry.path());
+        BufferedFile file;
+        ASSERT_EQ(file.Open(entry.path()), 0);
+        std::array<char, kLineCapacity> bytes{};
+        std::size_t length = 0;
+        std::uint64_t offset = 0;
+        std::size_t lines = 0;
+        while (ReadFileLine(file, bytes, length)) {
+            const std::string_view window =
+                std::string_view(content).substr(static_cast<std::size_t>(offset), 255);
+            const std::size_t lineBreak = window.find_first_of("\r\n");
+            std::size_t expectedLength = lineBreak;
+            std::size_t next = lineBreak;
+            if (lineBreak == std::string_view::npos) {
+                const std::size_t blank = window.rfind(' ');
+                expectedLength =
+                    blank != std::string_view::npos && blank > 0 ? blank : window.size();
+                next = expectedLength;
+            } else {
+                next = window.find_first_not_of("\r\n", lineBreak);
+                next = next == std::string_view::npos ? window.size() : next;
+            }
+            ASSERT_EQ(length, expectedLength) << entry.path() << " at " << offset;
+            ASSERT_EQ(file.Tell(), offset + next) << entry.path() << " at " << offset;
+            offset = file.Tell();
+            ++lines;
+        }
+        EXPECT_EQ(offset, content.size()) << entry.path();
+        EXPECT_GT(lines, 0u);
+    }
+}
+
+TEST(LineConversion, ReadsUtf8AndWindows1252Lines) {
+    LineText text{};
+    const std::size_t utf8 = ConvertLine("R\xC3\xA9ti \xC2\xBD", text);
+    EXPECT_EQ(std::u16string_view(text.data(), utf8), u"R\u00E9ti \u00BD");
+    const std::size_t latin = ConvertLine("R\xE9ti \xBD \x80", text);
+    EXPECT_EQ(std::u16string_view(text.data(), latin), u"R\u00E9ti \u00BD \u20AC");
+    EXPECT_EQ(text[latin], u'\0');
+}
+
+TEST(LineConversion, StopsAtAZeroByte) {
+    LineText text{};
+    const std::size_t length = ConvertLine(std::string_view("ab\0cd", 5), text);
+    EXPECT_EQ(std::u16string_view(text.data(), length), u"ab");
+}
+
+}  // namespace

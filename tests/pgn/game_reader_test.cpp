@@ -1,0 +1,304 @@
+// The game reader: tags, set-ups, the move tree, and every result code.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pgn/game_reader.h"
+#include "pgn/pgn_lexer.h"
+#include "pgn_test_support.h"
+#include "platform/debug_sink.h"
+#include "rules/fen.h"
+#include "rules/move_node.h"
+#include "rules/notation.h"
+
+namespace {
+
+// The SAN of the main line from `position`.
+std::vector<std::u16string> MainLine(const Position& position) {
+    std::vector<std::u16string> moves;
+    for (const MoveNode* move = position.firstMove.get(); move;
+         move = move->child->firstMove.get()) {
+        moves.push_back(FormatSanText(*move, false, false, NotationLanguage::English));
+    }
+    return moves;
+}
+
+std::u16string San(const MoveNode* move) {
+    return move ? FormatSanText(*move, false, false, NotationLanguage::English) : u"(none)";
+}
+
+struct CodeCase {
+    const char* file;
+    int code;
+    std::u16string text;
+};
+
+class ResultCodes : public ::testing::TestWithParam<CodeCase> {};
+
+TEST_P(ResultCodes, GiveTheirCodeAndText) {
+    const LoadedGame game(PgnData(GetParam().file));
+    EXPECT_EQ(game.code, GetParam().code);
+    EXPECT_EQ(ReadErrorText(game.code), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ResultCodes,
+    ::testing::Values(
+        CodeCase{"simple_game.pgn", kReadOk, u"No error"},
+        CodeCase{"empty.pgn", kReadUnexpected, u"Unexpected error"},
+        CodeCase{"no_tags.pgn", kReadUnexpected, u"Unexpected error"},
+        CodeCase{"no_such_file.pgn", kReadCannotOpen, u"Unable to open file"},
+        CodeCase{"fen_bad_castling.pgn", kReadBadPosition, u"Invalid initial position"},
+        CodeCase{"fen_without_setup.pgn", kReadBadHeaders, u"Incorrect PGN headers"},
+        CodeCase{"setup_without_fen.pgn", kReadBadHeaders, u"Incorrect PGN headers"},
+        CodeCase{"setup_zero_then_fen.pgn", kReadBadHeaders, u"Incorrect PGN headers"},
+        CodeCase{"two_fens_one_setup.pgn", kReadBadHeaders, u"Incorrect PGN headers"},
+        CodeCase{"null_move.pgn", kReadUnknownToken, u"Unknown token : Z0 Nc6 1-0"},
+        CodeCase{"lowercase_castling.pgn", kReadUnknownToken, u"Unknown token : o-o *"},
+        CodeCase{"tags_only_at_end.pgn", kReadUnknownToken, u"Unknown token : [Result \"*\"]"},
+        CodeCase{"variation_before_first_move.pgn", kReadBadVariation, u"Error in alternate line"},
+        CodeCase{"variations_nested_256.pgn", kReadBadVariation, u"Error in alternate line"},
+        CodeCase{"illegal_move_ke3.pgn", kReadIllegalMove, u"Illegal move : Ke3"},
+        CodeCase{"illegal_variation_start.pgn", kReadIllegalLineStart,
+                 u"Illegal move starting line"},
+        CodeCase{"legal_move_ke2.pgn", kReadOk, u"No error"}),
+    [](const auto& info) {
+        std::string name = info.param.file;
+        return name.substr(0, name.find('.'));
+    });
+
+TEST(ResultCodes, TextsOfCodesTheReaderDoesNotGive) {
+    EXPECT_EQ(ReadErrorText(1), u"No error");
+    EXPECT_EQ(ReadErrorText(11), u"Unexpected error");
+    EXPECT_EQ(ReadErrorText(-1), u"Unexpected error");
+}
+
+TEST(ResultCodes, AnOffsetAtTheEndOfTheFileReadsNothing) {
+    const auto path = PgnData("simple_game.pgn");
+    const LoadedGame game(path, std::filesystem::file_size(path));
+    EXPECT_EQ(game.code, kReadUnexpected);
+}
+
+TEST(Tags, ReadTheRosterAndCorrespondenceTags) {
+    const LoadedGame game(PgnData("email_game.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    const GameDocument& d = game.document;
+    EXPECT_EQ(d.white, u"Alice");
+    EXPECT_EQ(d.black, u"Bob");
+    EXPECT_EQ(d.event, u"Friendly");
+    EXPECT_EQ(d.site, u"Here");
+    EXPECT_EQ(d.date, u"2024.01.02");
+    EXPECT_EQ(d.round, u"1");
+    EXPECT_EQ(d.resultCode, 3);
+    EXPECT_EQ(d.whiteEmail, u"a@example.org");
+    EXPECT_EQ(d.blackEmail, u"b@example.org");
+    EXPECT_EQ(d.lastMoveDate, u"03.14");
+    EXPECT_EQ(d.lastMove, 7);
+    EXPECT_EQ(d.trait, 32);
+    EXPECT_EQ(d.saveMode, 7u);
+    EXPECT_EQ(d.fileOffset, 0u);
+}
+
+TEST(Tags, ResultValues) {
+    EXPECT_EQ(LoadedGame(PgnData("simple_game.pgn")).document.resultCode, 0);
+    // A draw written as ½-½ stays a draw, in UTF-8 and in Windows-1252 alike.
+    EXPECT_EQ(LoadedGame(PgnData("half_half_draw.pgn")).document.resultCode, 1);
+    EXPECT_EQ(LoadedGame(PgnData("half_half_draw_latin1.pgn")).document.resultCode, 1);
+}
+
+TEST(Tags, Windows1252NamesAreDecoded) {
+    const LoadedGame game(PgnData("latin1_names.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(game.document.white, u"R\u00E9ti, Richard");
+    EXPECT_EQ(game.document.black, u"N\u00FCss");
+}
+
+TEST(Tags, EscapedQuoteAndBackslash) {
+    const LoadedGame game(PgnData("quote_in_tag.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(game.document.white, u"Smith \"Bob\" Jr");
+    EXPECT_EQ(game.document.black, u"C:\\games\\x");
+}
+
+TEST(Tags, UninterpretedTagsAreKeptInFileOrder) {
+    const LoadedGame game(PgnData("extra_tags.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    std::vector<std::pair<std::u16string, std::u16string>> tags;
+    for (const ExtraTag* tag = game.document.extraTags.get(); tag; tag = tag->next.get()) {
+        tags.emplace_back(tag->name, tag->value);
+    }
+    const std::vector<std::pair<std::u16string, std::u16string>> expected = {
+        {u"ECO", u"B20"}, {u"Annotator", u"Someone Else"}, {u"Odd]", u""}, {u"SetUp", u"0"}};
+    EXPECT_EQ(tags, expected);
+}
+
+TEST(Tags, JunkBeforeTheFirstTagIsSkipped) {
+    const LoadedGame game(PgnData("junk_before_tags.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(MainLine(game.document.root), std::vector<std::u16string>{u"e4"});
+}
+
+// A game without a White tag is read alone, not together with the next game.
+TEST(Tags, GameWithoutWhiteTagEndsAtItsOwnMoves) {
+    const auto path = PgnData("game_without_white_tag.pgn");
+    const LoadedGame game(path);
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(game.document.white, u"White");
+    EXPECT_EQ(game.document.event, u"Study");
+    EXPECT_EQ(MainLine(game.document.root), std::vector<std::u16string>{u"e4"});
+    EXPECT_EQ(game.document.fileEnd, ReadWholeFile(path).find("[Event \"Friendly\"]"));
+}
+
+TEST(SetUp, FenBeforeSetUpIsASetUp) {
+    const LoadedGame game(PgnData("fen_before_setup.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_TRUE(game.document.root.setUp);
+    EXPECT_EQ(WriteFen(game.document.root), u"4k3/8/8/8/8/8/4P3/4K3 b - - 0 12");
+    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"Kd7", u"e4"}));
+}
+
+TEST(SetUp, OtherTagsMayComeBetween) {
+    const LoadedGame game(PgnData("setup_then_fen_with_tags_between.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_TRUE(game.document.root.setUp);
+    EXPECT_EQ(MainLine(game.document.root), std::vector<std::u16string>{u"e4"});
+}
+
+TEST(SetUp, WithoutFenTheRootIsTheStandardPosition) {
+    const LoadedGame game(PgnData("simple_game.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_FALSE(game.document.root.setUp);
+    EXPECT_EQ(MainLine(game.document.root),
+              (std::vector<std::u16string>{u"e4", u"e5", u"Nf3", u"Nc6"}));
+}
+
+TEST(Comments, OverTwoLinesAndReplaced) {
+    const LoadedGame game(PgnData("comment_over_two_lines.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    const Position& root = game.document.root;
+    const Position& afterE4 = *root.firstMove->child;
+    const Position& afterE5 = *afterE4.firstMove->child;
+    const Position& afterNf3 = *afterE5.firstMove->child;
+    EXPECT_EQ(afterE4.comment, u"good move ");
+    EXPECT_EQ(afterE5.comment, u"");
+    EXPECT_EQ(afterNf3.comment, u"second");
+    EXPECT_FALSE(root.comment.has_value());
+}
+
+TEST(Comments, NothingInsideIsInterpreted) {
+    const auto path = PgnData("comment_with_brackets.pgn");
+    const LoadedGame game(path);
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(game.document.root.firstMove->child->comment, u"see (this) ; [Event \"not a tag\"] ");
+    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
+}
+
+TEST(Comments, UnterminatedAtTheEndIsDropped) {
+    const auto path = PgnData("comment_unterminated_at_end.pgn");
+    const LoadedGame game(path);
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
+    EXPECT_FALSE(game.document.root.firstMove->child->firstMove->child->comment.has_value());
+    EXPECT_EQ(game.document.fileEnd, std::filesystem::file_size(path));
+}
+
+TEST(Comments, LineCommentDropsTheRestOfTheLine) {
+    const LoadedGame game(PgnData("line_comment.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
+}
+
+TEST(Variations, AlternativeFromTheParentOfTheLastMove) {
+    const LoadedGame game(PgnData("variation_simple.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    const Position& root = game.document.root;
+    EXPECT_EQ(MainLine(root), (std::vector<std::u16string>{u"e4", u"e5", u"Nf3"}));
+    const Position& afterE4 = *root.firstMove->child;
+    const MoveNode* c5 = afterE4.firstMove->nextSibling.get();
+    ASSERT_NE(c5, nullptr);
+    EXPECT_EQ(San(c5), u"c5");
+    EXPECT_EQ(c5->depth, 1);
+    EXPECT_EQ(MainLine(*c5->child), std::vector<std::u16string>{u"Nf3"});
+    EXPECT_EQ(c5->child->firstMove->depth, 1);
+}
+
+TEST(Variations, NestedTwoLevels) {
+    const LoadedGame game(PgnData("variation_nested_two.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    const Position& root = game.document.root;
+    EXPECT_EQ(MainLine(root), (std::vector<std::u16string>{u"e4", u"e5"}));
+    const MoveNode* d4 = root.firstMove->nextSibling.get();
+    ASSERT_NE(d4, nullptr);
+    EXPECT_EQ(San(d4), u"d4");
+    EXPECT_EQ(MainLine(*d4->child), std::vector<std::u16string>{u"d5"});
+    const MoveNode* nf6 = d4->child->firstMove->nextSibling.get();
+    ASSERT_NE(nf6, nullptr);
+    EXPECT_EQ(San(nf6), u"Nf6");
+    EXPECT_EQ(nf6->depth, 2);
+    EXPECT_EQ(MainLine(*nf6->child), std::vector<std::u16string>{u"c4"});
+}
+
+TEST(Variations, DeepestAllowedNestingIsRead) {
+    const LoadedGame game(PgnData("variations_nested_255.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    // Every level repeats 1...c5 from the same place: the same move is reused.
+    const Position& afterE4 = *game.document.root.firstMove->child;
+    EXPECT_EQ(San(afterE4.firstMove->nextSibling.get()), u"c5");
+    EXPECT_EQ(afterE4.firstMove->nextSibling->nextSibling, nullptr);
+    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5", u"Nf3"}));
+}
+
+TEST(Variations, StrayClosingParenthesisEndsTheGame) {
+    const LoadedGame game(PgnData("stray_closing_paren.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
+}
+
+TEST(Nags, MoveAndPositionAnnotations) {
+    const LoadedGame game(PgnData("nags.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    const Position& root = game.document.root;
+    EXPECT_EQ(root.positionNag, 0);
+    const MoveNode& e4 = *root.firstMove;
+    EXPECT_EQ(e4.nag, 1);
+    EXPECT_EQ(e4.child->positionNag, 14);
+    const MoveNode& e5 = *e4.child->firstMove;
+    EXPECT_EQ(e5.nag, 5);
+    const MoveNode& nf3 = *e5.child->firstMove;
+    EXPECT_EQ(nf3.nag, 4);
+    EXPECT_EQ(nf3.child->positionNag, 200);
+}
+
+TEST(GameEnd, AtTheNextGamesTagLine) {
+    const auto path = PgnData("game_without_result_then_next.pgn");
+    const LoadedGame game(path);
+    ASSERT_EQ(game.code, kReadOk);
+    const std::string content = ReadWholeFile(path);
+    EXPECT_EQ(game.document.fileEnd, content.find("[Event", 1));
+}
+
+TEST(GameEnd, PastTheResultLineAndBlankLines) {
+    const auto path = PgnData("result_then_blank_lines.pgn");
+    const LoadedGame game(path);
+    ASSERT_EQ(game.code, kReadOk);
+    const std::string content = ReadWholeFile(path);
+    EXPECT_EQ(game.document.fileEnd, content.find("[Event", 1));
+    // The second game reads from there.
+    const LoadedGame second(path, game.document.fileEnd);
+    ASSERT_EQ(second.code, kReadOk);
+    EXPECT_EQ(second.document.white, u"Carol");
+    EXPECT_EQ(second.document.fileEnd, content.size());
+}
+
+TEST(Diagnostics, RefusedMoveIsReportedToTheDebugSink) {
+    testing::internal::CaptureStderr();
+    SetDebugSinkEnabled(true);
+    const LoadedGame game(PgnData("illegal_move_ke3.pgn"));
+    SetDebugSinkEnabled(false);
+    const std::string output = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(game.code, kReadIllegalMove);
+    EXPECT_EQ(output, "Token refus\xC3\xA9 (2)\n");
+}
+
+}  // namespace

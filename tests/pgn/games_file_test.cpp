@@ -1,0 +1,219 @@
+// The games index: which games are listed, with which tags and offsets, and Reload's
+// error box.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "pgn/game_list_columns.h"
+#include "pgn/games_file.h"
+#include "pgn/games_file_scan.h"
+#include "pgn_test_support.h"
+#include "platform/buffered_file.h"
+#include "platform/error_report.h"
+
+namespace {
+
+// Records the error boxes shown while it lives.
+class ErrorBoxRecorder {
+public:
+    ErrorBoxRecorder()
+        : previous_(SetErrorBoxHandler([this](const ErrorBox& box) { boxes.push_back(box); })) {}
+    ~ErrorBoxRecorder() { SetErrorBoxHandler(previous_); }
+    std::vector<ErrorBox> boxes;
+
+private:
+    ErrorBoxHandler previous_;
+};
+
+std::vector<const GameListEntry*> Entries(const GamesFile& games) {
+    std::vector<const GameListEntry*> entries;
+    for (const GameListEntry* entry = games.firstEntry(); entry; entry = entry->nextEntry.get()) {
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+TEST(Reload, EmptyFileGivesAnEmptyIndex) {
+    GamesFile games(PgnData("empty.pgn"));
+    ErrorBoxRecorder boxes;
+    EXPECT_TRUE(games.Reload());
+    EXPECT_EQ(games.firstEntry(), nullptr);
+    EXPECT_EQ(games.lastEntry(), nullptr);
+    EXPECT_EQ(games.entryCount(), 0u);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST(Reload, MissingFileShowsTheErrorBoxAndEmptiesTheIndex) {
+    GamesFile games(PgnData("two_games_blank_line.pgn"));
+    ASSERT_TRUE(games.Reload());
+    ASSERT_EQ(games.entryCount(), 2u);
+    GamesFile missing(PgnData("no_such_file.pgn"));
+    ErrorBoxRecorder boxes;
+    EXPECT_FALSE(missing.Reload());
+    EXPECT_EQ(missing.firstEntry(), nullptr);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, u"Unable to open file");
+    EXPECT_EQ(boxes.boxes[0].text, SystemErrorText(ENOENT));
+    EXPECT_EQ(boxes.boxes[0].icon, ErrorBox::Icon::Error);
+}
+
+TEST(Reload, ReplacesThePreviousIndex) {
+    GamesFile games(PgnData("two_games_blank_line.pgn"));
+    ASSERT_TRUE(games.Reload());
+    ASSERT_TRUE(games.Reload());
+    EXPECT_EQ(Entries(games).size(), 2u);
+}
+
+TEST(Index, TwoGamesSeparatedByABlankLine) {
+    const auto path = PgnData("two_games_blank_line.pgn");
+    GamesFile games(path);
+    ASSERT_TRUE(games.Reload());
+    const auto entries = Entries(games);
+    ASSERT_EQ(entries.size(), 2u);
+    const std::string content = ReadWholeFile(path);
+    EXPECT_EQ(entries[0]->fileOffset, 0u);
+    EXPECT_EQ(entries[1]->fileOffset, content.find("[Event", 1));
+    EXPECT_EQ(entries[0]->white, u"Alice");
+    EXPECT_EQ(entries[0]->resultCode, 0);
+    EXPECT_EQ(entries[1]->white, u"Carol");
+    EXPECT_EQ(entries[1]->black, u"Dave");
+    EXPECT_EQ(entries[1]->resultCode, 2);
+    EXPECT_EQ(entries[1]->fileEnd, 0u);
+    EXPECT_EQ(games.lastEntry(), entries[1]);
+}
+
+TEST(Index, FileStartingWithCrLf) {
+    GamesFile games(PgnData("starts_with_crlf_game.pgn"));
+    ASSERT_TRUE(games.Reload());
+    const auto entries = Entries(games);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]->fileOffset, 2u);
+}
+
+TEST(Index, IncompleteRosterMergesIntoTheNextGame) {
+    GamesFile games(PgnData("missing_site_then_complete.pgn"));
+    ASSERT_TRUE(games.Reload());
+    const auto entries = Entries(games);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]->fileOffset, 0u);
+    EXPECT_EQ(entries[0]->white, u"Carol");
+    EXPECT_EQ(entries[0]->resultCode, 2);
+}
+
+TEST(Index, HalfHalfIsADraw) {
+    for (const char* file : {"half_half_draw.pgn", "half_half_draw_latin1.pgn"}) {
+        GamesFile games(PgnData(file));
+        ASSERT_TRUE(games.Reload());
+        ASSERT_EQ(games.entryCount(), 1u) << file;
+        EXPECT_EQ(games.firstEntry()->resultCode, 1) << file;
+        EXPECT_EQ(LastColumnText(*games.firstEntry()), u"\u00BD-\u00BD");
+    }
+}
+
+TEST(Index, TagsWithoutMoveTextAtTheEndAreNotListed) {
+    GamesFile games(PgnData("tags_only_at_end.pgn"));
+    ASSERT_TRUE(games.Reload());
+    EXPECT_EQ(games.entryCount(), 0u);
+}
+
+TEST(Index, ValuesAreDecodedAndUnescaped) {
+    GamesFile latin(PgnData("latin1_names.pgn"));
+    ASSERT_TRUE(latin.Reload());
+    ASSERT_EQ(latin.entryCount(), 1u);
+    EXPECT_EQ(latin.firstEntry()->white, u"R\u00E9ti, Richard");
+    GamesFile quoted(PgnData("quote_in_tag.pgn"));
+    ASSERT_TRUE(quoted.Reload());
+    ASSERT_EQ(quoted.entryCount(), 1u);
+    EXPECT_EQ(quoted.firstEntry()->white, u"Smith \"Bob\" Jr");
+    EXPECT_EQ(quoted.firstEntry()->black, u"C:\\games\\x");
+}
+
+TEST(Index, CorrespondenceTags) {
+    GamesFile games(PgnData("email_game.pgn"));
+    ASSERT_TRUE(games.Reload());
+    const auto entries = Entries(games);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0]->whiteEmail, u"a@example.org");
+    EXPECT_EQ(entries[0]->blackEmail, u"b@example.org");
+    EXPECT_EQ(entries[0]->lastMoveDate, u"03.14");
+    EXPECT_EQ(entries[0]->lastMove, 7);
+    EXPECT_EQ(entries[0]->trait, 32);
+    EXPECT_EQ(entries[1]->trait, 0);
+    EXPECT_EQ(entries[1]->lastMove, 2);
+}
+
+// The piece of a split tag line counts as move text: it completes the entry, and the
+// tag after it opens a new one that takes the next game's tags.
+TEST(Index, SplitTagLineCountsAsMoveText) {
+    const auto path = PgnData("long_tag_line.pgn");
+    GamesFile games(path);
+    ASSERT_TRUE(games.Reload());
+    const auto entries = Entries(games);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0]->fileOffset, 0u);
+    EXPECT_FALSE(entries[0]->whiteEmail.has_value());
+    EXPECT_EQ(entries[1]->fileOffset, ReadWholeFile(path).find("[WhiteEmail"));
+    EXPECT_EQ(entries[1]->whiteEmail, u"late@example.org");
+    EXPECT_EQ(entries[1]->white, u"Carol");
+}
+
+TEST(Index, ConsumerGetsEachEntryAsItCompletes) {
+    const auto path = PgnData("two_games_blank_line.pgn");
+    BufferedFile file;
+    ASSERT_EQ(file.Open(path), 0);
+    std::vector<std::u16string> whites;
+    std::vector<std::uint64_t> handedOverAt;
+    ScanGamesFile(file, [&](std::unique_ptr<GameListEntry> entry) {
+        whites.push_back(*entry->white);
+        handedOverAt.push_back(file.Tell());
+    });
+    EXPECT_EQ(whites, (std::vector<std::u16string>{u"Alice", u"Carol"}));
+    // The first game is handed over before the second game's tags are read.
+    ASSERT_EQ(handedOverAt.size(), 2u);
+    EXPECT_LE(handedOverAt[0], ReadWholeFile(path).find("[Event", 1));
+}
+
+TEST(Append, LinksAfterTheLastEntry) {
+    GamesFile games(PgnData("two_games_blank_line.pgn"));
+    auto first = std::make_unique<GameListEntry>();
+    GameListEntry* firstRaw = first.get();
+    games.Append(std::move(first));
+    EXPECT_EQ(games.firstEntry(), firstRaw);
+    EXPECT_EQ(games.lastEntry(), firstRaw);
+    auto second = std::make_unique<GameListEntry>();
+    GameListEntry* secondRaw = second.get();
+    games.Append(std::move(second));
+    EXPECT_EQ(games.firstEntry()->nextEntry.get(), secondRaw);
+    EXPECT_EQ(games.lastEntry(), secondRaw);
+    EXPECT_EQ(games.entryCount(), 2u);
+}
+
+TEST(Columns, MarkTheSideToMoveInRunningEmailGames) {
+    GamesFile games(PgnData("email_game.pgn"));
+    ASSERT_TRUE(games.Reload());
+    const auto entries = Entries(games);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(WhiteColumnText(*entries[0]), u"Alice");
+    EXPECT_EQ(BlackColumnText(*entries[0]), u"* Bob");
+    EXPECT_EQ(LastColumnText(*entries[0]), u"03.14");
+    EXPECT_EQ(WhiteColumnText(*entries[1]), u"* Carol");
+    EXPECT_EQ(BlackColumnText(*entries[1]), u"Dave");
+    EXPECT_EQ(LastColumnText(*entries[1]), u"?");
+}
+
+TEST(Columns, FinishedOrOrdinaryGamesShowNoMark) {
+    GameListEntry entry;
+    entry.SetWhiteEmail(u"a@example.org");
+    entry.resultCode = 0;
+    EXPECT_EQ(WhiteColumnText(entry), u"White");
+    EXPECT_EQ(LastColumnText(entry), u"1-0");
+    entry.resultCode = 3;
+    entry.SetWhiteEmail(std::nullopt);
+    EXPECT_EQ(WhiteColumnText(entry), u"White");
+    entry.resultCode = -1;
+    EXPECT_EQ(LastColumnText(entry), u"*");
+}
+
+}  // namespace

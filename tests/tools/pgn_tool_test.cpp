@@ -1,0 +1,176 @@
+// korvani-pgn: its commands run in process, and the installed program on the real
+// collections.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/pgn_tool.h"
+
+namespace {
+
+std::string PgnData(std::string_view name) {
+    return (std::filesystem::path(KORVANI_TEST_DATA_DIR) / "pgn" / name).string();
+}
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunTool(std::vector<std::string> args) {
+    const std::vector<std::string_view> views(args.begin(), args.end());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunPgnTool(views, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(ListCommand, OneTabSeparatedLinePerIndexedGame) {
+    const ToolRun run = RunTool({"list", PgnData("email_game.pgn")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1), "0\tAlice\t* Bob\t03.14\n");
+    EXPECT_NE(run.out.find("\t* Carol\tDave\t?\n"), std::string::npos);
+}
+
+TEST(ListCommand, WritesUtf8WhateverTheFileUses) {
+    const ToolRun run = RunTool({"list", PgnData("half_half_draw_latin1.pgn")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "0\tAlice\tBob\t\xC2\xBD-\xC2\xBD\n");
+}
+
+TEST(ListCommand, EmptyFileListsNothing) {
+    const ToolRun run = RunTool({"list", PgnData("empty.pgn")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(CheckCommand, AllGood) {
+    const ToolRun run = RunTool({"check", PgnData("two_games_blank_line.pgn")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "2 games, 0 failed\n");
+}
+
+TEST(CheckCommand, ReportsEachFailingGame) {
+    const ToolRun run = RunTool({"check", PgnData("illegal_move_ke3.pgn")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "0\t8\tIllegal move : Ke3\n1 games, 1 failed\n");
+}
+
+TEST(CheckCommand, VerboseShowsTheReadersDiagnostics) {
+    testing::internal::CaptureStderr();
+    const ToolRun run = RunTool({"--verbose", "check", PgnData("null_move.pgn")});
+    const std::string diagnostics = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(diagnostics, "Token Erreur\n");
+    testing::internal::CaptureStderr();
+    RunTool({"check", PgnData("null_move.pgn")});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+struct UsageCase {
+    std::vector<std::string> args;
+    int status;
+    std::string errContains;
+};
+
+class CommandLine : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(CommandLine, RefusesClearly) {
+    const ToolRun run = RunTool(GetParam().args);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_NE(run.err.find(GetParam().errContains), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, CommandLine,
+    ::testing::Values(UsageCase{{}, 2, "no command given"},
+                      UsageCase{{"sort", "x.pgn"}, 2, "unknown command 'sort'"},
+                      UsageCase{{"list"}, 2, "'list' takes one FILE"},
+                      UsageCase{{"check", "a.pgn", "b.pgn"}, 2, "'check' takes one FILE"},
+                      UsageCase{{"--fast", "list", "a.pgn"}, 2, "unknown option '--fast'"},
+                      UsageCase{{"list", "/no/such/file.pgn"},
+                                2,
+                                "cannot read /no/such/file.pgn: No such file or directory"},
+                      UsageCase{{"check", KORVANI_TEST_DATA_DIR}, 2, "Is a directory"}));
+
+TEST(CommandLine, HelpListsTheCommands) {
+    const ToolRun run = RunTool({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Usage: korvani-pgn"), std::string::npos);
+    EXPECT_NE(run.out.find("list FILE"), std::string::npos);
+    EXPECT_NE(run.out.find("check FILE"), std::string::npos);
+}
+
+// The program itself, on the real collections: exit status and summary line.
+ToolRun RunProgram(const std::string& command, const std::string& file) {
+    const std::string line =
+        std::string(KORVANI_PGN_PROGRAM) + " " + command + " '" + file + "' 2>/dev/null";
+    FILE* pipe = popen(line.c_str(), "r");
+    EXPECT_NE(pipe, nullptr);
+    std::string out;
+    std::array<char, 4096> buffer{};
+    std::size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+        out.append(buffer.data(), got);
+    }
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, ""};
+}
+
+TEST(Program, ChecksTheRealCollections) {
+    for (const auto& entry : std::filesystem::directory_iterator(KORVANI_SHARED_PGN_DIR)) {
+        if (entry.path().extension() != ".pgn") {
+            continue;
+        }
+        const ToolRun run = RunProgram("check", entry.path().string());
+        if (entry.path().filename() == "pc-anastasian-lewis.pgn") {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.out, "0\t6\tUnknown token : Z0 42. Ke1 Qh1+ 1-0\n1 games, 1 failed\n");
+        } else {
+            EXPECT_EQ(run.status, 0) << entry.path() << run.out;
+            EXPECT_TRUE(run.out.ends_with(" games, 0 failed\n")) << entry.path() << run.out;
+        }
+    }
+    EXPECT_EQ(RunProgram("check", std::string(KORVANI_SHARED_PGN_DIR) + "/master-kasparov.pgn").out,
+              "2110 games, 0 failed\n");
+}
+
+TEST(Program, ListsTheRealCollections) {
+    const std::string path =
+        std::string(KORVANI_SHARED_PGN_DIR) + "/pc-kasparov-deep-blue-1997.pgn";
+    const ToolRun run = RunProgram("list", path);
+    EXPECT_EQ(run.status, 0);
+    // One row per game, at the offset of its first tag line.
+    std::ifstream stream(path, std::ios::binary);
+    const std::string content{std::istreambuf_iterator<char>(stream),
+                              std::istreambuf_iterator<char>()};
+    std::string offsets;
+    for (std::size_t at = 0; at != std::string::npos; at = content.find("\n[Event ", at + 1)) {
+        offsets += std::to_string(at == 0 ? 0 : at + 1) + ",";
+    }
+    std::string listed;
+    std::istringstream rows(run.out);
+    for (std::string row; std::getline(rows, row);) {
+        listed += row.substr(0, row.find('\t')) + ",";
+    }
+    EXPECT_EQ(listed, offsets);
+    EXPECT_TRUE(run.out.starts_with("0\tGarry Kasparov\tDeep Blue (Computer)\t1-0\n"));
+}
+
+TEST(Program, UnreadableFileExitsWithTwo) {
+    EXPECT_EQ(RunProgram("list", "/no/such/file.pgn").status, 2);
+}
+
+}  // namespace
