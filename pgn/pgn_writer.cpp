@@ -70,13 +70,6 @@ void BreakLine(ByteSink& sink, bool dropsBlank) {
     wrap.column = 0;
 }
 
-// Breaks the line before `bytes`; a leading blank is the one the break replaces.
-std::string_view BreakBefore(ByteSink& sink, std::string_view bytes) {
-    const bool leadingBlank = !bytes.empty() && bytes.front() == ' ';
-    BreakLine(sink, leadingBlank);
-    return leadingBlank ? bytes.substr(1) : bytes;
-}
-
 std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRule rule) {
     const char c = bytes[i];
     const bool blank = c == ' ';
@@ -84,10 +77,26 @@ std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRul
     if (!blank && !bracket) {
         return std::nullopt;
     }
-    if (i + 1 < bytes.size() && bytes[i + 1] == '[') {
+    // The reader turns a line break inside a comment into a blank, except just before
+    // the closing brace: a blank there must stay on the line.
+    const char next = i + 1 < bytes.size() ? bytes[i + 1] : '\0';
+    if (next == '[' || (rule == BreakRule::Comment && next == '}')) {
         return std::nullopt;
     }
     return blank ? LineBreak{i, true} : LineBreak{i + 1, false};
+}
+
+// True when the line may end just before `bytes`: a leading blank must be a place
+// where the rule allows a break.
+bool CanBreakBefore(std::string_view bytes, BreakRule rule) {
+    return bytes.front() != ' ' || BreakAt(bytes, 0, rule).has_value();
+}
+
+// Breaks the line before `bytes`; a leading blank is the one the break replaces.
+std::string_view BreakBefore(ByteSink& sink, std::string_view bytes) {
+    const bool leadingBlank = !bytes.empty() && bytes.front() == ' ';
+    BreakLine(sink, leadingBlank);
+    return leadingBlank ? bytes.substr(1) : bytes;
 }
 
 std::optional<LineBreak> FindFirstBreak(std::string_view bytes, BreakRule rule) {
@@ -113,7 +122,7 @@ void WrapBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule 
             PutBytes(sink, bytes);
             return;
         }
-        if (!fillLine && bytes.size() < kLineWidth) {
+        if (!fillLine && bytes.size() < kLineWidth && CanBreakBefore(bytes, rule)) {
             PutBytes(sink, BreakBefore(sink, bytes));
             return;
         }
@@ -122,10 +131,10 @@ void WrapBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule 
         fillLine = true;
         if (const auto found = FindBreak(bytes, limit, rule)) {
             bytes = TakeBreak(sink, bytes, *found);
-        } else if (!LineIsEmpty()) {
+        } else if (!LineIsEmpty() && CanBreakBefore(bytes, rule)) {
             bytes = BreakBefore(sink, bytes);
         } else if (const auto first = FindFirstBreak(bytes, rule)) {
-            // Nothing fits on a whole line: the line runs on to the first break.
+            // Nothing fits: the line runs on to the first break.
             bytes = TakeBreak(sink, bytes, *first);
         } else {
             PutBytes(sink, bytes);

@@ -435,6 +435,9 @@ TEST(PgnWriterFindBreak, Table) {
         {"abc", -1, BreakRule::MoveText, false, 0, false},
         {"abc ", 100, BreakRule::MoveText, true, 3, true},
         {"", 3, BreakRule::MoveText, false, 0, false},
+        {"ab }", 3, BreakRule::Comment, false, 0, false},
+        {"a b }", 4, BreakRule::Comment, true, 1, true},
+        {"ab }", 3, BreakRule::MoveText, true, 2, true},
     };
     for (const Case& c : cases) {
         const auto found = FindBreak(c.bytes, c.from, c.rule);
