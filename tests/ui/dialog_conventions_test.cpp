@@ -83,6 +83,7 @@ class DialogConventionsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { screen_test::CancelPending(); }
     void everyBarIsBuiltFromTheTable_data();
     void everyBarIsBuiltFromTheTable();
     void unknownBarIsNotBuilt();

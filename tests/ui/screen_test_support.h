@@ -13,29 +13,47 @@
 
 namespace screen_test {
 
+// Pending waits belong to the test that started them; CancelPending (in a test's
+// cleanup) drops those left over, so that they cannot answer the next test's dialogs.
+inline int& Generation() {
+    static int generation = 0;
+    return generation;
+}
+
+inline void CancelPending() {
+    ++Generation();
+}
+
 // Runs `action` on the next modal widget that is not `outer`, once it shows. Gives up
 // (and closes nothing) after `attempts` polls, so a missing dialog fails its test
 // instead of hanging it.
 inline void WhenModalShows(std::function<void(QWidget&)> action, QWidget* outer = nullptr,
-                           int attempts = 500) {
-    QTimer::singleShot(10, [action = std::move(action), outer, attempts]() mutable {
+                           int attempts = 500, int generation = Generation()) {
+    QTimer::singleShot(10, [action = std::move(action), outer, attempts, generation]() mutable {
+        if (generation != Generation()) {
+            return;
+        }
         QWidget* modal = QApplication::activeModalWidget();
         if (modal != nullptr && modal != outer && modal->isVisible()) {
             action(*modal);
         } else if (attempts > 0) {
-            WhenModalShows(std::move(action), outer, attempts - 1);
+            WhenModalShows(std::move(action), outer, attempts - 1, generation);
         }
     });
 }
 
 // Runs `action` on the next popup menu once it shows.
-inline void WhenPopupShows(std::function<void(QMenu&)> action, int attempts = 500) {
-    QTimer::singleShot(10, [action = std::move(action), attempts]() mutable {
+inline void WhenPopupShows(std::function<void(QMenu&)> action, int attempts = 500,
+                           int generation = Generation()) {
+    QTimer::singleShot(10, [action = std::move(action), attempts, generation]() mutable {
+        if (generation != Generation()) {
+            return;
+        }
         auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (popup != nullptr && popup->isVisible()) {
             action(*popup);
         } else if (attempts > 0) {
-            WhenPopupShows(std::move(action), attempts - 1);
+            WhenPopupShows(std::move(action), attempts - 1, generation);
         }
     });
 }

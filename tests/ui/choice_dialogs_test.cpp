@@ -1,0 +1,362 @@
+#include <QLabel>
+#include <QListWidget>
+#include <QtTest>
+#include <memory>
+
+#include "resources/resource_ids.h"
+#include "rules/fen.h"
+#include "rules/move_node.h"
+#include "rules/position.h"
+#include "rules/promotion_chooser.h"
+#include "rules/square.h"
+#include "screen_test_support.h"
+#include "ui/add_new_line_dialog.h"
+#include "ui/choose_move_dialog.h"
+#include "ui/choose_piece_dialog.h"
+#include "ui/run_dialog.h"
+
+namespace {
+
+int Sq(const char* name) {
+    return MakeSquare(name[0] - 'a', name[1] - '1');
+}
+
+Position* Play(Position& position, const char* from, const char* to, int promotion = 0) {
+    return position.AddMove(Sq(from), Sq(to), nullptr, promotion, nullptr);
+}
+
+// The squares of each move that leaves `position`, in list order, as "e2e4".
+QStringList MoveList(const Position& position) {
+    QStringList moves;
+    for (const MoveNode* move = position.firstMove.get(); move != nullptr;
+         move = move->nextSibling.get()) {
+        moves << QStringLiteral("%1%2%3%4")
+                     .arg(QChar(u'a' + FileOf(move->from)))
+                     .arg(RankOf(move->from) + 1)
+                     .arg(QChar(u'a' + FileOf(move->to)))
+                     .arg(RankOf(move->to) + 1);
+    }
+    return moves;
+}
+
+QStringList Rows(QWidget& dialog) {
+    QStringList rows;
+    auto* list = dialog.findChild<QListWidget*>(QStringLiteral("choiceList"));
+    for (int i = 0; list != nullptr && i < list->count(); ++i) {
+        rows << list->item(i)->text();
+    }
+    return rows;
+}
+
+void Highlight(QWidget& dialog, int row) {
+    dialog.findChild<QListWidget*>(QStringLiteral("choiceList"))->setCurrentRow(row);
+}
+
+// Presses `keys` in the next dialog that shows, recording its rows first.
+void AnswerWithKeys(QList<Qt::Key> keys, QStringList* rows = nullptr) {
+    screen_test::WhenModalShows([keys, rows](QWidget& dialog) {
+        if (rows != nullptr) {
+            *rows = Rows(dialog);
+        }
+        for (Qt::Key key : keys) {
+            if (dialog.isVisible()) {
+                screen_test::PressKey(&dialog, key);
+            }
+        }
+    });
+}
+
+// 1. e4 e5, with 1. d4 and 1. c4 as alternatives.
+struct OpeningTree {
+    OpeningTree() {
+        e4 = Play(root, "e2", "e4");
+        Play(*e4, "e7", "e5");
+        d4 = Play(root, "d2", "d4");
+        c4 = Play(root, "c2", "c4");
+    }
+    Position root;
+    Position* e4;
+    Position* d4;
+    Position* c4;
+};
+
+}  // namespace
+
+class ChoiceDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { screen_test::CancelPending(); }
+    void init() { SetPromotionChooser(nullptr); }
+
+    void addNewLineShowsTheNewMoveAndTheExistingOnes();
+    void addNewLineZeroAppendsAnAlternative();
+    void addNewLineDigitReplacesThatMoveAndItsContinuation();
+    void addNewLineIgnoresDigitsWithoutARow();
+    void addNewLineOkOnRowZeroAppends();
+    void addNewLineOkOnAMoveRowPromotesToAQueenWithoutAsking();
+    void addNewLineZeroAsksForThePromotionPiece();
+    void addNewLineCancelLeavesTheTree();
+
+    void chooseMoveFollowsTheChosenMove_data();
+    void chooseMoveFollowsTheChosenMove();
+    void chooseMoveOkTakesTheHighlightedRow();
+    void chooseMoveOkWithoutHighlightGivesNone();
+
+    void choosePieceDigitsGiveTheirPieceCodes_data();
+    void choosePieceDigitsGiveTheirPieceCodes();
+    void choosePieceOkTakesTheHighlightedRow_data();
+    void choosePieceOkTakesTheHighlightedRow();
+    void choosePieceCannotBeCancelled();
+    void choosePieceClosedGivesAQueen();
+    void promotionWithoutContextIsAQueenWithoutDialog();
+
+private:
+    screen_test::ModalWatchdog watchdog_;
+};
+
+void ChoiceDialogsTest::addNewLineShowsTheNewMoveAndTheExistingOnes() {
+    OpeningTree tree;
+    QWidget owner;
+    QStringList rows;
+    QString heading;
+    QString instruction;
+    screen_test::WhenModalShows([&](QWidget& dialog) {
+        rows = Rows(dialog);
+        for (auto* label : dialog.findChildren<QLabel*>()) {
+            if (label->objectName() == QStringLiteral("instruction")) {
+                instruction = label->text();
+            } else if (label->isVisible()) {
+                heading = label->text();
+            }
+        }
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Add new line"));
+        screen_test::PressKey(&dialog, Qt::Key_Escape);
+    });
+    QVERIFY(RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3")) == nullptr);
+    QCOMPARE(heading, QStringLiteral("New move : g1-f3"));
+    QCOMPARE(rows, (QStringList{"0 : add new move", "1 : e4", "2 : d4", "3 : c4"}));
+    QCOMPARE(instruction,
+             QStringLiteral("Press move number to replace,\nor press 0 to add a new line"));
+}
+
+void ChoiceDialogsTest::addNewLineZeroAppendsAnAlternative() {
+    OpeningTree tree;
+    QWidget owner;
+    AnswerWithKeys({Qt::Key_0});
+    Position* result = RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3"));
+    QVERIFY(result != nullptr);
+    QCOMPARE(MoveList(tree.root), (QStringList{"e2e4", "d2d4", "c2c4", "g1f3"}));
+    QCOMPARE(result, tree.root.FindMove(Sq("g1"), Sq("f3"), 0));
+}
+
+void ChoiceDialogsTest::addNewLineDigitReplacesThatMoveAndItsContinuation() {
+    OpeningTree tree;
+    QWidget owner;
+    AnswerWithKeys({Qt::Key_1});
+    Position* result = RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3"));
+    QVERIFY(result != nullptr);
+    QCOMPARE(MoveList(tree.root), (QStringList{"g1f3", "d2d4", "c2c4"}));
+    QVERIFY(result->firstMove == nullptr);
+}
+
+void ChoiceDialogsTest::addNewLineIgnoresDigitsWithoutARow() {
+    Position root;
+    Play(root, "e2", "e4");
+    Play(root, "d2", "d4");
+    QWidget owner;
+    bool openAfterDigits = false;
+    screen_test::WhenModalShows([&](QWidget& dialog) {
+        for (Qt::Key key : {Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_9}) {
+            screen_test::PressKey(&dialog, key);
+        }
+        openAfterDigits = dialog.isVisible();
+        screen_test::PressKey(&dialog, Qt::Key_Escape);
+    });
+    QVERIFY(RunAddNewLine(&owner, &owner, root, Sq("g1"), Sq("f3")) == nullptr);
+    QVERIFY(openAfterDigits);
+    QCOMPARE(MoveList(root), (QStringList{"e2e4", "d2d4"}));
+}
+
+void ChoiceDialogsTest::addNewLineOkOnRowZeroAppends() {
+    OpeningTree tree;
+    QWidget owner;
+    screen_test::WhenModalShows([](QWidget& dialog) {
+        Highlight(dialog, 0);
+        screen_test::PressKey(&dialog, Qt::Key_Return);
+    });
+    QVERIFY(RunAddNewLine(&owner, &owner, tree.root, Sq("b1"), Sq("c3")) != nullptr);
+    QCOMPARE(MoveList(tree.root), (QStringList{"e2e4", "d2d4", "c2c4", "b1c3"}));
+}
+
+void ChoiceDialogsTest::addNewLineOkOnAMoveRowPromotesToAQueenWithoutAsking() {
+    Position position;
+    QVERIFY(ReadFen(position, u"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1"));
+    Play(position, "b7", "b8", 2);
+    InstallPromotionChooser();
+    QWidget owner;
+    QStringList pieceRows;
+    screen_test::WhenModalShows([&](QWidget& dialog) {
+        // Were Choose Piece to open, it would be answered with a rook.
+        AnswerWithKeys({Qt::Key_2}, &pieceRows);
+        Highlight(dialog, 1);
+        screen_test::PressKey(&dialog, Qt::Key_Return);
+    });
+    Position* result = RunAddNewLine(&owner, &owner, position, Sq("b7"), Sq("a8"));
+    QVERIFY(result != nullptr);
+    QVERIFY(pieceRows.isEmpty());
+    QCOMPARE(int(result->incomingMove->promotion), 5);
+    QCOMPARE(MoveList(position), (QStringList{"b7a8"}));
+}
+
+void ChoiceDialogsTest::addNewLineZeroAsksForThePromotionPiece() {
+    Position position;
+    QVERIFY(ReadFen(position, u"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1"));
+    Play(position, "b7", "b8", 5);
+    InstallPromotionChooser();
+    QWidget owner;
+    QStringList pieceRows;
+    screen_test::WhenModalShows([&](QWidget& addNewLine) {
+        // The digit opens Choose Piece over Add new line; answer it with 4 (knight).
+        AnswerWithKeys({Qt::Key_4}, &pieceRows);
+        screen_test::PressKey(&addNewLine, Qt::Key_0);
+    });
+    Position* result = RunAddNewLine(&owner, &owner, position, Sq("b7"), Sq("a8"));
+    QVERIFY(result != nullptr);
+    QCOMPARE(pieceRows, (QStringList{"1 : Queen", "2 : Rook", "3 : Bishop", "4 : Knight"}));
+    QCOMPARE(int(result->incomingMove->promotion), 3);
+    QCOMPARE(MoveList(position), (QStringList{"b7b8", "b7a8"}));
+}
+
+void ChoiceDialogsTest::addNewLineCancelLeavesTheTree() {
+    OpeningTree tree;
+    QWidget owner;
+    screen_test::WhenModalShows([](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_F1); });
+    QVERIFY(RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3")) == nullptr);
+    QCOMPARE(MoveList(tree.root), (QStringList{"e2e4", "d2d4", "c2c4"}));
+    QVERIFY(tree.e4->firstMove != nullptr);
+}
+
+void ChoiceDialogsTest::chooseMoveFollowsTheChosenMove_data() {
+    QTest::addColumn<QList<Qt::Key>>("keys");
+    QTest::addColumn<int>("chosen");  // 0 e4, 1 d4, 2 c4, -1 none
+    QTest::newRow("1 follows the main move") << QList<Qt::Key>{Qt::Key_1} << 0;
+    QTest::newRow("3 the second alternative") << QList<Qt::Key>{Qt::Key_3} << 2;
+    QTest::newRow("4 and 0 do nothing, then 2")
+        << QList<Qt::Key>{Qt::Key_4, Qt::Key_0, Qt::Key_2} << 1;
+    QTest::newRow("Esc cancels") << QList<Qt::Key>{Qt::Key_4, Qt::Key_Escape} << -1;
+    QTest::newRow("Cancel softkey") << QList<Qt::Key>{Qt::Key_F1} << -1;
+}
+
+void ChoiceDialogsTest::chooseMoveFollowsTheChosenMove() {
+    QFETCH(QList<Qt::Key>, keys);
+    QFETCH(int, chosen);
+    OpeningTree tree;
+    QWidget owner;
+    QStringList rows;
+    AnswerWithKeys(keys, &rows);
+    Position* result = RunChooseMove(&owner, tree.root.firstMove.get());
+    const std::array<Position*, 3> targets = {tree.e4, tree.d4, tree.c4};
+    QCOMPARE(result, chosen < 0 ? nullptr : targets[static_cast<std::size_t>(chosen)]);
+    QCOMPARE(rows, (QStringList{"1 : e4", "2 : d4", "3 : c4"}));
+}
+
+void ChoiceDialogsTest::chooseMoveOkTakesTheHighlightedRow() {
+    OpeningTree tree;
+    QWidget owner;
+    screen_test::WhenModalShows([](QWidget& dialog) {
+        Highlight(dialog, 0);
+        screen_test::PressKey(&dialog, Qt::Key_Down);
+        screen_test::PressKey(&dialog, Qt::Key_Return);
+    });
+    QCOMPARE(RunChooseMove(&owner, tree.root.firstMove.get()), tree.d4);
+}
+
+void ChoiceDialogsTest::chooseMoveOkWithoutHighlightGivesNone() {
+    OpeningTree tree;
+    QWidget owner;
+    int code = 0;
+    ChooseMoveDialog dialog(&owner, tree.root.firstMove.get());
+    screen_test::WhenModalShows([](QWidget& shown) {
+        Highlight(shown, -1);
+        screen_test::PressKey(&shown, Qt::Key_Return);
+    });
+    code = RunDialog(dialog, &owner);
+    QCOMPARE(code, kIdOk);
+    QVERIFY(dialog.result() == nullptr);
+}
+
+void ChoiceDialogsTest::choosePieceDigitsGiveTheirPieceCodes_data() {
+    QTest::addColumn<QList<Qt::Key>>("keys");
+    QTest::addColumn<int>("piece");
+    QTest::newRow("1 queen") << QList<Qt::Key>{Qt::Key_1} << 5;
+    QTest::newRow("2 rook") << QList<Qt::Key>{Qt::Key_2} << 2;
+    QTest::newRow("3 bishop") << QList<Qt::Key>{Qt::Key_3} << 4;
+    QTest::newRow("4 knight") << QList<Qt::Key>{Qt::Key_4} << 3;
+    QTest::newRow("5, 0, 9 ignored, then 4")
+        << QList<Qt::Key>{Qt::Key_5, Qt::Key_0, Qt::Key_9, Qt::Key_4} << 3;
+}
+
+void ChoiceDialogsTest::choosePieceDigitsGiveTheirPieceCodes() {
+    QFETCH(QList<Qt::Key>, keys);
+    QFETCH(int, piece);
+    QWidget owner;
+    AnswerWithKeys(keys);
+    QCOMPARE(ChoosePromotionPiece(&owner), piece);
+}
+
+void ChoiceDialogsTest::choosePieceOkTakesTheHighlightedRow_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("piece");
+    QTest::newRow("no row: queen") << -1 << 5;
+    QTest::newRow("Queen") << 0 << 5;
+    QTest::newRow("Rook") << 1 << 2;
+    QTest::newRow("Bishop") << 2 << 4;
+    QTest::newRow("Knight") << 3 << 3;
+}
+
+void ChoiceDialogsTest::choosePieceOkTakesTheHighlightedRow() {
+    QFETCH(int, row);
+    QFETCH(int, piece);
+    QWidget owner;
+    screen_test::WhenModalShows([row](QWidget& dialog) {
+        Highlight(dialog, row);
+        screen_test::PressKey(&dialog, Qt::Key_Return);
+    });
+    QCOMPARE(ChoosePromotionPiece(&owner), piece);
+}
+
+void ChoiceDialogsTest::choosePieceCannotBeCancelled() {
+    QWidget owner;
+    bool stillOpen = false;
+    screen_test::WhenModalShows([&](QWidget& dialog) {
+        QTest::keyClick(&dialog, Qt::Key_F1);
+        screen_test::PressKey(&dialog, Qt::Key_Escape);
+        stillOpen = dialog.isVisible();
+        screen_test::PressKey(&dialog, Qt::Key_2);
+    });
+    QCOMPARE(ChoosePromotionPiece(&owner), 2);
+    QVERIFY(stillOpen);
+}
+
+void ChoiceDialogsTest::choosePieceClosedGivesAQueen() {
+    QWidget owner;
+    screen_test::WhenModalShows([](QWidget& dialog) { dialog.close(); });
+    QCOMPARE(ChoosePromotionPiece(&owner), 5);
+}
+
+void ChoiceDialogsTest::promotionWithoutContextIsAQueenWithoutDialog() {
+    bool dialogShown = false;
+    screen_test::WhenModalShows(
+        [&](QWidget& dialog) {
+            dialogShown = true;
+            dialog.close();
+        },
+        nullptr, 5);
+    QCOMPARE(ChoosePromotionPiece(nullptr), 5);
+    QTest::qWait(100);
+    QVERIFY(!dialogShown);
+}
+
+QTEST_MAIN(ChoiceDialogsTest)
+#include "choice_dialogs_test.moc"
