@@ -8,6 +8,7 @@
 #include "platform/debug_sink.h"
 #include "tools/check_command.h"
 #include "tools/list_command.h"
+#include "tools/normalize_command.h"
 
 namespace {
 
@@ -21,16 +22,19 @@ struct ToolCommand {
     CommandFunction run;
 };
 
-constexpr std::array<ToolCommand, 2> kCommands = {{
+constexpr std::array<ToolCommand, 3> kCommands = {{
     {"list", "one line per indexed game: offset, White, Black, Last (tab-separated)",
      RunListCommand},
     {"check", "load every indexed game; print each failure and a count", RunCheckCommand},
+    {"normalize", "write every indexed game again as Korvani saves it, to standard output",
+     RunNormalizeCommand},
 }};
 
 void PrintUsage(std::ostream& stream) {
     stream << "Usage: korvani-pgn [--verbose] COMMAND FILE\n"
               "\n"
-              "Lists and checks a Korvani games file (PGN) without the program's window.\n"
+              "Lists, checks and normalizes a Korvani games file (PGN) without the program's\n"
+              "window.\n"
               "\n"
               "Commands:\n";
     for (const ToolCommand& command : kCommands) {
@@ -43,8 +47,8 @@ void PrintUsage(std::ostream& stream) {
               "  --verbose        also show the reader's diagnostics on standard error\n"
               "  -h, --help       show this help\n"
               "\n"
-              "Exit status: 0 success, 1 some games failed to load (check), 2 the file\n"
-              "cannot be read or the command line is wrong.\n";
+              "Exit status: 0 success, 1 some games failed to load (check, normalize),\n"
+              "2 the file cannot be read or the command line is wrong.\n";
 }
 
 int UsageError(std::ostream& err, std::string_view message) {
