@@ -102,8 +102,8 @@ bool MessageLinesDialog::ParseSelectedLine() {
     if (exchange == nullptr) {
         return false;
     }
-    const auto language = languageList_->currentIndex() == 1 ? NotationLanguage::French
-                                                             : NotationLanguage::English;
+    const auto language =
+        languageList_->currentIndex() == 1 ? NotationLanguage::French : NotationLanguage::English;
     const Position* after =
         ParseAnswerLine(*exchange, selected.first()->text().toStdU16String(), language);
     if (after == nullptr) {
