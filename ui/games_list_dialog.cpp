@@ -128,22 +128,15 @@ void GamesListDialog::StartNewGame() {
         return;
     }
     std::unique_ptr<GameDocument> document = runNewGame(this, *games_);
-    if (document == nullptr) {
+    if (document == nullptr || !appendNewGame(document, *games_)) {
+        // A game that did not reach the file gets no row: it could not be opened.
         return;
     }
-    appendNewGame(*document, *games_);
-    // The new game is now read back from the file like any other, so its row points
-    // into the index rather than at the dialog's document.
-    const int newRow = rowCount_;
-    listView_->selectionModel()->clearSelection();
-    if (!FillGamesList()) {
-        return;
-    }
-    if (newRow >= rowCount_) {
-        // The game did not reach the file: there is nothing to open.
-        return;
-    }
-    SelectRow(newRow);
+    // The index now owns the new game as its last entry.
+    model_->AppendRow(*games_->lastEntry());
+    ++rowCount_;
+    ShowCount();
+    SelectRow(rowCount_ - 1);
     OpenSelectedGame();
 }
 

@@ -30,8 +30,10 @@ public:
     // or null when cancelled.
     using NewGameRunner =
         std::function<std::unique_ptr<GameDocument>(QWidget* parent, GamesFile& games)>;
-    // Appends a new game to the games file.
-    using NewGameAppender = std::function<void(GameDocument& document, GamesFile& games)>;
+    // Appends a new game to the games file and hands it to the index, leaving
+    // `document` null; returns false (the document stays the caller's) on failure.
+    using NewGameAppender =
+        std::function<bool(std::unique_ptr<GameDocument>& document, GamesFile& games)>;
 
     // `gamesPath` is the games file, created empty when missing.
     explicit GamesListDialog(std::filesystem::path gamesPath);

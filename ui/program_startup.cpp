@@ -5,6 +5,8 @@
 
 #include "contacts/contacts_database.h"
 #include "contacts/owner_identity.h"
+#include "messaging/message_store.h"
+#include "pgn/games_file_update.h"
 #include "platform/device_settings.h"
 #include "resources/resource_ids.h"
 #include "ui/choose_piece_dialog.h"
@@ -43,6 +45,7 @@ int RunKorvani() {
 
     const std::filesystem::path settingsPath = DeviceSettings::DefaultPath();
     ContactsDatabase contacts;
+    MessageStore messages;
     GamesListDialog* shownList = nullptr;
     instance.Listen([&shownList] {
         if (shownList != nullptr) {
@@ -58,14 +61,22 @@ int RunKorvani() {
         settings.Load(settingsPath);
         return contacts.Logon(FindAddressBook(settings, DeviceSettings::DataFolder())) == 0;
     };
-    steps.openMessaging = [] { return true; };
+    steps.openMessaging = [&] {
+        DeviceSettings settings;
+        settings.Load(settingsPath);
+        return messages.Logon(ReadMessagingSettings(settings, DeviceSettings::DataFolder())) == 0;
+    };
     steps.runGamesList = [&] {
         GamesListDialog list(DefaultGamesFilePath());
+        list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
+        list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
+            return AppendNewGame(document, games) == kSaveOk;
+        };
         shownList = &list;
         RunDialog(list, nullptr);
         shownList = nullptr;
     };
-    steps.closeMessaging = [] {};
+    steps.closeMessaging = [&] { messages.Release(); };
     steps.closeContacts = [&] { contacts.Close(); };
     steps.freeDrawingResources = [] { FreeDrawingResources(true); };
     steps.saveOwnerIdentity = [&] { SaveOwnerIdentity(settingsPath); };
