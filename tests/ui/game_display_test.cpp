@@ -1,0 +1,492 @@
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QtTest>
+
+#include "game/game_document.h"
+#include "resources/resource_ids.h"
+#include "rules/fen.h"
+#include "rules/move_node.h"
+#include "rules/notation.h"
+#include "rules/position.h"
+#include "ui/board_view.h"
+#include "ui/drawing_resources.h"
+#include "ui/game_display.h"
+#include "ui/move_list_view.h"
+#include "ui/softkey_bar.h"
+
+namespace {
+
+// Plays `moves` (SAN, space separated) from `from` and returns the last position.
+Position* Play(Position& from, const char16_t* moves) {
+    Position* position = &from;
+    std::u16string_view rest(moves);
+    while (!rest.empty() && position != nullptr) {
+        const std::size_t blank = rest.find(u' ');
+        position = ParseSan(*position, rest.substr(0, blank));
+        rest = blank == std::u16string_view::npos ? std::u16string_view() : rest.substr(blank + 1);
+    }
+    return position;
+}
+
+// An e-mail game still running, as the games list opens it.
+void MakeEmailGame(GameDocument& document) {
+    document.SetWhite(u"Anna");
+    document.SetBlack(u"Boris");
+    document.SetWhiteEmail(u"anna@example.org");
+    document.SetBlackEmail(u"boris@example.org");
+    document.SetResultCode(3);
+}
+
+// Shows `display` for `document` the way RunDialog does, without its modal loop, so
+// that the test can press keys and look at the screen in between.
+void OpenOnScreen(GameDisplay& display, GameDocument& document) {
+    QVERIFY(display.Open(document));
+    display.resize(240, 320);
+    display.InitDialog();
+    display.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&display));
+}
+
+void Type(QWidget& widget, const char* keys) {
+    for (const char* key = keys; *key != '\0'; ++key) {
+        QTest::keyClick(&widget, *key);
+    }
+}
+
+// Presses `key` in the next modal dialog that opens (Add new line, Choose move,
+// Choose Piece), once its own event loop runs.
+void PressInNextDialog(Qt::Key key) {
+    QTimer::singleShot(0, [key] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            QTest::keyClick(dialog, key);
+        }
+    });
+}
+
+QString Status(const GameDisplay& display, GameDisplay::StatusField field) {
+    return display.StatusLabel(field)->text();
+}
+
+// The enabled state of the item that sends `command` in the bar's popup, after the
+// display has prepared the popup.
+bool MenuItemEnabled(GameDisplay& display, SoftkeyBar& bar, int command) {
+    QMenu* popup = bar.popupMenu(1);
+    display.InitMenuPopup(bar.menuId(), *popup);
+    QList<QMenu*> menus{popup};
+    while (!menus.isEmpty()) {
+        QMenu* menu = menus.takeFirst();
+        for (QAction* action : menu->actions()) {
+            if (action->menu() != nullptr) {
+                menus << action->menu();
+            } else if (SoftkeyBar::CommandOf(*action) == command) {
+                return action->isEnabled();
+            }
+        }
+    }
+    qFatal("menu item %d missing", command);
+    return false;
+}
+
+int MoveCount(const Position& position) {
+    int count = 0;
+    for (const MoveNode* move = position.firstMove.get(); move; move = move->nextSibling.get()) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+class GameDisplayTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { CreateDrawingResources(); }
+
+    void opensAtTheLastExchangedMove();
+    void statusLineFollowsNavigation();
+    void typedMoveIsPlayedAndMarksTheGame();
+    void newMoveAsksAddNewLineAndZeroAddsIt();
+    void cancelledAddNewLineKeepsThreeDigits();
+    void promotionAsksForThePiece();
+    void rightAtABranchAsksChooseMove();
+    void leftAtStartAndRightAtEndChangeNothing();
+    void backKeyNeverClosesTheGame();
+    void resultGreysTheExchangeItems();
+    void gameWithoutWhiteEmailNeverOffersExchange();
+    void promoteRaisesTheShownVariation();
+    void promoteOnTheMainLineDoesNothing();
+    void deletingTheFirstMoveLeavesAnEmptyGame();
+    void deleteAtTheStartDoesNothing();
+    void listModeHidesTheBoardAndIgnoresDigits();
+    void listModeCommandsRebuildTheList();
+    void saveCloseWithoutChangeReturnsFalse();
+    void saveCloseAfterAChangeReturnsTrue();
+    void closeNoSaveReturnsFalse();
+    void statusLineGrowsWithTheBoard();
+};
+
+void GameDisplayTest::opensAtTheLastExchangedMove() {
+    GameDocument document(nullptr);
+    MakeEmailGame(document);
+    Position* afterE4 = Play(document.root, u"e4 e5 Nf3");
+    afterE4 = afterE4->incomingMove->parent->incomingMove->parent;
+    document.lastMove = 1;
+    document.trait = kBlack;  // White sent 1. e4
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    QCOMPARE(document.GetCurrent(), afterE4);
+    QCOMPARE(display.DisplayedPosition(), afterE4);
+    QCOMPARE(Status(display, GameDisplay::kLastLabel), QStringLiteral("Last:"));
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("1. e4"));
+    QCOMPARE(Status(display, GameDisplay::kNewLabel), QStringLiteral("New:"));
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QString());
+    QCOMPARE(Status(display, GameDisplay::kDepthLabel), QStringLiteral("Depth:"));
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("-"));
+    QVERIFY(display.IsBoardMode());
+    QVERIFY(!display.IsModified());
+    QVERIFY(display.CanDiscard());
+}
+
+void GameDisplayTest::statusLineFollowsNavigation() {
+    GameDocument document(nullptr);
+    Position* afterE5 = Play(document.root, u"e4 e5");
+    Position* afterC5 = Play(*afterE5->incomingMove->parent, u"c5");
+    Position* afterNf3 = Play(*afterC5, u"Nf3");
+    Position* afterD6 = Play(*afterNf3, u"d6");
+    Position* nested = Play(*afterNf3, u"Nc6");  // an alternative inside the variation
+    afterE5->incomingMove->nag = 1;
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QString());
+    QTest::keyClick(&display, Qt::Key_Right);
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("1. e4"));
+    document.SetCurrent(afterE5);
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("1... e5 $1"));
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("-"));
+    document.SetCurrent(nested);
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("2... Nc6"));
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("2"));
+    // Up leaves one level of nesting at a time.
+    QTest::keyClick(&display, Qt::Key_Up);
+    QCOMPARE(document.GetCurrent(), afterD6);
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("1"));
+    QTest::keyClick(&display, Qt::Key_Up);
+    QCOMPARE(document.GetCurrent(), afterE5);
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("-"));
+}
+
+void GameDisplayTest::typedMoveIsPlayedAndMarksTheGame() {
+    GameDocument document(nullptr);
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    Type(display, "5");
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QStringLiteral("e"));
+    Type(display, "2");
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QStringLiteral("e2"));
+    QCOMPARE(display.Board().SelectedFile(), 4);
+    Type(display, "5");
+    QCOMPARE(display.Board().HighlightedFile(), 4);
+    Type(display, "4");
+    QVERIFY(document.root.firstMove != nullptr);
+    QCOMPARE(document.GetCurrent(), document.root.firstMove->child.get());
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QString());
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("1. e4"));
+    QCOMPARE(display.Board().SelectedFile(), BoardView::kNone);
+    QVERIFY(display.IsModified());
+    QVERIFY(display.IsListDirty());
+}
+
+void GameDisplayTest::newMoveAsksAddNewLineAndZeroAddsIt() {
+    GameDocument document(nullptr);
+    Play(document.root, u"e4");
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    QCOMPARE(document.GetCurrent(), &document.root);
+    PressInNextDialog(Qt::Key_0);
+    Type(display, "4244");
+    QCOMPARE(MoveCount(document.root), 2);
+    QCOMPARE(document.GetCurrent(), document.root.firstMove->nextSibling->child.get());
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("1. d4"));
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("1"));
+    QVERIFY(display.IsModified());
+}
+
+void GameDisplayTest::cancelledAddNewLineKeepsThreeDigits() {
+    GameDocument document(nullptr);
+    Play(document.root, u"e4");
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    PressInNextDialog(Qt::Key_Escape);
+    Type(display, "4244");
+    QCOMPARE(MoveCount(document.root), 1);
+    QCOMPARE(document.GetCurrent(), &document.root);
+    QCOMPARE(display.Entry().DigitCount(), 3);
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QStringLiteral("d2d"));
+    QCOMPARE(display.Board().SelectedFile(), 3);
+    QCOMPARE(display.Board().SelectedRank(), 1);
+    QVERIFY(!display.IsModified());
+    // Another to-rank completes a move that the tree already has.
+    Type(display, "\x1b");
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QStringLiteral("d2"));
+}
+
+void GameDisplayTest::promotionAsksForThePiece() {
+    GameDocument document(nullptr);
+    QVERIFY(ReadFen(document.root, u"8/P6k/8/8/8/8/8/K7 w - - 0 1"));
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    PressInNextDialog(Qt::Key_4);  // the fourth row: Knight
+    Type(display, "1718");
+    QVERIFY(document.root.firstMove != nullptr);
+    QCOMPARE(int(document.root.firstMove->promotion), int(kKnight));
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("1. a8=N"));
+}
+
+void GameDisplayTest::rightAtABranchAsksChooseMove() {
+    GameDocument document(nullptr);
+    Play(document.root, u"e4");
+    Position* afterD4 = Play(document.root, u"d4");
+    Play(document.root, u"c4");
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    PressInNextDialog(Qt::Key_2);
+    QTest::keyClick(&display, Qt::Key_Right);
+    QCOMPARE(document.GetCurrent(), afterD4);
+    PressInNextDialog(Qt::Key_Escape);
+    document.GoToStart();
+    QTest::keyClick(&display, Qt::Key_Right);
+    QCOMPARE(document.GetCurrent(), &document.root);
+    QVERIFY(!display.IsModified());
+}
+
+void GameDisplayTest::leftAtStartAndRightAtEndChangeNothing() {
+    GameDocument document(nullptr);
+    Position* end = Play(document.root, u"e4 e5");
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    QTest::keyClick(&display, Qt::Key_Left);
+    QCOMPARE(document.GetCurrent(), &document.root);
+    document.SetCurrent(end);
+    QTest::keyClick(&display, Qt::Key_Right);
+    QCOMPARE(document.GetCurrent(), end);
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("1... e5"));
+    QVERIFY(!display.IsModified());
+}
+
+void GameDisplayTest::backKeyNeverClosesTheGame() {
+    GameDocument document(nullptr);
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    QTest::keyClick(&display, Qt::Key_Escape);
+    QVERIFY(!display.hasEnded());
+    QVERIFY(display.isVisible());
+    Type(display, "52");
+    QTest::keyClick(&display, Qt::Key_Escape);
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QStringLiteral("e"));
+    QCOMPARE(display.Board().SelectedFile(), BoardView::kNone);
+}
+
+void GameDisplayTest::resultGreysTheExchangeItems() {
+    GameDocument document(nullptr);
+    MakeEmailGame(document);
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    SoftkeyBar& bar = *display.BoardBar();
+    for (int command : {kCmdSendMove, kCmdGetAnswer, kCmdResultWhiteWins, kCmdResultDraw,
+                        kCmdResultBlackWins, kCmdCloseNoSave}) {
+        QVERIFY(MenuItemEnabled(display, bar, command));
+    }
+    QVERIFY(display.HandleCommand(kCmdResultDraw));
+    QCOMPARE(document.resultCode, 1);
+    QVERIFY(display.IsModified());
+    for (int command :
+         {kCmdSendMove, kCmdGetAnswer, kCmdResultWhiteWins, kCmdResultDraw, kCmdResultBlackWins}) {
+        QVERIFY(!MenuItemEnabled(display, bar, command));
+    }
+    QVERIFY(MenuItemEnabled(display, bar, kCmdCloseNoSave));
+    QVERIFY(!MenuItemEnabled(display, *display.ListBar(), kCmdSendMove));
+}
+
+void GameDisplayTest::gameWithoutWhiteEmailNeverOffersExchange() {
+    GameDocument document(nullptr);
+    document.SetResultCode(3);
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    QVERIFY(!MenuItemEnabled(display, *display.BoardBar(), kCmdSendMove));
+    QVERIFY(!MenuItemEnabled(display, *display.BoardBar(), kCmdResultWhiteWins));
+    QVERIFY(!MenuItemEnabled(display, *display.ListBar(), kCmdSendMove));
+}
+
+void GameDisplayTest::promoteRaisesTheShownVariation() {
+    GameDocument document(nullptr);
+    Position* afterE4 = Play(document.root, u"e4 e5");
+    afterE4 = afterE4->incomingMove->parent;
+    Position* afterC5 = Play(*afterE4, u"c5");
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    document.SetCurrent(afterC5);
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("1"));
+    QVERIFY(display.HandleCommand(kCmdPromote));
+    QCOMPARE(afterE4->firstMove->child.get(), afterC5);
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("-"));
+    QCOMPARE(display.DisplayedPosition(), afterC5);
+    QVERIFY(display.IsModified());
+    QVERIFY(display.IsListDirty());
+}
+
+void GameDisplayTest::promoteOnTheMainLineDoesNothing() {
+    GameDocument document(nullptr);
+    Position* afterE5 = Play(document.root, u"e4 e5");
+    Play(*afterE5->incomingMove->parent, u"c5");
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    document.SetCurrent(afterE5);
+    display.HandleCommand(kCmdPromote);
+    QCOMPARE(afterE5->incomingMove->parent->firstMove->child.get(), afterE5);
+    QVERIFY(!display.IsModified());
+}
+
+void GameDisplayTest::deletingTheFirstMoveLeavesAnEmptyGame() {
+    GameDocument document(nullptr);
+    Position* afterE4 = Play(document.root, u"e4 e5");
+    afterE4 = afterE4->incomingMove->parent;
+    Play(document.root, u"d4");
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    document.SetCurrent(afterE4);
+    Type(display, "7");  // a digit typed is forgotten with the move
+    QVERIFY(display.HandleCommand(kCmdDeleteMove));
+    QVERIFY(!document.root.firstMove);
+    QCOMPARE(document.GetCurrent(), &document.root);
+    QCOMPARE(display.DisplayedPosition(), &document.root);
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QString());
+    QCOMPARE(Status(display, GameDisplay::kDepth), QStringLiteral("-"));
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QString());
+    QCOMPARE(display.Entry().DigitCount(), 0);
+    QVERIFY(display.IsModified());
+    QVERIFY(display.IsListDirty());
+}
+
+void GameDisplayTest::deleteAtTheStartDoesNothing() {
+    GameDocument document(nullptr);
+    Play(document.root, u"e4");
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    display.HandleCommand(kCmdDeleteMove);
+    QCOMPARE(MoveCount(document.root), 1);
+    QVERIFY(!display.IsModified());
+}
+
+void GameDisplayTest::listModeHidesTheBoardAndIgnoresDigits() {
+    GameDocument document(nullptr);
+    Position* afterE5 = Play(document.root, u"e4 e5 Nf3");
+    afterE5 = afterE5->incomingMove->parent;
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    QVERIFY(display.HandleCommand(kCmdViewMoveList));
+    QVERIFY(!display.IsBoardMode());
+    QVERIFY(display.MoveList()->isVisible());
+    QVERIFY(!display.Board().isVisible());
+    QVERIFY(!display.StatusLabel(GameDisplay::kLastLabel)->isVisible());
+    QVERIFY(display.ListBar()->isVisible());
+    QVERIFY(!display.BoardBar()->isVisible());
+    QCOMPARE(display.MoveList()->count(), 4);
+    QVERIFY(!display.IsListDirty());
+
+    Type(display, "5254");
+    QCOMPARE(display.Entry().DigitCount(), 0);
+    QCOMPARE(MoveCount(*document.GetCurrent()), 1);
+    // The arrows still step through the game, down included.
+    QTest::keyClick(&display, Qt::Key_Right);
+    QTest::keyClick(&display, Qt::Key_Down);
+    QCOMPARE(document.GetCurrent(), afterE5);
+    QCOMPARE(display.MoveList()->currentRow(), 2);
+
+    QVERIFY(display.HandleCommand(kCmdShowBoard));
+    QVERIFY(display.IsBoardMode());
+    QVERIFY(display.Board().isVisible());
+    QVERIFY(!display.MoveList()->isVisible());
+    QVERIFY(display.StatusLabel(GameDisplay::kLastMove)->isVisible());
+    QCOMPARE(Status(display, GameDisplay::kLastMove), QStringLiteral("1... e5"));
+    Type(display, "7");
+    QCOMPARE(Status(display, GameDisplay::kNewSquares), QStringLiteral("g"));
+}
+
+void GameDisplayTest::listModeCommandsRebuildTheList() {
+    GameDocument document(nullptr);
+    Position* afterE4 = Play(document.root, u"e4 e5");
+    afterE4 = afterE4->incomingMove->parent;
+    Position* afterC5 = Play(*afterE4, u"c5 Nf3");
+    afterC5 = afterC5->incomingMove->parent;
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    document.SetCurrent(afterC5);
+    display.HandleCommand(kCmdViewMoveList);
+    QCOMPARE(display.MoveList()->item(3)->text(), QStringLiteral("  (1... c5"));
+    QCOMPARE(display.MoveList()->currentRow(), 3);
+
+    display.HandleCommand(kCmdPromote);
+    QCOMPARE(display.MoveList()->item(2)->text(), QStringLiteral("1... c5"));
+    QCOMPARE(display.MoveList()->currentRow(), 2);
+    QVERIFY(!display.IsListDirty());
+
+    // Deleting the shown move selects the row of the move before it.
+    display.HandleCommand(kCmdDeleteMove);
+    QCOMPARE(document.GetCurrent(), afterE4);
+    QCOMPARE(display.MoveList()->count(), 2);
+    QCOMPARE(display.MoveList()->currentRow(), 1);
+}
+
+void GameDisplayTest::saveCloseWithoutChangeReturnsFalse() {
+    GameDocument document(nullptr);
+    Play(document.root, u"e4");
+    GameDisplay display;
+    QTimer::singleShot(0, [&display] {
+        QTest::keyClick(&display, Qt::Key_Right);
+        QTest::keyClick(&display, Qt::Key_F1);  // Save+Close
+    });
+    QVERIFY(!RunGameDisplay(display, nullptr, document));
+    QCOMPARE(display.endCode(), kIdOk);
+}
+
+void GameDisplayTest::saveCloseAfterAChangeReturnsTrue() {
+    GameDocument document(nullptr);
+    GameDisplay display;
+    QTimer::singleShot(0, [&display] {
+        Type(display, "5254");
+        QTest::keyClick(&display, Qt::Key_F1);
+    });
+    QVERIFY(RunGameDisplay(display, nullptr, document));
+    QVERIFY(document.root.firstMove != nullptr);
+}
+
+void GameDisplayTest::closeNoSaveReturnsFalse() {
+    GameDocument document(nullptr);
+    GameDisplay display;
+    QTimer::singleShot(0, [&display] {
+        Type(display, "5254");
+        display.HandleCommand(kCmdCloseNoSave);
+    });
+    QVERIFY(!RunGameDisplay(display, nullptr, document));
+    QCOMPARE(display.endCode(), kIdCancel);
+}
+
+void GameDisplayTest::statusLineGrowsWithTheBoard() {
+    GameDocument document(nullptr);
+    GameDisplay display;
+    OpenOnScreen(display, document);
+    const QRect small = display.StatusLabel(GameDisplay::kDepth)->geometry();
+    QCOMPARE(small.top(), 0);
+    QVERIFY(small.bottom() < BoardView::kOriginY);
+    display.resize(2 * 240, 2 * 320);
+    QCOMPARE(display.Board().Scale(), 2);
+    const QRect large = display.StatusLabel(GameDisplay::kDepth)->geometry();
+    QVERIFY(large.left() > small.left() + small.left() / 2);
+    QVERIFY(large.bottom() < 2 * BoardView::kOriginY);
+}
+
+QTEST_MAIN(GameDisplayTest)
+#include "game_display_test.moc"

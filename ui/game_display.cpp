@@ -1,0 +1,330 @@
+#include "ui/game_display.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <memory>
+
+#include "game/game_document.h"
+#include "game/move_tree.h"
+#include "resources/resource_ids.h"
+#include "rules/move_node.h"
+#include "rules/notation.h"
+#include "ui/add_new_line_dialog.h"
+#include "ui/board_view.h"
+#include "ui/choose_move_dialog.h"
+#include "ui/choose_piece_dialog.h"
+#include "ui/drawing_resources.h"
+#include "ui/move_list_view.h"
+#include "ui/run_dialog.h"
+#include "ui/softkey_bar.h"
+
+namespace {
+
+// The list keeps this margin (at scale 1) to the client area's edges.
+constexpr int kListMargin = 12;
+
+// For each status control: its fixed text (empty for the value fields), the widest
+// text it is expected to show and the room added after that text.
+struct StatusFieldLayout {
+    const char* text;
+    const char* sample;
+    int extra;
+};
+constexpr std::array<StatusFieldLayout, GameDisplay::kStatusFieldCount> kStatusLayout = {{
+    {"Last:", "Last:", 2},
+    {"", "101.Qe1xd7+", 10},
+    {"New:", "New:", 2},
+    {"", "h8h", 10},
+    {"Depth:", "Depth:", 2},
+    {"", "9", 10},
+}};
+
+}  // namespace
+
+GameDisplay::GameDisplay(QWidget* parent)
+    : DialogController(parent), board_(new BoardView(this)), moveList_(new MoveListView(this)) {
+    setWindowTitle(QStringLiteral("Game display"));
+    for (int field = 0; field < kStatusFieldCount; ++field) {
+        status_[field] = new QLabel(QString::fromLatin1(kStatusLayout[field].text), this);
+        status_[field]->setFocusPolicy(Qt::NoFocus);
+    }
+    moveList_->hide();
+    InstallPromotionChooser();
+}
+
+GameDisplay::~GameDisplay() = default;
+
+bool GameDisplay::Open(GameDocument& document) {
+    document_ = &document;
+    modified_ = false;
+    canDiscard_ = true;
+    return document.AttachView(this, true);
+}
+
+void GameDisplay::InitDialog() {
+    boardBar_ = CreateSoftkeyBar(kBarBoard);
+    if (boardBar_ == nullptr) {
+        EndDialog(kIdCancel);
+        return;
+    }
+    listBar_ = CreateSoftkeyBar(kBarMoveList);
+    if (listBar_ == nullptr) {
+        EndDialog(kIdCancel);
+        return;
+    }
+    listBar_->hide();
+    if (document_ != nullptr) {
+        moveList_->AttachTo(*document_);
+    }
+    listDirty_ = true;
+    board_->Init(BoardView::kSquareSize, BoardView::kOriginX, BoardView::kOriginY,
+                 GetDrawingResources().piecesBitmap);
+    LayOut();
+    setFocus();
+    if (document_ != nullptr) {
+        Controller().GoToLastMove();
+    }
+}
+
+bool GameDisplay::HandleCommand(int commandId) {
+    switch (commandId) {
+        case kCmdSaveClose:
+            EndDialog(kIdOk);
+            return true;
+        case kCmdCloseNoSave:
+        case kIdCancel:
+            // Once a move went out the game must be saved: leaving without saving
+            // would lose the exchange.
+            if (canDiscard_) {
+                EndDialog(kIdCancel);
+            }
+            return true;
+        case kCmdGoToCurrent:
+            Controller().GoToLastMove();
+            return true;
+        case kCmdViewMoveList:
+            ShowListMode();
+            return true;
+        case kCmdShowBoard:
+            ShowBoardMode();
+            return true;
+        case kCmdPromote:
+            Promote();
+            return true;
+        case kCmdDeleteMove:
+            DeleteMove();
+            return true;
+        case kCmdResultWhiteWins:
+            SetResult(0);
+            return true;
+        case kCmdResultDraw:
+            SetResult(1);
+            return true;
+        case kCmdResultBlackWins:
+            SetResult(2);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool GameDisplay::HandleKeyDown(QKeyEvent& event) {
+    if (document_ == nullptr) {
+        return false;
+    }
+    switch (event.key()) {
+        case Qt::Key_Left:
+            Controller().GoBack();
+            return true;
+        case Qt::Key_Up:
+            Controller().GoToMainLine();
+            return true;
+        case Qt::Key_Right:
+            Controller().GoForward();
+            return true;
+        case Qt::Key_Down:
+            // The list steps forward with it; on the board it is no entry key.
+            if (!boardMode_) {
+                Controller().GoForward();
+            }
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return false;
+        default:
+            break;
+    }
+    // The back key belongs to the entry, so that it never closes the game by
+    // accident; in list mode digits must not move the list's highlight either.
+    if (boardMode_) {
+        entry_.HandleEntryKey(event.key());
+    }
+    return true;
+}
+
+void GameDisplay::InitMenuPopup(int /*menuId*/, QMenu& popup) {
+    const bool exchange = CanExchange();
+    for (int command :
+         {kCmdSendMove, kCmdGetAnswer, kCmdResultWhiteWins, kCmdResultDraw, kCmdResultBlackWins}) {
+        SoftkeyBar::EnableMenuCommand(popup, command, exchange);
+    }
+    SoftkeyBar::EnableMenuCommand(popup, kCmdCloseNoSave, canDiscard_);
+}
+
+void GameDisplay::HandleClose() {
+    // Closing the window is "Close, no save" while that is offered, else "Save+Close".
+    EndDialog(canDiscard_ ? kIdCancel : kIdOk);
+}
+
+void GameDisplay::OnCurrentChanged(Position* position) {
+    position_ = position;
+    board_->SetPosition(position);
+    entry_.Reset();
+    const MoveNode* move = position != nullptr ? position->incomingMove : nullptr;
+    status_[kLastMove]->setText(move != nullptr ? QString::fromStdU16String(FormatSanText(
+                                                      *move, true, true, NotationLanguage::English))
+                                                : QString());
+    // The depth of a move nested very deep wraps; any move in a variation shows its
+    // depth, the main line "-".
+    const bool inVariation = move != nullptr && move->depth != 0;
+    status_[kDepth]->setText(inVariation ? QString::number(move->depth) : QStringLiteral("-"));
+}
+
+Position* GameDisplay::ChooseAlternative(MoveNode* firstMove) {
+    return RunChooseMove(this, firstMove);
+}
+
+void GameDisplay::SetNewFieldText(const QString& text) {
+    status_[kNewSquares]->setText(text);
+}
+
+GameController& GameDisplay::Controller() {
+    return *document_;
+}
+
+Position* GameDisplay::RunAddNewLine(Position& position, int from, int to) {
+    return ::RunAddNewLine(this, ChooserContext(), position, from, to);
+}
+
+void* GameDisplay::ChooserContext() {
+    // The promotion question is asked over this widget.
+    return static_cast<QWidget*>(this);
+}
+
+void GameDisplay::OnTreeChanged() {
+    modified_ = true;
+    listDirty_ = true;
+}
+
+void GameDisplay::resizeEvent(QResizeEvent* event) {
+    DialogController::resizeEvent(event);
+    LayOut();
+}
+
+void GameDisplay::LayOut() {
+    const QRect client = contentsRect();
+    board_->setGeometry(client);
+    const int scale = board_->Scale();
+    const int margin = kListMargin * scale;
+    moveList_->setGeometry(client.adjusted(margin, margin, -margin, -margin));
+    QFont listFont = GetDrawingResources().programFont;
+    if (listFont.pixelSize() > 0) {
+        listFont.setPixelSize(listFont.pixelSize() * scale);
+    }
+    moveList_->setFont(listFont);
+    LayOutStatusLine(scale);
+}
+
+void GameDisplay::LayOutStatusLine(int scale) {
+    const QFont font = board_->LabelFont();
+    const QFontMetrics metrics(font);
+    int x = 0;
+    for (int field = 0; field < kStatusFieldCount; ++field) {
+        const QString sample = QString::fromLatin1(kStatusLayout[field].sample);
+        const int width = metrics.horizontalAdvance(sample) + kStatusLayout[field].extra * scale;
+        status_[field]->setFont(font);
+        status_[field]->setGeometry(x, 0, width, metrics.height());
+        status_[field]->raise();
+        x += width;
+    }
+}
+
+void GameDisplay::ShowListMode() {
+    if (listDirty_) {
+        moveList_->Rebuild(position_ != nullptr ? position_->incomingMove : nullptr);
+        listDirty_ = false;
+    }
+    boardMode_ = false;
+    moveList_->show();
+    moveList_->setFocus();
+    for (QLabel* label : status_) {
+        label->hide();
+    }
+    board_->hide();
+    boardBar_->hide();
+    listBar_->show();
+    update();
+}
+
+void GameDisplay::ShowBoardMode() {
+    boardMode_ = true;
+    board_->show();
+    for (QLabel* label : status_) {
+        label->show();
+    }
+    boardBar_->show();
+    listBar_->hide();
+    moveList_->hide();
+    setFocus();
+}
+
+void GameDisplay::Promote() {
+    MoveNode* move = position_ != nullptr ? position_->incomingMove : nullptr;
+    // Asked of the links rather than the depth, which wraps in very deep nesting.
+    if (move == nullptr || MainLineAtBranch(*move) == nullptr) {
+        return;
+    }
+    PromoteVariation(*move);
+    if (boardMode_) {
+        listDirty_ = true;
+    } else {
+        moveList_->Rebuild(move);
+    }
+    OnCurrentChanged(position_);
+    modified_ = true;
+}
+
+void GameDisplay::DeleteMove() {
+    MoveNode* move = position_ != nullptr ? position_->incomingMove : nullptr;
+    if (move == nullptr) {
+        return;
+    }
+    Position* parent = move->parent;
+    // The cut-off line lives until the views have left it, so that nothing shows a
+    // destroyed position in between.
+    std::unique_ptr<MoveNode> removed = UnlinkMove(*move);
+    if (boardMode_) {
+        listDirty_ = true;
+    } else {
+        moveList_->Rebuild(nullptr);
+    }
+    Controller().SetCurrent(parent);
+    DestroyMoveList(std::move(removed));
+    modified_ = true;
+}
+
+void GameDisplay::SetResult(int resultCode) {
+    document_->SetResultCode(resultCode);
+    modified_ = true;
+}
+
+bool GameDisplay::CanExchange() const {
+    return document_ != nullptr && document_->whiteEmail.has_value() &&
+           !document_->whiteEmail->empty() && document_->resultCode == 3;
+}
+
+bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& document) {
+    display.Open(document);
+    return RunDialog(display, parent) == kIdOk && display.IsModified();
+}

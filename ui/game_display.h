@@ -1,0 +1,102 @@
+#pragma once
+
+#include <array>
+
+#include "game/game_observer.h"
+#include "ui/dialog_controller.h"
+#include "ui/move_entry.h"
+#include "ui/move_entry_host.h"
+
+class BoardView;
+class GameDocument;
+class MoveListView;
+class QLabel;
+class SoftkeyBar;
+
+// The screen on which one game is played. In board mode it shows the shown position
+// with a one-line status above it ("Last:", "New:", "Depth:") and takes moves from the
+// digit keys; in list mode the whole move tree as a list. It is the document's primary
+// view: it never moves the current position itself but asks the document's controller,
+// and redraws when the document tells it. The document is not owned.
+class GameDisplay : public DialogController, public GameObserver, public MoveEntryHost {
+public:
+    // The six status controls, in the order they are laid out from the left.
+    enum StatusField { kLastLabel, kLastMove, kNewLabel, kNewSquares, kDepthLabel, kDepth };
+    static constexpr int kStatusFieldCount = 6;
+
+    // A display in board mode with no document yet; installs the Choose Piece
+    // question as the process-wide promotion chooser.
+    explicit GameDisplay(QWidget* parent = nullptr);
+    ~GameDisplay() override;
+
+    // Makes the display the primary view of `document` (not owned; it outlives the
+    // display) with nothing modified and discarding allowed. Returns false when the
+    // document already has a primary view.
+    bool Open(GameDocument& document);
+
+    // Creates both softkey bars, lays out the status line, the list and the board,
+    // then goes to the position after the last exchanged move. Ends the dialog with
+    // kIdCancel when a bar cannot be built.
+    void InitDialog() override;
+
+    bool HandleCommand(int commandId) override;
+    bool HandleKeyDown(QKeyEvent& event) override;
+    void InitMenuPopup(int menuId, QMenu& popup) override;
+    void HandleClose() override;
+
+    void OnCurrentChanged(Position* position) override;
+    // Asks with Choose move which of several moves to follow; null when cancelled.
+    Position* ChooseAlternative(MoveNode* firstMove) override;
+
+    Position* DisplayedPosition() override { return position_; }
+    BoardView& Board() override { return *board_; }
+    void SetNewFieldText(const QString& text) override;
+    GameController& Controller() override;
+    Position* RunAddNewLine(Position& position, int from, int to) override;
+    void* ChooserContext() override;
+    void OnTreeChanged() override;
+
+    // The game changed since the display opened.
+    bool IsModified() const { return modified_; }
+    // "Close, no save" is still offered.
+    bool CanDiscard() const { return canDiscard_; }
+    bool IsBoardMode() const { return boardMode_; }
+    bool IsListDirty() const { return listDirty_; }
+
+    // The parts of the screen, owned by the display through their Qt parent.
+    QLabel* StatusLabel(StatusField field) const { return status_[field]; }
+    MoveListView* MoveList() const { return moveList_; }
+    SoftkeyBar* BoardBar() const { return boardBar_; }
+    SoftkeyBar* ListBar() const { return listBar_; }
+    const MoveEntry& Entry() const { return entry_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void LayOut();
+    void LayOutStatusLine(int scale);
+    void ShowListMode();
+    void ShowBoardMode();
+    void Promote();
+    void DeleteMove();
+    void SetResult(int resultCode);
+    bool CanExchange() const;
+
+    SoftkeyBar* boardBar_ = nullptr;
+    SoftkeyBar* listBar_ = nullptr;
+    bool modified_ = false;
+    bool canDiscard_ = true;
+    MoveEntry entry_{*this};
+    GameDocument* document_ = nullptr;
+    BoardView* board_;
+    Position* position_ = nullptr;
+    MoveListView* moveList_;
+    bool listDirty_ = true;
+    bool boardMode_ = true;
+    std::array<QLabel*, kStatusFieldCount> status_{};
+};
+
+// Runs `display` over `parent` (the games list) for `document` and returns true when
+// the user left with "Save+Close" after changing the game: the caller then saves it.
+bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& document);
