@@ -14,7 +14,7 @@ FileOutput::~FileOutput() = default;
 
 void FileOutput::Write(std::string_view bytes) {
     bytesWritten_ += bytes.size();
-    if (error_ != 0) {
+    if (error_ != 0 || bytes.empty()) {
         return;
     }
     if (bytes.size() > kBufferSize - length_) {
