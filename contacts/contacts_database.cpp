@@ -94,12 +94,18 @@ AddressBookPlace FindAddressBook(const DeviceSettings& settings,
     if (named && !named->empty()) {
         return {std::filesystem::path(EncodeUtf8(*named)), false};
     }
-    return {dataFolder / "contacts.vcf", true};
+    // Without a data folder (no HOME) the place stays empty and the session cannot
+    // open, rather than making a book in whatever folder the program started from.
+    return {dataFolder.empty() ? dataFolder : dataFolder / "contacts.vcf", true};
 }
 
 int ContactsDatabase::Logon(const AddressBookPlace& place) {
     usable_ = false;
     path_ = place.path;
+    if (path_.empty()) {
+        ShowContactsError(ENOENT, kCreationCaption);
+        return ENOENT;
+    }
     if (place.isDefault) {
         if (const int error = CreateEmptyBook(path_); error != 0) {
             ShowContactsError(error, kCreationCaption);

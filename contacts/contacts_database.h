@@ -16,7 +16,8 @@ struct AddressBookPlace {
 };
 
 // The place named by [Contacts] AddressBook= in `settings`, else contacts.vcf in
-// `dataFolder` (see DeviceSettings::DataFolder).
+// `dataFolder` (see DeviceSettings::DataFolder); an empty path when `dataFolder` is
+// empty.
 AddressBookPlace FindAddressBook(const DeviceSettings& settings,
                                  const std::filesystem::path& dataFolder);
 

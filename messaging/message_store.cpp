@@ -38,7 +38,9 @@ MessagingSettings ReadMessagingSettings(const DeviceSettings& settings,
         }
         start = end + 1;
     }
-    if (result.stores.empty()) {
+    // Without a data folder (no HOME) there is no default store: a relative path
+    // would put one in whatever folder the program was started from.
+    if (result.stores.empty() && !dataFolder.empty()) {
         result.stores.push_back(dataFolder / "Mail");
         result.isDefault = true;
     }

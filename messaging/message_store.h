@@ -22,7 +22,8 @@ struct MessagingSettings {
 
 // Reads Stores= (paths separated by ";", blanks around each trimmed, empty ones
 // skipped) and SendCommand= from [Messaging] of `settings`. Without stores listed,
-// the one store is Mail in `dataFolder` (see DeviceSettings::DataFolder).
+// the one store is Mail in `dataFolder` (see DeviceSettings::DataFolder), or none when
+// `dataFolder` is empty.
 MessagingSettings ReadMessagingSettings(const DeviceSettings& settings,
                                         const std::filesystem::path& dataFolder);
 

@@ -52,6 +52,17 @@ TEST_F(ContactsDatabaseTest, DefaultBookIsCreatedEmptyOnFirstUse) {
     EXPECT_TRUE(boxes_.empty());
 }
 
+TEST_F(ContactsDatabaseTest, NoDataFolderGivesNoDefaultBook) {
+    DeviceSettings settings;
+    const AddressBookPlace place = FindAddressBook(settings, {});
+    EXPECT_TRUE(place.path.empty());
+    ContactsDatabase database;
+    EXPECT_NE(database.Logon(place), 0);
+    EXPECT_FALSE(database.IsUsable());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].caption, u"Cr\u00e9ation Outlook");
+}
+
 TEST_F(ContactsDatabaseTest, NamedBookComesFromTheSettings) {
     std::ofstream(folder_ / "device.ini")
         << "[Contacts]\nAddressBook=" << (folder_ / "book.vcf").string() << "\n";

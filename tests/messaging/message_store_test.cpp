@@ -34,6 +34,14 @@ TEST(MessagingSettings, ListedStoresAndSendCommand) {
     EXPECT_EQ(settings.sendCommand, "msmtp -t -i");
 }
 
+TEST(MessagingSettings, NoDataFolderGivesNoDefaultStore) {
+    DeviceSettings settings;
+    const MessagingSettings messaging = ReadMessagingSettings(settings, {});
+    EXPECT_TRUE(messaging.stores.empty());
+    MessageStore session;
+    EXPECT_NE(session.Logon(messaging), 0);
+}
+
 TEST(MessageStoreLogon, DefaultStoreIsCreatedOnFirstUse) {
     TemporaryFolder folder;
     MessageStore session;
