@@ -38,8 +38,8 @@ constexpr std::time_t kDecemberNinth = 1765281600;
 
 QString SanOf(const MoveNode* move) {
     return move == nullptr ? QString()
-                           : QString::fromStdU16String(FormatSanText(
-                                 *move, false, false, NotationLanguage::English));
+                           : QString::fromStdU16String(
+                                 FormatSanText(*move, false, false, NotationLanguage::English));
 }
 
 // Presses `key` in the dialog itself, as the keyboard mapping of the screens does.
@@ -182,9 +182,8 @@ void GetAnswerDialogsTest::bodyLines_data() {
     QTest::newRow("lf alone ends no line")
         << QStringLiteral("12... Nf6\nGood luck\nBob")
         << QStringList{QStringLiteral("12... Nf6\nGood luck\nBob")};
-    QTest::newRow("cr alone ends a line") << QStringLiteral("a\rb")
-                                          << QStringList{QStringLiteral("a"),
-                                                         QStringLiteral("b")};
+    QTest::newRow("cr alone ends a line")
+        << QStringLiteral("a\rb") << QStringList{QStringLiteral("a"), QStringLiteral("b")};
     QTest::newRow("only white space") << QStringLiteral(" \r\n\t\r\n ") << QStringList{};
     QTest::newRow("empty") << QString() << QStringList{};
 }
