@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -151,6 +152,77 @@ TEST(RoundTrip, EveryRealGameIsWrittenAndReadBackUnchanged) {
     }
     EXPECT_EQ(refused, 1u);
     EXPECT_GT(games, 2500u);
+}
+
+// A comment of random words: short words, some starting with "[" as clock and
+// arrow annotations do, some with brackets, accents or double blanks inside.
+std::u16string RandomComment(std::mt19937& random) {
+    // The tab comes last: a comment never starts with it, since the reader drops
+    // blanks and tabs at the start of a comment.
+    static constexpr std::u16string_view kWords[] = {u"[%clk",
+                                                     u"0:01:02]",
+                                                     u"[%cal",
+                                                     u"Gd5f6]",
+                                                     u"(see",
+                                                     u"game)",
+                                                     u"{",
+                                                     u"move",
+                                                     u"\u00e9t\u00e9",
+                                                     u"a",
+                                                     u"best!",
+                                                     u"[x]",
+                                                     u";",
+                                                     u"%",
+                                                     u"1-0",
+                                                     u"12...",
+                                                     u"Nf3",
+                                                     u"\u2654",
+                                                     u"long-winded-word-here",
+                                                     u"\t"};
+    const int words = std::uniform_int_distribution<int>(1, 120)(random);
+    std::u16string comment;
+    for (int i = 0; i < words; ++i) {
+        if (i > 0) {
+            comment += random() % 9 == 0 ? u"  " : u" ";
+        }
+        const std::size_t choices = std::size(kWords) - (i == 0 ? 1 : 0);
+        comment += kWords[random() % choices];
+    }
+    if (random() % 4 == 0) {
+        comment += u' ';  // a blank just before the closing brace
+    }
+    return comment;
+}
+
+TEST(RoundTrip, RandomCommentsComeBackUnchanged) {
+    ScratchFolder folder;
+    const fs::path written = folder.path() / "written.pgn";
+    GamesFile file(written);
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        std::mt19937 random(seed);
+        GameDocument document(&file);
+        document.SetResultCode(3);
+        document.root.SetComment(RandomComment(random));
+        Position* afterE4 = PlayLine(document.root, {u"e4"});
+        afterE4->SetComment(RandomComment(random));
+        Position* at = PlayLine(*afterE4, {u"e5", u"Nf3", u"Nc6", u"Bb5"});
+        at->SetComment(RandomComment(random));
+        PlayLine(*afterE4, {u"c5"})->SetComment(RandomComment(random));
+        PlayLine(*at, {u"a6", u"Ba4"})->SetComment(RandomComment(random));
+
+        const std::string text = GameText(document);
+        fs::remove(written);
+        WriteFileBytes(written, text);
+        GameDocument reread(&file);
+        ASSERT_EQ(LoadGame(reread, 0, 3), kReadOk) << "seed " << seed;
+        EXPECT_EQ(TreeDifference(document.root, reread.root), "") << "seed " << seed << "\n"
+                                                                  << text;
+        EXPECT_EQ(GameText(reread), text) << "seed " << seed;
+        for (const std::string& line : LinesOf(MoveTextOf(text))) {
+            EXPECT_NE(line.substr(0, 1), "[") << "seed " << seed;
+            EXPECT_LE(line.size(), 255u) << "seed " << seed;
+        }
+    }
 }
 
 }  // namespace
