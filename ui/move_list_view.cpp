@@ -1,6 +1,5 @@
 #include "ui/move_list_view.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
 
@@ -9,6 +8,7 @@
 #include "rules/move_node.h"
 #include "rules/notation.h"
 #include "ui/drawing_resources.h"
+#include "ui/wait_cursor.h"
 
 namespace {
 
@@ -62,15 +62,16 @@ QString MoveListView::RowText(const MoveNode& move) {
 }
 
 void MoveListView::Rebuild(const MoveNode* selected) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    setUpdatesEnabled(false);
-    clear();
-    addItem(QStringLiteral("   "));
-    if (document_ != nullptr) {
-        AddLine(document_->root.firstMove.get());
+    {
+        const WaitCursor busy;
+        setUpdatesEnabled(false);
+        clear();
+        addItem(QStringLiteral("   "));
+        if (document_ != nullptr) {
+            AddLine(document_->root.firstMove.get());
+        }
+        setUpdatesEnabled(true);
     }
-    setUpdatesEnabled(true);
-    QApplication::restoreOverrideCursor();
     SelectRow(selected);
 }
 

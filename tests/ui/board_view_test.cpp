@@ -70,6 +70,7 @@ private slots:
     void rankAndFileLabelsAreDrawn();
     void largerWidgetDrawsWholeMultiplesCrisply();
     void emptyBoardWithoutPosition();
+    void programBitmapDrawsOutlinesAndSilhouettes();
 
 private:
     QImage Render(BoardView& board);
@@ -269,6 +270,43 @@ void BoardViewTest::emptyBoardWithoutPosition() {
     const QImage image = board.grab().toImage();
     QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), DarkSquareColour & 0xFFFFFF);
     QCOMPARE(PixelOf(image, board, 4, 7, kBodyPixel), LightSquareColour & 0xFFFFFF);
+}
+
+namespace {
+
+// The colours found in `rect`, without alpha.
+QSet<QRgb> ColoursIn(const QImage& image, const QRect& rect) {
+    QSet<QRgb> colours;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            colours.insert(image.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    return colours;
+}
+
+}  // namespace
+
+void BoardViewTest::programBitmapDrawsOutlinesAndSilhouettes() {
+    CreateDrawingResources();
+    const QImage& bitmap = GetDrawingResources().piecesBitmap;
+    QVERIFY(!bitmap.isNull());
+    QCOMPARE(bitmap.size(), QSize(kPieceCellSize * kPieceCellCount, kPieceCellSize));
+    BoardView board;
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, bitmap);
+    board.SetSelection(4, 1);
+    const QImage image = Render(board);
+    const QRgb dark = DarkSquareColour & 0xFFFFFF;
+    const QRgb highlight = HighlightColour & 0xFFFFFF;
+    // A white piece: white body, black outline, the square's colour around them.
+    QCOMPARE(ColoursIn(image, board.SquareRect(0, 0)),
+             (QSet<QRgb>{dark, kBlackPixel, kWhitePixel}));
+    QCOMPARE(ColoursIn(image, board.SquareRect(4, 1)),
+             (QSet<QRgb>{highlight, kBlackPixel, kWhitePixel}));
+    // A black piece: a black silhouette on the square's colour, nothing white.
+    QCOMPARE(ColoursIn(image, board.SquareRect(1, 7)), (QSet<QRgb>{dark, kBlackPixel}));
+    QCOMPARE(ColoursIn(image, board.SquareRect(0, 2)), (QSet<QRgb>{dark}));
 }
 
 QTEST_MAIN(BoardViewTest)
