@@ -31,7 +31,7 @@ public:
     // Bytes accepted by Write so far, flushed or not.
     std::uint64_t bytesWritten() const { return bytesWritten_; }
 
-    static constexpr std::size_t kBufferSize = 64 * 1024;
+    static constexpr std::size_t kBufferSize = std::size_t{64} << 10;
 
 private:
     void WriteThrough(std::string_view bytes);

@@ -118,7 +118,7 @@ fs::path ResolvedPath(const fs::path& path) {
 // True when the bytes [from, to) of the file are all blanks and line breaks;
 // std::nullopt when they cannot be read.
 std::optional<bool> IsBlankRange(int fd, std::uint64_t from, std::uint64_t to) {
-    std::string buffer(64 * 1024, '\0');
+    std::string buffer(std::size_t{64} << 10, '\0');
     while (from < to) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), to - from));
