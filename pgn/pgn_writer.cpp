@@ -171,7 +171,12 @@ void WriteLongBytes(ByteSink& sink, std::string_view bytes, bool fillLine, Break
     WrapBytes(sink, bytes, fillLine, rule);
 }
 
-// Characters that would end a tag line early, or break it, are written as blanks.
+// A line break (or a zero, which ends the reader's line) would cut the tag line.
+bool BreaksTagLine(char16_t c) {
+    return c == u'\r' || c == u'\n' || c == 0;
+}
+
+// Characters that would cut the tag line are written as blanks.
 std::u16string EscapeTagValue(std::u16string_view value) {
     std::u16string out;
     out.reserve(value.size());
@@ -180,7 +185,7 @@ std::u16string EscapeTagValue(std::u16string_view value) {
             out += u'\\';
             out += c;
         } else {
-            out += c < 0x20 ? u' ' : c;
+            out += BreaksTagLine(c) ? u' ' : c;
         }
     }
     return out;
@@ -205,9 +210,10 @@ void WriteComment(ByteSink& sink, std::u16string_view comment) {
 }
 
 void WriteTag(ByteSink& sink, std::u16string_view name, std::u16string_view value) {
+    // A name ends at its first blank when it is read back.
     std::u16string line = u"[";
     for (const char16_t c : name) {
-        line += c < 0x20 ? u' ' : c;
+        line += BreaksTagLine(c) || c == u' ' ? u'_' : c;
     }
     line += u" \"";
     line += EscapeTagValue(value);

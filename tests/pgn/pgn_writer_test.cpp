@@ -163,6 +163,16 @@ TEST(PgnWriterTags, ExtraTagsFollowInTheirOrder) {
     EXPECT_EQ(tags[13], "[Annotator \"JvR\"]");
 }
 
+TEST(PgnWriterTags, ExtraTagNameIsOneWord) {
+    GameDocument document(nullptr);
+    document.AppendExtraTag(u"Two words", u"v");
+    document.AppendExtraTag(u"Line\nbreak", u"w");
+    const auto tags = TagLinesOf(GameText(document));
+    ASSERT_EQ(tags.size(), 8u);
+    EXPECT_EQ(tags[6], "[Two_words \"v\"]");
+    EXPECT_EQ(tags[7], "[Line_break \"w\"]");
+}
+
 TEST(PgnWriterTags, QuotesAndBackslashesAreEscaped) {
     struct Case {
         std::u16string_view value;
@@ -174,6 +184,7 @@ TEST(PgnWriterTags, QuotesAndBackslashesAreEscaped) {
         {u"ends with \\", "[Event \"ends with \\\\\"]"},
         {u"\"", "[Event \"\\\"\"]"},
         {u"two\r\nlines", "[Event \"two  lines\"]"},
+        {u"tab\there", "[Event \"tab\there\"]"},
         {u"Caf\u00e9", "[Event \"Caf\xc3\xa9\"]"},
     };
     for (const Case& c : cases) {
