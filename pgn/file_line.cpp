@@ -4,6 +4,10 @@
 #include <cstring>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/buffered_file.h"
 #include "platform/text_codec.h"
 
@@ -13,17 +17,32 @@ constexpr char kCarriageReturn = 13;
 constexpr char kLineFeed = 10;
 constexpr char kBlank = 32;
 
-// Index of the first CR or LF, or npos.
+bool IsLineBreak(char c) {
+    return c == kCarriageReturn || c == kLineFeed;
+}
+
+// Index of the first CR or LF, or npos. Every line of the file passes through here,
+// so on x86-64 it looks at 16 bytes per step for either byte at once.
 std::size_t FindLineBreak(std::string_view data) {
-    const void* lineFeed = std::memchr(data.data(), kLineFeed, data.size());
-    const std::size_t limit =
-        lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - data.data())
-                 : data.size();
-    const void* carriageReturn = std::memchr(data.data(), kCarriageReturn, limit);
-    if (carriageReturn) {
-        return static_cast<std::size_t>(static_cast<const char*>(carriageReturn) - data.data());
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i carriageReturns = _mm_set1_epi8(kCarriageReturn);
+    const __m128i lineFeeds = _mm_set1_epi8(kLineFeed);
+    for (; i + 16 <= data.size(); i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i));
+        const int mask = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(block, carriageReturns), _mm_cmpeq_epi8(block, lineFeeds)));
+        if (mask != 0) {
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        }
     }
-    return lineFeed ? limit : std::string_view::npos;
+#endif
+    for (; i < data.size(); ++i) {
+        if (IsLineBreak(data[i])) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace
@@ -39,7 +58,7 @@ std::optional<std::string_view> ReadFileLineView(BufferedFile& file, std::size_t
     const std::size_t lineBreak = FindLineBreak(data);
     if (lineBreak != std::string_view::npos) {
         std::size_t next = lineBreak;
-        while (next < data.size() && (data[next] == kCarriageReturn || data[next] == kLineFeed)) {
+        while (next < data.size() && IsLineBreak(data[next])) {
             ++next;
         }
         file.Skip(next);

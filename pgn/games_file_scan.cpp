@@ -11,25 +11,30 @@
 
 namespace {
 
-// The value of a tag line from its raw bytes. An ASCII value without backslashes, by
+// The value of a tag line from its raw bytes, as ExtractTagValue reads it from the
+// decoded line (which ends at a zero byte). An ASCII value without backslashes, by
 // far the usual case, reads the same under either code page and is widened directly;
 // anything else goes through the decoding of the whole line.
 std::u16string TagValue(std::string_view line, std::size_t valueStart) {
-    const std::size_t quote = line.find('"', valueStart);
-    if (quote == std::string_view::npos) {
+    std::size_t quote = valueStart;
+    while (quote < line.size() && line[quote] != '"' && line[quote] != '\0') {
+        ++quote;
+    }
+    if (quote == line.size() || line[quote] != '"') {
         return {};
     }
     std::size_t end = quote + 1;
-    while (end < line.size() && line[end] != '"' && line[end] != '\\' &&
+    while (end < line.size() && line[end] != '"' && line[end] != '\0' && line[end] != '\\' &&
            static_cast<unsigned char>(line[end]) < 0x80) {
         ++end;
     }
-    if (end == line.size() || line[end] == '"') {
+    if (end == line.size() || line[end] == '"' || line[end] == '\0') {
         return std::u16string(line.begin() + static_cast<std::ptrdiff_t>(quote + 1),
                               line.begin() + static_cast<std::ptrdiff_t>(end));
     }
     // Decoding keeps the ASCII beginning in place, so the index still applies.
-    return ExtractTagValue(std::u16string_view(DecodeLine(line)).substr(valueStart));
+    const std::u16string decoded = DecodeLine(LineUpToZero(line));
+    return ExtractTagValue(std::u16string_view(decoded).substr(valueStart));
 }
 
 }  // namespace
@@ -44,8 +49,10 @@ void ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer) {
         if (!bytes) {
             break;
         }
-        const std::string_view line = LineUpToZero(*bytes);
-        if (!line.empty() && line[0] == '[') {
+        // A tag's beginning holds no zero byte and TagValue stops at one, so the line
+        // need not be cut at a zero byte first.
+        if (!bytes->empty() && (*bytes)[0] == '[') {
+            const std::string_view line = *bytes;
             if (!entryOpen) {
                 if (!entry) {
                     entry = std::make_unique<GameListEntry>();

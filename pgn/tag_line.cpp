@@ -1,6 +1,7 @@
 #include "pgn/tag_line.h"
 
 #include <array>
+#include <utility>
 
 #include "game/game_headers.h"
 
@@ -11,24 +12,52 @@ struct TagBeginning {
     TagName name;
 };
 
-// "[LastMoveDate " comes before "[LastMove "; with the blank included no beginning is
-// a prefix of another, so each line matches one row only.
+// Grouped by the character after "[", which picks the group to compare. With the
+// blank included no beginning is a prefix of another ("[LastMove " and
+// "[LastMoveDate " included), so each line matches one row only.
 constexpr std::array<TagBeginning, 14> kBeginnings = {{
     {"[White ", TagName::White},
+    {"[WhiteEmail ", TagName::WhiteEmail},
     {"[Black ", TagName::Black},
+    {"[BlackEmail ", TagName::BlackEmail},
     {"[Result ", TagName::Result},
-    {"[Event ", TagName::Event},
     {"[Round ", TagName::Round},
     {"[Site ", TagName::Site},
-    {"[Date ", TagName::Date},
-    {"[WhiteEmail ", TagName::WhiteEmail},
-    {"[BlackEmail ", TagName::BlackEmail},
+    {"[SetUp \"1\"]", TagName::SetUpOne},
     {"[LastMoveDate ", TagName::LastMoveDate},
     {"[LastMove ", TagName::LastMove},
+    {"[Event ", TagName::Event},
+    {"[Date ", TagName::Date},
     {"[Trait ", TagName::Trait},
-    {"[SetUp \"1\"]", TagName::SetUpOne},
     {"[FEN ", TagName::Fen},
 }};
+
+// The rows of kBeginnings whose second character is `c`: first index and count.
+template <typename Char>
+std::pair<std::size_t, std::size_t> GroupOf(Char c) {
+    switch (c) {
+        case static_cast<Char>('W'):
+            return {0, 2};
+        case static_cast<Char>('B'):
+            return {2, 2};
+        case static_cast<Char>('R'):
+            return {4, 2};
+        case static_cast<Char>('S'):
+            return {6, 2};
+        case static_cast<Char>('L'):
+            return {8, 2};
+        case static_cast<Char>('E'):
+            return {10, 1};
+        case static_cast<Char>('D'):
+            return {11, 1};
+        case static_cast<Char>('T'):
+            return {12, 1};
+        case static_cast<Char>('F'):
+            return {13, 1};
+        default:
+            return {0, 0};
+    }
+}
 
 template <typename Char>
 bool BeginsWith(std::basic_string_view<Char> line, std::string_view beginning) {
@@ -49,14 +78,13 @@ TagName Classify(std::basic_string_view<Char> line, std::size_t& valueStart) {
         valueStart = 0;
         return TagName::NotATag;
     }
-    // Every beginning has a distinct second character, except White/WhiteEmail,
-    // LastMove/LastMoveDate and the two that start with "S"; comparing it first keeps
-    // the scan of a large file cheap.
-    for (const TagBeginning& tag : kBeginnings) {
-        if (line.size() > 1 && line[1] == static_cast<Char>(tag.text[1]) &&
-            BeginsWith(line, tag.text)) {
-            valueStart = tag.text.size();
-            return tag.name;
+    if (line.size() > 1) {
+        const auto [first, count] = GroupOf(line[1]);
+        for (std::size_t i = first; i < first + count; ++i) {
+            if (BeginsWith(line, kBeginnings[i].text)) {
+                valueStart = kBeginnings[i].text.size();
+                return kBeginnings[i].name;
+            }
         }
     }
     valueStart = 1;
@@ -91,37 +119,38 @@ std::u16string ExtractTagValue(std::u16string_view text) {
     return value;
 }
 
-void StoreHeaderTag(GameHeaders& headers, TagName name, std::u16string_view value) {
+void StoreHeaderTag(GameHeaders& headers, TagName name, std::u16string value) {
+    // The text moves into its field: the same as the setter's copy, without copying.
     switch (name) {
         case TagName::White:
-            headers.SetWhite(value);
+            headers.white = std::move(value);
             break;
         case TagName::Black:
-            headers.SetBlack(value);
+            headers.black = std::move(value);
             break;
         case TagName::Result:
             headers.ParseResult(value);
             break;
         case TagName::Event:
-            headers.SetEvent(value);
+            headers.event = std::move(value);
             break;
         case TagName::Round:
-            headers.SetRound(value);
+            headers.round = std::move(value);
             break;
         case TagName::Site:
-            headers.SetSite(value);
+            headers.site = std::move(value);
             break;
         case TagName::Date:
-            headers.SetDate(value);
+            headers.date = std::move(value);
             break;
         case TagName::WhiteEmail:
-            headers.SetWhiteEmail(value);
+            headers.whiteEmail = std::move(value);
             break;
         case TagName::BlackEmail:
-            headers.SetBlackEmail(value);
+            headers.blackEmail = std::move(value);
             break;
         case TagName::LastMoveDate:
-            headers.SetLastMoveDate(value);
+            headers.lastMoveDate = std::move(value);
             break;
         case TagName::LastMove:
             headers.lastMove = ParseLastMove(value);

@@ -39,5 +39,5 @@ TagName ClassifyTagLine(std::u16string_view line, std::size_t& valueStart);
 std::u16string ExtractTagValue(std::u16string_view text);
 
 // Stores the value of one of the twelve interpreted tags (White to Trait) in
-// `headers`; other names are ignored.
-void StoreHeaderTag(GameHeaders& headers, TagName name, std::u16string_view value);
+// `headers`, taking over the text; other names are ignored.
+void StoreHeaderTag(GameHeaders& headers, TagName name, std::u16string value);

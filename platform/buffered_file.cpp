@@ -64,14 +64,6 @@ void BufferedFile::Seek(std::uint64_t offset) {
     nextReadSize_ = kFirstReadSize;
 }
 
-std::string_view BufferedFile::Peek(std::size_t count) {
-    count = std::min(count, kMaxPeek);
-    if (length_ - cursor_ < count && !atEnd_ && descriptor_ >= 0) {
-        Refill(count);
-    }
-    return {buffer_.get() + cursor_, std::min(count, length_ - cursor_)};
-}
-
 bool BufferedFile::Refill(std::size_t wanted) {
     // Keep the unread bytes, moved to the front, and read after them.
     const std::size_t kept = length_ - cursor_;

@@ -37,7 +37,14 @@ public:
     // the end of the file or when reading fails (see Failed); the view stays valid
     // until the next call of Peek, Seek or Close. Asking for more than kMaxPeek bytes
     // gives at most kMaxPeek.
-    std::string_view Peek(std::size_t count);
+    std::string_view Peek(std::size_t count) {
+        count = count < kMaxPeek ? count : kMaxPeek;
+        if (length_ - cursor_ < count && !atEnd_ && descriptor_ >= 0) {
+            Refill(count);
+        }
+        const std::size_t available = length_ - cursor_;
+        return {buffer_.get() + cursor_, count < available ? count : available};
+    }
 
     // Moves the position forward by `count` bytes of the last Peek.
     void Skip(std::size_t count) { cursor_ += count; }

@@ -9,6 +9,23 @@
 #include "tools/pgn_tool.h"
 #include "tools/tool_file.h"
 
+namespace {
+
+// Appends `text` in UTF-8; plain ASCII, the usual case, goes straight in.
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    for (const char16_t c : text) {
+        if (c >= 0x80) {
+            out += EncodeUtf8(text);
+            return;
+        }
+    }
+    for (const char16_t c : text) {
+        out += static_cast<char>(c);
+    }
+}
+
+}  // namespace
+
 int RunListCommand(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
     BufferedFile file;
     if (!OpenForCommand(file, path, err)) {
@@ -22,7 +39,7 @@ int RunListCommand(const std::filesystem::path& path, std::ostream& out, std::os
         for (const std::u16string& column :
              {WhiteColumnText(*entry), BlackColumnText(*entry), LastColumnText(*entry)}) {
             row += '\t';
-            row += EncodeUtf8(column);
+            AppendUtf8(row, column);
         }
         row += '\n';
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
