@@ -73,7 +73,9 @@ void BoardView::SetHighlightedFile(int file) {
         return;
     }
     highlightedFile_ = value;
-    update(QRect(0, FileLabelRect(0).top(), width(), FileLabelRect(0).height() + Scale()));
+    // The labels' backgrounds are as tall as the font, which may pass their boxes.
+    const int top = FileLabelRect(0).top();
+    update(QRect(0, top, width(), height() - top));
 }
 
 QRect BoardView::SquareRect(int file, int rank) const {

@@ -53,7 +53,13 @@ GameDisplay::GameDisplay(QWidget* parent)
     InstallPromotionChooser();
 }
 
-GameDisplay::~GameDisplay() = default;
+GameDisplay::~GameDisplay() {
+    // The document outlives the display: it must not tell a destroyed view anything.
+    if (document_ != nullptr) {
+        document_->DetachView(moveList_);
+        document_->DetachView(this);
+    }
+}
 
 bool GameDisplay::Open(GameDocument& document) {
     document_ = &document;

@@ -27,6 +27,7 @@ public:
     // A display in board mode with no document yet; installs the Choose Piece
     // question as the process-wide promotion chooser.
     explicit GameDisplay(QWidget* parent = nullptr);
+    // Detaches the display and its list from the document, which lives on.
     ~GameDisplay() override;
 
     // Makes the display the primary view of `document` (not owned; it outlives the

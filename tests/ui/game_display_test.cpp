@@ -126,6 +126,7 @@ private slots:
     void saveCloseAfterAChangeReturnsTrue();
     void closeNoSaveReturnsFalse();
     void statusLineGrowsWithTheBoard();
+    void documentOutlivesItsDisplay();
 };
 
 void GameDisplayTest::opensAtTheLastExchangedMove() {
@@ -486,6 +487,24 @@ void GameDisplayTest::statusLineGrowsWithTheBoard() {
     const QRect large = display.StatusLabel(GameDisplay::kDepth)->geometry();
     QVERIFY(large.left() > small.left() + small.left() / 2);
     QVERIFY(large.bottom() < 2 * BoardView::kOriginY);
+}
+
+void GameDisplayTest::documentOutlivesItsDisplay() {
+    GameDocument document(nullptr);
+    Position* afterE4 = Play(document.root, u"e4");
+    {
+        GameDisplay display;
+        OpenOnScreen(display, document);
+        display.HandleCommand(kCmdViewMoveList);
+    }
+    QCOMPARE(document.viewCount, 0);
+    QVERIFY(document.primaryView == nullptr);
+    document.GoForward();  // nobody left to tell
+    GameDisplay again;
+    OpenOnScreen(again, document);
+    QTest::keyClick(&again, Qt::Key_Left);
+    QTest::keyClick(&again, Qt::Key_Right);
+    QCOMPARE(again.DisplayedPosition(), afterE4);
 }
 
 QTEST_MAIN(GameDisplayTest)
