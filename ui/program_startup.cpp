@@ -4,7 +4,9 @@
 #include <QIcon>
 
 #include "contacts/contacts_database.h"
+#include "contacts/new_game_dialog.h"
 #include "contacts/owner_identity.h"
+#include "game/game_document.h"
 #include "messaging/message_store.h"
 #include "pgn/games_file_update.h"
 #include "platform/device_settings.h"
@@ -69,6 +71,9 @@ int RunKorvani() {
     steps.runGamesList = [&] {
         GamesListDialog list(DefaultGamesFilePath());
         list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
+        list.runNewGame = [&contacts](QWidget* parent, GamesFile& games) {
+            return RunNewGameDialog(parent, games, &contacts);
+        };
         list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
             return AppendNewGame(document, games) == kSaveOk;
         };

@@ -13,9 +13,12 @@
 #include "contacts/owner_identity.h"
 #include "game/game_document.h"
 #include "pgn/games_file.h"
+#include "pgn/games_file_update.h"
 #include "platform/error_report.h"
 #include "resources/resource_ids.h"
 #include "tests/messaging/modal_script.h"
+#include "ui/games_list_dialog.h"
+#include "ui/run_dialog.h"
 #include "ui/softkey_bar.h"
 
 namespace {
@@ -68,7 +71,17 @@ private slots:
     void contactsUnavailableEndsTheDialog();
     void missingSessionEndsTheDialog();
 
+    // "New..." in the games list.
+    void newGameIsAppendedAndOpened();
+    void newGameNotWrittenGetsNoRow();
+
 private:
+    // Runs the games list on `gamesPath` with New... wired to the dialog and to the
+    // games file; `beforeNew` runs just before the command. Gives the White tag of
+    // each game the display was asked to open, and the rows after the command.
+    int RunNewFromGamesList(const std::filesystem::path& gamesPath,
+                            const std::function<void()>& beforeNew, QStringList& opened,
+                            ModalScript& script);
     void WriteBook(const char* cards);
     // Runs the dialog with `step` on it; the boxes it shows are accepted and recorded.
     std::unique_ptr<GameDocument> Run(ModalScript::Step step, int boxes, ModalScript& script);
@@ -342,6 +355,73 @@ void NewGameDialogTest::missingSessionEndsTheDialog() {
     QCOMPARE(script.boxes().size(), std::size_t{2});
     QCOMPARE(script.boxes()[1].text, QStringLiteral("Unable to access Contacts list"));
     QCOMPARE(script.strayCount(), 0);
+}
+
+int NewGameDialogTest::RunNewFromGamesList(const std::filesystem::path& gamesPath,
+                                           const std::function<void()>& beforeNew,
+                                           QStringList& opened, ModalScript& script) {
+    GamesListDialog list(gamesPath);
+    list.runNewGame = [this](QWidget* parent, GamesFile& games) {
+        return RunNewGameDialog(parent, games, &contacts_);
+    };
+    list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
+        return AppendNewGame(document, games) == kSaveOk;
+    };
+    list.runGameDisplay = [&opened](QWidget* /*parent*/, GameDocument& document) {
+        opened << Text(document.white);
+        return false;
+    };
+    int rows = -1;
+    script.Then([&](QWidget* modal) {
+        QVERIFY(modal == &list);
+        beforeNew();
+        list.HandleCommand(kCmdNewGame);
+        rows = list.rowCount();
+        list.HandleCommand(kCmdQuit);
+    });
+    script.Then([](QWidget* modal) {
+        NewGameDialog* dialog = AsNewGame(modal);
+        QVERIFY(dialog != nullptr);
+        dialog->opponentList()->setCurrentIndex(1);
+        QTest::keyClick(dialog, Qt::Key_F1);
+    });
+    RunDialog(list, nullptr);
+    return rows;
+}
+
+void NewGameDialogTest::newGameIsAppendedAndOpened() {
+    const std::filesystem::path gamesPath = games_->path();
+    QStringList opened;
+    ModalScript script;
+    const int rows = RunNewFromGamesList(
+        gamesPath, [] {}, opened, script);
+    QCOMPARE(script.strayCount(), 0);
+    QCOMPARE(rows, 1);
+    QCOMPARE(opened, QStringList{QStringLiteral("Alice Martin")});
+    std::ifstream in(gamesPath, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    QVERIFY(text.find("[White \"Alice Martin\"]") != std::string::npos);
+    QVERIFY(text.find("[Black \"Durand, Bob\"]") != std::string::npos);
+    QVERIFY(text.find("[BlackEmail \"bob@example.net\"]") != std::string::npos);
+    QVERIFY(errorBoxes_.empty());
+}
+
+void NewGameDialogTest::newGameNotWrittenGetsNoRow() {
+    const std::filesystem::path gamesPath = games_->path();
+    QStringList opened;
+    ModalScript script;
+    // Once the list is up, the games file turns into a folder that cannot be written.
+    const int rows = RunNewFromGamesList(
+        gamesPath,
+        [&gamesPath] {
+            std::filesystem::remove(gamesPath);
+            std::filesystem::create_directory(gamesPath);
+        },
+        opened, script);
+    QCOMPARE(script.strayCount(), 0);
+    QCOMPARE(rows, 0);
+    QVERIFY(opened.isEmpty());
+    QCOMPARE(errorBoxes_.size(), std::size_t{1});
 }
 
 QTEST_MAIN(NewGameDialogTest)
