@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -61,14 +62,23 @@ int ReadStoreInbox(const std::filesystem::path& root, const InboxCallback& callb
 }  // namespace
 
 std::unique_ptr<InboxMessage> ReadInboxMessage(const std::filesystem::path& file) {
-    const FileHandle fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    // Not through a link, and never waiting on a pipe someone put in the folder.
+    const FileHandle fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return nullptr;
     }
-    std::string bytes(kMaxMessageBytes, '\0');
+    // Room for the file as it is now, plus one byte to see whether it has grown.
+    const auto expected = static_cast<std::size_t>(info.st_size < 0 ? 0 : info.st_size);
+    std::string bytes(std::min(expected + 1, kMaxMessageBytes), '\0');
     std::size_t size = 0;
-    while (size < bytes.size()) {
+    for (;;) {
+        if (size == bytes.size()) {
+            if (size >= kMaxMessageBytes) {
+                break;
+            }
+            bytes.resize(std::min(size * 2, kMaxMessageBytes));
+        }
         const ssize_t got = ::read(fd.get(), bytes.data() + size, bytes.size() - size);
         if (got < 0 && errno == EINTR) {
             continue;

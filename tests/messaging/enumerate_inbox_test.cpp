@@ -111,6 +111,9 @@ TEST_F(EnumerateInboxTest, UnreadableEntriesAreLeftOut) {
     fs::create_symlink(a / "absent", a / "new" / "0.dangling");
     fs::create_symlink(a / "new" / "1.x", a / "cur" / "0.link");
     WriteBytes(a / "new" / ".hidden", "Subject: hidden\n\n");
+    // Opening a pipe for reading would wait for a writer.
+    ASSERT_EQ(::mkfifo((a / "new" / "0.fifo").c_str(), 0600), 0);
+    fs::create_symlink(a / "new" / "0.fifo", a / "cur" / "0.fifo-link");
     MessagingSettings settings;
     settings.stores = {a};
     ASSERT_EQ(session_.Logon(settings), 0);
