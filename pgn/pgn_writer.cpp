@@ -16,6 +16,9 @@ namespace {
 
 constexpr std::size_t kLineWidth = 80;  // a line holds fewer bytes than this
 constexpr std::size_t kMaxPiece = 511;  // bytes of one piece of a long text
+// The reader takes 255 bytes at a time: a tag line is whole only when its CR LF falls
+// inside them too.
+constexpr std::size_t kMaxTagLine = 253;
 
 // The wrapping state of the one game being written. A line break is held back until
 // the first byte of the next line is known: when that byte is "[" the break is taken
@@ -209,16 +212,45 @@ void WriteComment(ByteSink& sink, std::u16string_view comment) {
     WriteLongBytes(sink, EncodeUtf8(CommentText(comment)), false, BreakRule::Comment);
 }
 
+// The longest prefix of `bytes` within `limit` bytes that ends on a character.
+std::string_view CutUtf8(std::string_view bytes, std::size_t limit) {
+    if (bytes.size() <= limit) {
+        return bytes;
+    }
+    while (limit > 0 && IsUtf8Continuation(bytes[limit])) {
+        --limit;
+    }
+    return bytes.substr(0, limit);
+}
+
+// The reader would read the rest of a longer tag line as move text, losing the game;
+// such a line is written with its value (and, if need be, its name) cut to fit, never
+// inside a character or an escape.
 void WriteTag(ByteSink& sink, std::u16string_view name, std::u16string_view value) {
     // A name ends at its first blank when it is read back.
-    std::u16string line = u"[";
+    std::u16string safeName;
     for (const char16_t c : name) {
-        line += BreaksTagLine(c) || c == u' ' ? u'_' : c;
+        safeName += BreaksTagLine(c) || c == u' ' ? u'_' : c;
     }
-    line += u" \"";
-    line += EscapeTagValue(value);
-    line += u"\"]\r\n";
-    sink.Write(EncodeUtf8(line));
+    constexpr std::string_view kOpen = "[";
+    constexpr std::string_view kMiddle = " \"";
+    constexpr std::string_view kClose = "\"]";
+    constexpr std::size_t kFixed = kOpen.size() + kMiddle.size() + kClose.size();
+    const std::string nameBytes = EncodeUtf8(safeName);
+    const std::string_view nameCut = CutUtf8(nameBytes, kMaxTagLine - kFixed);
+    const std::string valueBytes = EncodeUtf8(EscapeTagValue(value));
+    std::string_view valueCut = CutUtf8(valueBytes, kMaxTagLine - kFixed - nameCut.size());
+    const std::size_t lastKept = valueCut.find_last_not_of('\\');
+    const std::size_t trailingBackslashes =
+        valueCut.size() - (lastKept == std::string_view::npos ? 0 : lastKept + 1);
+    if (trailingBackslashes % 2 == 1) {
+        valueCut.remove_suffix(1);  // the cut fell inside an escape
+    }
+    std::string line;
+    line.reserve(kFixed + nameCut.size() + valueCut.size() + 2);
+    line.append(kOpen).append(nameCut).append(kMiddle).append(valueCut).append(kClose);
+    line.append("\r\n");
+    sink.Write(line);
 }
 
 void WriteTag(ByteSink& sink, std::u16string_view name, const std::optional<std::u16string>& value,

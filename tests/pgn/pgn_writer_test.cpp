@@ -173,6 +173,44 @@ TEST(PgnWriterTags, ExtraTagNameIsOneWord) {
     EXPECT_EQ(tags[7], "[Line_break \"w\"]");
 }
 
+TEST(PgnWriterTags, TagLineIsCutToTheReadersLineLength) {
+    struct Case {
+        std::u16string name;
+        std::u16string value;
+        std::string expectedValueStart;
+    };
+    const Case cases[] = {
+        {u"Annotator", std::u16string(300, u'\u00e9'), "\xC3\xA9\xC3\xA9"},
+        {u"Annotator", std::u16string(300, u'"'), "\\\"\\\""},
+        {u"Annotator", std::u16string(300, u'\\'), "\\\\\\\\"},
+        {u"Annotator", u"x" + std::u16string(300, u'\\'), "x\\\\"},
+        {std::u16string(300, u'N'), u"value", ""},
+    };
+    for (const Case& c : cases) {
+        GameDocument document(nullptr);
+        document.AppendExtraTag(c.name, c.value);
+        const std::string line = TagLinesOf(GameText(document)).back();
+        // With its CR LF the line fits in the reader's 255 bytes.
+        EXPECT_LE(line.size(), 253u);
+        EXPECT_GE(line.size(), 249u);
+        EXPECT_TRUE(IsValidUtf8(line));
+        EXPECT_EQ(line.substr(line.size() - 2), "\"]");
+        const std::size_t valueStart = line.find(" \"") + 2;
+        const std::string value = line.substr(valueStart, line.size() - 2 - valueStart);
+        EXPECT_EQ(value.substr(0, c.expectedValueStart.size()), c.expectedValueStart);
+        // Every backslash of the value starts an escape that is complete.
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '\\') {
+                ASSERT_LT(i + 1, value.size());
+                EXPECT_TRUE(value[i + 1] == '\\' || value[i + 1] == '"');
+                ++i;
+            } else {
+                EXPECT_NE(value[i], '"');
+            }
+        }
+    }
+}
+
 TEST(PgnWriterTags, QuotesAndBackslashesAreEscaped) {
     struct Case {
         std::u16string_view value;

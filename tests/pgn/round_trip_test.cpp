@@ -194,6 +194,27 @@ std::u16string RandomComment(std::mt19937& random) {
     return comment;
 }
 
+TEST(RoundTrip, OverlongTagIsCutAndTheGameStillReadsBack) {
+    ScratchFolder folder;
+    const fs::path written = folder.path() / "written.pgn";
+    GamesFile file(written);
+    GameDocument document(&file);
+    document.SetResultCode(0);
+    document.SetWhite(std::u16string(200, u'\u00e9'));  // 400 bytes in UTF-8
+    document.AppendExtraTag(u"Annotator", std::u16string(300, u'"'));
+    PlayLine(document.root, {u"e4", u"e5"});
+    const std::string text = GameText(document);
+    WriteFileBytes(written, text);
+    GameDocument reread(&file);
+    ASSERT_EQ(LoadGame(reread, 0, 3), kReadOk);
+    EXPECT_EQ(TreeDifference(document.root, reread.root), "");
+    EXPECT_EQ(reread.white, std::u16string(121, u'\u00e9'));
+    ASSERT_NE(reread.extraTags, nullptr);
+    EXPECT_EQ(reread.extraTags->value, std::u16string(119, u'"'));
+    EXPECT_EQ(reread.resultCode, 0);
+    EXPECT_EQ(GameText(reread), text);
+}
+
 TEST(RoundTrip, RandomCommentsComeBackUnchanged) {
     ScratchFolder folder;
     const fs::path written = folder.path() / "written.pgn";
