@@ -334,3 +334,8 @@ bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& documen
     display.Open(document);
     return RunDialog(display, parent) == kIdOk && display.IsModified();
 }
+
+bool OpenGameDisplay(QWidget* parent, GameDocument& document) {
+    GameDisplay display;
+    return RunGameDisplay(display, parent, document);
+}

@@ -101,3 +101,7 @@ private:
 // Runs `display` over `parent` (the games list) for `document` and returns true when
 // the user left with "Save+Close" after changing the game: the caller then saves it.
 bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& document);
+
+// RunGameDisplay with a display of its own, destroyed before it returns: the games
+// list's way to open a game.
+bool OpenGameDisplay(QWidget* parent, GameDocument& document);

@@ -125,6 +125,7 @@ private slots:
     void saveCloseWithoutChangeReturnsFalse();
     void saveCloseAfterAChangeReturnsTrue();
     void closeNoSaveReturnsFalse();
+    void openedOverAWindowCoversIt();
     void statusLineGrowsWithTheBoard();
     void documentOutlivesItsDisplay();
 };
@@ -462,6 +463,24 @@ void GameDisplayTest::saveCloseAfterAChangeReturnsTrue() {
     });
     QVERIFY(RunGameDisplay(display, nullptr, document));
     QVERIFY(document.root.firstMove != nullptr);
+}
+
+void GameDisplayTest::openedOverAWindowCoversIt() {
+    GameDocument document(nullptr);
+    QWidget gamesList;
+    gamesList.resize(300, 400);
+    gamesList.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&gamesList));
+    QTimer::singleShot(0, [] {
+        auto* display = dynamic_cast<GameDisplay*>(QApplication::activeModalWidget());
+        QVERIFY(display != nullptr);
+        QCOMPARE(display->size(), QSize(300, 400));
+        Type(*display, "7163");  // Nf3
+        QTest::keyClick(display, Qt::Key_F1);
+    });
+    QVERIFY(OpenGameDisplay(&gamesList, document));
+    QVERIFY(document.root.firstMove != nullptr);
+    QVERIFY(document.primaryView == nullptr);
 }
 
 void GameDisplayTest::closeNoSaveReturnsFalse() {
