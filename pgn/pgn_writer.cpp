@@ -7,6 +7,7 @@
 #include "game/game_document.h"
 #include "game/move_tree.h"
 #include "pgn/byte_sink.h"
+#include "pgn/tag_line.h"
 #include "platform/text_codec.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"
@@ -263,6 +264,16 @@ std::u16string Number(unsigned value) {
     return {digits.begin(), digits.end()};
 }
 
+// An uninterpreted tag comes from a malformed line when its name is one of the tags
+// the reader interprets ("[White" without a value): written back, it would be read as
+// that tag, replacing the game's own value or, for FEN, making the game unreadable.
+bool ReadsBackAsOtherTag(std::u16string_view name) {
+    std::u16string line = u"[";
+    line.append(name).append(u" \"");
+    std::size_t valueStart = 0;
+    return ClassifyTagLine(line, valueStart) == TagName::Other;
+}
+
 void WriteTags(const GameDocument& document, ByteSink& sink) {
     WriteTag(sink, u"Event", document.event, u"?");
     WriteTag(sink, u"Site", document.site, u"?");
@@ -286,6 +297,9 @@ void WriteTags(const GameDocument& document, ByteSink& sink) {
         WriteTag(sink, u"Trait", document.trait == kWhite ? u"White" : u"Black");
     }
     for (const ExtraTag* tag = document.extraTags.get(); tag != nullptr; tag = tag->next.get()) {
+        if (!ReadsBackAsOtherTag(tag->name)) {
+            continue;
+        }
         WriteTag(sink, tag->name, tag->value);
     }
 }

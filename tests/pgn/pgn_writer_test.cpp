@@ -211,6 +211,21 @@ TEST(PgnWriterTags, TagLineIsCutToTheReadersLineLength) {
     }
 }
 
+TEST(PgnWriterTags, ExtraTagNamedLikeAnInterpretedTagIsLeftOut) {
+    GameDocument document(nullptr);
+    document.SetResultCode(3);
+    for (const std::u16string_view name : {u"White", u"FEN", u"Result", u"LastMove", u"Trait"}) {
+        document.AppendExtraTag(std::u16string(name), u"");
+    }
+    document.AppendExtraTag(u"SetUp", u"");
+    document.AppendExtraTag(u"WhiteElo", u"2700");
+    const auto tags = TagLinesOf(GameText(document));
+    ASSERT_EQ(tags.size(), 9u);
+    EXPECT_EQ(tags[4], "[White \"White\"]");
+    EXPECT_EQ(tags[7], "[SetUp \"\"]");
+    EXPECT_EQ(tags[8], "[WhiteElo \"2700\"]");
+}
+
 TEST(PgnWriterTags, QuotesAndBackslashesAreEscaped) {
     struct Case {
         std::u16string_view value;
