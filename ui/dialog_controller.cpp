@@ -125,7 +125,7 @@ void DialogController::keyPressEvent(QKeyEvent* event) {
 }
 
 bool DialogController::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && isActiveWindow()) {
+    if (event->type() == QEvent::KeyPress) {
         if (DispatchKey(*static_cast<QKeyEvent*>(event))) {
             return true;
         }

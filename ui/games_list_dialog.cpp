@@ -87,18 +87,24 @@ void GamesListDialog::InitDialog() {
 
 bool GamesListDialog::FillGamesList() {
     rowCount_ = 0;
-    if (!games_->Reload()) {
-        // The rows point into the index, which Reload has emptied.
+    bool loaded = false;
+    {
+        // Reading the index is what takes long with a large file.
+        WaitCursor wait;
+        const int selected = SelectedRow();
+        loaded = games_->Reload();
+        // The rows point into the index, which Reload has rebuilt (or emptied).
         model_->Refill(*games_);
+        rowCount_ = model_->rowCount();
+        if (loaded) {
+            SelectRow(selected >= 0 ? selected : 0);
+        }
+    }
+    if (!loaded) {
         ShowErrorMessage(this, QStringLiteral("Unable to load games file"), DisplayTitle());
         EndDialog(kIdCancel);
         return false;
     }
-    WaitCursor wait;
-    const int selected = SelectedRow();
-    model_->Refill(*games_);
-    rowCount_ = model_->rowCount();
-    SelectRow(selected >= 0 ? selected : 0);
     ShowCount();
     listView_->setFocus();
     return true;
