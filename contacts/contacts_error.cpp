@@ -10,7 +10,8 @@ std::u16string ContactsErrorText(int code) {
     std::string message = std::system_category().message(code);
     if (message.empty() || message.starts_with("Unknown error")) {
         char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "Err : 0x%08X", static_cast<unsigned>(code));
+        static_cast<void>(
+            std::snprintf(buffer, sizeof buffer, "Err : 0x%08X", static_cast<unsigned>(code)));
         message = buffer;
     }
     return DecodeUtf8Line(message);

@@ -274,6 +274,7 @@ std::vector<Contact> ReadVCards(std::string_view bytes) {
         } else if (IsCardMark(*property, "END")) {
             if (depth == 1) {
                 contacts.push_back(std::move(card));
+                card = Contact();
             }
             depth = depth > 0 ? depth - 1 : 0;
         } else if (depth == 1 && EqualsNoCase(property->name, "N")) {

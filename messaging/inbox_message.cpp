@@ -64,7 +64,8 @@ std::u16string DeliveryDate(std::optional<std::time_t> deliveryTime) {
         return u"??";
     }
     char text[16];
-    std::snprintf(text, sizeof text, "%02d.%02d", fields.tm_mon + 1, fields.tm_mday);
+    static_cast<void>(
+        std::snprintf(text, sizeof text, "%02d.%02d", fields.tm_mon + 1, fields.tm_mday));
     return DecodeUtf8Line(text);
 }
 

@@ -97,5 +97,5 @@ std::string ComposeMail(const OutgoingMail& mail) {
     GObjectPtr<GMimeStream> out(g_mime_stream_mem_new());
     g_mime_object_write_to_stream(GMIME_OBJECT(message.get()), nullptr, out.get());
     GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out.get()));
-    return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
+    return {reinterpret_cast<const char*>(bytes->data), bytes->len};
 }

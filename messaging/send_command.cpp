@@ -1,19 +1,17 @@
 #include "messaging/send_command.h"
 
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <thread>
 
 #include "platform/debug_sink.h"
 #include "platform/text_codec.h"
-
-extern char** environ;
 
 namespace {
 
