@@ -1,0 +1,76 @@
+// Feeds arbitrary bytes, as a games file, to the index scan and to the game reader:
+// every listed game, and the game at an offset chosen by the input.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "game/game_document.h"
+#include "pgn/game_reader.h"
+#include "pgn/games_file.h"
+#include "rules/fen.h"
+
+namespace {
+
+// A file in memory with a path that open() accepts.
+class MemoryFile {
+public:
+    MemoryFile(const std::uint8_t* data, std::size_t size) : descriptor_(memfd_create("games", 0)) {
+        std::size_t written = 0;
+        while (descriptor_ >= 0 && written < size) {
+            const ssize_t got = write(descriptor_, data + written, size - written);
+            if (got <= 0) {
+                break;
+            }
+            written += static_cast<std::size_t>(got);
+        }
+    }
+    ~MemoryFile() {
+        if (descriptor_ >= 0) {
+            close(descriptor_);
+        }
+    }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(descriptor_); }
+    bool ok() const { return descriptor_ >= 0; }
+
+private:
+    int descriptor_;
+};
+
+void LoadAt(GamesFile& games, std::uint64_t offset) {
+    GameDocument document(&games);
+    if (LoadGame(document, offset, 0) == kReadOk) {
+        // A loaded game ends inside the file, after it starts.
+        if (document.fileEnd < offset) {
+            __builtin_trap();
+        }
+        (void)WriteFen(document.root);
+    }
+    (void)ReadErrorText(6);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const MemoryFile file(data, size);
+    if (!file.ok()) {
+        return 0;
+    }
+    GamesFile games(file.path());
+    if (!games.Reload()) {
+        return 0;
+    }
+    for (const GameListEntry* entry = games.firstEntry(); entry; entry = entry->nextEntry.get()) {
+        if (entry->fileOffset >= size) {
+            __builtin_trap();
+        }
+        LoadAt(games, entry->fileOffset);
+    }
+    LoadAt(games, 0);
+    if (size > 2) {
+        LoadAt(games, (data[0] | (data[1] << 8)) % size);
+    }
+    return 0;
+}
