@@ -305,24 +305,33 @@ void WriteTags(const GameDocument& document, ByteSink& sink) {
 }
 
 // Writes the moves in display order. Each open line (the main line, then one per
-// open variation) keeps whether its next move carries its number and whether a move
-// was written in it yet; the stack grows with the nesting of variations only.
+// open variation) keeps whether its next move carries its number, whether a move was
+// written in it yet, and the full number of its last move; the stack grows with the
+// nesting of variations only.
+//
+// A move keeps its number in 8 bits, so a game past move 255 would be numbered 0,
+// 1, ... again, and "0." reads as the result "0-1", ending the game there. The full
+// number is followed along each line instead: from one move to the next it grows by
+// at most one.
 class MoveTextWriter : public DisplayOrderVisitor {
 public:
-    MoveTextWriter(ByteSink& sink, bool numberFirst) : sink_(sink) {
-        lines_.push_back({numberFirst, false});
+    MoveTextWriter(ByteSink& sink, bool numberFirst, unsigned firstNumber) : sink_(sink) {
+        lines_.push_back({numberFirst, false, firstNumber});
     }
 
     void OnMove(const MoveNode& move) override {
         Line& line = lines_.back();
-        SanBuffer san{};
-        const std::size_t length =
-            FormatSan(move, san, line.numbered, true, NotationLanguage::English);
+        line.number += (move.moveNumber - line.number) & 0xFFu;
+        const bool black = MoverColour(move) == kBlack;
         std::u16string piece = line.started ? u" " : u"";
-        piece.append(san.data(), length);
+        if (line.numbered) {
+            piece += Number(line.number) + (black ? u"... " : u". ");
+        }
+        SanBuffer san{};
+        piece.append(san.data(), FormatSan(move, san, false, true, NotationLanguage::English));
         WriteWrapped(&sink_, piece, true);
         line.started = true;
-        line.numbered = FirstAlternative(move) != nullptr || MoverColour(move) == kBlack;
+        line.numbered = FirstAlternative(move) != nullptr || black;
         if (const Position* after = move.child.get()) {
             if (after->positionNag != 0) {
                 WriteWrapped(&sink_, u" $" + Number(after->positionNag), true);
@@ -334,9 +343,11 @@ public:
         }
     }
 
+    // The alternative replaces the last move of the line it branches from, so it
+    // has that move's number.
     void OnVariationStart(const MoveNode& /*first*/) override {
         WriteWrapped(&sink_, u" (", true);
-        lines_.push_back({true, false});
+        lines_.push_back({true, false, lines_.back().number});
     }
 
     void OnVariationEnd(const MoveNode& /*first*/) override {
@@ -348,6 +359,7 @@ private:
     struct Line {
         bool numbered;
         bool started;
+        unsigned number;
     };
 
     ByteSink& sink_;
@@ -384,7 +396,9 @@ void WriteLongText(ByteSink& sink, std::u16string_view text, bool fillLine, Brea
 }
 
 void WriteMoveText(ByteSink& sink, const MoveNode& move, bool numberFirst) {
-    MoveTextWriter writer(sink, numberFirst);
+    // A stored number of 0 can only be a set-up position's 256 that did not fit.
+    const unsigned stored = move.moveNumber;
+    MoveTextWriter writer(sink, numberFirst, stored == 0 ? 256 : stored);
     WalkDisplayOrder(&move, writer);
 }
 

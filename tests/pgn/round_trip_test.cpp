@@ -215,6 +215,38 @@ TEST(RoundTrip, OverlongTagIsCutAndTheGameStillReadsBack) {
     EXPECT_EQ(GameText(reread), text);
 }
 
+TEST(RoundTrip, GameLongerThan255MovesKeepsItsNumbersAndReadsBackWhole) {
+    ScratchFolder folder;
+    const fs::path written = folder.path() / "written.pgn";
+    GamesFile file(written);
+    GameDocument document(&file);
+    document.SetResultCode(1);
+    static constexpr std::u16string_view kCycle[] = {u"Nf3", u"Nf6", u"Ng1", u"Ng8"};
+    Position* at = &document.root;
+    for (int ply = 0; ply < 620; ++ply) {
+        at = ParseSan(*at, kCycle[ply % 4]);
+        ASSERT_NE(at, nullptr);
+        if (ply == 521) {
+            at->SetComment(u"after 261... Nf6");
+        }
+    }
+    PlayLine(*at->incomingMove->parent, {u"Nh5"});  // an alternative to 155... Ng8
+    const std::string text = GameText(document);
+    // The move text on one line: each line break stands for a blank, or follows "(".
+    std::string flat;
+    for (const std::string& line : LinesOf(MoveTextOf(text))) {
+        flat += (flat.empty() || flat.back() == '(' ? "" : " ") + line;
+    }
+    EXPECT_NE(flat.find(" 255. Nf3 Nf6 256. Ng1 Ng8 257. Nf3"), std::string::npos);
+    EXPECT_NE(flat.find("261. Nf3 Nf6 {after 261... Nf6} 262. Ng1"), std::string::npos);
+    EXPECT_NE(flat.find("310. Ng1 Ng8 (310... Nh5) 1/2-1/2"), std::string::npos);
+    WriteFileBytes(written, text);
+    GameDocument reread(&file);
+    ASSERT_EQ(LoadGame(reread, 0, 3), kReadOk);
+    EXPECT_EQ(TreeDifference(document.root, reread.root), "");
+    EXPECT_EQ(GameText(reread), text);
+}
+
 TEST(RoundTrip, RandomCommentsComeBackUnchanged) {
     ScratchFolder folder;
     const fs::path written = folder.path() / "written.pgn";
