@@ -103,7 +103,7 @@ bool MessageLinesDialog::ParseSelectedLine() {
         return false;
     }
     const auto language =
-        languageList_->currentIndex() == 7 ? NotationLanguage::French : NotationLanguage::English;
+        languageList_->currentIndex() == 1 ? NotationLanguage::French : NotationLanguage::English;
     const Position* after =
         ParseAnswerLine(*exchange, selected.first()->text().toStdU16String(), language);
     if (after == nullptr) {
