@@ -191,8 +191,7 @@ void GameDisplay::OnCurrentChanged(Position* position) {
     status_[kLastMove]->setText(move != nullptr ? QString::fromStdU16String(FormatSanText(
                                                       *move, true, true, NotationLanguage::English))
                                                 : QString());
-    // The depth of a move nested very deep wraps; any move in a variation shows its
-    // depth, the main line "-".
+    // A move in a variation shows its depth, a main-line move "-".
     const bool inVariation = move != nullptr && move->depth != 0;
     status_[kDepth]->setText(inVariation ? QString::number(move->depth) : QStringLiteral("-"));
 }
