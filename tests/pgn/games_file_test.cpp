@@ -130,6 +130,17 @@ TEST(Index, ValuesAreDecodedAndUnescaped) {
     EXPECT_EQ(quoted.firstEntry()->black, u"C:\\games\\x");
 }
 
+// A zero byte ends the line's text for the index as for the reader.
+TEST(Index, ZeroByteEndsATagValue) {
+    GamesFile games(PgnData("zero_byte_in_tag.pgn"));
+    ASSERT_TRUE(games.Reload());
+    ASSERT_EQ(games.entryCount(), 1u);
+    EXPECT_EQ(games.firstEntry()->white, u"Al");
+    const LoadedGame game(PgnData("zero_byte_in_tag.pgn"));
+    ASSERT_EQ(game.code, kReadOk);
+    EXPECT_EQ(game.document.white, u"Al");
+}
+
 TEST(Index, CorrespondenceTags) {
     GamesFile games(PgnData("email_game.pgn"));
     ASSERT_TRUE(games.Reload());
