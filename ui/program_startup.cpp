@@ -13,6 +13,7 @@
 #include "resources/resource_ids.h"
 #include "ui/choose_piece_dialog.h"
 #include "ui/drawing_resources.h"
+#include "ui/game_display.h"
 #include "ui/games_list_dialog.h"
 #include "ui/message_boxes.h"
 #include "ui/run_dialog.h"
@@ -70,6 +71,7 @@ int RunKorvani() {
     };
     steps.runGamesList = [&] {
         GamesListDialog list(DefaultGamesFilePath());
+        list.runGameDisplay = &OpenGameDisplay;
         list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
         list.runNewGame = [&contacts](QWidget* parent, GamesFile& games) {
             return RunNewGameDialog(parent, games, &contacts);

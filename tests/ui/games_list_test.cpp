@@ -14,6 +14,7 @@
 #include "pgn/games_file.h"
 #include "resources/resource_ids.h"
 #include "screen_test_support.h"
+#include "ui/game_display.h"
 #include "ui/games_list_dialog.h"
 #include "ui/games_list_model.h"
 #include "ui/softkey_bar.h"
@@ -84,6 +85,7 @@ private slots:
     void openIsGreyedWithoutSelection();
     void openLoadsTheSelectedGame_data();
     void openLoadsTheSelectedGame();
+    void openShowsTheGameInTheGameDisplay();
     void selectionIsKeptByIndexAfterASave();
     void refillWithoutSelectionSelectsTheFirstRow();
     void failedSaveShowsItsBoxAndKeepsTheRows();
@@ -215,6 +217,28 @@ void GamesListTest::openLoadsTheSelectedGame() {
     QCOMPARE(fixture.openedSaveMode, std::uint32_t{6});
     QCOMPARE(fixture.displayParent, fixture.list.get());
     QCOMPARE(fixture.saves, 0);
+}
+
+void GamesListTest::openShowsTheGameInTheGameDisplay() {
+    ListFixture fixture(kMarksFile);
+    fixture.list->runGameDisplay = &OpenGameDisplay;
+    fixture.Start();
+    fixture.list->SelectRow(1);
+    QString title;
+    QSize size;
+    screen_test::WhenModalShows(
+        [&](QWidget& display) {
+            title = display.windowTitle();
+            size = display.size();
+            // "Save+Close" without a change: nothing is to be saved.
+            QTest::keyClick(&display, Qt::Key_F1);
+        },
+        fixture.list.get());
+    QTest::keyClick(fixture.list->listView(), Qt::Key_Return);
+    QCOMPARE(title, QStringLiteral("Game display"));
+    QCOMPARE(size, fixture.list->size());
+    QCOMPARE(fixture.saves, 0);
+    QVERIFY(!fixture.list->hasEnded());
 }
 
 void GamesListTest::selectionIsKeptByIndexAfterASave() {
