@@ -6,6 +6,7 @@
 #include <string>
 
 #include "messaging/inbox_message.h"
+#include "messaging/maildir.h"
 #include "messaging/message_store.h"
 #include "messaging_test_support.h"
 
@@ -154,6 +155,21 @@ TEST_F(SendMoveMessageTest, DraftsThatCannotBeMadeAreReported) {
     EXPECT_FALSE(Send(kMove));
     ASSERT_EQ(recorder_.boxes.size(), 1u);
     EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to get Draft folder ID");
+}
+
+TEST_F(SendMoveMessageTest, MessageThatCannotBeWrittenWholeIsNeverSubmitted) {
+    OpenStores(1);
+    ASSERT_EQ(Maildir(Store(0) / ".Drafts").Create(), 0);
+    {
+        const FileSizeLimit limit(100);
+        EXPECT_FALSE(Send(kMove));
+    }
+    ASSERT_EQ(recorder_.boxes.size(), 1u);
+    EXPECT_EQ(recorder_.boxes[0].caption, u"SetMessageProps/Message/OpenProperty");
+    EXPECT_EQ(recorder_.boxes[0].text, SystemErrorText(EFBIG));
+    EXPECT_TRUE(fs::is_empty(Store(0) / ".Drafts" / "tmp"));
+    EXPECT_TRUE(MessageFiles(Store(0) / ".Drafts").empty());
+    EXPECT_FALSE(fs::exists(Store(0) / ".Outbox"));
 }
 
 TEST_F(SendMoveMessageTest, SendCommandGetsTheMessageAndItIsFiledInSent) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cerrno>
 #include <filesystem>
@@ -148,6 +151,31 @@ TEST_F(DeviceSettingsTest, FailedSaveReportsErrorAndKeepsNothingHalfWritten) {
     settings.Set(u"Owner", u"Name", u"Ann");
     EXPECT_NE(settings.Save(), 0);
     EXPECT_EQ(fs::file_size(folder_ / "blocked"), 1u);
+}
+
+TEST_F(DeviceSettingsTest, WriteFailureLeavesTheOldFileWhole) {
+    const std::string before = "[Owner]\nName=Old\n";
+    Write(before);
+    DeviceSettings settings;
+    ASSERT_EQ(settings.Load(path_), 0);
+    settings.Set(u"Owner", u"Name", std::u16string(500, u'n'));
+    // No file of the process may grow past 64 bytes: the write fails halfway.
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limit = previous;
+    limit.rlim_cur = 64;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const int result = settings.Save();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(result, EFBIG);
+    EXPECT_EQ(Read(), before);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder_)) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
 }
 
 TEST_F(DeviceSettingsTest, OversizedFileIsRefused) {
