@@ -227,7 +227,7 @@ std::string_view CutUtf8(std::string_view bytes, std::size_t limit) {
 // The reader would read the rest of a longer tag line as move text, losing the game;
 // such a line is written with its value (and, if need be, its name) cut to fit, never
 // inside a character or an escape.
-void WriteTag(ByteSink& sink, std::u16string_view name, std::u16string_view value) {
+std::string TagLine(std::u16string_view name, std::u16string_view value) {
     // A name ends at its first blank when it is read back.
     std::u16string safeName;
     for (const char16_t c : name) {
@@ -248,10 +248,13 @@ void WriteTag(ByteSink& sink, std::u16string_view name, std::u16string_view valu
         valueCut.remove_suffix(1);  // the cut fell inside an escape
     }
     std::string line;
-    line.reserve(kFixed + nameCut.size() + valueCut.size() + 2);
+    line.reserve(kFixed + nameCut.size() + valueCut.size());
     line.append(kOpen).append(nameCut).append(kMiddle).append(valueCut).append(kClose);
-    line.append("\r\n");
-    sink.Write(line);
+    return line;
+}
+
+void WriteTag(ByteSink& sink, std::u16string_view name, std::u16string_view value) {
+    sink.Write(TagLine(name, value) + "\r\n");
 }
 
 void WriteTag(ByteSink& sink, std::u16string_view name, const std::optional<std::u16string>& value,
@@ -262,16 +265,6 @@ void WriteTag(ByteSink& sink, std::u16string_view name, const std::optional<std:
 std::u16string Number(unsigned value) {
     const std::string digits = std::to_string(value);
     return {digits.begin(), digits.end()};
-}
-
-// An uninterpreted tag comes from a malformed line when its name is one of the tags
-// the reader interprets ("[White" without a value): written back, it would be read as
-// that tag, replacing the game's own value or, for FEN, making the game unreadable.
-bool ReadsBackAsOtherTag(std::u16string_view name) {
-    std::u16string line = u"[";
-    line.append(name).append(u" \"");
-    std::size_t valueStart = 0;
-    return ClassifyTagLine(line, valueStart) == TagName::Other;
 }
 
 void WriteTags(const GameDocument& document, ByteSink& sink) {
@@ -297,10 +290,15 @@ void WriteTags(const GameDocument& document, ByteSink& sink) {
         WriteTag(sink, u"Trait", document.trait == kWhite ? u"White" : u"Black");
     }
     for (const ExtraTag* tag = document.extraTags.get(); tag != nullptr; tag = tag->next.get()) {
-        if (!ReadsBackAsOtherTag(tag->name)) {
-            continue;
+        // An uninterpreted tag that would read back as an interpreted one ("[White"
+        // without a value, "[SetUp  \"1\"]") comes from a malformed line; written
+        // back it would replace the game's own tag or, as a lone SetUp or FEN, make
+        // the game unreadable.
+        const std::string line = TagLine(tag->name, tag->value);
+        std::size_t valueStart = 0;
+        if (ClassifyTagLine(std::string_view(line), valueStart) == TagName::Other) {
+            sink.Write(line + "\r\n");
         }
-        WriteTag(sink, tag->name, tag->value);
     }
 }
 

@@ -217,6 +217,7 @@ TEST(PgnWriterTags, ExtraTagNamedLikeAnInterpretedTagIsLeftOut) {
     for (const std::u16string_view name : {u"White", u"FEN", u"Result", u"LastMove", u"Trait"}) {
         document.AppendExtraTag(std::u16string(name), u"");
     }
+    document.AppendExtraTag(u"SetUp", u"1");
     document.AppendExtraTag(u"SetUp", u"");
     document.AppendExtraTag(u"WhiteElo", u"2700");
     const auto tags = TagLinesOf(GameText(document));
