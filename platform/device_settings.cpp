@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
+// A stray CR (a line break of another system) counts as blank too.
+constexpr std::string_view kBlanks = " \t\r";
 
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
@@ -123,6 +124,7 @@ std::filesystem::path DeviceSettings::DataFolder() {
 int DeviceSettings::Load(const std::filesystem::path& path) {
     path_ = path;
     lines_.clear();
+    byteOrderMark_ = false;
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
     if (error) {
@@ -138,11 +140,24 @@ int DeviceSettings::Load(const std::filesystem::path& path) {
     std::string bytes(static_cast<std::size_t>(size), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
+    ReadText(bytes);
+    return 0;
+}
+
+void DeviceSettings::ReadText(std::string_view bytes) {
+    lines_.clear();
+    // Editors on other systems may start the file with a byte order mark; it is kept
+    // but must not hide the first section.
+    constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
+    byteOrderMark_ = bytes.starts_with(kByteOrderMark);
+    if (byteOrderMark_) {
+        bytes.remove_prefix(kByteOrderMark.size());
+    }
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);
         Line line;
-        if (end == std::string::npos) {
+        if (end == std::string_view::npos) {
             line.text = bytes.substr(start);
             end = bytes.size();
         } else {
@@ -157,7 +172,15 @@ int DeviceSettings::Load(const std::filesystem::path& path) {
         lines_.push_back(std::move(line));
         start = end;
     }
-    return 0;
+}
+
+std::string DeviceSettings::Text() const {
+    std::string bytes = byteOrderMark_ ? "\xef\xbb\xbf" : "";
+    for (const Line& line : lines_) {
+        bytes += line.text;
+        bytes += line.lineBreak;
+    }
+    return bytes;
 }
 
 std::optional<std::size_t> DeviceSettings::FindSection(std::string_view section) const {
@@ -258,12 +281,7 @@ int DeviceSettings::Save() const {
     if (fd < 0) {
         return errno;
     }
-    std::string bytes;
-    for (const Line& line : lines_) {
-        bytes += line.text;
-        bytes += line.lineBreak;
-    }
-    int result = WriteAll(fd, bytes);
+    int result = WriteAll(fd, Text());
     if (result == 0 && ::fsync(fd) != 0) {
         result = errno;
     }

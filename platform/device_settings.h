@@ -33,6 +33,12 @@ public:
     // and leaves the settings empty.
     int Load(const std::filesystem::path& path);
 
+    // Replaces the settings with those of the INI text `bytes` (the path stays).
+    void ReadText(std::string_view bytes);
+
+    // The INI text as Save writes it: the lines read, with the changes made since.
+    std::string Text() const;
+
     // The value of `key` in `section`, with blanks around it removed; std::nullopt
     // when the section or the key is missing.
     std::optional<std::u16string> Get(std::u16string_view section, std::u16string_view key) const;
@@ -65,4 +71,5 @@ private:
 
     std::filesystem::path path_;
     std::vector<Line> lines_;
+    bool byteOrderMark_ = false;
 };

@@ -118,6 +118,25 @@ INSTANTIATE_TEST_SUITE_P(
                                "[Owner]\nName=\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(DeviceSettingsText, IsKeptByteForByte) {
+    const std::string text =
+        "\xef\xbb\xbf; hand-made\r\n[Owner]\nName = A\r\r\n  [ Odd ] trailing\n=x\nno equals\n\n"
+        "\t# tab\nlast\r";
+    DeviceSettings settings;
+    settings.ReadText(text);
+    EXPECT_EQ(settings.Text(), text);
+    EXPECT_EQ(settings.Get(u"Odd", u""), u"x");
+    EXPECT_EQ(settings.Get(u"Owner", u"Name"), u"A");
+}
+
+TEST(DeviceSettingsText, ByteOrderMarkDoesNotHideTheFirstSection) {
+    DeviceSettings settings;
+    settings.ReadText("\xef\xbb\xbf[Owner]\nName=Ann\n");
+    EXPECT_EQ(settings.Get(u"Owner", u"Name"), u"Ann");
+    settings.Set(u"Owner", u"Name", u"Bob");
+    EXPECT_EQ(settings.Text(), "\xef\xbb\xbf[Owner]\nName=Bob\n");
+}
+
 TEST_F(DeviceSettingsTest, LineBreakInValueCannotAddAKey) {
     DeviceSettings settings;
     ASSERT_EQ(settings.Load(path_), 0);
