@@ -119,9 +119,9 @@ void DialogController::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    // QDialog's own handling would turn Esc into reject() and Return into the
-    // default button; the screens decide both themselves.
-    QWidget::keyPressEvent(event);
+    // Not QDialog's handling, which would turn Esc into reject() and Return into the
+    // default button: the screens decide both themselves. The key goes to the parent.
+    event->ignore();
 }
 
 bool DialogController::eventFilter(QObject* watched, QEvent* event) {

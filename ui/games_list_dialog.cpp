@@ -241,8 +241,7 @@ std::filesystem::path DefaultGamesFilePath() {
         folder = QDir::homePath();
     }
     QDir().mkpath(folder);
-    return std::filesystem::path(
-        QDir(folder).filePath(QStringLiteral("Korvani.pgn")).toStdString());
+    return QDir(folder).filePath(QStringLiteral("Korvani.pgn")).toStdString();
 }
 
 bool EnsureGamesFileExists(const std::filesystem::path& path) {
