@@ -40,15 +40,24 @@ public:
     // kIdCancel when a bar cannot be built.
     void InitDialog() override;
 
+    // Save+Close, Close no save, Go to Current, the two modes, Promote, Delete move
+    // and the three results; false for any other command.
     bool HandleCommand(int commandId) override;
+    // The arrows navigate in both modes; every other key but Return goes to the move
+    // entry in board mode and is swallowed in list mode.
     bool HandleKeyDown(QKeyEvent& event) override;
+    // Greys Send move, Get answer and the results unless the game is a running
+    // e-mail game, and Close no save once the game can no longer be discarded.
     void InitMenuPopup(int menuId, QMenu& popup) override;
+    // The window's close button: Close no save while offered, else Save+Close.
     void HandleClose() override;
 
+    // Shows `position`: the board, "Last:" and "Depth:"; the entry starts afresh.
     void OnCurrentChanged(Position* position) override;
     // Asks with Choose move which of several moves to follow; null when cancelled.
     Position* ChooseAlternative(MoveNode* firstMove) override;
 
+    // The move entry's view of the screen (MoveEntryHost).
     Position* DisplayedPosition() override { return position_; }
     BoardView& Board() override { return *board_; }
     void SetNewFieldText(const QString& text) override;

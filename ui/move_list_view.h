@@ -44,11 +44,14 @@ public:
     // The text of a move's row, without the ")" of the variations it ends.
     static QString RowText(const MoveNode& move);
 
+    // Selects the row of the move that leads to `position` (row 0 at the start).
     void OnCurrentChanged(Position* position) override;
     // Never asked of a secondary view: returns null.
     Position* ChooseAlternative(MoveNode* firstMove) override;
 
 protected:
+    // Left goes back, Up to the main line, Right and Down forward; other keys are
+    // the list's.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
