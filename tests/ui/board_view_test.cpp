@@ -73,6 +73,7 @@ private slots:
     void programBitmapDrawsOutlinesAndSilhouettes();
 
 private:
+    static void Prepare(BoardView& board);
     QImage Render(BoardView& board);
     QRgb PixelOf(const QImage& image, const BoardView& board, int file, int rank, QPoint at);
 
@@ -84,6 +85,12 @@ void BoardViewTest::initTestCase() {
     GetDrawingResources().programFont.setPixelSize(10);
     // Black knight on b8 stands on a dark square, white rook on a1 too.
     QVERIFY(ReadFen(position_, u"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+}
+
+// A board of the phone's size with the test strip.
+void BoardViewTest::Prepare(BoardView& board) {
+    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
+    board.Init(19, 12, 14, MakeStrip());
 }
 
 QImage BoardViewTest::Render(BoardView& board) {
@@ -99,8 +106,7 @@ QRgb BoardViewTest::PixelOf(const QImage& image, const BoardView& board, int fil
 
 void BoardViewTest::squaresTakeTheirColourByParity() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     const QImage image = Render(board);
     QCOMPARE(board.SquareRect(0, 0), QRect(12, 14 + 7 * 19, 19, 19));
     // a1 dark, h1 light (both hold rooks; their corners show the square).
@@ -115,8 +121,7 @@ void BoardViewTest::squaresTakeTheirColourByParity() {
 
 void BoardViewTest::whitePieceShowsBodyAndOutlineOnTheSquare() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     const QImage image = Render(board);
     // The white rooks on the dark a1 and the light h1.
     QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), kWhitePixel);
@@ -129,8 +134,7 @@ void BoardViewTest::whitePieceShowsBodyAndOutlineOnTheSquare() {
 
 void BoardViewTest::blackPieceShowsItsSilhouetteOnTheSquare() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     const QImage image = Render(board);
     // The black knight on the dark b8: solid black inside, square colour around.
     QCOMPARE(PixelOf(image, board, 1, 7, kBodyPixel), kBlackPixel);
@@ -141,8 +145,7 @@ void BoardViewTest::blackPieceShowsItsSilhouetteOnTheSquare() {
 
 void BoardViewTest::selectedSquareIsDrawnWithTheHighlight() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     board.SetSelection(4, 1);  // e2, a light square with a white pawn
     const QImage image = Render(board);
     QCOMPARE(PixelOf(image, board, 4, 1, kBackgroundPixel), HighlightColour & 0xFFFFFF);
@@ -153,8 +156,7 @@ void BoardViewTest::selectedSquareIsDrawnWithTheHighlight() {
 
 void BoardViewTest::clearingTheSelectionRestoresTheSquare() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     board.SetSelection(4, 1);
     board.RedrawSelectedSquare();
     board.ClearSelection();
@@ -166,8 +168,7 @@ void BoardViewTest::clearingTheSelectionRestoresTheSquare() {
 
 void BoardViewTest::frameOutlinesTheBoardOnePixelOutside() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     const QImage image = Render(board);
     const QRgb frame = GetDrawingResources().framePen.color().rgb() & 0xFFFFFF;
     const int right = 12 + 8 * 19;  // first column right of the squares
@@ -209,8 +210,7 @@ int CountInk(const QImage& image, const QRect& rect) {
 
 void BoardViewTest::highlightedFileLabelHasTheHighlightBackground() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     board.SetHighlightedFile(4);
     QImage image = Render(board);
     QVERIFY(CountPixels(image, board.FileLabelRect(4), HighlightColour) > 10);
@@ -225,8 +225,7 @@ void BoardViewTest::highlightedFileLabelHasTheHighlightBackground() {
 
 void BoardViewTest::rankAndFileLabelsAreDrawn() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     const QImage image = Render(board);
     for (int index = 0; index < 8; ++index) {
         QVERIFY2(CountInk(image, board.FileLabelRect(index)) > 0, "file digit missing");
@@ -264,8 +263,7 @@ void BoardViewTest::largerWidgetDrawsWholeMultiplesCrisply() {
 
 void BoardViewTest::emptyBoardWithoutPosition() {
     BoardView board;
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    board.Init(19, 12, 14, MakeStrip());
+    Prepare(board);
     board.SetPosition(nullptr);
     const QImage image = board.grab().toImage();
     QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), DarkSquareColour & 0xFFFFFF);
