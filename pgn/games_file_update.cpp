@@ -16,6 +16,7 @@
 #include "pgn/file_output.h"
 #include "pgn/games_file.h"
 #include "pgn/pgn_writer.h"
+#include "platform/debug_sink.h"
 #include "platform/error_report.h"
 #include "platform/text_codec.h"
 
@@ -162,7 +163,7 @@ bool CopyRange(int target, int source, std::uint64_t from, std::int64_t count,
 // Builds the new games file in the backup file, syncs it and renames it over the
 // games file. Returns the length of the game's text, or std::nullopt when the games
 // file is untouched and the backup removed. `folderSynced` tells whether the rename
-// was made durable.
+// itself reached the disk.
 std::optional<std::uint64_t> ReplaceFile(const GameDocument& document, const fs::path& games,
                                          const OldFile& old, const Layout& layout,
                                          bool& folderSynced) {
@@ -257,8 +258,10 @@ SaveResult SaveSlot(GameDocument& document, std::string_view separator) {
     document.fileOffset = layout.headLength + layout.separator.size();
     document.fileEnd = document.fileOffset + *gameLength;
     if (!folderSynced) {
-        ReportSaveFailure(document);
-        return kSaveFailed;
+        // The new file is in place and whole; a crash now could at worst bring back
+        // the old one, whole too. Reporting a failure would leave the games list
+        // with offsets into a file that has changed.
+        DebugOutput(u"Games file replaced, but its folder could not be synced\n");
     }
     return kSaveOk;
 }

@@ -21,8 +21,8 @@ inline constexpr char16_t kUnableToSaveGame[] = u"Unable to save game";
 // rewritten with the game alone only when saveMode is below 2 and nothing but blank
 // lines lies outside the slot. Returns kSaveOk and updates fileOffset and fileEnd; or
 // kSaveFailed after the "Unable to save game" error box, with the games file untouched
-// and no ".bak" file left (unless the games file is replaced but its folder cannot be
-// synced: the new text is then in place and fileOffset/fileEnd follow it).
+// and no ".bak" file left. Once the new file is renamed into place the save counts as
+// done, even when the folder cannot be synced afterwards.
 SaveResult SaveGame(GameDocument& document);
 
 // Adds a new game at the end of `gamesFile` (created when missing; after a blank line
