@@ -11,8 +11,8 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <system_error>
@@ -43,7 +43,7 @@ GamesListDialog::GamesListDialog(std::filesystem::path gamesPath)
     : DialogController(nullptr),
       gamesPath_(std::move(gamesPath)),
       model_(new GamesListModel(this)),
-      listView_(new QTreeView(this)),
+      listView_(new QTableView(this)),
       countLabel_(new QLabel(QStringLiteral("Games :"), this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
@@ -51,17 +51,21 @@ GamesListDialog::GamesListDialog(std::filesystem::path gamesPath)
     countLabel_->setObjectName(QStringLiteral("countLabel"));
     listView_->setObjectName(QStringLiteral("gamesList"));
     listView_->setModel(model_);
-    listView_->setRootIsDecorated(false);
-    listView_->setItemsExpandable(false);
-    // Equal row heights let the view lay out any number of rows without measuring them.
-    listView_->setUniformRowHeights(true);
-    listView_->setAllColumnsShowFocus(true);
+    // A table lays out any number of rows without visiting them; rows keep one height.
+    listView_->verticalHeader()->hide();
+    listView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    listView_->verticalHeader()->setDefaultSectionSize(listView_->fontMetrics().height() + 2);
+    listView_->setShowGrid(false);
+    listView_->setWordWrap(false);
+    listView_->setTabKeyNavigation(false);
     listView_->setSelectionMode(QAbstractItemView::SingleSelection);
     listView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    listView_->header()->setStretchLastSection(false);
-    listView_->header()->setSectionResizeMode(QHeaderView::Fixed);
-    listView_->header()->setSectionsMovable(false);
+    listView_->horizontalHeader()->setStretchLastSection(false);
+    listView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    listView_->horizontalHeader()->setSectionsMovable(false);
+    listView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    listView_->horizontalHeader()->setHighlightSections(false);
     layout->addWidget(countLabel_);
     layout->addWidget(listView_, 1);
     QObject::connect(listView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -221,7 +225,7 @@ void GamesListDialog::SizeColumns() {
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, listView_);
     const int width = (listView_->width() - scrollBar) / kColumnCount - kColumnGap;
     for (int column = 0; column < kColumnCount; ++column) {
-        listView_->header()->resizeSection(column, std::max(width, 1));
+        listView_->horizontalHeader()->resizeSection(column, std::max(width, 1));
     }
 }
 

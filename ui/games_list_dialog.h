@@ -11,7 +11,7 @@ class GameDocument;
 class GamesFile;
 class GamesListModel;
 class QLabel;
-class QTreeView;
+class QTableView;
 class SoftkeyBar;
 
 // The games list, the program's outermost screen: one row per game of the games file
@@ -68,7 +68,7 @@ public:
     int rowCount() const { return rowCount_; }
     // The index; owned by the dialog, null before InitDialog.
     GamesFile* games() const { return games_.get(); }
-    QTreeView* listView() const { return listView_; }
+    QTableView* listView() const { return listView_; }
     QLabel* countLabel() const { return countLabel_; }
     GamesListModel* model() const { return model_; }
     SoftkeyBar* softkeyBar() const { return bar_; }
@@ -92,7 +92,7 @@ private:
     std::filesystem::path gamesPath_;
     std::unique_ptr<GamesFile> games_;
     GamesListModel* model_;
-    QTreeView* listView_;
+    QTableView* listView_;
     QLabel* countLabel_;
     SoftkeyBar* bar_ = nullptr;
     int rowCount_ = 0;

@@ -14,29 +14,35 @@ GamesListModel::GamesListModel(QObject* parent) : QAbstractTableModel(parent) {}
 void GamesListModel::Refill(const GamesFile& games) {
     beginResetModel();
     entries_.clear();
-    entries_.reserve(games.entryCount());
-    for (const GameListEntry* entry = games.firstEntry(); entry != nullptr;
-         entry = entry->nextEntry.get()) {
-        entries_.push_back(entry);
-    }
+    unwalked_ = games.firstEntry();
+    rowCount_ = static_cast<int>(games.entryCount());
     endResetModel();
 }
 
 void GamesListModel::AppendRow(const GameListEntry& entry) {
-    const int row = static_cast<int>(entries_.size());
-    beginInsertRows(QModelIndex(), row, row);
+    // Walk to the end first, so that the new entry lands in its own row.
+    EntryAt(rowCount_ - 1);
+    beginInsertRows(QModelIndex(), rowCount_, rowCount_);
     entries_.push_back(&entry);
+    unwalked_ = nullptr;
+    ++rowCount_;
     endInsertRows();
 }
 
 const GameListEntry* GamesListModel::EntryAt(int row) const {
-    return row >= 0 && static_cast<std::size_t>(row) < entries_.size()
-               ? entries_[static_cast<std::size_t>(row)]
-               : nullptr;
+    if (row < 0 || row >= rowCount_) {
+        return nullptr;
+    }
+    while (static_cast<std::size_t>(row) >= entries_.size() && unwalked_ != nullptr) {
+        entries_.push_back(unwalked_);
+        unwalked_ = unwalked_->nextEntry.get();
+    }
+    return static_cast<std::size_t>(row) < entries_.size() ? entries_[static_cast<std::size_t>(row)]
+                                                           : nullptr;
 }
 
 int GamesListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    return parent.isValid() ? 0 : rowCount_;
 }
 
 int GamesListModel::columnCount(const QModelIndex& parent) const {

@@ -7,8 +7,9 @@ class GameListEntry;
 class GamesFile;
 
 // The rows of the games list: one per entry of the games index, in file order, with
-// the columns "White", "Black" and "Last". Texts are made when a row is shown, so a
-// file of any size fills at once.
+// the columns "White", "Black" and "Last". Texts are made when a row is shown, and
+// the index's list is only walked as far as the rows asked for, so a file of any
+// size fills at once.
 class GamesListModel : public QAbstractTableModel {
 public:
     explicit GamesListModel(QObject* parent = nullptr);
@@ -29,5 +30,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<const GameListEntry*> entries_;
+    // The entries of the rows walked so far, and the first entry not walked yet.
+    mutable std::vector<const GameListEntry*> entries_;
+    mutable const GameListEntry* unwalked_ = nullptr;
+    int rowCount_ = 0;
 };

@@ -5,8 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 #include <filesystem>
 
@@ -82,6 +82,7 @@ private slots:
     void rowsShowPlayersMarksAndLast_data();
     void rowsShowPlayersMarksAndLast();
     void listHasThreeEqualColumnsAndACount();
+    void rowsFollowTheIndexInFileOrder();
     void openIsGreyedWithoutSelection();
     void openLoadsTheSelectedGame_data();
     void openLoadsTheSelectedGame();
@@ -166,7 +167,7 @@ void GamesListTest::listHasThreeEqualColumnsAndACount() {
     fixture.Start();
     QCOMPARE(fixture.list->rowCount(), 6);
     QCOMPARE(fixture.list->countLabel()->text(), QStringLiteral("6 games"));
-    QHeaderView* header = fixture.list->listView()->header();
+    QHeaderView* header = fixture.list->listView()->horizontalHeader();
     QCOMPARE(fixture.list->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
              QStringLiteral("White"));
     QCOMPARE(fixture.list->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
@@ -177,6 +178,24 @@ void GamesListTest::listHasThreeEqualColumnsAndACount() {
     QVERIFY(3 * header->sectionSize(0) <= fixture.list->listView()->width());
     // Row 0 is selected when nothing was.
     QCOMPARE(fixture.list->SelectedRow(), 0);
+}
+
+void GamesListTest::rowsFollowTheIndexInFileOrder() {
+    ListFixture fixture(kMarksFile);
+    fixture.Start();
+    const GamesListModel& model = *fixture.list->model();
+    const GamesFile& games = *fixture.list->games();
+    // Asked for out of order, each row still gets its own entry of the index.
+    QCOMPARE(model.EntryAt(5), games.lastEntry());
+    QCOMPARE(model.EntryAt(0), games.firstEntry());
+    const GameListEntry* entry = games.firstEntry();
+    for (int row = 0; row < model.rowCount(); ++row, entry = entry->nextEntry.get()) {
+        QCOMPARE(model.EntryAt(row), entry);
+    }
+    QVERIFY(entry == nullptr);
+    QVERIFY(model.EntryAt(6) == nullptr);
+    QVERIFY(model.EntryAt(-1) == nullptr);
+    QVERIFY(!model.index(6, 0).data().isValid());
 }
 
 void GamesListTest::openIsGreyedWithoutSelection() {
