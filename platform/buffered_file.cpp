@@ -38,6 +38,7 @@ int BufferedFile::Open(const std::filesystem::path& path) {
     bufferStart_ = 0;
     length_ = cursor_ = 0;
     atEnd_ = failed_ = false;
+    readError_ = 0;
     nextReadSize_ = kFirstReadSize;
     return 0;
 }
@@ -90,6 +91,7 @@ bool BufferedFile::Refill(std::size_t wanted) {
             continue;
         }
         if (got < 0) {
+            readError_ = errno;
             failed_ = true;
             atEnd_ = true;
             return false;

@@ -52,6 +52,9 @@ public:
     // True once a read has failed (not at the mere end of the file).
     bool Failed() const { return failed_; }
 
+    // The errno value of the failed read, 0 when none failed.
+    int ReadError() const { return readError_; }
+
     static constexpr std::size_t kMaxPeek = 64 * 1024;
 
 private:
@@ -66,4 +69,5 @@ private:
     std::size_t nextReadSize_ = 0;
     bool atEnd_ = false;
     bool failed_ = false;
+    int readError_ = 0;
 };

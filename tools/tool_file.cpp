@@ -1,7 +1,5 @@
 #include "tools/tool_file.h"
 
-#include <cerrno>
-
 #include "platform/buffered_file.h"
 #include "platform/error_report.h"
 #include "platform/text_codec.h"
@@ -26,7 +24,7 @@ bool OpenForCommand(BufferedFile& file, const std::filesystem::path& path, std::
 
 bool ReadWentWell(const BufferedFile& file, const std::filesystem::path& path, std::ostream& err) {
     if (file.Failed()) {
-        ReportUnreadable(path, EIO, err);
+        ReportUnreadable(path, file.ReadError(), err);
         return false;
     }
     return true;

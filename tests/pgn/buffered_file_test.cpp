@@ -1,6 +1,10 @@
 // The buffered file: positions, stepping back and forth, and refusals.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <string>
 
@@ -21,6 +25,25 @@ TEST(BufferedFile, RefusesAMissingFileAndAFolder) {
     EXPECT_TRUE(file.Peek(10).empty());
 }
 
+// A pipe cannot be read at an offset: the read fails, and the failure is told apart
+// from the end of the file.
+TEST(BufferedFile, ReadFailureIsReported) {
+    const auto fifo =
+        std::filesystem::temp_directory_path() / ("korvani_fifo_" + std::to_string(::getpid()));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A writer end keeps the reader's open from waiting.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "[Event", 6), 6);
+    BufferedFile file;
+    ASSERT_EQ(file.Open(fifo), 0);
+    EXPECT_TRUE(file.Peek(10).empty());
+    EXPECT_TRUE(file.Failed());
+    EXPECT_EQ(file.ReadError(), ESPIPE);
+    ::close(writer);
+    std::filesystem::remove(fifo);
+}
+
 TEST(BufferedFile, PeekDoesNotMoveAndSkipDoes) {
     BufferedFile file;
     ASSERT_EQ(file.Open(PgnData("lone_lf.pgn")), 0);
@@ -32,6 +55,7 @@ TEST(BufferedFile, PeekDoesNotMoveAndSkipDoes) {
     file.Skip(6);
     EXPECT_TRUE(file.Peek(1).empty());
     EXPECT_FALSE(file.Failed());
+    EXPECT_EQ(file.ReadError(), 0);
 }
 
 // Seeking anywhere, back or forth, inside or outside what was read, gives the bytes
