@@ -1,5 +1,7 @@
 #include "messaging/inbox_list_dialog.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -52,10 +54,14 @@ void InboxListDialog::InitDialog() {
 }
 
 void InboxListDialog::SizeColumns(int dateWidth) {
-    const int otherWidth = (list_->viewport()->width() - dateWidth - 4) / 2;
+    const int otherWidth = std::max(0, (list_->viewport()->width() - dateWidth - 4) / 2);
     list_->setColumnWidth(0, dateWidth);
     list_->setColumnWidth(1, otherWidth);
     list_->setColumnWidth(2, otherWidth);
+    // The list gets its real width only once the dialog is laid out, and again when
+    // the user resizes the window: sender and subject keep sharing what the date leaves.
+    list_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    list_->header()->setSectionResizeMode(2, QHeaderView::Stretch);
 }
 
 void InboxListDialog::FillList() {

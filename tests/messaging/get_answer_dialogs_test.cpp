@@ -334,6 +334,13 @@ void GetAnswerDialogsTest::inboxListsDateSenderAndSubject() {
             secondRow << list->topLevelItem(1)->text(column);
         }
         firstSelected = list->topLevelItem(0)->isSelected();
+        // Sender and subject share the width that the date leaves.
+        const int dateWidth = list->columnWidth(0);
+        const int viewWidth = list->viewport()->width();
+        QVERIFY(dateWidth > 0);
+        QVERIFY(qAbs(list->columnWidth(1) - list->columnWidth(2)) <= 1);
+        QVERIFY(list->columnWidth(1) >= (viewWidth - dateWidth - 4) / 2 - 1);
+        QVERIFY(dateWidth + list->columnWidth(1) + list->columnWidth(2) <= viewWidth);
         Press(inbox, Qt::Key_F1);
     });
     QVERIFY(request.Run(nullptr) == nullptr);
