@@ -94,22 +94,23 @@ std::string_view LineUpToZero(std::string_view bytes) {
 }
 
 std::size_t ConvertLine(std::string_view bytes, LineText& text) {
-    bytes = LineUpToZero(bytes.substr(0, std::min(bytes.size(), kLineCapacity - 1)));
-    // Most lines are plain ASCII, which both readings of the code page leave as is.
+    bytes = bytes.substr(0, std::min(bytes.size(), kLineCapacity - 1));
+    // Most lines are plain ASCII, which both readings of the code page leave as is; the
+    // same pass finds a zero byte, where the line's text ends.
     std::size_t i = 0;
     for (; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte >= 0x80) {
+        if (byte == 0 || byte >= 0x80) {
             break;
         }
         text[i] = byte;
     }
-    if (i == bytes.size()) {
+    if (i == bytes.size() || bytes[i] == '\0') {
         text[i] = u'\0';
         return i;
     }
     // Decoding never gives more characters than bytes.
-    const std::u16string decoded = DecodeLine(bytes);
+    const std::u16string decoded = DecodeLine(LineUpToZero(bytes));
     std::copy(decoded.begin(), decoded.end(), text.begin());
     text[decoded.size()] = u'\0';
     return decoded.size();

@@ -158,6 +158,11 @@ TEST(LineConversion, StopsAtAZeroByte) {
     LineText text{};
     const std::size_t length = ConvertLine(std::string_view("ab\0cd", 5), text);
     EXPECT_EQ(std::u16string_view(text.data(), length), u"ab");
+    // What follows the zero byte does not decide the code page either.
+    const std::size_t utf8 = ConvertLine(std::string_view("\xC3\xA9\0\xFF", 4), text);
+    EXPECT_EQ(std::u16string_view(text.data(), utf8), u"\u00E9");
+    const std::size_t latin = ConvertLine(std::string_view("R\xE9ti\0\xC3\xA9", 7), text);
+    EXPECT_EQ(std::u16string_view(text.data(), latin), u"R\u00E9ti");
 }
 
 }  // namespace
