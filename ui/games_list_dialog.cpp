@@ -90,6 +90,9 @@ void GamesListDialog::InitDialog() {
 }
 
 bool GamesListDialog::FillGamesList() {
+    if (games_ == nullptr) {
+        return false;
+    }
     rowCount_ = 0;
     bool loaded = false;
     {
@@ -134,7 +137,7 @@ void GamesListDialog::OpenSelectedGame() {
 }
 
 void GamesListDialog::StartNewGame() {
-    if (!runNewGame || !appendNewGame) {
+    if (games_ == nullptr || !runNewGame || !appendNewGame) {
         return;
     }
     std::unique_ptr<GameDocument> document = runNewGame(this, *games_);

@@ -45,7 +45,8 @@ public:
 
     // Rebuilds the index from the file and refills the rows, keeping the selected row
     // by its index (row 0 when none was selected). When the file cannot be read, shows
-    // "Unable to load games file" and ends the dialog; returns false then.
+    // "Unable to load games file" and ends the dialog; returns false then, and also
+    // before InitDialog has made the index.
     bool FillGamesList();
 
     // Opens the selected row's game in the game display and saves it when asked.
