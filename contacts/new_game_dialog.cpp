@@ -1,7 +1,9 @@
 #include "contacts/new_game_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -77,15 +79,15 @@ NewGameDialog::NewGameDialog(QWidget* parent, GamesFile& games, const ContactsDa
     layout->addStretch(1);
 
     // The form is taller than a phone's screen: it scrolls, and follows the focus.
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("formScroll"));
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setWidget(form);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("formScroll"));
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setWidget(form);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scroll);
+    outer->addWidget(scroll_);
 }
 
 NewGameDialog::~NewGameDialog() = default;
@@ -166,6 +168,24 @@ bool NewGameDialog::HandleCommand(int commandId) {
         default:
             return false;
     }
+}
+
+bool NewGameDialog::HandleKeyDown(QKeyEvent& event) {
+    const int key = event.key();
+    if (key != Qt::Key_Up && key != Qt::Key_Down) {
+        return false;
+    }
+    // The opponent list keeps its arrows to change the opponent; the edit fields and
+    // the check box have no use for them.
+    QWidget* focus = QApplication::focusWidget();
+    if (qobject_cast<QLineEdit*>(focus) == nullptr && qobject_cast<QCheckBox*>(focus) == nullptr) {
+        return false;
+    }
+    focusNextPrevChild(key == Qt::Key_Down);
+    if (QWidget* reached = QApplication::focusWidget()) {
+        scroll_->ensureWidgetVisible(reached);
+    }
+    return true;
 }
 
 bool NewGameDialog::Done() {

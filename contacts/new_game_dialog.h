@@ -13,12 +13,14 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 
 // New Game: the user's name and address (the owner's identity, or typed in and then
 // kept as the owner's when none was set), the opponent chosen among the contacts that
 // have an e-mail address, the colour and the Event, Round and Site tags. "Done" (F1,
-// Return) checks the form and builds the new game; the form scrolls when it is taller
-// than the window.
+// Return) checks the form and builds the new game. Up and Down move between the edit
+// fields and the check box, as the navigation pad does; the form scrolls when it is
+// taller than the window, always showing the focused field.
 class NewGameDialog : public DialogController {
 public:
     // The longest text of an opponent entry, "Last, First".
@@ -31,6 +33,7 @@ public:
 
     void InitDialog() override;
     bool HandleCommand(int commandId) override;
+    bool HandleKeyDown(QKeyEvent& event) override;
 
     // The new game once the dialog ended with kIdOk, handed over to the caller; null
     // before that or when cancelled.
@@ -45,6 +48,7 @@ public:
     QLineEdit* eventEdit() const { return eventEdit_; }
     QLineEdit* roundEdit() const { return roundEdit_; }
     QLineEdit* siteEdit() const { return siteEdit_; }
+    QScrollArea* formScroll() const { return scroll_; }
 
 private:
     // Fills the opponent list from the address book; false after the box that ends
@@ -70,6 +74,7 @@ private:
     QLineEdit* eventEdit_;
     QLineEdit* roundEdit_;
     QLineEdit* siteEdit_;
+    QScrollArea* scroll_;
 };
 
 // Runs New Game over `parent`; returns the new game with its tags set, for `games`,

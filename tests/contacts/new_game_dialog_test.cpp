@@ -2,6 +2,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
@@ -39,6 +41,12 @@ NewGameDialog* AsNewGame(QWidget* modal) {
     return dynamic_cast<NewGameDialog*>(modal);
 }
 
+// The object name of the widget with the keyboard focus; empty for none.
+QString FocusName() {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr ? focus->objectName() : QString();
+}
+
 QString Text(const std::optional<std::u16string>& value) {
     return value.has_value() ? QString::fromStdU16String(*value) : QStringLiteral("<unset>");
 }
@@ -65,6 +73,7 @@ private slots:
     void withoutOwnerIdentityTheTypedOneIsStored();
     void cancelGivesNoGame();
     void backKeyDeletesInTheNameField();
+    void arrowsMoveBetweenFieldsAndTheFormFollows();
 
     // Address books that offer no opponent.
     void noContactWithAnAddressEndsTheDialog();
@@ -314,6 +323,50 @@ void NewGameDialogTest::backKeyDeletesInTheNameField() {
     QVERIFY(game == nullptr);
     QVERIFY(openAfterBack);
     QCOMPARE(nameAfterBack, QStringLiteral("Alice Marti"));
+}
+
+void NewGameDialogTest::arrowsMoveBetweenFieldsAndTheFormFollows() {
+    QString reachedDown;
+    QString reachedUp;
+    int scrollRange = 0;
+    int scrolledDown = 0;
+    int scrolledUp = -1;
+    bool siteShown = false;
+    ModalScript script;
+    auto game = Run(
+        [&](QWidget* modal) {
+            NewGameDialog* dialog = AsNewGame(modal);
+            QVERIFY(dialog != nullptr);
+            dialog->resize(kMinimumWindowSize);
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            QScrollBar* bar = dialog->formScroll()->verticalScrollBar();
+            scrollRange = bar->maximum();
+            dialog->playBlackBox()->setFocus();
+            for (int press = 0; press < 3; ++press) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            }
+            reachedDown = FocusName();
+            scrolledDown = bar->value();
+            const QWidget* viewport = dialog->formScroll()->viewport();
+            const QRect site(dialog->siteEdit()->mapTo(viewport, QPoint(0, 0)),
+                             dialog->siteEdit()->size());
+            siteShown = viewport->rect().contains(site);
+            dialog->emailEdit()->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+            reachedUp = FocusName();
+            scrolledUp = bar->value();
+            QTest::keyClick(dialog, Qt::Key_F2);
+        },
+        0, script);
+    QVERIFY(game == nullptr);
+    QCOMPARE(script.strayCount(), 0);
+    QVERIFY(scrollRange > 0);
+    QCOMPARE(reachedDown, QStringLiteral("site"));
+    QVERIFY(scrolledDown > 0);
+    QVERIFY(siteShown);
+    QCOMPARE(reachedUp, QStringLiteral("name"));
+    QCOMPARE(scrolledUp, 0);
 }
 
 void NewGameDialogTest::noContactWithAnAddressEndsTheDialog() {
