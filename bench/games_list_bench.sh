@@ -2,7 +2,7 @@
 # Times Korvani from its start to the games list shown, on a games file of 100,000
 # games built by repeating the shared games, against korvani-pgn list on the same
 # file (the floor: reading the file's index and printing its rows). Both run RUNS
-# times on a warm page cache; the medians and their ratio are printed. Then the
+# times, interleaved, on a warm page cache; the medians and their ratio are printed. Then the
 # program is started once more under xvfb-run and a screenshot is saved.
 # Usage: bench/games_list_bench.sh   (BUILD, RUNS, GAMES and WORK may be set)
 set -euo pipefail
@@ -73,8 +73,11 @@ def tool_seconds():
 
 program_seconds()
 tool_seconds()
-shown = [program_seconds() for _ in range(runs)]
-listed = [tool_seconds() for _ in range(runs)]
+# Interleaved, so that a change in the machine's load reaches both alike.
+shown, listed = [], []
+for _ in range(runs):
+    shown.append(program_seconds())
+    listed.append(tool_seconds())
 program_median = statistics.median(s for s, _ in shown)
 tool_median = statistics.median(listed)
 print(f"korvani start to games list shown: median {program_median:.3f} s "
