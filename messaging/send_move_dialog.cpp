@@ -1,7 +1,9 @@
 #include "messaging/send_move_dialog.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -120,6 +122,17 @@ bool SendMoveDialog::HandleCommand(int commandId) {
         default:
             return false;
     }
+}
+
+bool SendMoveDialog::HandleKeyDown(QKeyEvent& event) {
+    const int key = event.key();
+    // The language list and the additional text use the arrows themselves.
+    if ((key != Qt::Key_Up && key != Qt::Key_Down) ||
+        qobject_cast<QLineEdit*>(QApplication::focusWidget()) == nullptr) {
+        return false;
+    }
+    focusNextPrevChild(key == Qt::Key_Down);
+    return true;
 }
 
 bool SendMoveDialog::SendMessage() {

@@ -15,7 +15,8 @@ class QPlainTextEdit;
 // is shown numbered, in English or French piece letters as the language list says.
 // To is the opponent's address (BlackEmail when White moves, WhiteEmail when Black
 // does), the subject "Move #n". "Send" (F1, Return) sends; after a failure the dialog
-// stays open with its fields as they were. The game and the session are not owned.
+// stays open with its fields as they were. Up and Down leave the one-line fields for
+// the control above or below. The game and the session are not owned.
 class SendMoveDialog : public DialogController {
 public:
     // The code the dialog ends with when it cannot start.
@@ -26,6 +27,7 @@ public:
 
     void InitDialog() override;
     bool HandleCommand(int commandId) override;
+    bool HandleKeyDown(QKeyEvent& event) override;
 
     // The controls, owned by the dialog.
     QLabel* moveLabel() const { return moveLabel_; }

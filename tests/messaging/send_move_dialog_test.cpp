@@ -64,6 +64,7 @@ private slots:
     void sendPutsTheMessageInTheOutbox();
     void failedSendKeepsTheDialogOpen();
     void backKeyDeletesInTheFocusedField();
+    void arrowsLeaveTheOneLineFields();
 
 private:
     // A game of eleven exchanged moves each; the user, White, has played 12. Nd4.
@@ -276,6 +277,35 @@ void SendMoveDialogTest::backKeyDeletesInTheFocusedField() {
     QVERIFY(openAfterBack);
     QCOMPARE(toAfterBack, QStringLiteral("bob@example.ne"));
     QCOMPARE(script.strayCount(), 0);
+}
+
+void SendMoveDialogTest::arrowsLeaveTheOneLineFields() {
+    auto game = WhiteToSend();
+    QVERIFY(game != nullptr);
+    QStringList reached;
+    ModalScript script;
+    script.Then([&reached](QWidget* modal) {
+        auto* dialog = dynamic_cast<SendMoveDialog*>(modal);
+        QVERIFY(dialog != nullptr);
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        const auto press = [&reached](Qt::Key key) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            const QWidget* focus = QApplication::focusWidget();
+            reached << (focus != nullptr ? focus->objectName() : QString());
+        };
+        dialog->subjectEdit()->setFocus();
+        press(Qt::Key_Up);
+        press(Qt::Key_Up);
+        dialog->toEdit()->setFocus();
+        press(Qt::Key_Down);
+        press(Qt::Key_Down);
+        QTest::keyClick(dialog, Qt::Key_F2);
+    });
+    QVERIFY(!RunSendMoveDialog(nullptr, *game, session_));
+    QCOMPARE(script.strayCount(), 0);
+    QCOMPARE(reached, (QStringList{QStringLiteral("to"), QStringLiteral("language"),
+                                   QStringLiteral("subject"), QStringLiteral("additionalText")}));
 }
 
 QTEST_MAIN(SendMoveDialogTest)
