@@ -24,7 +24,7 @@ int WhiteImageCell(int pieceType) {
 }
 
 QString Digit(int index) {
-    return QString(QChar(u'1' + index));
+    return {QChar(u'1' + index)};
 }
 
 }  // namespace
@@ -80,21 +80,19 @@ void BoardView::SetHighlightedFile(int file) {
 
 QRect BoardView::SquareRect(int file, int rank) const {
     const int side = squareSize_ * Scale();
-    return QRect(originX_ * Scale() + side * file, originY_ * Scale() + side * (7 - rank), side,
-                 side);
+    return {originX_ * Scale() + side * file, originY_ * Scale() + side * (7 - rank), side, side};
 }
 
 QRect BoardView::FileLabelRect(int file) const {
     const int left = kFileLabelLeft + kSquareSize * file;
-    return QRect(left * Scale(), kFileLabelTop * Scale(), kSquareSize * Scale(),
-                 (kFileLabelBottom - kFileLabelTop) * Scale());
+    return {left * Scale(), kFileLabelTop * Scale(), kSquareSize * Scale(),
+            (kFileLabelBottom - kFileLabelTop) * Scale()};
 }
 
 QRect BoardView::RankLabelRect(int rank) const {
     const int top = kRankOneLabelTop - kSquareSize * rank;
-    return QRect(kRankLabelLeft * Scale(), top * Scale(),
-                 (kRankLabelRight - kRankLabelLeft) * Scale(),
-                 (kRankOneLabelBottom - kRankOneLabelTop) * Scale());
+    return {kRankLabelLeft * Scale(), top * Scale(), (kRankLabelRight - kRankLabelLeft) * Scale(),
+            (kRankOneLabelBottom - kRankOneLabelTop) * Scale()};
 }
 
 QFont BoardView::LabelFont() const {

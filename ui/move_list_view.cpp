@@ -53,7 +53,7 @@ bool MoveListView::AttachTo(GameDocument& document) {
 }
 
 QString MoveListView::RowText(const MoveNode& move) {
-    QString text(2 * move.depth, u' ');
+    QString text(qsizetype{2} * move.depth, u' ');
     if (move.prevSibling != nullptr) {
         text += u'(';
     }

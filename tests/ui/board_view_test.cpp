@@ -2,7 +2,6 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "rules/fen.h"
 #include "rules/position.h"
 #include "ui/board_view.h"
 #include "ui/drawing_resources.h"
@@ -71,37 +70,38 @@ private slots:
     void largerWidgetDrawsWholeMultiplesCrisply();
     void emptyBoardWithoutPosition();
     void programBitmapDrawsOutlinesAndSilhouettes();
-
-private:
-    static void Prepare(BoardView& board);
-    QImage Render(BoardView& board);
-    QRgb PixelOf(const QImage& image, const BoardView& board, int file, int rank, QPoint at);
-
-    Position position_;
 };
 
-void BoardViewTest::initTestCase() {
-    CreateBoardBrushes();
-    GetDrawingResources().programFont.setPixelSize(10);
-    // Black knight on b8 stands on a dark square, white rook on a1 too.
-    QVERIFY(ReadFen(position_, u"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+namespace {
+
+// The initial position: the black knight on b8 and the white rook on a1 stand on
+// dark squares.
+const Position& InitialPosition() {
+    static const Position position;
+    return position;
 }
 
 // A board of the phone's size with the test strip.
-void BoardViewTest::Prepare(BoardView& board) {
+void Prepare(BoardView& board) {
     board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
     board.Init(19, 12, 14, MakeStrip());
 }
 
-QImage BoardViewTest::Render(BoardView& board) {
-    board.SetPosition(&position_);
+QImage Render(BoardView& board) {
+    board.SetPosition(&InitialPosition());
     return board.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-QRgb BoardViewTest::PixelOf(const QImage& image, const BoardView& board, int file, int rank,
-                            QPoint at) {
+QRgb PixelOf(const QImage& image, const BoardView& board, int file, int rank, QPoint at) {
     const QRect square = board.SquareRect(file, rank);
     return image.pixel(square.topLeft() + at * board.Scale()) & 0xFFFFFF;
+}
+
+}  // namespace
+
+void BoardViewTest::initTestCase() {
+    CreateBoardBrushes();
+    GetDrawingResources().programFont.setPixelSize(10);
 }
 
 void BoardViewTest::squaresTakeTheirColourByParity() {
