@@ -31,6 +31,8 @@ public:
     NewGameDialog(QWidget* parent, GamesFile& games, const ContactsDatabase* contacts);
     ~NewGameDialog() override;
 
+    // Fills the owner's fields and the opponents; ends after a box when no opponent
+    // can be offered.
     void InitDialog() override;
     bool HandleCommand(int commandId) override;
     bool HandleKeyDown(QKeyEvent& event) override;

@@ -14,12 +14,14 @@ class MoveNode;
 // list. With no studied move the inbox list opens at once.
 class GetAnswerDialog : public ChoiceDialog {
 public:
+    // Studied moves beyond this many are not offered.
     static constexpr int kMaxStudiedMoves = 9;
 
     // `request` is not owned; the answer is left in it.
     GetAnswerDialog(QWidget* parent, AnswerRequest& request);
     ~GetAnswerDialog() override;
 
+    // Lists the studied moves, or runs the inbox list at once when there is none.
     void InitDialog() override;
 
 protected:

@@ -19,6 +19,7 @@ public:
     InboxListDialog(QWidget* parent, AnswerRequest& request);
     ~InboxListDialog() override;
 
+    // Lists every store's Inbox and selects the first message.
     void InitDialog() override;
     bool HandleCommand(int commandId) override;
     void HandleClose() override;

@@ -21,6 +21,7 @@ public:
     MessageLinesDialog(QWidget* parent, AnswerRequest& request);
     ~MessageLinesDialog() override;
 
+    // Shows the message's sender, subject and lines; ends at once without a message.
     void InitDialog() override;
     bool HandleCommand(int commandId) override;
 

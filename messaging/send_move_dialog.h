@@ -22,9 +22,12 @@ public:
     // The code the dialog ends with when it cannot start.
     static constexpr int kStartFailed = 5;
 
+    // A dialog for the move that follows `game`'s last exchanged position, sent
+    // through `session`.
     SendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session);
     ~SendMoveDialog() override;
 
+    // Fills the fields; ends with kStartFailed when there is no move to send.
     void InitDialog() override;
     bool HandleCommand(int commandId) override;
     bool HandleKeyDown(QKeyEvent& event) override;
