@@ -1,10 +1,16 @@
 #include "rules/board_rules.h"
 
+#include "rules/board_geometry.h"
+
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 namespace board_rules {
 namespace {
+
+using board_geometry::kTables;
 
 constexpr bool OnBoard(int file, int rank) {
     return file >= 0 && file < 8 && rank >= 0 && rank < 8;
@@ -12,21 +18,6 @@ constexpr bool OnBoard(int file, int rank) {
 
 bool IsEnemy(PieceCode code, Colour colour) {
     return code != kEmpty && PieceColour(code) != colour;
-}
-
-// The first occupied square from `square` in direction (df, dr), or -1 at the edge.
-int FirstOccupied(const Board& board, int square, int df, int dr) {
-    int file = FileOf(square) + df;
-    int rank = RankOf(square) + dr;
-    while (OnBoard(file, rank)) {
-        const int s = MakeSquare(file, rank);
-        if (board[s] != kEmpty) {
-            return s;
-        }
-        file += df;
-        rank += dr;
-    }
-    return -1;
 }
 
 bool EnemyAt(const Board& board, Colour colour, int file, int rank, int type) {
@@ -37,35 +28,80 @@ bool EnemyAt(const Board& board, Colour colour, int file, int rank, int type) {
     return IsEnemy(code, colour) && PieceType(code) == type;
 }
 
-bool AttackedByKnightOrKing(const Board& board, Colour colour, int file, int rank) {
-    static constexpr int kKnightSteps[8][2] = {{1, 2},   {2, 1},   {2, -1}, {1, -2},
-                                               {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
-    for (const auto& step : kKnightSteps) {
-        if (EnemyAt(board, colour, file + step[0], rank + step[1], kKnight)) {
+bool AnyOf(const Board& board, const board_geometry::SquareList& squares, PieceCode code) {
+    for (int i = 0; i < squares.count; ++i) {
+        if (board[squares.squares[i]] == code) {
             return true;
-        }
-    }
-    for (int df = -1; df <= 1; ++df) {
-        for (int dr = -1; dr <= 1; ++dr) {
-            if ((df != 0 || dr != 0) && EnemyAt(board, colour, file + df, rank + dr, kKing)) {
-                return true;
-            }
         }
     }
     return false;
 }
 
+bool AttackedByKnightOrKing(const Board& board, Colour colour, int square) {
+    const Colour enemy = OtherColour(colour);
+    return AnyOf(board, kTables.knight[square], static_cast<PieceCode>(enemy + kKnight)) ||
+           AnyOf(board, kTables.king[square], static_cast<PieceCode>(enemy + kKing));
+}
+
+// The first square from `start` on that holds `code`, or -1. Eight squares are
+// compared at once: a byte of `word ^ pattern` is zero exactly where the code stands.
+int FindNextHolding(const Board& board, PieceCode code, int start) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    const std::uint64_t pattern = 0x0101010101010101ULL * code;
+    for (int word = start >> 3; word < 8; ++word) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, board.data() + 8 * word, sizeof bytes);
+        std::uint64_t x = bytes ^ pattern;
+        if (word == start >> 3) {
+            x |= (std::uint64_t{1} << (8 * (start & 7))) - 1;  // squares before start
+        }
+        const std::uint64_t zeroBytes = ~(((x & kLow7) + kLow7) | x | kLow7);
+        if (zeroBytes != 0) {
+            return 8 * word + (std::countr_zero(zeroBytes) >> 3);
+        }
+    }
+    return -1;
+}
+
+// Calls `visit` with each square holding `code`, in ascending order, until it returns
+// true; returns whether it did.
+template <typename Visit>
+bool AnySquareHolding(const Board& board, PieceCode code, Visit visit) {
+    for (int s = FindNextHolding(board, code, 0); s >= 0; s = FindNextHolding(board, code, s + 1)) {
+        if (visit(s)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RookCanReach(const Board& board, int from, int to);
+bool BishopCanReach(const Board& board, int from, int to);
+
+// The first occupied square from `square` along `direction`, or -1 at the edge.
+int FirstOccupied(const Board& board, int square, int direction) {
+    const int step = board_geometry::kSquareStep[direction];
+    int s = square;
+    for (int left = kTables.rayLength[square][direction]; left > 0; --left) {
+        s += step;
+        if (board[s] != kEmpty) {
+            return s;
+        }
+    }
+    return -1;
+}
+
 bool AttackedBySlider(const Board& board, Colour colour, int square) {
-    static constexpr int kDirections[8][2] = {{1, 0}, {-1, 0}, {0, 1},  {0, -1},
-                                              {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
-    for (const auto& direction : kDirections) {
-        const int s = FirstOccupied(board, square, direction[0], direction[1]);
-        if (s < 0 || !IsEnemy(board[s], colour)) {
+    const Colour enemy = OtherColour(colour);
+    const auto queen = static_cast<PieceCode>(enemy + kQueen);
+    for (int direction = 0; direction < board_geometry::kDirectionCount; ++direction) {
+        const int s = FirstOccupied(board, square, direction);
+        if (s < 0) {
             continue;
         }
-        const int type = PieceType(board[s]);
-        const bool diagonal = direction[0] != 0 && direction[1] != 0;
-        if (type == kQueen || type == (diagonal ? kBishop : kRook)) {
+        const auto slider = static_cast<PieceCode>(
+            enemy + (board_geometry::IsDiagonal(direction) ? kBishop : kRook));
+        if (board[s] == queen || board[s] == slider) {
             return true;
         }
     }
@@ -131,7 +167,100 @@ bool BishopCanReach(const Board& board, int from, int to) {
     return IsPathClear(board, from, to, step);
 }
 
+// Collects squares in ascending order; the lists are short.
+class SquareCollector {
+public:
+    explicit SquareCollector(std::array<Square, 64>& out) : out_(out) {}
+    void Add(int square) {
+        int i = count_++;
+        while (i > 0 && out_[i - 1] > square) {
+            out_[i] = out_[i - 1];
+            --i;
+        }
+        out_[i] = static_cast<Square>(square);
+    }
+    int count() const { return count_; }
+
+private:
+    std::array<Square, 64>& out_;
+    int count_ = 0;
+};
+
+void CollectFromList(const Board& board, const board_geometry::SquareList& squares, PieceCode code,
+                     SquareCollector& found) {
+    for (int i = 0; i < squares.count; ++i) {
+        if (board[squares.squares[i]] == code) {
+            found.Add(squares.squares[i]);
+        }
+    }
+}
+
+void CollectSliders(const Board& board, PieceCode code, int target, SquareCollector& found) {
+    AnySquareHolding(board, code, [&](int s) {
+        if (CanReach(board, s, target)) {
+            found.Add(s);
+        }
+        return false;
+    });
+}
+
+// Pawns reach an occupied square diagonally forward, an empty one straight ahead (two
+// squares from their first rank over an empty square).
+void CollectPawns(const Board& board, PieceCode code, int target, SquareCollector& found) {
+    const int forward = PieceColour(code) == kWhite ? 1 : -1;
+    const int file = FileOf(target);
+    const int rank = RankOf(target);
+    const int behind = rank - forward;
+    if (behind < 0 || behind > 7) {
+        return;
+    }
+    if (board[target] != kEmpty) {
+        for (int side = -1; side <= 1; side += 2) {
+            if (OnBoard(file + side, behind) && board[MakeSquare(file + side, behind)] == code) {
+                found.Add(MakeSquare(file + side, behind));
+            }
+        }
+        return;
+    }
+    if (board[MakeSquare(file, behind)] == code) {
+        found.Add(MakeSquare(file, behind));
+    }
+    const int doubleStepTarget = forward == 1 ? 3 : 4;
+    if (rank == doubleStepTarget && board[MakeSquare(file, behind)] == kEmpty &&
+        board[MakeSquare(file, behind - forward)] == code) {
+        found.Add(MakeSquare(file, behind - forward));
+    }
+}
+
 }  // namespace
+
+int FindReachingPieces(const Board& board, PieceCode code, int target,
+                       std::array<Square, 64>& out) {
+    SquareCollector found(out);
+    switch (PieceType(code)) {
+        case kPawn:
+            CollectPawns(board, code, target, found);
+            break;
+        case kRook:
+            CollectSliders(board, code, target, found);
+            break;
+        case kKnight:
+            CollectFromList(board, kTables.knight[target], code, found);
+            break;
+        case kBishop:
+            CollectSliders(board, code, target, found);
+            break;
+        case kQueen:
+            CollectSliders(board, code, target, found);
+            break;
+        case kKing:
+            CollectFromList(board, kTables.king[target], code, found);
+            break;
+        default:
+            break;
+    }
+    return found.count();
+}
 
 bool IsPathClear(const Board& board, int from, int to, int step) {
     int s = from;
@@ -174,15 +303,13 @@ bool CanReach(const Board& board, int from, int to) {
 }
 
 bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule) {
-    return AttackedByKnightOrKing(board, colour, FileOf(square), RankOf(square)) ||
+    return AttackedByKnightOrKing(board, colour, square) ||
            AttackedBySlider(board, colour, square) ||
            AttackedByPawn(board, colour, square, pawnRule);
 }
 
 int FindPiece(const Board& board, PieceCode code) {
-    const void* found = std::memchr(board.data(), code, board.size());
-    return found == nullptr ? -1
-                            : static_cast<int>(static_cast<const PieceCode*>(found) - board.data());
+    return FindNextHolding(board, code, 0);
 }
 
 MoveEffects PlayOnBoard(Board& board, int from, int to, Square epSquare) {

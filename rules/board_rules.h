@@ -19,6 +19,11 @@ bool IsPathClear(const Board& board, int from, int to, int step);
 // True when a piece whose colour is not `colour` can reach `square`.
 bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule);
 
+// The squares holding exactly `code` whose piece can reach `target` by its movement
+// rule, in ascending order; returns their count. The same answer as testing CanReach
+// from every square, found by looking back from the target.
+int FindReachingPieces(const Board& board, PieceCode code, int target, std::array<Square, 64>& out);
+
 // The first square, in ascending order, that holds `code`; -1 when there is none.
 int FindPiece(const Board& board, PieceCode code);
 

@@ -108,7 +108,7 @@ std::u16string WriteFen(const Position& position) {
 bool ReadFen(Position& position, std::u16string_view text) {
     position.squares.fill(kEmpty);
     position.castleRights.fill(0);
-    position.testedFrom = position.testedTo = kNoSquare;
+    position.ForgetTests();
 
     std::u16string_view placement;
     std::u16string_view colour;

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <memory>
 
 #include "rules/board_rules.h"
@@ -148,11 +149,12 @@ int Position::FindCandidates(PieceCode pieceCode, int exclude, int target,
     if (pieceCode == kEmpty || !IsBoardSquare(target)) {
         return 0;
     }
+    std::array<Square, 64> reaching{};
+    const int found = board_rules::FindReachingPieces(squares, pieceCode, target, reaching);
     int count = 0;
-    for (int square = 0; square < 64; ++square) {
-        if (square != exclude && squares[square] == pieceCode &&
-            board_rules::CanReach(squares, square, target)) {
-            out[count++] = static_cast<Square>(square);
+    for (int i = 0; i < found; ++i) {
+        if (reaching[i] != exclude) {
+            out[count++] = reaching[i];
         }
     }
     return count;
@@ -183,23 +185,76 @@ bool Position::IsLegal(int from, int to) {
         squares[to] = saved;
     } else if (const CastlingRule* rule = FindCastlingRule(mover, from, to);
                rule != nullptr && CastlingSquaresReady(*this, *rule)) {
-        legal = !IsAttacked(sideToMove, -1) &&
-                !board_rules::IsAttacked(squares, sideToMove, rule->passed,
-                                         board_rules::PawnRule::Attack);
+        legal = !IsInCheck() && !board_rules::IsAttacked(squares, sideToMove, rule->passed,
+                                                         board_rules::PawnRule::Attack);
     } else {
         legal = board_rules::CanReach(squares, from, to);
     }
 
-    if (legal) {
-        Board scratch = squares;
-        board_rules::PlayOnBoard(scratch, from, to, epSquare);
-        const int king =
-            board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove + kKing));
-        legal = king < 0 || !board_rules::IsAttacked(scratch, sideToMove, king,
-                                                     board_rules::PawnRule::Movement);
-    }
+    legal = legal && !LeavesKingAttacked(from, to);
     testedLegal = legal;
     return legal;
+}
+
+bool Position::IsInCheck() const {
+    if (inCheck_ == kUnknown) {
+        inCheck_ = IsAttacked(sideToMove, -1) ? 1 : 0;
+    }
+    return inCheck_ == 1;
+}
+
+bool Position::LeavesKingAttacked(int from, int to) const {
+    const int king = board_rules::FindPiece(squares, static_cast<PieceCode>(sideToMove + kKing));
+    if (king < 0) {
+        return false;
+    }
+    // A piece other than the king that moves off every line through an unattacked king
+    // opens no line onto it; only king moves, en passant (two squares empty) and moves
+    // along such a line need the move played out.
+    const PieceCode mover = squares[from];
+    const bool special = PieceType(mover) == kKing || (PieceType(mover) == kPawn && to == epSquare);
+    const int fileDistance = std::abs(FileOf(from) - FileOf(king));
+    const int rankDistance = std::abs(RankOf(from) - RankOf(king));
+    const bool onKingLine = fileDistance == 0 || rankDistance == 0 || fileDistance == rankDistance;
+    if (!special && !onKingLine && !IsInCheck()) {
+        return false;
+    }
+    Board scratch = squares;
+    board_rules::PlayOnBoard(scratch, from, to, epSquare);
+    const int kingAfter =
+        PieceType(mover) == kKing
+            ? board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove + kKing))
+            : king;
+    return kingAfter >= 0 &&
+           board_rules::IsAttacked(scratch, sideToMove, kingAfter, board_rules::PawnRule::Movement);
+}
+
+bool Position::IsOtherKingSafe() const {
+    if (otherKingSafe_ == kUnknown) {
+        otherKingSafe_ = IsAttacked(OtherColour(sideToMove), -1) ? 0 : 1;
+    }
+    return otherKingSafe_ == 1;
+}
+
+bool Position::MoveGivesCheck(const MoveNode& node, const Position& child) const {
+    const int king =
+        board_rules::FindPiece(child.squares, static_cast<PieceCode>(child.sideToMove + kKing));
+    if (king < 0) {
+        return false;
+    }
+    // With the king safe before the move, only the moved piece itself or a line opened
+    // through its from-square can attack it now; everything else is played out.
+    const bool enPassant = node.isCapture && squares[node.to] == kEmpty;
+    const bool special = node.castling != 0 || node.promotion != 0 || enPassant ||
+                         PieceType(squares[node.to]) == kKing || !IsOtherKingSafe();
+    const int fileDistance = std::abs(FileOf(node.from) - FileOf(king));
+    const int rankDistance = std::abs(RankOf(node.from) - RankOf(king));
+    const bool fromOnKingLine =
+        fileDistance == 0 || rankDistance == 0 || fileDistance == rankDistance;
+    if (special || fromOnKingLine) {
+        return child.IsAttacked(child.sideToMove, -1);
+    }
+    return board_rules::CanReach(child.squares, node.to, king);
 }
 
 Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
@@ -228,7 +283,9 @@ Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
         LinkNewMove(*this, std::move(owned));
     }
     ApplyPromotion(node, mover, promotion, chooserContext);
-    node.givesCheck = child.IsAttacked(child.sideToMove, -1);
+    node.givesCheck = MoveGivesCheck(node, child);
+    child.inCheck_ = node.givesCheck ? 1 : 0;
+    child.otherKingSafe_ = 1;  // the move was legal
     return &child;
 }
 

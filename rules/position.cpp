@@ -39,8 +39,7 @@ void Position::InitStandard() {
     squares = kStandardBoard;
     castleRights = {1, 1, 1, 1};
     epSquare = kNoSquare;
-    testedFrom = kNoSquare;
-    testedTo = kNoSquare;
+    ForgetTests();
     testedLegal = false;
     sideToMove = kWhite;
     positionNag = 0;

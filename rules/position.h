@@ -39,8 +39,19 @@ public:
     // Stores a code; forgets the last legality test, which may no longer hold.
     void SetSquare(int square, PieceCode code) {
         squares[square] = code;
-        testedFrom = testedTo = kNoSquare;
+        ForgetTests();
     }
+
+    // Forgets what the legality tests remember of this position; called whenever its
+    // board or side to move is changed in place.
+    void ForgetTests() {
+        testedFrom = testedTo = kNoSquare;
+        inCheck_ = kUnknown;
+        otherKingSafe_ = kUnknown;
+    }
+
+    // True when the king of the side to move is attacked (remembered once known).
+    bool IsInCheck() const;
 
     // Replaces the comment; std::nullopt clears it (an empty text is still a comment).
     void SetComment(std::optional<std::u16string> text) { comment = std::move(text); }
@@ -91,5 +102,24 @@ public:
 
 private:
     struct ChildTag {};
+    static constexpr std::int8_t kUnknown = -1;
+
+    // True when the move from->to, already found possible, leaves the mover's king
+    // attacked.
+    bool LeavesKingAttacked(int from, int to) const;
+
+    // True when the king of the side not to move is not attacked: so in every
+    // position reached by a legal move (remembered once known).
+    bool IsOtherKingSafe() const;
+
+    // Whether the move just played into `child` attacks the king of the side to move
+    // there.
+    bool MoveGivesCheck(const MoveNode& node, const Position& child) const;
+
+    // Whether the side to move is in check: kUnknown, 0 or 1. The child of a move
+    // learns it from the move's check flag.
+    mutable std::int8_t inCheck_ = kUnknown;
+    // Whether the other side's king is safe: kUnknown, 0 or 1.
+    mutable std::int8_t otherKingSafe_ = kUnknown;
     Position(ChildTag, const Position& parent);
 };

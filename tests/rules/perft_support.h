@@ -30,6 +30,10 @@ inline std::uint64_t Perft(Position& position, int depth) {
                 Position* child = position.AddMove(from, to, nullptr, promotion, nullptr);
                 EXPECT_NE(child, nullptr);
                 if (child != nullptr) {
+                    // The check flag is found by a shortcut; it must agree with the
+                    // full attack test.
+                    EXPECT_EQ(child->incomingMove->givesCheck,
+                              child->IsAttacked(child->sideToMove, -1));
                     leaves += Perft(*child, depth - 1);
                 }
             }
