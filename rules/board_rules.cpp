@@ -308,6 +308,33 @@ bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule
            AttackedByPawn(board, colour, square, pawnRule);
 }
 
+bool LineOpenedOntoKing(const Board& board, int king, int from, Colour colour) {
+    const int fileStep = (FileOf(from) > FileOf(king)) - (FileOf(from) < FileOf(king));
+    const int rankStep = (RankOf(from) > RankOf(king)) - (RankOf(from) < RankOf(king));
+    const int fileDistance = std::abs(FileOf(from) - FileOf(king));
+    const int rankDistance = std::abs(RankOf(from) - RankOf(king));
+    if (from == king || (fileDistance != 0 && rankDistance != 0 && fileDistance != rankDistance)) {
+        return false;
+    }
+    int file = FileOf(king) + fileStep;
+    int rank = RankOf(king) + rankStep;
+    bool passedFrom = false;
+    for (; OnBoard(file, rank); file += fileStep, rank += rankStep) {
+        const int s = MakeSquare(file, rank);
+        passedFrom = passedFrom || s == from;
+        if (board[s] == kEmpty) {
+            continue;
+        }
+        if (!passedFrom || !IsEnemy(board[s], colour)) {
+            return false;
+        }
+        const bool diagonal = fileStep != 0 && rankStep != 0;
+        const int type = PieceType(board[s]);
+        return type == kQueen || type == (diagonal ? kBishop : kRook);
+    }
+    return false;
+}
+
 int FindPiece(const Board& board, PieceCode code) {
     return FindNextHolding(board, code, 0);
 }

@@ -24,6 +24,12 @@ bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule
 // from every square, found by looking back from the target.
 int FindReachingPieces(const Board& board, PieceCode code, int target, std::array<Square, 64>& out);
 
+// True when `from`, empty on `board`, lies on a straight or diagonal line from the king
+// on `king` (of `colour`) and the first piece beyond it on that line, with nothing
+// between, is a rook, bishop or queen of the other colour that moves along such a line:
+// the line the move through `from` opened onto the king.
+bool LineOpenedOntoKing(const Board& board, int king, int from, Colour colour);
+
 // The first square, in ascending order, that holds `code`; -1 when there is none.
 int FindPiece(const Board& board, PieceCode code);
 

@@ -216,11 +216,15 @@ bool Position::LeavesKingAttacked(int from, int to) const {
     const int fileDistance = std::abs(FileOf(from) - FileOf(king));
     const int rankDistance = std::abs(RankOf(from) - RankOf(king));
     const bool onKingLine = fileDistance == 0 || rankDistance == 0 || fileDistance == rankDistance;
-    if (!special && !onKingLine && !IsInCheck()) {
+    const bool playOut = special || IsInCheck();
+    if (!playOut && !onKingLine) {
         return false;
     }
     Board scratch = squares;
     board_rules::PlayOnBoard(scratch, from, to, epSquare);
+    if (!playOut) {
+        return board_rules::LineOpenedOntoKing(scratch, king, from, sideToMove);
+    }
     const int kingAfter =
         PieceType(mover) == kKing
             ? board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove + kKing))
@@ -247,14 +251,11 @@ bool Position::MoveGivesCheck(const MoveNode& node, const Position& child) const
     const bool enPassant = node.isCapture && squares[node.to] == kEmpty;
     const bool special = node.castling != 0 || node.promotion != 0 || enPassant ||
                          PieceType(squares[node.to]) == kKing || !IsOtherKingSafe();
-    const int fileDistance = std::abs(FileOf(node.from) - FileOf(king));
-    const int rankDistance = std::abs(RankOf(node.from) - RankOf(king));
-    const bool fromOnKingLine =
-        fileDistance == 0 || rankDistance == 0 || fileDistance == rankDistance;
-    if (special || fromOnKingLine) {
+    if (special) {
         return child.IsAttacked(child.sideToMove, -1);
     }
-    return board_rules::CanReach(child.squares, node.to, king);
+    return board_rules::CanReach(child.squares, node.to, king) ||
+           board_rules::LineOpenedOntoKing(child.squares, king, node.from, child.sideToMove);
 }
 
 Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
