@@ -22,6 +22,10 @@ public:
     MoveNode(const MoveNode&) = delete;
     MoveNode& operator=(const MoveNode&) = delete;
 
+    // Moves come from a pool of their size.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     Square from;
     Square to;
     std::uint8_t moveNumber;

@@ -25,6 +25,10 @@ public:
     Position(const Position&) = delete;
     Position& operator=(const Position&) = delete;
 
+    // Positions made on the heap come from a pool of their size.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     // Sets the standard initial position and clears every other field; the moves
     // below this position, if any, are destroyed.
     void InitStandard();

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "rules/node_pool.h"
+
 namespace {
 
 std::atomic<std::int64_t> gLive{0};
@@ -27,7 +29,15 @@ void Release(void* block) noexcept {
 }  // namespace
 
 std::int64_t LiveAllocations() {
-    return gLive.load();
+    // Positions and moves live in pools: count their blocks instead of the pools'
+    // own heap blocks (the chunks and the vector that holds them).
+    const NodePool* pools[] = {&PositionPool(), &MoveNodePool()};  // made before counting
+    std::int64_t live = gLive.load();
+    for (const NodePool* pool : pools) {
+        live += static_cast<std::int64_t>(pool->LiveBlocks()) -
+                static_cast<std::int64_t>(pool->HeapBlocks());
+    }
+    return live;
 }
 
 void* operator new(std::size_t size) {
