@@ -1,10 +1,12 @@
 #include "ui/game_display.h"
 
+#include <QDateTime>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <memory>
 
+#include "contacts/owner_identity.h"
 #include "game/game_document.h"
 #include "game/move_tree.h"
 #include "resources/resource_ids.h"
@@ -15,6 +17,7 @@
 #include "ui/choose_move_dialog.h"
 #include "ui/choose_piece_dialog.h"
 #include "ui/drawing_resources.h"
+#include "ui/message_boxes.h"
 #include "ui/move_list_view.h"
 #include "ui/run_dialog.h"
 #include "ui/softkey_bar.h"
@@ -39,6 +42,15 @@ constexpr std::array<StatusFieldLayout, GameDisplay::kStatusFieldCount> kStatusL
     {"Depth:", "Depth:", 2},
     {"", "9", 10},
 }};
+
+// Today's date from the system clock in UTC, month first: "05.06" on the sixth of May.
+std::u16string TodayUtcDateText() {
+    const QDate today = QDateTime::currentDateTimeUtc().date();
+    return QStringLiteral("%1.%2")
+        .arg(today.month(), 2, 10, QLatin1Char('0'))
+        .arg(today.day(), 2, 10, QLatin1Char('0'))
+        .toStdU16String();
+}
 
 }  // namespace
 
@@ -129,6 +141,12 @@ bool GameDisplay::HandleCommand(int commandId) {
             return true;
         case kCmdResultBlackWins:
             SetResult(2);
+            return true;
+        case kCmdSendMove:
+            SendMove();
+            return true;
+        case kCmdGetAnswer:
+            GetAnswer();
             return true;
         default:
             return false;
@@ -329,6 +347,91 @@ bool GameDisplay::CanExchange() const {
            !document_->whiteEmail->empty() && document_->resultCode == 3;
 }
 
+void GameDisplay::SendMove() {
+    if (document_ == nullptr || !exchange_.sendMove) {
+        return;
+    }
+    const Position* last = document_->FindLastMovePosition();
+    if (last == nullptr) {
+        return;
+    }
+    if (last->firstMove == nullptr) {
+        ShowErrorMessage(this, QStringLiteral("Please enter first your move on the board"),
+                         QStringLiteral("Korvani"));
+        return;
+    }
+    if (!OwnerSeemsToMove()) {
+        const QString question =
+            QStringLiteral(
+                "Player to move is '%1' and does not seem to be you ('%2'), do you want to "
+                "continue ?")
+                .arg(QString::fromStdU16String(std::u16string(document_->PlayerToMove())),
+                     QString::fromStdU16String(OwnerName()));
+        if (!AskConfirmation(this, question)) {
+            return;
+        }
+    }
+    if (!exchange_.sendMove(this, *document_)) {
+        return;
+    }
+    document_->AdvanceAfterExchange();
+    document_->SetLastMoveDate(TodayUtcDateText());
+    canDiscard_ = false;
+    modified_ = true;
+}
+
+void GameDisplay::GetAnswer() {
+    if (document_ == nullptr || !exchange_.getAnswer) {
+        return;
+    }
+    // A game without the name of the player to move cannot tell whose turn it is, so
+    // it asks as it would on the owner's own turn.
+    if (OwnerSeemsToMove() || !PlayerToMoveKnown()) {
+        const QString question = QStringLiteral(
+            "It seem to be your turn to play, do you really want to import an anwser ?");
+        if (!AskConfirmation(this, question)) {
+            return;
+        }
+    }
+    const ExchangeDialogs::Answer answer = exchange_.getAnswer(this, *document_);
+    if (answer.move == nullptr) {
+        return;
+    }
+    ApplyAnswer(*answer.move);
+    document_->AdvanceAfterExchange();
+    document_->SetLastMoveDate(answer.date);
+    canDiscard_ = false;
+    modified_ = true;
+}
+
+void GameDisplay::ApplyAnswer(MoveNode& answer) {
+    // The opponent's answer becomes one level more main; asked of the links, since
+    // the depth wraps in very deep nesting.
+    if (MainLineAtBranch(answer) != nullptr) {
+        PromoteVariation(answer);
+    }
+    // The answer may be new to the tree even on the main line, so the list is
+    // refreshed in every case.
+    if (boardMode_) {
+        listDirty_ = true;
+    } else {
+        moveList_->Rebuild(&answer);
+    }
+    // The board shows the position after the answer; the document's current
+    // position stays where it was.
+    OnCurrentChanged(answer.child.get());
+}
+
+bool GameDisplay::PlayerToMoveKnown() const {
+    const std::optional<std::u16string>& name =
+        document_->trait == 0 ? document_->white : document_->black;
+    return name.has_value();
+}
+
+bool GameDisplay::OwnerSeemsToMove() const {
+    return PlayerToMoveKnown() && IsOwnerToMove(document_->PlayerToMove());
+}
+
 bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& document) {
     display.Open(document);
     return RunDialog(display, parent) == kIdOk && display.IsModified();
@@ -336,5 +439,12 @@ bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& documen
 
 bool OpenGameDisplay(QWidget* parent, GameDocument& document) {
     GameDisplay display;
+    return RunGameDisplay(display, parent, document);
+}
+
+bool OpenGameDisplayWithMail(QWidget* parent, GameDocument& document,
+                             const ExchangeDialogs& dialogs) {
+    GameDisplay display;
+    display.SetExchangeDialogs(dialogs);
     return RunGameDisplay(display, parent, document);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <utility>
 
 #include "game/game_observer.h"
 #include "ui/dialog_controller.h"
+#include "ui/exchange_dialogs.h"
 #include "ui/move_entry.h"
 #include "ui/move_entry_host.h"
 
@@ -40,8 +42,8 @@ public:
     // kIdCancel when a bar cannot be built.
     void InitDialog() override;
 
-    // Save+Close, Close no save, Go to Current, the two modes, Promote, Delete move
-    // and the three results; false for any other command.
+    // Save+Close, Close no save, Go to Current, the two modes, Promote, Delete move,
+    // the three results, Send move and Get answer; false for any other command.
     bool HandleCommand(int commandId) override;
     // The arrows navigate in both modes; every other key but Return goes to the move
     // entry in board mode and is swallowed in list mode.
@@ -65,6 +67,10 @@ public:
     Position* RunAddNewLine(Position& position, int from, int to) override;
     void* ChooserContext() override;
     void OnTreeChanged() override;
+
+    // The Send move and Get answer screens; until they are set both commands do
+    // nothing.
+    void SetExchangeDialogs(ExchangeDialogs dialogs) { exchange_ = std::move(dialogs); }
 
     // The game changed since the display opened.
     bool IsModified() const { return modified_; }
@@ -92,6 +98,13 @@ private:
     void DeleteMove();
     void SetResult(int resultCode);
     bool CanExchange() const;
+    void SendMove();
+    void GetAnswer();
+    void ApplyAnswer(MoveNode& answer);
+    // True when the owner may be the player to move: false when that player's name
+    // is another one or is missing, since then nobody can tell whose turn it is.
+    bool OwnerSeemsToMove() const;
+    bool PlayerToMoveKnown() const;
 
     SoftkeyBar* boardBar_ = nullptr;
     SoftkeyBar* listBar_ = nullptr;
@@ -105,6 +118,7 @@ private:
     bool listDirty_ = true;
     bool boardMode_ = true;
     std::array<QLabel*, kStatusFieldCount> status_{};
+    ExchangeDialogs exchange_;
 };
 
 // Runs `display` over `parent` (the games list) for `document` and returns true when
@@ -114,3 +128,7 @@ bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& documen
 // RunGameDisplay with a display of its own, destroyed before it returns: the games
 // list's way to open a game.
 bool OpenGameDisplay(QWidget* parent, GameDocument& document);
+
+// OpenGameDisplay with Send move and Get answer wired to `dialogs`.
+bool OpenGameDisplayWithMail(QWidget* parent, GameDocument& document,
+                             const ExchangeDialogs& dialogs);
