@@ -37,7 +37,7 @@ int RunStartupSteps(const StartupSteps& steps) {
     return 0;
 }
 
-int RunKorvani() {
+int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     SingleInstance instance(SingleInstance::DefaultServerName());
     if (instance.AskRunningInstanceToShow()) {
         return 0;
@@ -71,7 +71,11 @@ int RunKorvani() {
     };
     steps.runGamesList = [&] {
         GamesListDialog list(DefaultGamesFilePath());
-        list.runGameDisplay = &OpenGameDisplay;
+        const ExchangeDialogs exchange =
+            makeExchangeDialogs ? makeExchangeDialogs(messages) : ExchangeDialogs();
+        list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document) {
+            return OpenGameDisplayWithMail(parent, document, exchange);
+        };
         list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
         list.runNewGame = [&contacts](QWidget* parent, GamesFile& games) {
             return RunNewGameDialog(parent, games, &contacts);

@@ -2,6 +2,10 @@
 
 #include <functional>
 
+#include "ui/exchange_dialogs.h"
+
+class MessageStore;
+
 // The steps of one run of the program, in the order they run. Each step is a
 // function so that the order and the notices can be checked without real sessions.
 struct StartupSteps {
@@ -21,7 +25,11 @@ struct StartupSteps {
 // The owner's identity is written last, after every screen has closed. Returns 0.
 int RunStartupSteps(const StartupSteps& steps);
 
+// Makes the Send move and Get answer screens for the mail store session of the run.
+using ExchangeDialogsMaker = std::function<ExchangeDialogs(const MessageStore& session)>;
+
 // The program: gives way to a running instance (asking it to come to the front,
 // before anything is read), then runs the steps with the real sessions and the games
-// list. Needs a QApplication. Returns 0 in every case.
-int RunKorvani();
+// list, whose game display sends and imports through `makeExchangeDialogs` (without
+// it those two commands do nothing). Needs a QApplication. Returns 0 in every case.
+int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs = {});
