@@ -45,3 +45,7 @@ struct MoveEffects {
 MoveEffects PlayOnBoard(Board& board, int from, int to, Square epSquare);
 
 }  // namespace board_rules
+
+// Drops what the candidate search remembers of `position` (its board changed, or it
+// is being destroyed).
+void ForgetCachedCandidates(const Position* position);

@@ -117,7 +117,34 @@ void ApplyPromotion(MoveNode& node, PieceCode mover, int requested, void* choose
     node.child->squares[node.to] = static_cast<PieceCode>(type + PieceColour(mover));
 }
 
+// The last candidates found: reading a move asks for the pieces that reach its target,
+// and the new move's disambiguation asks again for the same pieces but one. The chess
+// core runs on one thread at a time, so one entry for the whole process will do.
+struct CandidateCache {
+    const Position* owner = nullptr;
+    PieceCode code = kEmpty;
+    int target = -1;
+    int count = 0;
+    std::array<Square, 64> squares{};
+};
+
+CandidateCache candidateCache;
+
 }  // namespace
+
+void ForgetCachedCandidates(const Position* position) {
+    if (candidateCache.owner == position) {
+        candidateCache.owner = nullptr;
+    }
+}
+
+void Position::ForgetTests() {
+    testedFrom = testedTo = kNoSquare;
+    inCheck_ = kUnknown;
+    otherKingSafe_ = kUnknown;
+    sideToMoveKing_ = kUnknownSquare;
+    ForgetCachedCandidates(this);
+}
 
 bool Position::CanReach(int from, int to) const {
     return IsBoardSquare(from) && IsBoardSquare(to) && board_rules::CanReach(squares, from, to);
@@ -149,12 +176,17 @@ int Position::FindCandidates(PieceCode pieceCode, int exclude, int target,
     if (pieceCode == kEmpty || !IsBoardSquare(target)) {
         return 0;
     }
-    std::array<Square, 64> reaching{};
-    const int found = board_rules::FindReachingPieces(squares, pieceCode, target, reaching);
+    CandidateCache& cache = candidateCache;
+    if (cache.owner != this || cache.code != pieceCode || cache.target != target) {
+        cache.count = board_rules::FindReachingPieces(squares, pieceCode, target, cache.squares);
+        cache.owner = this;
+        cache.code = pieceCode;
+        cache.target = target;
+    }
     int count = 0;
-    for (int i = 0; i < found; ++i) {
-        if (reaching[i] != exclude) {
-            out[count++] = reaching[i];
+    for (int i = 0; i < cache.count; ++i) {
+        if (cache.squares[i] != exclude) {
+            out[count++] = cache.squares[i];
         }
     }
     return count;
@@ -203,8 +235,16 @@ bool Position::IsInCheck() const {
     return inCheck_ == 1;
 }
 
+int Position::SideToMoveKing() const {
+    if (sideToMoveKing_ == kUnknownSquare) {
+        sideToMoveKing_ = static_cast<std::int8_t>(
+            board_rules::FindPiece(squares, static_cast<PieceCode>(sideToMove + kKing)));
+    }
+    return sideToMoveKing_;
+}
+
 bool Position::LeavesKingAttacked(int from, int to) const {
-    const int king = board_rules::FindPiece(squares, static_cast<PieceCode>(sideToMove + kKing));
+    const int king = SideToMoveKing();
     if (king < 0) {
         return false;
     }
@@ -241,8 +281,7 @@ bool Position::IsOtherKingSafe() const {
 }
 
 bool Position::MoveGivesCheck(const MoveNode& node, const Position& child) const {
-    const int king =
-        board_rules::FindPiece(child.squares, static_cast<PieceCode>(child.sideToMove + kKing));
+    const int king = child.SideToMoveKing();
     if (king < 0) {
         return false;
     }

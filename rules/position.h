@@ -48,11 +48,7 @@ public:
 
     // Forgets what the legality tests remember of this position; called whenever its
     // board or side to move is changed in place.
-    void ForgetTests() {
-        testedFrom = testedTo = kNoSquare;
-        inCheck_ = kUnknown;
-        otherKingSafe_ = kUnknown;
-    }
+    void ForgetTests();
 
     // True when the king of the side to move is attacked (remembered once known).
     bool IsInCheck() const;
@@ -125,5 +121,11 @@ private:
     mutable std::int8_t inCheck_ = kUnknown;
     // Whether the other side's king is safe: kUnknown, 0 or 1.
     mutable std::int8_t otherKingSafe_ = kUnknown;
+
+    // The first square holding the king of the side to move (-1 for none), looked up
+    // once: kUnknownSquare until then.
+    int SideToMoveKing() const;
+    static constexpr std::int8_t kUnknownSquare = -2;
+    mutable std::int8_t sideToMoveKing_ = kUnknownSquare;
     Position(ChildTag, const Position& parent);
 };
