@@ -91,6 +91,9 @@ struct SanMove {
 };
 
 bool ReadCastling(const SanReader& text, Colour side, SanMove& move) {
+    if (text.At(0) != u'O' && text.At(0) != u'0') {
+        return false;
+    }
     const int kingFrom = side == kWhite ? 4 : 60;
     if (text.StartsWith(u"O-O-O") || text.StartsWith(u"0-0-0")) {
         move = {kingFrom, kingFrom - 2, 0};
