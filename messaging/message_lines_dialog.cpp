@@ -43,6 +43,14 @@ MessageLinesDialog::MessageLinesDialog(QWidget* parent, AnswerRequest& request)
     languageList_->setObjectName(QStringLiteral("language"));
     lines_->setObjectName(QStringLiteral("lines"));
     lines_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The highlighted line is the chosen one, as on the phone: a list that gets the
+    // focus highlights a line without selecting it, and Next would then do nothing.
+    connect(lines_, &QListWidget::currentItemChanged, this,
+            [](QListWidgetItem* current, QListWidgetItem* /*previous*/) {
+                if (current != nullptr) {
+                    current->setSelected(true);
+                }
+            });
     auto* instruction =
         new QLabel(QStringLiteral("Select the line containing the move and press Done"), this);
     instruction->setWordWrap(true);
