@@ -31,10 +31,10 @@ std::size_t RoundedBlockSize(std::size_t size) {
 NodePool::NodePool(std::size_t blockSize) : blockSize_(RoundedBlockSize(blockSize)) {}
 
 void* NodePool::Allocate() {
-    ++liveBlocks_;
     if (!kUsePool) {
         return ::operator new(blockSize_);
     }
+    ++liveBlocks_;
     if (free_ == nullptr) {
         AddChunk();
     }
@@ -47,11 +47,11 @@ void NodePool::Release(void* block) noexcept {
     if (block == nullptr) {
         return;
     }
-    --liveBlocks_;
     if (!kUsePool) {
         ::operator delete(block);
         return;
     }
+    --liveBlocks_;
     auto* freed = static_cast<FreeBlock*>(block);
     freed->next = free_;
     free_ = freed;

@@ -22,8 +22,9 @@ public:
     // Gives back a block that Allocate returned.
     void Release(void* block) noexcept;
 
-    // Blocks handed out and not given back, and the chunks taken from the heap for
-    // them (what a count of heap blocks sees of the pool).
+    // Blocks handed out from the pool's chunks and not given back, and the heap blocks
+    // the pool holds for them (what a count of heap blocks sees of the pool); both 0
+    // when the pool steps aside and every block is a heap block of its own.
     std::size_t LiveBlocks() const { return liveBlocks_; }
     std::size_t HeapBlocks() const { return chunks_.size() + (chunks_.empty() ? 0 : 1); }
 
