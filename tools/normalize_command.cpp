@@ -2,15 +2,11 @@
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "game/game_document.h"
 #include "pgn/byte_sink.h"
 #include "pgn/game_reader.h"
-#include "pgn/games_file.h"
-#include "pgn/games_file_scan.h"
 #include "pgn/pgn_writer.h"
-#include "platform/buffered_file.h"
 #include "platform/text_codec.h"
 #include "tools/pgn_tool.h"
 #include "tools/tool_file.h"
@@ -33,31 +29,18 @@ private:
 }  // namespace
 
 int RunNormalizeCommand(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
-    BufferedFile file;
-    if (!OpenForCommand(file, path, err)) {
-        return kToolCannotRun;
-    }
-    std::vector<std::uint64_t> offsets;
-    ScanGamesFile(
-        file, [&](std::unique_ptr<GameListEntry> entry) { offsets.push_back(entry->fileOffset); });
-    if (!ReadWentWell(file, path, err)) {
-        return kToolCannotRun;
-    }
-    GamesFile games(path);
     StreamSink sink(out);
     std::size_t failed = 0;
-    for (const std::uint64_t offset : offsets) {
-        GameDocument document(&games);
-        const int code =
-            LoadGameFromFile(file, document, offset, static_cast<std::uint32_t>(offsets.size()));
-        if (code != kReadOk) {
-            ++failed;
-            err << offset << ": " << EncodeUtf8(ReadErrorText(code)) << '\n';
-            continue;
-        }
-        WritePgnGame(document, sink);
-    }
-    if (!ReadWentWell(file, path, err)) {
+    const std::optional<std::size_t> games =
+        LoadEachIndexedGame(path, err, [&](std::uint64_t offset, int code, GameDocument& document) {
+            if (code != kReadOk) {
+                ++failed;
+                err << offset << ": " << EncodeUtf8(ReadErrorText(code)) << '\n';
+                return;
+            }
+            WritePgnGame(document, sink);
+        });
+    if (!games) {
         return kToolCannotRun;
     }
     out.flush();
