@@ -70,9 +70,35 @@ void ExpectOneSaveBox(const ErrorBoxRecorder& recorder, const fs::path& games) {
     EXPECT_EQ(recorder.boxes[0].icon, ErrorBox::Icon::None);
 }
 
+// Each save test works on Korvani.pgn in a folder of its own.
+class SaveTest : public testing::Test {
+protected:
+    ScratchFolder folder;
+    const fs::path path = folder.path() / "Korvani.pgn";
+
+    // Saves `document`, which must fail with one error box and nothing else.
+    void ExpectSaveFails(GameDocument& document) {
+        ErrorBoxRecorder recorder;
+        EXPECT_EQ(SaveGame(document), kSaveFailed);
+        ExpectOneSaveBox(recorder, path);
+    }
+};
+using SaveGameSplice = SaveTest;
+using SaveGameRewrite = SaveTest;
+using AppendNewGameTest = SaveTest;
+using SaveGameFailure = SaveTest;
+
+// Places `document` at bytes [offset, end) of its file, saved with `saveMode`.
+void PutInSlot(GameDocument& document, std::uint64_t offset, std::uint64_t end,
+               std::uint32_t saveMode) {
+    document.fileOffset = offset;
+    document.fileEnd = end;
+    document.saveMode = saveMode;
+}
+
 // --- Splicing a game into its slot ----------------------------------------------
 
-TEST(SaveGameSplice, ReplacesOnlyTheSlotOfTheGame) {
+TEST_F(SaveGameSplice, ReplacesOnlyTheSlotOfTheGame) {
     struct Case {
         int slot;
         int newMoves;
@@ -80,8 +106,6 @@ TEST(SaveGameSplice, ReplacesOnlyTheSlotOfTheGame) {
     // Old games have 30 moves; the new text is longer (120) or shorter (2).
     const Case cases[] = {{0, 120}, {1, 120}, {2, 120}, {0, 2}, {1, 2}, {2, 2}};
     for (const Case& c : cases) {
-        ScratchFolder folder;
-        const fs::path path = folder.path() / "Korvani.pgn";
         const std::string old[3] = {TextOf(u"Anna", 30), TextOf(u"Boris", 30),
                                     TextOf(u"Chloe", 30)};
         WriteFileBytes(path, old[0] + old[1] + old[2]);
@@ -91,9 +115,7 @@ TEST(SaveGameSplice, ReplacesOnlyTheSlotOfTheGame) {
         for (int i = 0; i < c.slot; ++i) {
             offset += old[i].size();
         }
-        document->fileOffset = offset;
-        document->fileEnd = offset + old[c.slot].size();
-        document->saveMode = 3;
+        PutInSlot(*document, offset, offset + old[c.slot].size(), 3);
         ErrorBoxRecorder recorder;
         ASSERT_EQ(SaveGame(*document), kSaveOk);
         EXPECT_TRUE(recorder.boxes.empty());
@@ -108,35 +130,27 @@ TEST(SaveGameSplice, ReplacesOnlyTheSlotOfTheGame) {
     }
 }
 
-TEST(SaveGameSplice, SavingTwiceFollowsTheNewSlot) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameSplice, SavingTwiceFollowsTheNewSlot) {
     const std::string first = TextOf(u"Anna", 10);
     const std::string last = TextOf(u"Chloe", 10);
     const std::string middle = TextOf(u"Boris", 10);
     WriteFileBytes(path, first + middle + last);
     GamesFile games(path);
     auto document = MakeGame(&games, u"Boris", 40);
-    document->fileOffset = first.size();
-    document->fileEnd = first.size() + middle.size();
-    document->saveMode = 3;
+    PutInSlot(*document, first.size(), first.size() + middle.size(), 3);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     PlayLine(document->root, {u"e4"});  // a new alternative to the first move
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     EXPECT_EQ(ReadFileBytes(path), first + GameText(*document) + last);
 }
 
-TEST(SaveGameSplice, SavedGameReadsBackFromItsOffset) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameSplice, SavedGameReadsBackFromItsOffset) {
     const std::string first = TextOf(u"Anna", 10);
     const std::string middle = TextOf(u"Boris", 10);
     WriteFileBytes(path, first + middle + TextOf(u"Chloe", 10));
     GamesFile games(path);
     auto document = MakeGame(&games, u"Boris", 25);
-    document->fileOffset = first.size();
-    document->fileEnd = first.size() + middle.size();
-    document->saveMode = 3;
+    PutInSlot(*document, first.size(), first.size() + middle.size(), 3);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
 
     GameDocument reread(&games);
@@ -149,17 +163,13 @@ TEST(SaveGameSplice, SavedGameReadsBackFromItsOffset) {
 
 // --- The only game of the file --------------------------------------------------
 
-TEST(SaveGameRewrite, OnlyGameRewritesTheFileFromItsFirstByte) {
+TEST_F(SaveGameRewrite, OnlyGameRewritesTheFileFromItsFirstByte) {
     for (const int newMoves : {2, 80}) {
-        ScratchFolder folder;
-        const fs::path path = folder.path() / "Korvani.pgn";
         const std::string old = TextOf(u"Anna", 40);
         WriteFileBytes(path, "\r\n" + old + "\r\n\r\n");
         GamesFile games(path);
         auto document = MakeGame(&games, u"Anna", newMoves);
-        document->fileOffset = 2;
-        document->fileEnd = 2 + old.size();
-        document->saveMode = 1;
+        PutInSlot(*document, 2, 2 + old.size(), 1);
         ASSERT_EQ(SaveGame(*document), kSaveOk);
         EXPECT_EQ(ReadFileBytes(path), GameText(*document)) << newMoves;
         EXPECT_EQ(document->fileOffset, 0u);
@@ -168,9 +178,7 @@ TEST(SaveGameRewrite, OnlyGameRewritesTheFileFromItsFirstByte) {
     }
 }
 
-TEST(SaveGameRewrite, TextOutsideTheSlotIsKeptWhateverSaveModeSays) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameRewrite, TextOutsideTheSlotIsKeptWhateverSaveModeSays) {
     // A game without a Site tag is not listed by the index, so the games list shows
     // one row; its text must survive a save of the listed game.
     const std::string unlisted = "[Event \"x\"]\r\n[White \"a\"]\r\n\r\n1. e4 *\r\n\r\n";
@@ -178,24 +186,19 @@ TEST(SaveGameRewrite, TextOutsideTheSlotIsKeptWhateverSaveModeSays) {
     WriteFileBytes(path, unlisted + old);
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 3);
-    document->fileOffset = unlisted.size();
-    document->fileEnd = unlisted.size() + old.size();
-    document->saveMode = 1;
+    PutInSlot(*document, unlisted.size(), unlisted.size() + old.size(), 1);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     EXPECT_EQ(ReadFileBytes(path), unlisted + GameText(*document));
 }
 
-TEST(SaveGameRewrite, MissingFileIsCreatedForARewrite) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameRewrite, MissingFileIsCreatedForARewrite) {
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 4);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     EXPECT_EQ(ReadFileBytes(path), GameText(*document));
 }
 
-TEST(SaveGameRewrite, ThroughASymbolicLinkTheLinkStays) {
-    ScratchFolder folder;
+TEST_F(SaveGameRewrite, ThroughASymbolicLinkTheLinkStays) {
     const fs::path real = folder.path() / "real.pgn";
     const fs::path link = folder.path() / "Korvani.pgn";
     const std::string first = TextOf(u"Anna", 6);
@@ -204,9 +207,7 @@ TEST(SaveGameRewrite, ThroughASymbolicLinkTheLinkStays) {
     fs::create_symlink(real, link);
     GamesFile games(link);
     auto document = MakeGame(&games, u"Boris", 9);
-    document->fileOffset = first.size();
-    document->fileEnd = first.size() + second.size();
-    document->saveMode = 2;
+    PutInSlot(*document, first.size(), first.size() + second.size(), 2);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFileBytes(real), first + GameText(*document));
@@ -214,9 +215,7 @@ TEST(SaveGameRewrite, ThroughASymbolicLinkTheLinkStays) {
 
 // --- Appending a new game ----------------------------------------------------------
 
-TEST(AppendNewGame, ToAMissingFileCreatesItWithTheGameAtOffsetZero) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(AppendNewGameTest, ToAMissingFileCreatesItWithTheGameAtOffsetZero) {
     GamesFile games(path);
     auto document = MakeGame(nullptr, u"Anna", 0);
     GameDocument* added = document.get();
@@ -229,9 +228,7 @@ TEST(AppendNewGame, ToAMissingFileCreatesItWithTheGameAtOffsetZero) {
     EXPECT_EQ(ReadFileBytes(path), GameText(*added));
 }
 
-TEST(AppendNewGame, ToAnEmptyFileLandsAfterABlankLine) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(AppendNewGameTest, ToAnEmptyFileLandsAfterABlankLine) {
     WriteFileBytes(path, "");
     GamesFile games(path);
     auto document = MakeGame(nullptr, u"Anna", 0);
@@ -245,9 +242,7 @@ TEST(AppendNewGame, ToAnEmptyFileLandsAfterABlankLine) {
     EXPECT_EQ(games.firstEntry()->fileOffset, 2u);
 }
 
-TEST(AppendNewGame, ToAFileWithGamesEndsTheFile) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(AppendNewGameTest, ToAFileWithGamesEndsTheFile) {
     const std::string old = TextOf(u"Anna", 10) + TextOf(u"Boris", 11);
     WriteFileBytes(path, old);
     GamesFile games(path);
@@ -265,9 +260,7 @@ TEST(AppendNewGame, ToAFileWithGamesEndsTheFile) {
     EXPECT_EQ(ReadFileBytes(path), old + "\r\n" + GameText(*added));
 }
 
-TEST(AppendNewGame, FailureLeavesTheDocumentWithTheCaller) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(AppendNewGameTest, FailureLeavesTheDocumentWithTheCaller) {
     fs::create_directory(path);
     GamesFile games(path);
     auto document = MakeGame(nullptr, u"Anna", 0);
@@ -280,80 +273,59 @@ TEST(AppendNewGame, FailureLeavesTheDocumentWithTheCaller) {
 
 // --- Failures ------------------------------------------------------------------------
 
-TEST(SaveGameFailure, GamesFileThatCannotBeOpenedForWriting) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameFailure, GamesFileThatCannotBeOpenedForWriting) {
     fs::create_directory(path);
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 3);
     document->saveMode = 2;
-    ErrorBoxRecorder recorder;
-    EXPECT_EQ(SaveGame(*document), kSaveFailed);
-    ExpectOneSaveBox(recorder, path);
+    ExpectSaveFails(*document);
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_FALSE(Exists(Backup(path)));
 }
 
-TEST(SaveGameFailure, ReadOnlyGamesFileIsLeftAlone) {
+TEST_F(SaveGameFailure, ReadOnlyGamesFileIsLeftAlone) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "the superuser writes read-only files";
     }
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
     const std::string old = TextOf(u"Anna", 3) + TextOf(u"Boris", 3);
     WriteFileBytes(path, old);
     fs::permissions(path, fs::perms::owner_read);
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 9);
-    document->fileEnd = TextOf(u"Anna", 3).size();
-    document->saveMode = 2;
-    ErrorBoxRecorder recorder;
-    EXPECT_EQ(SaveGame(*document), kSaveFailed);
-    ExpectOneSaveBox(recorder, path);
+    PutInSlot(*document, 0, TextOf(u"Anna", 3).size(), 2);
+    ExpectSaveFails(*document);
     EXPECT_EQ(ReadFileBytes(path), old);
 }
 
-TEST(SaveGameFailure, BackupThatCannotBeCreatedLeavesTheFileUntouched) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameFailure, BackupThatCannotBeCreatedLeavesTheFileUntouched) {
     const std::string old = TextOf(u"Anna", 3) + TextOf(u"Boris", 3);
     WriteFileBytes(path, old);
     fs::create_directory(Backup(path));
     WriteFileBytes(Backup(path) / "keep", "x");
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 9);
-    document->fileEnd = TextOf(u"Anna", 3).size();
-    document->saveMode = 2;
-    ErrorBoxRecorder recorder;
-    EXPECT_EQ(SaveGame(*document), kSaveFailed);
-    ExpectOneSaveBox(recorder, path);
+    PutInSlot(*document, 0, TextOf(u"Anna", 3).size(), 2);
+    ExpectSaveFails(*document);
     EXPECT_EQ(ReadFileBytes(path), old);
     EXPECT_TRUE(fs::exists(Backup(path) / "keep"));
 }
 
-TEST(SaveGameFailure, MissingFileWhenOtherGamesWereExpected) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameFailure, MissingFileWhenOtherGamesWereExpected) {
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 3);
     document->saveMode = 2;
-    ErrorBoxRecorder recorder;
-    EXPECT_EQ(SaveGame(*document), kSaveFailed);
-    ExpectOneSaveBox(recorder, path);
+    ExpectSaveFails(*document);
     EXPECT_FALSE(Exists(path));
 }
 
-TEST(SaveGameFailure, StaleBackupOfAnInterruptedSaveIsReplaced) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameFailure, StaleBackupOfAnInterruptedSaveIsReplaced) {
     const std::string first = TextOf(u"Anna", 3);
     const std::string second = TextOf(u"Boris", 3);
     WriteFileBytes(path, first + second);
     WriteFileBytes(Backup(path), "half a file");
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 9);
-    document->fileEnd = first.size();
-    document->saveMode = 2;
+    PutInSlot(*document, 0, first.size(), 2);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     EXPECT_EQ(ReadFileBytes(path), GameText(*document) + second);
     EXPECT_FALSE(Exists(Backup(path)));
@@ -361,9 +333,7 @@ TEST(SaveGameFailure, StaleBackupOfAnInterruptedSaveIsReplaced) {
 
 // A full file system, played by a file size limit in a child process: every save
 // that needs to write past the limit fails, whichever step reaches it.
-TEST(SaveGameFailure, WriteFailureGivesEFailTheBoxAndAnUntouchedFile) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+TEST_F(SaveGameFailure, WriteFailureGivesEFailTheBoxAndAnUntouchedFile) {
     std::string head;
     for (int i = 0; i < 40; ++i) {
         head += TextOf(u"Anna", 60);
@@ -384,9 +354,7 @@ TEST(SaveGameFailure, WriteFailureGivesEFailTheBoxAndAnUntouchedFile) {
             ::setrlimit(RLIMIT_FSIZE, &size);
             GamesFile games(path);
             auto document = MakeGame(&games, u"Boris", 200);
-            document->fileOffset = head.size();
-            document->fileEnd = head.size() + slot.size();
-            document->saveMode = 3;
+            PutInSlot(*document, head.size(), head.size() + slot.size(), 3);
             std::vector<ErrorBox> boxes;
             SetErrorBoxHandler([&boxes](const ErrorBox& box) { boxes.push_back(box); });
             const SaveResult result = SaveGame(*document);
