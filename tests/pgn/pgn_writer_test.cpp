@@ -86,13 +86,10 @@ TEST(PgnWriterTags, RosterValuesAndResultTexts) {
     }
 }
 
-TEST(PgnWriterTags, UnknownResultWritesNeitherTagNorMark) {
+TEST(PgnWriterTags, UnknownResultWritesNoResultTag) {
     GameDocument document(nullptr);
     document.SetResultCode(7);
-    PlayLine(document.root, {u"e4"});
-    const std::string text = GameText(document);
-    EXPECT_EQ(text.find("[Result"), std::string::npos);
-    EXPECT_EQ(MoveTextOf(text), "1. e4\r\n\r\n");
+    EXPECT_EQ(GameText(document).find("[Result"), std::string::npos);
 }
 
 TEST(PgnWriterTags, SetUpPositionWritesSetUpAndFenAfterResult) {
@@ -255,79 +252,78 @@ GameDocument& WithResult(GameDocument& document, int code) {
     return document;
 }
 
-TEST(PgnWriterMoveText, VariationNumbersItsFirstMoveAndTheMoveAfterIt) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
-    PlayLine(*afterE4, {u"e5", u"Nf3"});
-    PlayLine(*afterE4, {u"c5"});
-    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 e5 (1... c5) 2. Nf3 *\r\n\r\n");
-}
-
-TEST(PgnWriterMoveText, CommentNumbersTheNextBlackMove) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
-    afterE4->SetComment(u"text");
-    PlayLine(*afterE4, {u"e5", u"Nf3"});
-    PlayLine(*afterE4, {u"c5"});
-    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 {text} 1... e5 (1... c5) 2. Nf3 *\r\n\r\n");
-}
-
-TEST(PgnWriterMoveText, NestedVariationsAndSeveralAlternatives) {
-    GameDocument document(nullptr);
-    WithResult(document, 0);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
-    PlayLine(*afterE4, {u"e5", u"Nf3", u"Nc6"});
-    Position* afterC5 = PlayLine(*afterE4, {u"c5"});
-    Position* afterNf3 = PlayLine(*afterC5, {u"Nf3"});
-    PlayLine(*afterC5, {u"c3"});
-    PlayLine(*afterNf3, {u"d6"});
-    PlayLine(*afterE4, {u"e6"});
-    EXPECT_EQ(MoveTextOf(GameText(document)),
-              "1. e4 e5 (1... c5 2. Nf3 (2. c3) 2... d6) (1... e6) 2. Nf3 Nc6 1-0\r\n\r\n");
-}
-
-TEST(PgnWriterMoveText, AlternativeToTheFirstMove) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    PlayLine(document.root, {u"e4", u"e5"});
-    PlayLine(document.root, {u"d4", u"d5"});
-    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 (1. d4 d5) 1... e5 *\r\n\r\n");
-}
-
-TEST(PgnWriterMoveText, MoveAnnotationThenPositionAssessment) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
-    afterE4->incomingMove->nag = 1;
-    afterE4->positionNag = 14;
-    PlayLine(*afterE4, {u"e5"});
-    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 $1 $14 e5 *\r\n\r\n");
-}
-
-TEST(PgnWriterMoveText, RootCommentIsFollowedDirectlyByTheFirstMove) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    document.root.SetComment(u"Opening");
-    PlayLine(document.root, {u"e4"});
-    EXPECT_EQ(MoveTextOf(GameText(document)), " {Opening}1. e4 *\r\n\r\n");
-}
-
-TEST(PgnWriterMoveText, SetUpWithBlackToMoveNumbersTheFirstMove) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    ASSERT_TRUE(ReadFen(document.root, u"4k3/8/8/8/8/8/4P3/4K3 b - - 0 40"));
-    PlayLine(document.root, {u"Kd7", u"e4"});
-    EXPECT_EQ(MoveTextOf(GameText(document)), "40... Kd7 41. e4 *\r\n\r\n");
-}
-
-TEST(PgnWriterMoveText, CharactersThatWouldEndTheCommentBecomeBlanks) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
-    afterE4->SetComment(u"a}b\r\nc");
-    EXPECT_EQ(MoveTextOf(GameText(document)), "1. e4 {a b  c} *\r\n\r\n");
+TEST(PgnWriterMoveText, NumbersCommentsVariationsAndAnnotations) {
+    struct Case {
+        const char* name;
+        int resultCode;
+        std::function<void(Position& root)> build;
+        std::string_view moveText;
+    };
+    const Case cases[] = {
+        {"a variation numbers its first move and the move after it", 3,
+         [](Position& root) {
+             Position* afterE4 = PlayLine(root, {u"e4"});
+             PlayLine(*afterE4, {u"e5", u"Nf3"});
+             PlayLine(*afterE4, {u"c5"});
+         },
+         "1. e4 e5 (1... c5) 2. Nf3 *\r\n\r\n"},
+        {"a comment numbers the next black move", 3,
+         [](Position& root) {
+             Position* afterE4 = PlayLine(root, {u"e4"});
+             afterE4->SetComment(u"text");
+             PlayLine(*afterE4, {u"e5", u"Nf3"});
+             PlayLine(*afterE4, {u"c5"});
+         },
+         "1. e4 {text} 1... e5 (1... c5) 2. Nf3 *\r\n\r\n"},
+        {"nested variations and several alternatives", 0,
+         [](Position& root) {
+             Position* afterE4 = PlayLine(root, {u"e4"});
+             PlayLine(*afterE4, {u"e5", u"Nf3", u"Nc6"});
+             Position* afterC5 = PlayLine(*afterE4, {u"c5"});
+             Position* afterNf3 = PlayLine(*afterC5, {u"Nf3"});
+             PlayLine(*afterC5, {u"c3"});
+             PlayLine(*afterNf3, {u"d6"});
+             PlayLine(*afterE4, {u"e6"});
+         },
+         "1. e4 e5 (1... c5 2. Nf3 (2. c3) 2... d6) (1... e6) 2. Nf3 Nc6 1-0\r\n\r\n"},
+        {"an alternative to the first move", 3,
+         [](Position& root) {
+             PlayLine(root, {u"e4", u"e5"});
+             PlayLine(root, {u"d4", u"d5"});
+         },
+         "1. e4 (1. d4 d5) 1... e5 *\r\n\r\n"},
+        {"move annotation, then position assessment", 3,
+         [](Position& root) {
+             Position* afterE4 = PlayLine(root, {u"e4"});
+             afterE4->incomingMove->nag = 1;
+             afterE4->positionNag = 14;
+             PlayLine(*afterE4, {u"e5"});
+         },
+         "1. e4 $1 $14 e5 *\r\n\r\n"},
+        {"the root comment is followed directly by the first move", 3,
+         [](Position& root) {
+             root.SetComment(u"Opening");
+             PlayLine(root, {u"e4"});
+         },
+         " {Opening}1. e4 *\r\n\r\n"},
+        {"a set-up with black to move numbers the first move", 3,
+         [](Position& root) {
+             ASSERT_TRUE(ReadFen(root, u"4k3/8/8/8/8/8/4P3/4K3 b - - 0 40"));
+             PlayLine(root, {u"Kd7", u"e4"});
+         },
+         "40... Kd7 41. e4 *\r\n\r\n"},
+        {"characters that would end the comment become blanks", 3,
+         [](Position& root) { PlayLine(root, {u"e4"})->SetComment(u"a}b\r\nc"); },
+         "1. e4 {a b  c} *\r\n\r\n"},
+        {"an unknown result writes no mark", 7, [](Position& root) { PlayLine(root, {u"e4"}); },
+         "1. e4\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        GameDocument document(nullptr);
+        WithResult(document, c.resultCode);
+        c.build(document.root);
+        EXPECT_EQ(MoveTextOf(GameText(document)), c.moveText) << c.name;
+    }
 }
 
 // --- Wrapping -----------------------------------------------------------------
@@ -467,15 +463,6 @@ TEST(PgnWriterWrapping, NoMoveTextLineBeginsWithABracket) {
     }
 }
 
-TEST(PgnWriterWrapping, LongLineEndingInABracketTakesTheBreakBack) {
-    StringSink sink;
-    WriteWrapped(nullptr, {}, true);
-    WriteWrapped(&sink, std::u16string(78, u'a') + u" {", true);
-    WriteWrapped(&sink, u"[b] c", true, BreakRule::MoveText);
-    WriteWrapped(nullptr, {}, true);
-    EXPECT_EQ(sink.text, std::string(78, 'a') + " {[b] c");
-}
-
 // --- Wrapping primitives --------------------------------------------------------
 
 TEST(PgnWriterFindBreak, Table) {
@@ -514,6 +501,34 @@ TEST(PgnWriterFindBreak, Table) {
     }
 }
 
+TEST(PgnWriterWrapWrapped, PiecesBreakAtTheLimit) {
+    struct Case {
+        const char* name;
+        std::vector<std::u16string> pieces;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"a long line ending in a bracket takes the break back",
+         {std::u16string(78, u'a') + u" {", u"[b] c"},
+         std::string(78, 'a') + " {[b] c"},
+        {"a bracket at the limit ends the line",
+         {std::u16string(78, u'x'), u" (", u"2. c3"},
+         std::string(78, 'x') + " (\r\n2. c3"},
+        {"a piece without break beyond the limit runs to its first break",
+         {std::u16string(100, u'x') + u" yy"},
+         std::string(100, 'x') + "\r\nyy"},
+    };
+    for (const Case& c : cases) {
+        StringSink sink;
+        WriteWrapped(nullptr, {}, true);
+        for (const std::u16string& piece : c.pieces) {
+            WriteWrapped(&sink, piece, true, BreakRule::MoveText);
+        }
+        WriteWrapped(nullptr, {}, true);
+        EXPECT_EQ(sink.text, c.written) << c.name;
+    }
+}
+
 TEST(PgnWriterWrapWrapped, ColumnFollowsTheWrittenBytes) {
     StringSink sink;
     WriteWrapped(nullptr, {}, true);
@@ -527,24 +542,6 @@ TEST(PgnWriterWrapWrapped, ColumnFollowsTheWrittenBytes) {
     EXPECT_EQ(WrapColumn(), 3u);
     WriteWrapped(nullptr, {}, true);
     EXPECT_EQ(WrapColumn(), 0u);
-}
-
-TEST(PgnWriterWrapWrapped, BracketAtTheLimitEndsTheLine) {
-    StringSink sink;
-    WriteWrapped(nullptr, {}, true);
-    WriteWrapped(&sink, std::u16string(78, u'x'), true);
-    WriteWrapped(&sink, u" (", true);
-    WriteWrapped(&sink, u"2. c3", true);
-    WriteWrapped(nullptr, {}, true);
-    EXPECT_EQ(sink.text, std::string(78, 'x') + " (\r\n2. c3");
-}
-
-TEST(PgnWriterWrapWrapped, PieceWithoutBreakBeyondTheLimitRunsToItsFirstBreak) {
-    StringSink sink;
-    WriteWrapped(nullptr, {}, true);
-    WriteWrapped(&sink, std::u16string(100, u'x') + u" yy", true);
-    WriteWrapped(nullptr, {}, true);
-    EXPECT_EQ(sink.text, std::string(100, 'x') + "\r\nyy");
 }
 
 // --- Deep nesting ------------------------------------------------------------------
