@@ -133,12 +133,6 @@ TEST(Tags, UninterpretedTagsAreKeptInFileOrder) {
     EXPECT_EQ(tags, expected);
 }
 
-TEST(Tags, JunkBeforeTheFirstTagIsSkipped) {
-    const LoadedGame game(PgnData("junk_before_tags.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
-    EXPECT_EQ(MainLine(game.document.root), std::vector<std::u16string>{u"e4"});
-}
-
 // A game without a White tag is read alone, not together with the next game.
 TEST(Tags, GameWithoutWhiteTagEndsAtItsOwnMoves) {
     const auto path = PgnData("game_without_white_tag.pgn");
@@ -150,27 +144,33 @@ TEST(Tags, GameWithoutWhiteTagEndsAtItsOwnMoves) {
     EXPECT_EQ(game.document.fileEnd, ReadWholeFile(path).find("[Event \"Friendly\"]"));
 }
 
-TEST(SetUp, FenBeforeSetUpIsASetUp) {
-    const LoadedGame game(PgnData("fen_before_setup.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
-    EXPECT_TRUE(game.document.root.setUp);
-    EXPECT_EQ(WriteFen(game.document.root), u"4k3/8/8/8/8/8/4P3/4K3 b - - 0 12");
-    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"Kd7", u"e4"}));
-}
-
-TEST(SetUp, OtherTagsMayComeBetween) {
-    const LoadedGame game(PgnData("setup_then_fen_with_tags_between.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
-    EXPECT_TRUE(game.document.root.setUp);
-    EXPECT_EQ(MainLine(game.document.root), std::vector<std::u16string>{u"e4"});
-}
-
-TEST(SetUp, WithoutFenTheRootIsTheStandardPosition) {
-    const LoadedGame game(PgnData("simple_game.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
-    EXPECT_FALSE(game.document.root.setUp);
-    EXPECT_EQ(MainLine(game.document.root),
-              (std::vector<std::u16string>{u"e4", u"e5", u"Nf3", u"Nc6"}));
+TEST(MainLines, SetUpsJunkLineCommentsAndStrayParentheses) {
+    struct Case {
+        const char* file;
+        bool setUp;
+        std::u16string fen;  // checked when not empty
+        std::vector<std::u16string> mainLine;
+    };
+    const Case cases[] = {
+        {"simple_game.pgn", false, u"", {u"e4", u"e5", u"Nf3", u"Nc6"}},
+        // A FEN before its SetUp tag still sets the position up.
+        {"fen_before_setup.pgn", true, u"4k3/8/8/8/8/8/4P3/4K3 b - - 0 12", {u"Kd7", u"e4"}},
+        {"setup_then_fen_with_tags_between.pgn", true, u"", {u"e4"}},
+        {"junk_before_tags.pgn", false, u"", {u"e4"}},
+        // A line comment drops the rest of its line.
+        {"line_comment.pgn", false, u"", {u"e4", u"e5"}},
+        // A stray closing parenthesis ends the game.
+        {"stray_closing_paren.pgn", false, u"", {u"e4", u"e5"}},
+    };
+    for (const Case& c : cases) {
+        const LoadedGame game(PgnData(c.file));
+        ASSERT_EQ(game.code, kReadOk) << c.file;
+        EXPECT_EQ(game.document.root.setUp, c.setUp) << c.file;
+        if (!c.fen.empty()) {
+            EXPECT_EQ(WriteFen(game.document.root), c.fen) << c.file;
+        }
+        EXPECT_EQ(MainLine(game.document.root), c.mainLine) << c.file;
+    }
 }
 
 TEST(Comments, OverTwoLinesAndReplaced) {
@@ -201,12 +201,6 @@ TEST(Comments, UnterminatedAtTheEndIsDropped) {
     EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
     EXPECT_FALSE(game.document.root.firstMove->child->firstMove->child->comment.has_value());
     EXPECT_EQ(game.document.fileEnd, std::filesystem::file_size(path));
-}
-
-TEST(Comments, LineCommentDropsTheRestOfTheLine) {
-    const LoadedGame game(PgnData("line_comment.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
-    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
 }
 
 TEST(Variations, AlternativeFromTheParentOfTheLastMove) {
@@ -247,12 +241,6 @@ TEST(Variations, DeepestAllowedNestingIsRead) {
     EXPECT_EQ(San(afterE4.firstMove->nextSibling.get()), u"c5");
     EXPECT_EQ(afterE4.firstMove->nextSibling->nextSibling, nullptr);
     EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5", u"Nf3"}));
-}
-
-TEST(Variations, StrayClosingParenthesisEndsTheGame) {
-    const LoadedGame game(PgnData("stray_closing_paren.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
-    EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
 }
 
 TEST(Nags, MoveAndPositionAnnotations) {
