@@ -23,12 +23,8 @@ GameHeaders CompleteHeaders() {
     return headers;
 }
 
-}  // namespace
-
-TEST(HeaderDefaults, NewRecordHasThePlayersButIsNotComplete) {
-    GameHeaders headers;
-    EXPECT_EQ(headers.white, u"White");
-    EXPECT_EQ(headers.black, u"Black");
+// Every tag but White and Black is unset, the result unknown, White to move.
+void ExpectUnsetBesidesThePlayers(const GameHeaders& headers) {
     EXPECT_EQ(headers.event, std::nullopt);
     EXPECT_EQ(headers.date, std::nullopt);
     EXPECT_EQ(headers.round, std::nullopt);
@@ -39,6 +35,15 @@ TEST(HeaderDefaults, NewRecordHasThePlayersButIsNotComplete) {
     EXPECT_EQ(headers.resultCode, -1);
     EXPECT_EQ(headers.lastMove, 0);
     EXPECT_EQ(headers.trait, 0);
+}
+
+}  // namespace
+
+TEST(HeaderDefaults, NewRecordHasThePlayersButIsNotComplete) {
+    GameHeaders headers;
+    EXPECT_EQ(headers.white, u"White");
+    EXPECT_EQ(headers.black, u"Black");
+    ExpectUnsetBesidesThePlayers(headers);
     EXPECT_EQ(headers.fileOffset, 0u);
     EXPECT_EQ(headers.fileEnd, 0u);
     EXPECT_FALSE(headers.IsComplete());
@@ -96,16 +101,7 @@ TEST(ClearTags, EverythingBecomesUnset) {
     headers.ClearTags();
     EXPECT_EQ(headers.white, std::nullopt) << "not even the default names stay";
     EXPECT_EQ(headers.black, std::nullopt);
-    EXPECT_EQ(headers.event, std::nullopt);
-    EXPECT_EQ(headers.date, std::nullopt);
-    EXPECT_EQ(headers.round, std::nullopt);
-    EXPECT_EQ(headers.site, std::nullopt);
-    EXPECT_EQ(headers.whiteEmail, std::nullopt);
-    EXPECT_EQ(headers.blackEmail, std::nullopt);
-    EXPECT_EQ(headers.lastMoveDate, std::nullopt);
-    EXPECT_EQ(headers.resultCode, -1);
-    EXPECT_EQ(headers.lastMove, 0);
-    EXPECT_EQ(headers.trait, 0);
+    ExpectUnsetBesidesThePlayers(headers);
 }
 
 TEST(Results, ParseResultNeedsTheExactText) {
