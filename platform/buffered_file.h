@@ -55,7 +55,7 @@ public:
     // The errno value of the failed read, 0 when none failed.
     int ReadError() const { return readError_; }
 
-    static constexpr std::size_t kMaxPeek = 64 * 1024;
+    static constexpr std::size_t kMaxPeek = std::size_t{64} * 1024;
 
 private:
     bool Refill(std::size_t wanted);

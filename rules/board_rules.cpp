@@ -3,6 +3,7 @@
 #include "rules/board_geometry.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +51,7 @@ int FindNextHolding(const Board& board, PieceCode code, int start) {
     const std::uint64_t pattern = 0x0101010101010101ULL * code;
     for (int word = start >> 3; word < 8; ++word) {
         std::uint64_t bytes = 0;
-        std::memcpy(&bytes, board.data() + 8 * word, sizeof bytes);
+        std::memcpy(&bytes, board.data() + std::ptrdiff_t{8} * word, sizeof bytes);
         std::uint64_t x = bytes ^ pattern;
         if (word == start >> 3) {
             x |= (std::uint64_t{1} << (8 * (start & 7))) - 1;  // squares before start
@@ -242,16 +243,12 @@ int FindReachingPieces(const Board& board, PieceCode code, int target,
             CollectPawns(board, code, target, found);
             break;
         case kRook:
+        case kBishop:
+        case kQueen:
             CollectSliders(board, code, target, found);
             break;
         case kKnight:
             CollectFromList(board, kTables.knight[target], code, found);
-            break;
-        case kBishop:
-            CollectSliders(board, code, target, found);
-            break;
-        case kQueen:
-            CollectSliders(board, code, target, found);
             break;
         case kKing:
             CollectFromList(board, kTables.king[target], code, found);
