@@ -289,23 +289,13 @@ void GamesListTest::failedSaveShowsItsBoxAndKeepsTheRows() {
     fixture.Start();
     fixture.list->SelectRow(1);
     QSignalSpy refills(fixture.list->model(), &QAbstractItemModel::modelReset);
-    QString text;
-    QString caption;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    screen_test::WhenModalShows(
-        [&](QWidget& modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
-                text = box->text();
-                caption = box->windowTitle();
-                icon = box->icon();
-            }
-            QTest::keyClick(&modal, Qt::Key_Return);
-        },
-        fixture.list.get());
+    std::optional<screen_test::SeenBox> seen;
+    screen_test::AnswerNextBox(seen, QMessageBox::Ok, fixture.list.get());
     QTest::keyClick(fixture.list->listView(), Qt::Key_F1);
-    QCOMPARE(text, QStringLiteral("Unable to save game"));
-    QCOMPARE(caption, QStringLiteral("Error"));
-    QCOMPARE(icon, QMessageBox::Critical);
+    QVERIFY(seen.has_value());
+    QCOMPARE(seen->text, QStringLiteral("Unable to save game"));
+    QCOMPARE(seen->caption, QStringLiteral("Error"));
+    QCOMPARE(seen->icon, QMessageBox::Critical);
     QCOMPARE(refills.count(), 0);
     QCOMPARE(fixture.list->SelectedRow(), 1);
 }
@@ -353,14 +343,8 @@ void GamesListTest::newGameIsAppendedSelectedAndOpened() {
         games.Append(std::move(document));
         return true;
     };
-    screen_test::WhenPopupShows([](QMenu& menu) {
-        for (QAction* action : menu.actions()) {
-            if (action->text() == QStringLiteral("New...")) {
-                menu.setActiveAction(action);
-            }
-        }
-        QTest::keyClick(&menu, Qt::Key_Return);
-    });
+    screen_test::WhenPopupShows(
+        [](QMenu& menu) { screen_test::ChooseMenuItem(menu, QStringLiteral("New...")); });
     QTest::keyClick(fixture.list->listView(), Qt::Key_F2);
     QCOMPARE(appends, 1);
     QCOMPARE(fixture.list->rowCount(), 7);
@@ -378,11 +362,6 @@ void GamesListTest::menuRunsTheAboutBox() {
     bool hasIcon = false;
     QString softkey;
     screen_test::WhenPopupShows([&](QMenu& menu) {
-        for (QAction* action : menu.actions()) {
-            if (action->text() == QStringLiteral("About...")) {
-                menu.setActiveAction(action);
-            }
-        }
         screen_test::WhenModalShows(
             [&](QWidget& about) {
                 title = about.windowTitle();
@@ -392,7 +371,7 @@ void GamesListTest::menuRunsTheAboutBox() {
                 QTest::keyClick(&about, Qt::Key_F1);
             },
             fixture.list.get());
-        QTest::keyClick(&menu, Qt::Key_Return);
+        screen_test::ChooseMenuItem(menu, QStringLiteral("About..."));
     });
     QTest::keyClick(fixture.list->listView(), Qt::Key_F2);
     QCOMPARE(title, QStringLiteral("Korvani 0.1"));

@@ -4,6 +4,7 @@
 
 #include "game/game_document.h"
 #include "game/game_observer.h"
+#include "game_screen_fixtures.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"
 #include "rules/notation.h"
@@ -13,6 +14,8 @@
 #include "ui/drawing_resources.h"
 #include "ui/move_entry.h"
 #include "ui/move_entry_host.h"
+
+using screen_test::MoveCount;
 
 namespace {
 
@@ -77,14 +80,6 @@ public:
     int lastTo = -1;
     int treeChanges = 0;
 };
-
-int MoveCount(const Position& position) {
-    int count = 0;
-    for (const MoveNode* move = position.firstMove.get(); move; move = move->nextSibling.get()) {
-        ++count;
-    }
-    return count;
-}
 
 // What the promotion chooser was asked and what it answers.
 struct ChooserLog {

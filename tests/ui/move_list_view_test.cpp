@@ -2,26 +2,16 @@
 #include <QtTest>
 #include <memory>
 
-#include "game/game_document.h"
 #include "game/move_tree.h"
+#include "game_screen_fixtures.h"
 #include "rules/move_node.h"
 #include "rules/notation.h"
 #include "rules/position.h"
 #include "ui/move_list_view.h"
 
-namespace {
+using screen_test::Play;
 
-// Plays `moves` (SAN, space separated) from `from` and returns the last position.
-Position* Play(Position& from, const char16_t* moves) {
-    Position* position = &from;
-    std::u16string_view rest(moves);
-    while (!rest.empty() && position != nullptr) {
-        const std::size_t blank = rest.find(u' ');
-        position = ParseSan(*position, rest.substr(0, blank));
-        rest = blank == std::u16string_view::npos ? std::u16string_view() : rest.substr(blank + 1);
-    }
-    return position;
-}
+namespace {
 
 QStringList Rows(const QListWidget& list) {
     QStringList rows;

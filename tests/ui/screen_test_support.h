@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 // Helpers for driving modal screens in QtTest: each nested exec() is reached through
 // a zero timer that waits for the screen to become the active modal widget.
@@ -88,6 +91,44 @@ private:
 inline void PressKey(QWidget* fallback, Qt::Key key) {
     QWidget* target = QApplication::focusWidget();
     QTest::keyClick(target != nullptr ? target : fallback, key);
+}
+
+// What a message box showed before the test answered it.
+struct SeenBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Answers the next message box with `button` (or Ok when it has no such button) and
+// records it in `seen`; any other modal screen (but `outer`) is closed unanswered.
+inline void AnswerNextBox(std::optional<SeenBox>& seen, QMessageBox::StandardButton button,
+                          QWidget* outer = nullptr) {
+    WhenModalShows(
+        [&seen, button](QWidget& modal) {
+            auto* box = qobject_cast<QMessageBox*>(&modal);
+            if (box == nullptr) {
+                modal.close();
+                return;
+            }
+            seen = SeenBox{box->windowTitle(), box->text(), box->icon()};
+            QAbstractButton* pressed = box->button(button);
+            if (pressed == nullptr) {
+                pressed = box->button(QMessageBox::Ok);
+            }
+            pressed->click();
+        },
+        outer);
+}
+
+// Chooses the item labelled `text` in `menu` as the keyboard does.
+inline void ChooseMenuItem(QMenu& menu, const QString& text) {
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text) {
+            menu.setActiveAction(action);
+        }
+    }
+    QTest::keyClick(&menu, Qt::Key_Return);
 }
 
 }  // namespace screen_test
