@@ -2,9 +2,6 @@
 // state advanced afterwards and what the screen shows. The mail screens themselves
 // are stood in for by recording functions; the whole road through the real ones is
 // the end-to-end exchange test.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDateTime>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -12,85 +9,15 @@
 #include <optional>
 
 #include "contacts/owner_identity.h"
-#include "game/game_document.h"
+#include "game_screen_fixtures.h"
 #include "resources/resource_ids.h"
-#include "rules/move_node.h"
-#include "rules/notation.h"
-#include "rules/position.h"
 #include "rules/square.h"
-#include "screen_test_support.h"
 #include "ui/drawing_resources.h"
-#include "ui/game_display.h"
 #include "ui/move_list_view.h"
-#include "ui/softkey_bar.h"
+
+using namespace screen_test;
 
 namespace {
-
-// Plays `moves` (SAN, space separated) from `from` and returns the last position.
-Position* Play(Position& from, const char16_t* moves) {
-    Position* position = &from;
-    std::u16string_view rest(moves);
-    while (!rest.empty() && position != nullptr) {
-        const std::size_t blank = rest.find(u' ');
-        position = ParseSan(*position, rest.substr(0, blank));
-        rest = blank == std::u16string_view::npos ? std::u16string_view() : rest.substr(blank + 1);
-    }
-    return position;
-}
-
-// A running e-mail game between Anna (White) and Boris (Black).
-void MakeEmailGame(GameDocument& document) {
-    document.SetWhite(u"Anna");
-    document.SetBlack(u"Boris");
-    document.SetWhiteEmail(u"anna@example.org");
-    document.SetBlackEmail(u"boris@example.org");
-    document.SetResultCode(3);
-}
-
-void OpenOnScreen(GameDisplay& display, GameDocument& document) {
-    QVERIFY(display.Open(document));
-    display.resize(240, 320);
-    display.InitDialog();
-    display.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&display));
-}
-
-void Type(QWidget& widget, const char* keys) {
-    for (const char* key = keys; *key != '\0'; ++key) {
-        QTest::keyClick(&widget, *key);
-    }
-}
-
-QString TodayUtc() {
-    const QDate today = QDateTime::currentDateTimeUtc().date();
-    return QStringLiteral("%1.%2")
-        .arg(today.month(), 2, 10, QLatin1Char('0'))
-        .arg(today.day(), 2, 10, QLatin1Char('0'));
-}
-
-// What a message box showed before the test answered it.
-struct SeenBox {
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Answers the next message box with `button` and records it in `seen`.
-void AnswerNextBox(std::optional<SeenBox>& seen, QMessageBox::StandardButton button) {
-    screen_test::WhenModalShows([&seen, button](QWidget& modal) {
-        auto* box = qobject_cast<QMessageBox*>(&modal);
-        if (box == nullptr) {
-            modal.close();
-            return;
-        }
-        seen = SeenBox{box->windowTitle(), box->text(), box->icon()};
-        QAbstractButton* pressed = box->button(button);
-        if (pressed == nullptr) {
-            pressed = box->button(QMessageBox::Ok);
-        }
-        pressed->click();
-    });
-}
 
 // Stands in for the two mail screens: counts the calls and gives what the test set.
 struct FakeMail {
@@ -119,17 +46,35 @@ struct FakeMail {
     }
 };
 
-bool MenuItemEnabled(GameDisplay& display, SoftkeyBar& bar, int command) {
-    QMenu* popup = bar.popupMenu(1);
-    display.InitMenuPopup(bar.menuId(), *popup);
-    for (QAction* action : popup->actions()) {
-        if (action->menu() == nullptr && SoftkeyBar::CommandOf(*action) == command) {
-            return action->isEnabled();
-        }
+// An e-mail game on a display whose mail screens are `mail`.
+struct ExchangeScreen {
+    ExchangeScreen() { MakeEmailGame(document); }
+    // White sent 1. e4 and waits for Black's answer.
+    Position* AfterWhiteSent() {
+        Position* afterE4 = Play(document.root, u"e4");
+        document.lastMove = 1;
+        document.trait = kBlack;
+        return afterE4;
     }
-    qFatal("menu item %d missing", command);
-    return false;
-}
+    void Open() {
+        display.SetExchangeDialogs(mail.Dialogs());
+        OpenOnScreen(display, document);
+    }
+    // Runs `command`, answering the message box it opens with `button`.
+    std::optional<SeenBox> Answering(int command, QMessageBox::StandardButton button) {
+        std::optional<SeenBox> seen;
+        AnswerNextBox(seen, button);
+        if (!display.HandleCommand(command)) {
+            qWarning("command %d not handled", command);
+            return std::nullopt;
+        }
+        return seen;
+    }
+
+    GameDocument document{nullptr};
+    FakeMail mail;
+    GameDisplay display;
+};
 
 }  // namespace
 
@@ -144,9 +89,8 @@ private slots:
     void sendWithoutAMoveAsksForOne();
     void sendOnOwnTurnAdvancesTheGame();
     void sendByBlackKeepsTheMoveNumber();
+    void sendForAnotherPlayerAsksFirst_data();
     void sendForAnotherPlayerAsksFirst();
-    void sendForAnotherPlayerStopsOnNo();
-    void sendWithoutThePlayersNameAsks();
     void failedSendChangesNothing();
     void sentGameCannotBeDiscardedAndIsSaved();
     void answerOnOwnTurnAsksFirst();
@@ -159,149 +103,114 @@ private slots:
 };
 
 void GameDisplayExchangeTest::sendWithoutAMoveAsksForOne() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    std::optional<SeenBox> seen;
-    AnswerNextBox(seen, QMessageBox::Ok);
-    QVERIFY(display.HandleCommand(kCmdSendMove));
+    ExchangeScreen screen;
+    screen.Open();
+    const std::optional<SeenBox> seen = screen.Answering(kCmdSendMove, QMessageBox::Ok);
     QVERIFY(seen.has_value());
     QCOMPARE(seen->text, QStringLiteral("Please enter first your move on the board"));
     QCOMPARE(seen->caption, QStringLiteral("Korvani"));
     QCOMPARE(seen->icon, QMessageBox::Critical);
-    QCOMPARE(mail.sendCalls, 0);
-    QVERIFY(!display.IsModified());
-    QCOMPARE(document.trait, kWhite);
+    QCOMPARE(screen.mail.sendCalls, 0);
+    QVERIFY(!screen.display.IsModified());
+    QCOMPARE(screen.document.trait, kWhite);
 }
 
 void GameDisplayExchangeTest::sendOnOwnTurnAdvancesTheGame() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    Type(display, "5254");
+    ExchangeScreen screen;
+    screen.Open();
+    Type(screen.display, "5254");
     const QString before = TodayUtc();
-    QVERIFY(display.HandleCommand(kCmdSendMove));
+    QVERIFY(screen.display.HandleCommand(kCmdSendMove));
     const QString after = TodayUtc();
-    QCOMPARE(mail.sendCalls, 1);
-    QCOMPARE(document.trait, kBlack);
-    QCOMPARE(document.lastMove, std::uint16_t{1});
-    QVERIFY(document.lastMoveDate.has_value());
-    const QString date = QString::fromStdU16String(*document.lastMoveDate);
+    QCOMPARE(screen.mail.sendCalls, 1);
+    QCOMPARE(screen.document.trait, kBlack);
+    QCOMPARE(screen.document.lastMove, std::uint16_t{1});
+    QVERIFY(screen.document.lastMoveDate.has_value());
+    const QString date = QString::fromStdU16String(*screen.document.lastMoveDate);
     QVERIFY2(date == before || date == after, qPrintable(date));
-    QVERIFY(display.IsModified());
-    QVERIFY(!display.CanDiscard());
+    QVERIFY(screen.display.IsModified());
+    QVERIFY(!screen.display.CanDiscard());
 }
 
 void GameDisplayExchangeTest::sendByBlackKeepsTheMoveNumber() {
     SetOwnerIdentity(u"boris", u"boris@example.org");  // the case does not matter
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    Play(document.root, u"e4 e5");
-    document.lastMove = 1;
-    document.trait = kBlack;
-    document.SetLastMoveDate(u"01.02");
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    QVERIFY(display.HandleCommand(kCmdSendMove));
-    QCOMPARE(mail.sendCalls, 1);
-    QCOMPARE(document.trait, kWhite);
-    QCOMPARE(document.lastMove, std::uint16_t{1});
-    QVERIFY(*document.lastMoveDate != u"01.02");
+    ExchangeScreen screen;
+    Play(screen.document.root, u"e4 e5");
+    screen.document.lastMove = 1;
+    screen.document.trait = kBlack;
+    screen.document.SetLastMoveDate(u"01.02");
+    screen.Open();
+    QVERIFY(screen.display.HandleCommand(kCmdSendMove));
+    QCOMPARE(screen.mail.sendCalls, 1);
+    QCOMPARE(screen.document.trait, kWhite);
+    QCOMPARE(screen.document.lastMove, std::uint16_t{1});
+    QVERIFY(*screen.document.lastMoveDate != u"01.02");
+}
+
+void GameDisplayExchangeTest::sendForAnotherPlayerAsksFirst_data() {
+    QTest::addColumn<QString>("owner");
+    QTest::addColumn<bool>("whiteNamed");
+    QTest::addColumn<QMessageBox::StandardButton>("button");
+    QTest::addColumn<QString>("text");
+    const QString asked = QStringLiteral(
+        "Player to move is 'Anna' and does not seem to be you ('Boris'), do you want to "
+        "continue ?");
+    QTest::newRow("yes sends") << QStringLiteral("Boris") << true << QMessageBox::Yes << asked;
+    QTest::newRow("no stops") << QStringLiteral("Boris") << true << QMessageBox::No << asked;
+    // The owner's name is empty too: an unset tag must not pass for it.
+    QTest::newRow("no name") << QString() << false << QMessageBox::No
+                             << QStringLiteral(
+                                    "Player to move is '' and does not seem to be "
+                                    "you (''), do you want to continue ?");
 }
 
 void GameDisplayExchangeTest::sendForAnotherPlayerAsksFirst() {
-    SetOwnerIdentity(u"Boris", u"boris@example.org");
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    Play(document.root, u"e4");
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    std::optional<SeenBox> seen;
-    AnswerNextBox(seen, QMessageBox::Yes);
-    QVERIFY(display.HandleCommand(kCmdSendMove));
+    QFETCH(QString, owner);
+    QFETCH(bool, whiteNamed);
+    QFETCH(QMessageBox::StandardButton, button);
+    QFETCH(QString, text);
+    SetOwnerIdentity(owner.toStdU16String(), owner.isEmpty() ? u"" : u"boris@example.org");
+    ExchangeScreen screen;
+    if (!whiteNamed) {
+        screen.document.SetWhite(std::nullopt);
+    }
+    Play(screen.document.root, u"e4");
+    screen.Open();
+    const std::optional<SeenBox> seen = screen.Answering(kCmdSendMove, button);
     QVERIFY(seen.has_value());
     QCOMPARE(seen->caption, QStringLiteral("Confirmation"));
     QCOMPARE(seen->icon, QMessageBox::Question);
-    QCOMPARE(seen->text, QStringLiteral("Player to move is 'Anna' and does not seem to be you "
-                                        "('Boris'), do you want to continue ?"));
-    QCOMPARE(mail.sendCalls, 1);
-    QCOMPARE(document.trait, kBlack);
-}
-
-void GameDisplayExchangeTest::sendForAnotherPlayerStopsOnNo() {
-    SetOwnerIdentity(u"Boris", u"boris@example.org");
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    Play(document.root, u"e4");
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    std::optional<SeenBox> seen;
-    AnswerNextBox(seen, QMessageBox::No);
-    QVERIFY(display.HandleCommand(kCmdSendMove));
-    QVERIFY(seen.has_value());
-    QCOMPARE(mail.sendCalls, 0);
-    QCOMPARE(document.trait, kWhite);
-    QCOMPARE(document.lastMove, std::uint16_t{0});
-    QVERIFY(display.CanDiscard());
-    QVERIFY(!display.IsModified());
-}
-
-void GameDisplayExchangeTest::sendWithoutThePlayersNameAsks() {
-    // The owner's name is empty too: an unset tag must not pass for it.
-    SetOwnerIdentity(u"", u"");
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    document.SetWhite(std::nullopt);
-    Play(document.root, u"d4");
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    std::optional<SeenBox> seen;
-    AnswerNextBox(seen, QMessageBox::No);
-    QVERIFY(display.HandleCommand(kCmdSendMove));
-    QVERIFY(seen.has_value());
-    QCOMPARE(seen->text, QStringLiteral("Player to move is '' and does not seem to be you "
-                                        "(''), do you want to continue ?"));
-    QCOMPARE(mail.sendCalls, 0);
+    QCOMPARE(seen->text, text);
+    if (button == QMessageBox::Yes) {
+        QCOMPARE(screen.mail.sendCalls, 1);
+        QCOMPARE(screen.document.trait, kBlack);
+    } else {
+        QCOMPARE(screen.mail.sendCalls, 0);
+        QCOMPARE(screen.document.trait, kWhite);
+        QCOMPARE(screen.document.lastMove, std::uint16_t{0});
+        QVERIFY(screen.display.CanDiscard());
+        QVERIFY(!screen.display.IsModified());
+    }
 }
 
 void GameDisplayExchangeTest::failedSendChangesNothing() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    FakeMail mail;
-    mail.sendResult = false;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    Type(display, "5254");
-    QVERIFY(display.HandleCommand(kCmdSendMove));
-    QCOMPARE(mail.sendCalls, 1);
-    QCOMPARE(document.trait, kWhite);
-    QCOMPARE(document.lastMove, std::uint16_t{0});
-    QVERIFY(!document.lastMoveDate.has_value());
-    QVERIFY(display.CanDiscard());
+    ExchangeScreen screen;
+    screen.mail.sendResult = false;
+    screen.Open();
+    Type(screen.display, "5254");
+    QVERIFY(screen.display.HandleCommand(kCmdSendMove));
+    QCOMPARE(screen.mail.sendCalls, 1);
+    QCOMPARE(screen.document.trait, kWhite);
+    QCOMPARE(screen.document.lastMove, std::uint16_t{0});
+    QVERIFY(!screen.document.lastMoveDate.has_value());
+    QVERIFY(screen.display.CanDiscard());
 }
 
 void GameDisplayExchangeTest::sentGameCannotBeDiscardedAndIsSaved() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    Play(document.root, u"e4");
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
+    ExchangeScreen screen;
+    Play(screen.document.root, u"e4");
+    GameDisplay& display = screen.display;
+    display.SetExchangeDialogs(screen.mail.Dialogs());
     bool closeNoSaveOffered = true;
     QTimer::singleShot(0, [&] {
         display.HandleCommand(kCmdSendMove);
@@ -310,70 +219,51 @@ void GameDisplayExchangeTest::sentGameCannotBeDiscardedAndIsSaved() {
         display.HandleCommand(kCmdCloseNoSave);
         QTest::keyClick(&display, Qt::Key_F1);
     });
-    QVERIFY(RunGameDisplay(display, nullptr, document));
-    QCOMPARE(mail.sendCalls, 1);
+    QVERIFY(RunGameDisplay(display, nullptr, screen.document));
+    QCOMPARE(screen.mail.sendCalls, 1);
     QVERIFY(!closeNoSaveOffered);
 }
 
 void GameDisplayExchangeTest::answerOnOwnTurnAsksFirst() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    std::optional<SeenBox> seen;
-    AnswerNextBox(seen, QMessageBox::No);
-    QVERIFY(display.HandleCommand(kCmdGetAnswer));
+    ExchangeScreen screen;
+    screen.Open();
+    std::optional<SeenBox> seen = screen.Answering(kCmdGetAnswer, QMessageBox::No);
     QVERIFY(seen.has_value());
     QCOMPARE(seen->caption, QStringLiteral("Confirmation"));
     QCOMPARE(seen->icon, QMessageBox::Question);
     QCOMPARE(seen->text, QStringLiteral("It seem to be your turn to play, do you really want to "
                                         "import an anwser ?"));
-    QCOMPARE(mail.answerCalls, 0);
+    QCOMPARE(screen.mail.answerCalls, 0);
 
-    seen.reset();
-    AnswerNextBox(seen, QMessageBox::Yes);
-    QVERIFY(display.HandleCommand(kCmdGetAnswer));
+    seen = screen.Answering(kCmdGetAnswer, QMessageBox::Yes);
     QVERIFY(seen.has_value());
-    QCOMPARE(mail.answerCalls, 1);
+    QCOMPARE(screen.mail.answerCalls, 1);
 }
 
 void GameDisplayExchangeTest::answerWithoutThePlayersNameAsks() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    document.trait = kBlack;
-    document.SetBlack(std::nullopt);
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    std::optional<SeenBox> seen;
-    AnswerNextBox(seen, QMessageBox::No);
-    QVERIFY(display.HandleCommand(kCmdGetAnswer));
-    QVERIFY(seen.has_value());
-    QCOMPARE(mail.answerCalls, 0);
+    ExchangeScreen screen;
+    screen.document.trait = kBlack;
+    screen.document.SetBlack(std::nullopt);
+    screen.Open();
+    QVERIFY(screen.Answering(kCmdGetAnswer, QMessageBox::No).has_value());
+    QCOMPARE(screen.mail.answerCalls, 0);
 }
 
 void GameDisplayExchangeTest::answerInAVariationIsRaisedOneLevel() {
     // Anna sent 1. e4; Boris's answer 1... c5 had been studied inside a variation.
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    Position* afterE4 = Play(document.root, u"e4");
+    ExchangeScreen screen;
+    GameDocument& document = screen.document;
+    GameDisplay& display = screen.display;
+    Position* afterE4 = screen.AfterWhiteSent();
     Play(*afterE4, u"e5 Nf3");
     Position* afterC5 = Play(*afterE4, u"c5");
     MoveNode* c5 = afterC5->incomingMove;
     QCOMPARE(int{c5->depth}, 1);
-    document.lastMove = 1;
-    document.trait = kBlack;
-    FakeMail mail;
-    mail.answer = {c5, u"03.07"};
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
+    screen.mail.answer = {c5, u"03.07"};
+    screen.Open();
     QCOMPARE(document.GetCurrent(), afterE4);
     QVERIFY(display.HandleCommand(kCmdGetAnswer));
-    QCOMPARE(mail.answerCalls, 1);
+    QCOMPARE(screen.mail.answerCalls, 1);
     QCOMPARE(int{c5->depth}, 0);
     QCOMPARE(afterE4->firstMove.get(), c5);
     // The board shows the answer; the document stays where it was.
@@ -393,20 +283,16 @@ void GameDisplayExchangeTest::answerInAVariationIsRaisedOneLevel() {
 }
 
 void GameDisplayExchangeTest::answerOnTheMainLineRefreshesTheList() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    Position* afterE4 = Play(document.root, u"e4");
-    document.lastMove = 1;
-    document.trait = kBlack;
-    FakeMail mail;
+    ExchangeScreen screen;
+    GameDisplay& display = screen.display;
+    FakeMail& mail = screen.mail;
+    Position* afterE4 = screen.AfterWhiteSent();
     // The answer read from a message is new to the tree.
     mail.onGetAnswer = [&mail, afterE4](GameDocument&) {
         Position* after = ParseSan(*afterE4, u"e5");
         mail.answer = {after != nullptr ? after->incomingMove : nullptr, u"11.30"};
     };
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
+    screen.Open();
     // The list is built once before the answer arrives.
     QVERIFY(display.HandleCommand(kCmdViewMoveList));
     QVERIFY(display.HandleCommand(kCmdShowBoard));
@@ -421,18 +307,13 @@ void GameDisplayExchangeTest::answerOnTheMainLineRefreshesTheList() {
 }
 
 void GameDisplayExchangeTest::answerInListModeRebuildsAtOnce() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    Position* afterE4 = Play(document.root, u"e4");
+    ExchangeScreen screen;
+    GameDisplay& display = screen.display;
+    Position* afterE4 = screen.AfterWhiteSent();
     Play(*afterE4, u"e5");
     Position* afterD5 = Play(*afterE4, u"d5");
-    document.lastMove = 1;
-    document.trait = kBlack;
-    FakeMail mail;
-    mail.answer = {afterD5->incomingMove, u"11.30"};
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
+    screen.mail.answer = {afterD5->incomingMove, u"11.30"};
+    screen.Open();
     QVERIFY(display.HandleCommand(kCmdViewMoveList));
     QVERIFY(display.HandleCommand(kCmdGetAnswer));
     const int row = display.MoveList()->FindRow(afterD5->incomingMove);
@@ -442,35 +323,27 @@ void GameDisplayExchangeTest::answerInListModeRebuildsAtOnce() {
 }
 
 void GameDisplayExchangeTest::givingUpTheAnswerChangesNothing() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    Position* afterE4 = Play(document.root, u"e4");
-    document.lastMove = 1;
-    document.trait = kBlack;
-    FakeMail mail;
-    GameDisplay display;
-    display.SetExchangeDialogs(mail.Dialogs());
-    OpenOnScreen(display, document);
-    QVERIFY(display.HandleCommand(kCmdGetAnswer));
-    QCOMPARE(mail.answerCalls, 1);
-    QCOMPARE(display.DisplayedPosition(), afterE4);
-    QCOMPARE(document.trait, kBlack);
-    QVERIFY(!document.lastMoveDate.has_value());
-    QVERIFY(display.CanDiscard());
-    QVERIFY(!display.IsModified());
+    ExchangeScreen screen;
+    Position* afterE4 = screen.AfterWhiteSent();
+    screen.Open();
+    QVERIFY(screen.display.HandleCommand(kCmdGetAnswer));
+    QCOMPARE(screen.mail.answerCalls, 1);
+    QCOMPARE(screen.display.DisplayedPosition(), afterE4);
+    QCOMPARE(screen.document.trait, kBlack);
+    QVERIFY(!screen.document.lastMoveDate.has_value());
+    QVERIFY(screen.display.CanDiscard());
+    QVERIFY(!screen.display.IsModified());
 }
 
 void GameDisplayExchangeTest::withoutMailScreensBothCommandsDoNothing() {
-    GameDocument document(nullptr);
-    MakeEmailGame(document);
-    GameDisplay display;
-    OpenOnScreen(display, document);
+    ExchangeScreen screen;
+    OpenOnScreen(screen.display, screen.document);
     screen_test::ModalWatchdog watchdog(50);
-    QVERIFY(display.HandleCommand(kCmdSendMove));
-    QVERIFY(display.HandleCommand(kCmdGetAnswer));
+    QVERIFY(screen.display.HandleCommand(kCmdSendMove));
+    QVERIFY(screen.display.HandleCommand(kCmdGetAnswer));
     QCOMPARE(watchdog.closed(), 0);
-    QCOMPARE(document.trait, kWhite);
-    QVERIFY(display.CanDiscard());
+    QCOMPARE(screen.document.trait, kWhite);
+    QVERIFY(screen.display.CanDiscard());
 }
 
 QTEST_MAIN(GameDisplayExchangeTest)
