@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "game/game_document.h"
+#include "game_screen_fixtures.h"
 #include "resources/resource_ids.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"
@@ -16,44 +16,9 @@
 #include "ui/move_list_view.h"
 #include "ui/softkey_bar.h"
 
+using namespace screen_test;
+
 namespace {
-
-// Plays `moves` (SAN, space separated) from `from` and returns the last position.
-Position* Play(Position& from, const char16_t* moves) {
-    Position* position = &from;
-    std::u16string_view rest(moves);
-    while (!rest.empty() && position != nullptr) {
-        const std::size_t blank = rest.find(u' ');
-        position = ParseSan(*position, rest.substr(0, blank));
-        rest = blank == std::u16string_view::npos ? std::u16string_view() : rest.substr(blank + 1);
-    }
-    return position;
-}
-
-// An e-mail game still running, as the games list opens it.
-void MakeEmailGame(GameDocument& document) {
-    document.SetWhite(u"Anna");
-    document.SetBlack(u"Boris");
-    document.SetWhiteEmail(u"anna@example.org");
-    document.SetBlackEmail(u"boris@example.org");
-    document.SetResultCode(3);
-}
-
-// Shows `display` for `document` the way RunDialog does, without its modal loop, so
-// that the test can press keys and look at the screen in between.
-void OpenOnScreen(GameDisplay& display, GameDocument& document) {
-    QVERIFY(display.Open(document));
-    display.resize(240, 320);
-    display.InitDialog();
-    display.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&display));
-}
-
-void Type(QWidget& widget, const char* keys) {
-    for (const char* key = keys; *key != '\0'; ++key) {
-        QTest::keyClick(&widget, *key);
-    }
-}
 
 // Presses `key` in the next modal dialog that opens (Add new line, Choose move,
 // Choose Piece), once its own event loop runs.
@@ -67,34 +32,6 @@ void PressInNextDialog(Qt::Key key) {
 
 QString Status(const GameDisplay& display, GameDisplay::StatusField field) {
     return display.StatusLabel(field)->text();
-}
-
-// The enabled state of the item that sends `command` in the bar's popup, after the
-// display has prepared the popup.
-bool MenuItemEnabled(GameDisplay& display, SoftkeyBar& bar, int command) {
-    QMenu* popup = bar.popupMenu(1);
-    display.InitMenuPopup(bar.menuId(), *popup);
-    QList<QMenu*> menus{popup};
-    while (!menus.isEmpty()) {
-        QMenu* menu = menus.takeFirst();
-        for (QAction* action : menu->actions()) {
-            if (action->menu() != nullptr) {
-                menus << action->menu();
-            } else if (SoftkeyBar::CommandOf(*action) == command) {
-                return action->isEnabled();
-            }
-        }
-    }
-    qFatal("menu item %d missing", command);
-    return false;
-}
-
-int MoveCount(const Position& position) {
-    int count = 0;
-    for (const MoveNode* move = position.firstMove.get(); move; move = move->nextSibling.get()) {
-        ++count;
-    }
-    return count;
 }
 
 }  // namespace
@@ -122,9 +59,8 @@ private slots:
     void deleteAtTheStartDoesNothing();
     void listModeHidesTheBoardAndIgnoresDigits();
     void listModeCommandsRebuildTheList();
-    void saveCloseWithoutChangeReturnsFalse();
-    void saveCloseAfterAChangeReturnsTrue();
-    void closeNoSaveReturnsFalse();
+    void closingTellsWhetherToSave_data();
+    void closingTellsWhetherToSave();
     void openedOverAWindowCoversIt();
     void statusLineGrowsWithTheBoard();
     void documentOutlivesItsDisplay();
@@ -442,27 +378,38 @@ void GameDisplayTest::listModeCommandsRebuildTheList() {
     QCOMPARE(display.MoveList()->currentRow(), 1);
 }
 
-void GameDisplayTest::saveCloseWithoutChangeReturnsFalse() {
-    GameDocument document(nullptr);
-    Play(document.root, u"e4");
-    GameDisplay display;
-    QTimer::singleShot(0, [&display] {
-        QTest::keyClick(&display, Qt::Key_Right);
-        QTest::keyClick(&display, Qt::Key_F1);  // Save+Close
-    });
-    QVERIFY(!RunGameDisplay(display, nullptr, document));
-    QCOMPARE(display.endCode(), kIdOk);
+void GameDisplayTest::closingTellsWhetherToSave_data() {
+    QTest::addColumn<QByteArray>("keys");  // typed for Black before closing
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<int>("endCode");
+    QTest::newRow("Save+Close without a change") << QByteArray() << kCmdSaveClose << false << kIdOk;
+    QTest::newRow("Save+Close after a move")
+        << QByteArray("5755") << kCmdSaveClose << true << kIdOk;
+    QTest::newRow("Close, no save after a move")
+        << QByteArray("5755") << kCmdCloseNoSave << false << kIdCancel;
 }
 
-void GameDisplayTest::saveCloseAfterAChangeReturnsTrue() {
+void GameDisplayTest::closingTellsWhetherToSave() {
+    QFETCH(QByteArray, keys);
+    QFETCH(int, command);
+    QFETCH(bool, save);
+    QFETCH(int, endCode);
     GameDocument document(nullptr);
+    Position* afterE4 = Play(document.root, u"e4");
     GameDisplay display;
-    QTimer::singleShot(0, [&display] {
-        Type(display, "5254");
-        QTest::keyClick(&display, Qt::Key_F1);
+    QTimer::singleShot(0, [&] {
+        QTest::keyClick(&display, Qt::Key_Right);  // moving through the game is no change
+        Type(display, keys.constData());
+        if (command == kCmdSaveClose) {
+            QTest::keyClick(&display, Qt::Key_F1);
+        } else {
+            display.HandleCommand(command);
+        }
     });
-    QVERIFY(RunGameDisplay(display, nullptr, document));
-    QVERIFY(document.root.firstMove != nullptr);
+    QCOMPARE(RunGameDisplay(display, nullptr, document), save);
+    QCOMPARE(display.endCode(), endCode);
+    QCOMPARE(MoveCount(*afterE4), keys.isEmpty() ? 0 : 1);
 }
 
 void GameDisplayTest::openedOverAWindowCoversIt() {
@@ -481,17 +428,6 @@ void GameDisplayTest::openedOverAWindowCoversIt() {
     QVERIFY(OpenGameDisplay(&gamesList, document));
     QVERIFY(document.root.firstMove != nullptr);
     QVERIFY(document.primaryView == nullptr);
-}
-
-void GameDisplayTest::closeNoSaveReturnsFalse() {
-    GameDocument document(nullptr);
-    GameDisplay display;
-    QTimer::singleShot(0, [&display] {
-        Type(display, "5254");
-        display.HandleCommand(kCmdCloseNoSave);
-    });
-    QVERIFY(!RunGameDisplay(display, nullptr, document));
-    QCOMPARE(display.endCode(), kIdCancel);
 }
 
 void GameDisplayTest::statusLineGrowsWithTheBoard() {
