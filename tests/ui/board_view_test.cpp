@@ -60,9 +60,8 @@ class BoardViewTest : public QObject {
 private slots:
     void initTestCase();
     void squaresTakeTheirColourByParity();
-    void whitePieceShowsBodyAndOutlineOnTheSquare();
-    void blackPieceShowsItsSilhouetteOnTheSquare();
-    void selectedSquareIsDrawnWithTheHighlight();
+    void pieceShowsOnItsSquare_data();
+    void pieceShowsOnItsSquare();
     void clearingTheSelectionRestoresTheSquare();
     void frameOutlinesTheBoardOnePixelOutside();
     void highlightedFileLabelHasTheHighlightBackground();
@@ -109,9 +108,6 @@ void BoardViewTest::squaresTakeTheirColourByParity() {
     Prepare(board);
     const QImage image = Render(board);
     QCOMPARE(board.SquareRect(0, 0), QRect(12, 14 + 7 * 19, 19, 19));
-    // a1 dark, h1 light (both hold rooks; their corners show the square).
-    QCOMPARE(PixelOf(image, board, 0, 0, kBackgroundPixel), DarkSquareColour & 0xFFFFFF);
-    QCOMPARE(PixelOf(image, board, 7, 0, kBackgroundPixel), LightSquareColour & 0xFFFFFF);
     // Empty squares are filled wholly: a3 dark, b3 light.
     for (QPoint at : {QPoint(0, 0), kBodyPixel, QPoint(18, 18)}) {
         QCOMPARE(PixelOf(image, board, 0, 2, at), DarkSquareColour & 0xFFFFFF);
@@ -119,39 +115,45 @@ void BoardViewTest::squaresTakeTheirColourByParity() {
     }
 }
 
-void BoardViewTest::whitePieceShowsBodyAndOutlineOnTheSquare() {
-    BoardView board;
-    Prepare(board);
-    const QImage image = Render(board);
-    // The white rooks on the dark a1 and the light h1.
-    QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), kWhitePixel);
-    QCOMPARE(PixelOf(image, board, 0, 0, kOutlinePixel), kBlackPixel);
-    QCOMPARE(PixelOf(image, board, 0, 0, kBackgroundPixel), DarkSquareColour & 0xFFFFFF);
-    QCOMPARE(PixelOf(image, board, 7, 0, kBodyPixel), kWhitePixel);
-    QCOMPARE(PixelOf(image, board, 7, 0, kOutlinePixel), kBlackPixel);
-    QCOMPARE(PixelOf(image, board, 7, 0, kBackgroundPixel), LightSquareColour & 0xFFFFFF);
+void BoardViewTest::pieceShowsOnItsSquare_data() {
+    QTest::addColumn<QPoint>("selected");  // (-1, -1): no selection
+    QTest::addColumn<QPoint>("square");    // file, rank
+    QTest::addColumn<QRgb>("body");
+    QTest::addColumn<QRgb>("outline");
+    QTest::addColumn<QRgb>("background");
+    const QPoint none(-1, -1);
+    const QRgb dark = DarkSquareColour & 0xFFFFFF;
+    const QRgb light = LightSquareColour & 0xFFFFFF;
+    // A white piece shows body and outline; a black one a solid silhouette.
+    QTest::newRow("white rook on dark a1")
+        << none << QPoint(0, 0) << kWhitePixel << kBlackPixel << dark;
+    QTest::newRow("white rook on light h1")
+        << none << QPoint(7, 0) << kWhitePixel << kBlackPixel << light;
+    QTest::newRow("black knight on dark b8")
+        << none << QPoint(1, 7) << kBlackPixel << kBlackPixel << dark;
+    QTest::newRow("black rook on light a8")
+        << none << QPoint(0, 7) << kBlackPixel << kBlackPixel << light;
+    QTest::newRow("selected e2 takes the highlight") << QPoint(4, 1) << QPoint(4, 1) << kWhitePixel
+                                                     << kBlackPixel << (HighlightColour & 0xFFFFFF);
+    QTest::newRow("d2 beside the selection keeps its colour")
+        << QPoint(4, 1) << QPoint(3, 1) << kWhitePixel << kBlackPixel << dark;
 }
 
-void BoardViewTest::blackPieceShowsItsSilhouetteOnTheSquare() {
+void BoardViewTest::pieceShowsOnItsSquare() {
+    QFETCH(QPoint, selected);
+    QFETCH(QPoint, square);
+    QFETCH(QRgb, body);
+    QFETCH(QRgb, outline);
+    QFETCH(QRgb, background);
     BoardView board;
     Prepare(board);
+    if (selected.x() >= 0) {
+        board.SetSelection(selected.x(), selected.y());
+    }
     const QImage image = Render(board);
-    // The black knight on the dark b8: solid black inside, square colour around.
-    QCOMPARE(PixelOf(image, board, 1, 7, kBodyPixel), kBlackPixel);
-    QCOMPARE(PixelOf(image, board, 1, 7, kOutlinePixel), kBlackPixel);
-    QCOMPARE(PixelOf(image, board, 1, 7, kBackgroundPixel), DarkSquareColour & 0xFFFFFF);
-    QCOMPARE(PixelOf(image, board, 0, 7, kBackgroundPixel), LightSquareColour & 0xFFFFFF);
-}
-
-void BoardViewTest::selectedSquareIsDrawnWithTheHighlight() {
-    BoardView board;
-    Prepare(board);
-    board.SetSelection(4, 1);  // e2, a light square with a white pawn
-    const QImage image = Render(board);
-    QCOMPARE(PixelOf(image, board, 4, 1, kBackgroundPixel), HighlightColour & 0xFFFFFF);
-    QCOMPARE(PixelOf(image, board, 4, 1, kBodyPixel), kWhitePixel);
-    QCOMPARE(PixelOf(image, board, 4, 1, kOutlinePixel), kBlackPixel);
-    QCOMPARE(PixelOf(image, board, 3, 1, kBackgroundPixel), DarkSquareColour & 0xFFFFFF);
+    QCOMPARE(PixelOf(image, board, square.x(), square.y(), kBodyPixel), body);
+    QCOMPARE(PixelOf(image, board, square.x(), square.y(), kOutlinePixel), outline);
+    QCOMPARE(PixelOf(image, board, square.x(), square.y(), kBackgroundPixel), background);
 }
 
 void BoardViewTest::clearingTheSelectionRestoresTheSquare() {

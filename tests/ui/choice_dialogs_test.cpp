@@ -90,10 +90,9 @@ private slots:
     void init() { SetPromotionChooser(nullptr); }
 
     void addNewLineShowsTheNewMoveAndTheExistingOnes();
-    void addNewLineZeroAppendsAnAlternative();
-    void addNewLineDigitReplacesThatMoveAndItsContinuation();
+    void addNewLinePlacesTheNewMove_data();
+    void addNewLinePlacesTheNewMove();
     void addNewLineIgnoresDigitsWithoutARow();
-    void addNewLineOkOnRowZeroAppends();
     void addNewLineOkOnAMoveRowPromotesToAQueenWithoutAsking();
     void addNewLineZeroAsksForThePromotionPiece();
     void addNewLineCancelLeavesTheTree();
@@ -140,23 +139,36 @@ void ChoiceDialogsTest::addNewLineShowsTheNewMoveAndTheExistingOnes() {
              QStringLiteral("Press move number to replace,\nor press 0 to add a new line"));
 }
 
-void ChoiceDialogsTest::addNewLineZeroAppendsAnAlternative() {
-    OpeningTree tree;
-    QWidget owner;
-    AnswerWithKeys({Qt::Key_0});
-    Position* result = RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3"));
-    QVERIFY(result != nullptr);
-    QCOMPARE(MoveList(tree.root), (QStringList{"e2e4", "d2d4", "c2c4", "g1f3"}));
-    QCOMPARE(result, tree.root.FindMove(Sq("g1"), Sq("f3"), 0));
+void ChoiceDialogsTest::addNewLinePlacesTheNewMove_data() {
+    QTest::addColumn<int>("highlight");  // -1 leaves the list as it opens
+    QTest::addColumn<QList<Qt::Key>>("keys");
+    QTest::addColumn<QStringList>("moves");
+    QTest::newRow("0 appends an alternative")
+        << -1 << QList<Qt::Key>{Qt::Key_0} << QStringList{"e2e4", "d2d4", "c2c4", "g1f3"};
+    QTest::newRow("a digit replaces that move and its continuation")
+        << -1 << QList<Qt::Key>{Qt::Key_1} << QStringList{"g1f3", "d2d4", "c2c4"};
+    QTest::newRow("Ok on row 0 appends")
+        << 0 << QList<Qt::Key>{Qt::Key_Return} << QStringList{"e2e4", "d2d4", "c2c4", "g1f3"};
 }
 
-void ChoiceDialogsTest::addNewLineDigitReplacesThatMoveAndItsContinuation() {
+void ChoiceDialogsTest::addNewLinePlacesTheNewMove() {
+    QFETCH(int, highlight);
+    QFETCH(QList<Qt::Key>, keys);
+    QFETCH(QStringList, moves);
     OpeningTree tree;
     QWidget owner;
-    AnswerWithKeys({Qt::Key_1});
+    screen_test::WhenModalShows([highlight, keys](QWidget& dialog) {
+        if (highlight >= 0) {
+            Highlight(dialog, highlight);
+        }
+        for (Qt::Key key : keys) {
+            screen_test::PressKey(&dialog, key);
+        }
+    });
     Position* result = RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3"));
     QVERIFY(result != nullptr);
-    QCOMPARE(MoveList(tree.root), (QStringList{"g1f3", "d2d4", "c2c4"}));
+    QCOMPARE(MoveList(tree.root), moves);
+    QCOMPARE(result, tree.root.FindMove(Sq("g1"), Sq("f3"), 0));
     QVERIFY(result->firstMove == nullptr);
 }
 
@@ -176,17 +188,6 @@ void ChoiceDialogsTest::addNewLineIgnoresDigitsWithoutARow() {
     QVERIFY(RunAddNewLine(&owner, &owner, root, Sq("g1"), Sq("f3")) == nullptr);
     QVERIFY(openAfterDigits);
     QCOMPARE(MoveList(root), (QStringList{"e2e4", "d2d4"}));
-}
-
-void ChoiceDialogsTest::addNewLineOkOnRowZeroAppends() {
-    OpeningTree tree;
-    QWidget owner;
-    screen_test::WhenModalShows([](QWidget& dialog) {
-        Highlight(dialog, 0);
-        screen_test::PressKey(&dialog, Qt::Key_Return);
-    });
-    QVERIFY(RunAddNewLine(&owner, &owner, tree.root, Sq("b1"), Sq("c3")) != nullptr);
-    QCOMPARE(MoveList(tree.root), (QStringList{"e2e4", "d2d4", "c2c4", "b1c3"}));
 }
 
 void ChoiceDialogsTest::addNewLineOkOnAMoveRowPromotesToAQueenWithoutAsking() {
