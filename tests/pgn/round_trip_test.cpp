@@ -111,10 +111,23 @@ std::string TagDifference(const GameDocument& a, const GameDocument& b) {
     return x == nullptr && y == nullptr ? std::string() : "number of extra tags";
 }
 
-TEST(RoundTrip, EveryRealGameIsWrittenAndReadBackUnchanged) {
+// Writes games to a scratch file and reads them back from it.
+class RoundTrip : public testing::Test {
+protected:
+    // Writes `text` as a new file (rewriting a truncated file makes ext4 flush it)
+    // and reads the game at its start into `into`.
+    int WriteAndRead(const std::string& text, GameDocument& into) {
+        fs::remove(written);
+        WriteFileBytes(written, text);
+        return LoadGame(into, 0, 3);
+    }
+
     ScratchFolder folder;
     const fs::path written = folder.path() / "written.pgn";
-    GamesFile writtenFile(written);
+    GamesFile file{written};
+};
+
+TEST_F(RoundTrip, EveryRealGameIsWrittenAndReadBackUnchanged) {
     std::size_t games = 0;
     std::size_t refused = 0;
     for (const fs::path& path : SharedGamesFiles()) {
@@ -129,11 +142,8 @@ TEST(RoundTrip, EveryRealGameIsWrittenAndReadBackUnchanged) {
             }
             ++games;
             const std::string firstText = GameText(first);
-            // A new file each time: rewriting a truncated file makes ext4 flush it.
-            fs::remove(written);
-            WriteFileBytes(written, firstText);
-            GameDocument second(&writtenFile);
-            ASSERT_EQ(LoadGame(second, 0, 3), kReadOk) << path << " at " << offset;
+            GameDocument second(&file);
+            ASSERT_EQ(WriteAndRead(firstText, second), kReadOk) << path << " at " << offset;
             EXPECT_EQ(second.fileEnd, firstText.size()) << path << " at " << offset;
             const std::string secondText = GameText(second);
             if (secondText != firstText) {
@@ -194,19 +204,15 @@ std::u16string RandomComment(std::mt19937& random) {
     return comment;
 }
 
-TEST(RoundTrip, OverlongTagIsCutAndTheGameStillReadsBack) {
-    ScratchFolder folder;
-    const fs::path written = folder.path() / "written.pgn";
-    GamesFile file(written);
+TEST_F(RoundTrip, OverlongTagIsCutAndTheGameStillReadsBack) {
     GameDocument document(&file);
     document.SetResultCode(0);
     document.SetWhite(std::u16string(200, u'\u00e9'));  // 400 bytes in UTF-8
     document.AppendExtraTag(u"Annotator", std::u16string(300, u'"'));
     PlayLine(document.root, {u"e4", u"e5"});
     const std::string text = GameText(document);
-    WriteFileBytes(written, text);
     GameDocument reread(&file);
-    ASSERT_EQ(LoadGame(reread, 0, 3), kReadOk);
+    ASSERT_EQ(WriteAndRead(text, reread), kReadOk);
     EXPECT_EQ(TreeDifference(document.root, reread.root), "");
     EXPECT_EQ(reread.white, std::u16string(121, u'\u00e9'));
     ASSERT_NE(reread.extraTags, nullptr);
@@ -215,10 +221,7 @@ TEST(RoundTrip, OverlongTagIsCutAndTheGameStillReadsBack) {
     EXPECT_EQ(GameText(reread), text);
 }
 
-TEST(RoundTrip, GameLongerThan255MovesKeepsItsNumbersAndReadsBackWhole) {
-    ScratchFolder folder;
-    const fs::path written = folder.path() / "written.pgn";
-    GamesFile file(written);
+TEST_F(RoundTrip, GameLongerThan255MovesKeepsItsNumbersAndReadsBackWhole) {
     GameDocument document(&file);
     document.SetResultCode(1);
     static constexpr std::u16string_view kCycle[] = {u"Nf3", u"Nf6", u"Ng1", u"Ng8"};
@@ -240,17 +243,13 @@ TEST(RoundTrip, GameLongerThan255MovesKeepsItsNumbersAndReadsBackWhole) {
     EXPECT_NE(flat.find(" 255. Nf3 Nf6 256. Ng1 Ng8 257. Nf3"), std::string::npos);
     EXPECT_NE(flat.find("261. Nf3 Nf6 {after 261... Nf6} 262. Ng1"), std::string::npos);
     EXPECT_NE(flat.find("310. Ng1 Ng8 (310... Nh5) 1/2-1/2"), std::string::npos);
-    WriteFileBytes(written, text);
     GameDocument reread(&file);
-    ASSERT_EQ(LoadGame(reread, 0, 3), kReadOk);
+    ASSERT_EQ(WriteAndRead(text, reread), kReadOk);
     EXPECT_EQ(TreeDifference(document.root, reread.root), "");
     EXPECT_EQ(GameText(reread), text);
 }
 
-TEST(RoundTrip, RandomCommentsComeBackUnchanged) {
-    ScratchFolder folder;
-    const fs::path written = folder.path() / "written.pgn";
-    GamesFile file(written);
+TEST_F(RoundTrip, RandomCommentsComeBackUnchanged) {
     for (unsigned seed = 1; seed <= 300; ++seed) {
         std::mt19937 random(seed);
         GameDocument document(&file);
@@ -264,10 +263,8 @@ TEST(RoundTrip, RandomCommentsComeBackUnchanged) {
         PlayLine(*at, {u"a6", u"Ba4"})->SetComment(RandomComment(random));
 
         const std::string text = GameText(document);
-        fs::remove(written);
-        WriteFileBytes(written, text);
         GameDocument reread(&file);
-        ASSERT_EQ(LoadGame(reread, 0, 3), kReadOk) << "seed " << seed;
+        ASSERT_EQ(WriteAndRead(text, reread), kReadOk) << "seed " << seed;
         EXPECT_EQ(TreeDifference(document.root, reread.root), "") << "seed " << seed << "\n"
                                                                   << text;
         EXPECT_EQ(GameText(reread), text) << "seed " << seed;
