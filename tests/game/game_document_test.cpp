@@ -48,6 +48,15 @@ struct SicilianDocument {
     RecordingView secondary{"secondary", log};
 };
 
+// Tests on the Sicilian document, with no view attached at the start.
+class SicilianTest : public testing::Test {
+protected:
+    SicilianDocument game;
+    GameDocument& document = game.document;
+};
+using Navigation = SicilianTest;
+using GoToLastMove = SicilianTest;
+
 }  // namespace
 
 TEST(GameDocumentCreation, StartsAtTheStandardRootWithNothingAttached) {
@@ -68,9 +77,7 @@ TEST(GameDocumentCreation, StartsAtTheStandardRootWithNothingAttached) {
     EXPECT_EQ(document.nextEntry, nullptr);
 }
 
-TEST(Navigation, GoBackAtTheRootAndGoForwardAtTheEndNotifyNobody) {
-    SicilianDocument game;
-    GameDocument& document = game.document;
+TEST_F(Navigation, GoBackAtTheRootAndGoForwardAtTheEndNotifyNobody) {
     ASSERT_TRUE(document.AttachView(&game.primary, true));
     ASSERT_TRUE(document.AttachView(&game.secondary, false));
     document.GoBack();
@@ -81,9 +88,7 @@ TEST(Navigation, GoBackAtTheRootAndGoForwardAtTheEndNotifyNobody) {
     EXPECT_TRUE(game.log.empty());
 }
 
-TEST(Navigation, GoBackAndGoForwardAlongASingleLine) {
-    SicilianDocument game;
-    GameDocument& document = game.document;
+TEST_F(Navigation, GoBackAndGoForwardAlongASingleLine) {
     ASSERT_TRUE(document.AttachView(&game.secondary, false));
     document.GoForward();
     EXPECT_EQ(document.GetCurrent(), game.afterE4) << "no alternative: no view is asked";
@@ -93,9 +98,7 @@ TEST(Navigation, GoBackAndGoForwardAlongASingleLine) {
     EXPECT_EQ(game.secondary.shown, (std::vector<Position*>{game.afterE4, game.afterE5}));
 }
 
-TEST(Navigation, GoForwardAtABranchWithoutPrimaryViewDoesNothing) {
-    SicilianDocument game;
-    GameDocument& document = game.document;
+TEST_F(Navigation, GoForwardAtABranchWithoutPrimaryViewDoesNothing) {
     ASSERT_TRUE(document.AttachView(&game.secondary, false));
     document.current = game.afterE4;
     game.secondary.answer = game.afterC5;  // a secondary view is never asked
@@ -104,9 +107,7 @@ TEST(Navigation, GoForwardAtABranchWithoutPrimaryViewDoesNothing) {
     EXPECT_TRUE(game.log.empty());
 }
 
-TEST(Navigation, GoForwardAtABranchAsksThePrimaryView) {
-    SicilianDocument game;
-    GameDocument& document = game.document;
+TEST_F(Navigation, GoForwardAtABranchAsksThePrimaryView) {
     ASSERT_TRUE(document.AttachView(&game.primary, true));
     ASSERT_TRUE(document.AttachView(&game.secondary, false));
     document.current = game.afterE4;
@@ -124,9 +125,7 @@ TEST(Navigation, GoForwardAtABranchAsksThePrimaryView) {
               (std::vector<std::string>{"primary chooses", "primary shows", "secondary shows"}));
 }
 
-TEST(Navigation, GoToMainLineReturnsToTheBranchPoint) {
-    SicilianDocument game;
-    GameDocument& document = game.document;
+TEST_F(Navigation, GoToMainLineReturnsToTheBranchPoint) {
     ASSERT_TRUE(document.AttachView(&game.primary, true));
     document.current = game.afterC5Nf3;
     document.GoToMainLine();
@@ -140,9 +139,7 @@ TEST(Navigation, GoToMainLineReturnsToTheBranchPoint) {
     EXPECT_EQ(game.primary.shown.size(), 1u) << "on the main line nothing happens";
 }
 
-TEST(Navigation, GoToStartSetCurrentAndGetCurrent) {
-    SicilianDocument game;
-    GameDocument& document = game.document;
+TEST_F(Navigation, GoToStartSetCurrentAndGetCurrent) {
     ASSERT_TRUE(document.AttachView(&game.primary, true));
     document.SetCurrent(game.afterC5);
     EXPECT_EQ(document.GetCurrent(), game.afterC5);
@@ -154,9 +151,7 @@ TEST(Navigation, GoToStartSetCurrentAndGetCurrent) {
     EXPECT_EQ(game.primary.shown, (std::vector<Position*>{game.afterC5, &document.root}));
 }
 
-TEST(Navigation, ViewsAreToldPrimaryFirstThenInAttachmentOrder) {
-    SicilianDocument game;
-    GameDocument& document = game.document;
+TEST_F(Navigation, ViewsAreToldPrimaryFirstThenInAttachmentOrder) {
     RecordingView third("third", game.log);
     ASSERT_TRUE(document.AttachView(&game.secondary, false));
     ASSERT_TRUE(document.AttachView(&third, false));
@@ -240,6 +235,13 @@ Position* MainLinePosition(Position& root, int plies) {
     return position;
 }
 
+// What FindLastMovePosition gives once `lastMove` and `trait` are set.
+Position* LastMovePosition(GameDocument& document, int lastMove, int trait) {
+    document.lastMove = static_cast<std::uint16_t>(lastMove);
+    document.trait = static_cast<std::uint16_t>(trait);
+    return document.FindLastMovePosition();
+}
+
 }  // namespace
 
 TEST(FindLastMovePosition, FollowsLastMoveAndTraitAlongTheMainLine) {
@@ -253,11 +255,9 @@ TEST(FindLastMovePosition, FollowsLastMoveAndTraitAlongTheMainLine) {
     SicilianDocument game;
     GameDocument& document = game.document;
     for (const LastMoveCase& c : cases) {
-        document.lastMove = static_cast<std::uint16_t>(c.lastMove);
-        document.trait = static_cast<std::uint16_t>(c.trait);
         Position* expected =
             c.expectedPlies < 0 ? nullptr : MainLinePosition(document.root, c.expectedPlies);
-        EXPECT_EQ(document.FindLastMovePosition(), expected)
+        EXPECT_EQ(LastMovePosition(document, c.lastMove, c.trait), expected)
             << "lastMove " << c.lastMove << " trait " << c.trait;
     }
 }
@@ -266,9 +266,7 @@ TEST(FindLastMovePosition, IgnoresVariations) {
     SicilianDocument game;
     GameDocument& document = game.document;
     PlayLine(*game.afterC5Nf3, {"d6", "d4"});  // 3.d4 exists only in the variation
-    document.lastMove = 3;
-    document.trait = kBlack;
-    EXPECT_EQ(document.FindLastMovePosition(), nullptr);
+    EXPECT_EQ(LastMovePosition(document, 3, kBlack), nullptr);
 }
 
 TEST(FindLastMovePosition, StartsCountingFromTheMoveNumberOfASetUpRoot) {
@@ -277,34 +275,22 @@ TEST(FindLastMovePosition, StartsCountingFromTheMoveNumberOfASetUpRoot) {
                         u"r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 2 10"));
     Position* afterNf6 = PlayLine(document.root, {"Nf6"});
     Position* afterNc3 = PlayLine(*afterNf6, {"Nc3"});
-    document.lastMove = 10;
-    document.trait = kWhite;
-    EXPECT_EQ(document.FindLastMovePosition(), afterNf6);
-    document.lastMove = 11;
-    document.trait = kBlack;
-    EXPECT_EQ(document.FindLastMovePosition(), afterNc3);
-    document.lastMove = 10;
-    document.trait = kBlack;
-    EXPECT_EQ(document.FindLastMovePosition(), nullptr) << "White's 10th move is not there";
+    EXPECT_EQ(LastMovePosition(document, 10, kWhite), afterNf6);
+    EXPECT_EQ(LastMovePosition(document, 11, kBlack), afterNc3);
+    EXPECT_EQ(LastMovePosition(document, 10, kBlack), nullptr) << "White's 10th move is not there";
 }
 
 TEST(FindLastMovePosition, CountsPastTheOneByteMoveNumbers) {
     GameDocument document(nullptr);
     Position* end = ShuffleKnights(document.root, 2 * 300);
     ASSERT_NE(end, nullptr);
-    document.lastMove = 300;
-    document.trait = kBlack;
-    EXPECT_EQ(document.FindLastMovePosition(), MainLinePosition(document.root, 599));
-    document.lastMove = 300;
-    document.trait = kWhite;
-    EXPECT_EQ(document.FindLastMovePosition(), end);
-    document.lastMove = 44;  // 300 modulo 256: the early move, not the late one
-    EXPECT_EQ(document.FindLastMovePosition(), MainLinePosition(document.root, 88));
+    EXPECT_EQ(LastMovePosition(document, 300, kBlack), MainLinePosition(document.root, 599));
+    EXPECT_EQ(LastMovePosition(document, 300, kWhite), end);
+    // 300 modulo 256: the early move, not the late one.
+    EXPECT_EQ(LastMovePosition(document, 44, kWhite), MainLinePosition(document.root, 88));
 }
 
-TEST(GoToLastMove, GoesToTheLastExchangedPositionOrTheRoot) {
-    SicilianDocument game;
-    GameDocument& document = game.document;
+TEST_F(GoToLastMove, GoesToTheLastExchangedPositionOrTheRoot) {
     ASSERT_TRUE(document.AttachView(&game.primary, true));
     document.lastMove = 1;
     document.trait = kWhite;
