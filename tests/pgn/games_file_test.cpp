@@ -10,22 +10,11 @@
 #include "pgn/games_file.h"
 #include "pgn/games_file_scan.h"
 #include "pgn_test_support.h"
+#include "pgn_write_support.h"
 #include "platform/buffered_file.h"
 #include "platform/error_report.h"
 
 namespace {
-
-// Records the error boxes shown while it lives.
-class ErrorBoxRecorder {
-public:
-    ErrorBoxRecorder()
-        : previous_(SetErrorBoxHandler([this](const ErrorBox& box) { boxes.push_back(box); })) {}
-    ~ErrorBoxRecorder() { SetErrorBoxHandler(previous_); }
-    std::vector<ErrorBox> boxes;
-
-private:
-    ErrorBoxHandler previous_;
-};
 
 std::vector<const GameListEntry*> Entries(const GamesFile& games) {
     std::vector<const GameListEntry*> entries;
