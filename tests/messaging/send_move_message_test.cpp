@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "messaging/inbox_message.h"
@@ -35,6 +36,18 @@ protected:
         return SendMoveMessage(session_, message, u"Ann Smith", u"ann@example.org");
     }
 
+    // The bytes of the one message in the first store's Outbox.
+    std::string Submitted() const { return ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0)); }
+
+    // One error box was shown, with `caption` and, when given, `text`.
+    void ExpectOneBox(std::u16string_view caption, std::optional<std::u16string> text = {}) {
+        ASSERT_EQ(recorder_.boxes.size(), 1u);
+        EXPECT_EQ(recorder_.boxes[0].caption, caption);
+        if (text) {
+            EXPECT_EQ(recorder_.boxes[0].text, *text);
+        }
+    }
+
     TemporaryFolder folder_;
     MessageStore session_;
     ErrorBoxRecorder recorder_;
@@ -65,7 +78,7 @@ TEST_F(SendMoveMessageTest, EveryStoreGetsTheMessageSubmitted) {
 TEST_F(SendMoveMessageTest, MessageHasTheHeadersAndTheBodyLayout) {
     OpenStores(1);
     ASSERT_TRUE(Send(kMove));
-    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0));
+    const std::string bytes = Submitted();
     for (const char* expected :
          {"From: Ann Smith <ann@example.org>\n", "To: bob@example.org, carol@example.org\n",
           "Subject: Move #12\n", "Date: ", "\nMessage-Id: <", "@example.org>\n",
@@ -82,7 +95,7 @@ TEST_F(SendMoveMessageTest, NonAsciiTextsAreUtf8AndReadBack) {
     const MoveMessage move{u"bob@example.org", u"Coup n\u00b012", u"12... Cf6",
                            u"Caf\u00e9 cr\u00e8me \u2014 \u00e0 toi"};
     ASSERT_TRUE(SendMoveMessage(session_, move, u"Jos\u00e9", u"jose@example.es"));
-    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0));
+    const std::string bytes = Submitted();
     // Latin-1-only texts keep the UTF-8 label.
     EXPECT_EQ(bytes.find("iso-8859-1"), std::string::npos) << bytes;
     EXPECT_NE(bytes.find("From: =?UTF-8?"), std::string::npos) << bytes;
@@ -97,7 +110,7 @@ TEST_F(SendMoveMessageTest, NonAsciiTextsAreUtf8AndReadBack) {
 TEST_F(SendMoveMessageTest, TrailingBlankOfAnnotatedMoveAndEmptyTextSurvive) {
     OpenStores(1);
     ASSERT_TRUE(Send({u"bob@example.org", u"Move #12", u"12. e4 ", u""}));
-    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0));
+    const std::string bytes = Submitted();
     EXPECT_EQ(*BuildInboxMessage(bytes, std::nullopt)->body, u"12. e4 \r\n\r\n");
 }
 
@@ -106,8 +119,7 @@ TEST_F(SendMoveMessageTest, TextsAreCutAtTheirLengths) {
     const MoveMessage move{u"bob@example.org", std::u16string(80, u's'), std::u16string(40, u'm'),
                            std::u16string(300, u'a')};
     ASSERT_TRUE(Send(move));
-    const auto message =
-        BuildInboxMessage(ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0)), std::nullopt);
+    const auto message = BuildInboxMessage(Submitted(), std::nullopt);
     EXPECT_EQ(message->subject, std::u16string(63, u's'));
     EXPECT_EQ(*message->body,
               std::u16string(31, u'm') + u"\r\n\r\n" + std::u16string(255, u'a') + u"\r\n");
@@ -116,7 +128,7 @@ TEST_F(SendMoveMessageTest, TextsAreCutAtTheirLengths) {
 TEST_F(SendMoveMessageTest, EmptyPiecesAreNotWrittenAsRecipients) {
     OpenStores(1);
     ASSERT_TRUE(Send({u"bob@example.org;;carol@example.org", u"s", u"1. e4", u""}));
-    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0));
+    const std::string bytes = Submitted();
     EXPECT_NE(bytes.find("To: bob@example.org, carol@example.org\n"), std::string::npos) << bytes;
 }
 
@@ -125,8 +137,7 @@ TEST_F(SendMoveMessageTest, NoRecipientIsRefusedBeforeTouchingTheStore) {
     for (const char16_t* to : {u"", u" ; ", u"bob@example.org\nBcc: eve@example.org"}) {
         recorder_.boxes.clear();
         EXPECT_FALSE(Send({to, u"s", u"1. e4", u""}));
-        ASSERT_EQ(recorder_.boxes.size(), 1u);
-        EXPECT_EQ(recorder_.boxes[0].caption, u"CEMAPI_SetMessageRecipients");
+        ExpectOneBox(u"CEMAPI_SetMessageRecipients");
     }
     EXPECT_FALSE(fs::exists(Store(0) / ".Drafts"));
     EXPECT_FALSE(fs::exists(Store(0) / ".Outbox"));
@@ -134,9 +145,7 @@ TEST_F(SendMoveMessageTest, NoRecipientIsRefusedBeforeTouchingTheStore) {
 
 TEST_F(SendMoveMessageTest, ClosedSessionFailsWithoutTouchingAnything) {
     EXPECT_FALSE(Send(kMove));
-    ASSERT_EQ(recorder_.boxes.size(), 1u);
-    EXPECT_EQ(recorder_.boxes[0].caption, u"GetMsgStoresTable ");
-    EXPECT_EQ(recorder_.boxes[0].text, u"Err 0x80004005");
+    ExpectOneBox(u"GetMsgStoresTable ", u"Err 0x80004005");
     EXPECT_TRUE(fs::is_empty(folder_.Path()));
 }
 
@@ -144,8 +153,7 @@ TEST_F(SendMoveMessageTest, StoreGoneAfterLogonEndsTheWalkKeepingEarlierStores) 
     OpenStores(2);
     fs::remove_all(Store(1));
     EXPECT_FALSE(Send(kMove));
-    ASSERT_EQ(recorder_.boxes.size(), 1u);
-    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to open Message Store");
+    ExpectOneBox(u"Unable to open Message Store");
     EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
 }
 
@@ -153,8 +161,7 @@ TEST_F(SendMoveMessageTest, DraftsThatCannotBeMadeAreReported) {
     OpenStores(1);
     WriteBytes(Store(0) / ".Drafts", "not a folder");
     EXPECT_FALSE(Send(kMove));
-    ASSERT_EQ(recorder_.boxes.size(), 1u);
-    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to get Draft folder ID");
+    ExpectOneBox(u"Unable to get Draft folder ID");
 }
 
 TEST_F(SendMoveMessageTest, MessageThatCannotBeWrittenWholeIsNeverSubmitted) {
@@ -164,9 +171,7 @@ TEST_F(SendMoveMessageTest, MessageThatCannotBeWrittenWholeIsNeverSubmitted) {
         const FileSizeLimit limit(100);
         EXPECT_FALSE(Send(kMove));
     }
-    ASSERT_EQ(recorder_.boxes.size(), 1u);
-    EXPECT_EQ(recorder_.boxes[0].caption, u"SetMessageProps/Message/OpenProperty");
-    EXPECT_EQ(recorder_.boxes[0].text, SystemErrorText(EFBIG));
+    ExpectOneBox(u"SetMessageProps/Message/OpenProperty", SystemErrorText(EFBIG));
     EXPECT_TRUE(fs::is_empty(Store(0) / ".Drafts" / "tmp"));
     EXPECT_TRUE(MessageFiles(Store(0) / ".Drafts").empty());
     EXPECT_FALSE(fs::exists(Store(0) / ".Outbox"));
@@ -187,9 +192,7 @@ TEST_F(SendMoveMessageTest, SendCommandGetsTheMessageAndItIsFiledInSent) {
 TEST_F(SendMoveMessageTest, FailingSendCommandLeavesTheMessageInTheOutbox) {
     OpenStores(1, "cat > /dev/null; exit 3");
     EXPECT_FALSE(Send(kMove));
-    ASSERT_EQ(recorder_.boxes.size(), 1u);
-    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to send message");
-    EXPECT_EQ(recorder_.boxes[0].text, u"Err 0x80004005");
+    ExpectOneBox(u"Unable to send message", u"Err 0x80004005");
     EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
     EXPECT_TRUE(MessageFiles(Store(0) / ".Sent").empty());
 }
@@ -202,17 +205,14 @@ TEST_F(SendMoveMessageTest, HangingSendCommandIsKilledAfterItsTimeout) {
     settings.sendTimeout = std::chrono::milliseconds(200);
     ASSERT_EQ(session_.Logon(settings), 0);
     EXPECT_FALSE(Send(kMove));
-    ASSERT_EQ(recorder_.boxes.size(), 1u);
-    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to send message");
-    EXPECT_EQ(recorder_.boxes[0].text, SystemErrorText(ETIMEDOUT));
+    ExpectOneBox(u"Unable to send message", SystemErrorText(ETIMEDOUT));
     EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
 }
 
 TEST_F(SendMoveMessageTest, CommandThatCannotRunIsReported) {
     OpenStores(1, "/nonexistent/korvani-sendmail -t");
     EXPECT_FALSE(Send(kMove));
-    ASSERT_EQ(recorder_.boxes.size(), 1u);
-    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to send message");
+    ExpectOneBox(u"Unable to send message");
 }
 
 }  // namespace
