@@ -54,9 +54,9 @@ private slots:
     void resultGreysTheExchangeItems();
     void gameWithoutWhiteEmailNeverOffersExchange();
     void promoteRaisesTheShownVariation();
-    void promoteOnTheMainLineDoesNothing();
+    void commandWithNothingToDoChangesNothing_data();
+    void commandWithNothingToDoChangesNothing();
     void deletingTheFirstMoveLeavesAnEmptyGame();
-    void deleteAtTheStartDoesNothing();
     void listModeHidesTheBoardAndIgnoresDigits();
     void listModeCommandsRebuildTheList();
     void closingTellsWhetherToSave_data();
@@ -165,6 +165,7 @@ void GameDisplayTest::cancelledAddNewLineKeepsThreeDigits() {
     QCOMPARE(Status(display, GameDisplay::kNewSquares), QStringLiteral("d2d"));
     QCOMPARE(display.Board().SelectedFile(), 3);
     QCOMPARE(display.Board().SelectedRank(), 1);
+    QCOMPARE(display.Board().HighlightedFile(), 3);
     QVERIFY(!display.IsModified());
     // Another to-rank completes a move that the tree already has.
     Type(display, "\x1b");
@@ -275,15 +276,27 @@ void GameDisplayTest::promoteRaisesTheShownVariation() {
     QVERIFY(display.IsListDirty());
 }
 
-void GameDisplayTest::promoteOnTheMainLineDoesNothing() {
+void GameDisplayTest::commandWithNothingToDoChangesNothing_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("atStart");  // else after 1... e5
+    QTest::newRow("Promote on the main line") << kCmdPromote << false;
+    QTest::newRow("Delete move at the start") << kCmdDeleteMove << true;
+}
+
+void GameDisplayTest::commandWithNothingToDoChangesNothing() {
+    QFETCH(int, command);
+    QFETCH(bool, atStart);
     GameDocument document(nullptr);
     Position* afterE5 = Play(document.root, u"e4 e5");
-    Play(*afterE5->incomingMove->parent, u"c5");
+    Position* afterE4 = afterE5->incomingMove->parent;
+    Play(*afterE4, u"c5");
     GameDisplay display;
     OpenOnScreen(display, document);
-    document.SetCurrent(afterE5);
-    display.HandleCommand(kCmdPromote);
-    QCOMPARE(afterE5->incomingMove->parent->firstMove->child.get(), afterE5);
+    document.SetCurrent(atStart ? &document.root : afterE5);
+    display.HandleCommand(command);
+    QCOMPARE(MoveCount(document.root), 1);
+    QCOMPARE(MoveCount(*afterE4), 2);
+    QCOMPARE(afterE4->firstMove->child.get(), afterE5);
     QVERIFY(!display.IsModified());
 }
 
@@ -306,16 +319,6 @@ void GameDisplayTest::deletingTheFirstMoveLeavesAnEmptyGame() {
     QCOMPARE(display.Entry().DigitCount(), 0);
     QVERIFY(display.IsModified());
     QVERIFY(display.IsListDirty());
-}
-
-void GameDisplayTest::deleteAtTheStartDoesNothing() {
-    GameDocument document(nullptr);
-    Play(document.root, u"e4");
-    GameDisplay display;
-    OpenOnScreen(display, document);
-    display.HandleCommand(kCmdDeleteMove);
-    QCOMPARE(MoveCount(document.root), 1);
-    QVERIFY(!display.IsModified());
 }
 
 void GameDisplayTest::listModeHidesTheBoardAndIgnoresDigits() {
