@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "contacts/new_game_dialog.h"
+#include "game_screen_fixtures.h"
 #include "messaging/inbox_list_dialog.h"
 #include "messaging/mail_exchange_dialogs.h"
 #include "messaging/message_lines_dialog.h"
@@ -86,13 +87,6 @@ private:
     int port_ = 0;
 };
 
-QString TodayUtc() {
-    const QDate today = QDateTime::currentDateTimeUtc().date();
-    return QStringLiteral("%1.%2")
-        .arg(today.month(), 2, 10, QLatin1Char('0'))
-        .arg(today.day(), 2, 10, QLatin1Char('0'));
-}
-
 // The value of tag `name` in a games file's text, or a null string.
 QString TagValue(const QString& games, const QString& name) {
     const QString start = QStringLiteral("[%1 \"").arg(name);
@@ -114,12 +108,6 @@ QString MoveText(const QString& games) {
         }
     }
     return lines.join(QLatin1Char(' '));
-}
-
-void PressKeys(QWidget& widget, const char* keys) {
-    for (const char* key = keys; *key != '\0'; ++key) {
-        QTest::keyClick(&widget, *key);
-    }
 }
 
 // Chooses the popup item labelled `text` as the keyboard does.
@@ -259,7 +247,7 @@ void ExchangeEndToEndTest::SendSteps(ScreenScript& script, const char* keys,
         QStringLiteral("the game display, to enter %1").arg(moveText),
         [](GameDisplay& display) { return display.IsBoardMode(); },
         [keys](GameDisplay& display) {
-            PressKeys(display, keys);
+            screen_test::Type(display, keys);
             QTest::keyClick(&display, Qt::Key_F2);
         });
     script.Then(
@@ -354,7 +342,7 @@ void ExchangeEndToEndTest::oneExchangeThroughTheScreens() {
              "the SMTP server did not start (python3-aiosmtpd?)");
     SetUpPlayer(white_, black_, toBlack.Port());
     SetUpPlayer(black_, white_, toWhite.Port());
-    const QString dayBefore = TodayUtc();
+    const QString dayBefore = screen_test::TodayUtc();
 
     {  // White starts the game and sends 1. e4.
         ScreenScript script;
@@ -406,7 +394,7 @@ void ExchangeEndToEndTest::oneExchangeThroughTheScreens() {
         QVERIFY(!lastListSeen_.at(1).startsWith(u"* "));
     }
 
-    const QString dayAfter = TodayUtc();
+    const QString dayAfter = screen_test::TodayUtc();
     const QString whiteGames = ReadText(white_.GamesFile());
     const QString blackGames = ReadText(black_.GamesFile());
     QCOMPARE(MoveText(whiteGames), QStringLiteral("1. e4 e5 *"));
