@@ -86,21 +86,74 @@ TEST(PgnWriterTags, RosterValuesAndResultTexts) {
     }
 }
 
-TEST(PgnWriterTags, UnknownResultWritesNoResultTag) {
-    GameDocument document(nullptr);
-    document.SetResultCode(7);
-    EXPECT_EQ(GameText(document).find("[Result"), std::string::npos);
-}
-
-TEST(PgnWriterTags, SetUpPositionWritesSetUpAndFenAfterResult) {
-    GameDocument document(nullptr);
-    document.SetResultCode(3);
-    ASSERT_TRUE(ReadFen(document.root, u"8/8/8/4k3/8/8/4P3/4K3 w - - 0 40"));
-    const auto tags = TagLinesOf(GameText(document));
-    ASSERT_EQ(tags.size(), 9u);
-    EXPECT_EQ(tags[6], "[Result \"*\"]");
-    EXPECT_EQ(tags[7], "[SetUp \"1\"]");
-    EXPECT_EQ(tags[8], "[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 40\"]");
+// The tags after the roster: result, set-up, correspondence and extra tags.
+TEST(PgnWriterTags, TagsAfterTheRoster) {
+    struct Case {
+        const char* name;
+        std::function<void(GameDocument&)> set;
+        std::vector<std::string> tags;
+    };
+    const auto correspondence = [](GameDocument& d) {
+        d.SetBlackEmail(u"b@example.org");
+        d.SetLastMoveDate(u"03.14");
+        d.lastMove = 12;
+        d.trait = kBlack;
+    };
+    const Case cases[] = {
+        {"an unknown result writes no Result tag", [](GameDocument& d) { d.SetResultCode(7); }, {}},
+        {"a set-up position writes SetUp and FEN after the result",
+         [](GameDocument& d) { ASSERT_TRUE(ReadFen(d.root, u"8/8/8/4k3/8/8/4P3/4K3 w - - 0 40")); },
+         {"[Result \"*\"]", "[SetUp \"1\"]", "[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 40\"]"}},
+        {"correspondence tags only with a White e-mail", correspondence, {"[Result \"*\"]"}},
+        {"correspondence tags with a White e-mail",
+         [&](GameDocument& d) {
+             correspondence(d);
+             d.SetWhiteEmail(u"a@example.org");
+         },
+         {"[Result \"*\"]", "[WhiteEmail \"a@example.org\"]", "[BlackEmail \"b@example.org\"]",
+          "[LastMoveDate \"03.14\"]", "[LastMove \"12\"]", "[Trait \"Black\"]"}},
+        {"unset e-mail fields are question marks, the trait White",
+         [](GameDocument& d) { d.SetWhiteEmail(u"a@example.org"); },
+         {"[Result \"*\"]", "[WhiteEmail \"a@example.org\"]", "[BlackEmail \"?\"]",
+          "[LastMoveDate \"?\"]", "[LastMove \"0\"]", "[Trait \"White\"]"}},
+        {"extra tags follow in their order",
+         [](GameDocument& d) {
+             d.SetWhiteEmail(u"a@example.org");
+             d.AppendExtraTag(u"ECO", u"B22");
+             d.AppendExtraTag(u"Annotator", u"JvR");
+         },
+         {"[Result \"*\"]", "[WhiteEmail \"a@example.org\"]", "[BlackEmail \"?\"]",
+          "[LastMoveDate \"?\"]", "[LastMove \"0\"]", "[Trait \"White\"]", "[ECO \"B22\"]",
+          "[Annotator \"JvR\"]"}},
+        {"an extra tag's name is one word",
+         [](GameDocument& d) {
+             d.SetResultCode(-1);
+             d.AppendExtraTag(u"Two words", u"v");
+             d.AppendExtraTag(u"Line\nbreak", u"w");
+         },
+         {"[Two_words \"v\"]", "[Line_break \"w\"]"}},
+        {"an extra tag named like an interpreted tag is left out",
+         [](GameDocument& d) {
+             for (const std::u16string_view name :
+                  {u"White", u"FEN", u"Result", u"LastMove", u"Trait"}) {
+                 d.AppendExtraTag(std::u16string(name), u"");
+             }
+             d.AppendExtraTag(u"SetUp", u"1");
+             d.AppendExtraTag(u"SetUp", u"");
+             d.AppendExtraTag(u"WhiteElo", u"2700");
+         },
+         {"[Result \"*\"]", "[SetUp \"\"]", "[WhiteElo \"2700\"]"}},
+    };
+    const std::vector<std::string> roster = LinesOf(kDefaultRoster);
+    for (const Case& c : cases) {
+        GameDocument document(nullptr);
+        document.SetResultCode(3);
+        c.set(document);
+        const std::vector<std::string> tags = TagLinesOf(GameText(document));
+        ASSERT_GE(tags.size(), roster.size()) << c.name;
+        EXPECT_EQ(std::vector<std::string>(tags.begin(), tags.begin() + 6), roster) << c.name;
+        EXPECT_EQ(std::vector<std::string>(tags.begin() + 6, tags.end()), c.tags) << c.name;
+    }
 }
 
 TEST(PgnWriterTags, LongTagLinesAreNeverWrapped) {
@@ -114,60 +167,6 @@ TEST(PgnWriterTags, LongTagLinesAreNeverWrapped) {
         EXPECT_EQ(line.front(), '[') << line;
         EXPECT_EQ(line.back(), ']') << line;
     }
-}
-
-TEST(PgnWriterTags, EmailTagsOnlyWithWhiteEmail) {
-    GameDocument document(nullptr);
-    document.SetResultCode(3);
-    document.SetBlackEmail(u"b@example.org");
-    document.SetLastMoveDate(u"03.14");
-    document.lastMove = 12;
-    document.trait = kBlack;
-    EXPECT_EQ(TagLinesOf(GameText(document)).size(), 7u);
-
-    document.SetWhiteEmail(u"a@example.org");
-    const auto tags = TagLinesOf(GameText(document));
-    ASSERT_EQ(tags.size(), 12u);
-    EXPECT_EQ(tags[7], "[WhiteEmail \"a@example.org\"]");
-    EXPECT_EQ(tags[8], "[BlackEmail \"b@example.org\"]");
-    EXPECT_EQ(tags[9], "[LastMoveDate \"03.14\"]");
-    EXPECT_EQ(tags[10], "[LastMove \"12\"]");
-    EXPECT_EQ(tags[11], "[Trait \"Black\"]");
-}
-
-TEST(PgnWriterTags, UnsetEmailFieldsAreQuestionMarksAndTraitWhite) {
-    GameDocument document(nullptr);
-    document.SetResultCode(3);
-    document.SetWhiteEmail(u"a@example.org");
-    const auto tags = TagLinesOf(GameText(document));
-    ASSERT_EQ(tags.size(), 12u);
-    EXPECT_EQ(tags[8], "[BlackEmail \"?\"]");
-    EXPECT_EQ(tags[9], "[LastMoveDate \"?\"]");
-    EXPECT_EQ(tags[10], "[LastMove \"0\"]");
-    EXPECT_EQ(tags[11], "[Trait \"White\"]");
-}
-
-TEST(PgnWriterTags, ExtraTagsFollowInTheirOrder) {
-    GameDocument document(nullptr);
-    document.SetResultCode(3);
-    document.SetWhiteEmail(u"a@example.org");
-    document.AppendExtraTag(u"ECO", u"B22");
-    document.AppendExtraTag(u"Annotator", u"JvR");
-    const auto tags = TagLinesOf(GameText(document));
-    ASSERT_EQ(tags.size(), 14u);
-    EXPECT_EQ(tags[11], "[Trait \"White\"]");
-    EXPECT_EQ(tags[12], "[ECO \"B22\"]");
-    EXPECT_EQ(tags[13], "[Annotator \"JvR\"]");
-}
-
-TEST(PgnWriterTags, ExtraTagNameIsOneWord) {
-    GameDocument document(nullptr);
-    document.AppendExtraTag(u"Two words", u"v");
-    document.AppendExtraTag(u"Line\nbreak", u"w");
-    const auto tags = TagLinesOf(GameText(document));
-    ASSERT_EQ(tags.size(), 8u);
-    EXPECT_EQ(tags[6], "[Two_words \"v\"]");
-    EXPECT_EQ(tags[7], "[Line_break \"w\"]");
 }
 
 TEST(PgnWriterTags, TagLineIsCutToTheReadersLineLength) {
@@ -206,22 +205,6 @@ TEST(PgnWriterTags, TagLineIsCutToTheReadersLineLength) {
             }
         }
     }
-}
-
-TEST(PgnWriterTags, ExtraTagNamedLikeAnInterpretedTagIsLeftOut) {
-    GameDocument document(nullptr);
-    document.SetResultCode(3);
-    for (const std::u16string_view name : {u"White", u"FEN", u"Result", u"LastMove", u"Trait"}) {
-        document.AppendExtraTag(std::u16string(name), u"");
-    }
-    document.AppendExtraTag(u"SetUp", u"1");
-    document.AppendExtraTag(u"SetUp", u"");
-    document.AppendExtraTag(u"WhiteElo", u"2700");
-    const auto tags = TagLinesOf(GameText(document));
-    ASSERT_EQ(tags.size(), 9u);
-    EXPECT_EQ(tags[4], "[White \"White\"]");
-    EXPECT_EQ(tags[7], "[SetUp \"\"]");
-    EXPECT_EQ(tags[8], "[WhiteElo \"2700\"]");
 }
 
 TEST(PgnWriterTags, QuotesAndBackslashesAreEscaped) {
