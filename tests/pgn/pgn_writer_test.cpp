@@ -321,6 +321,14 @@ void PlayKnightShuffle(Position& root, int count) {
     ASSERT_NE(at, nullptr);
 }
 
+// The text of the game 1. e4 with `comment` after the move and no result.
+std::string E4WithComment(const std::u16string& comment) {
+    GameDocument document(nullptr);
+    WithResult(document, 3);
+    PlayLine(document.root, {u"e4"})->SetComment(comment);
+    return GameText(document);
+}
+
 TEST(PgnWriterWrapping, LongMainLineBreaksAtBlanksWithin79Bytes) {
     GameDocument document(nullptr);
     WithResult(document, 1);
@@ -362,16 +370,12 @@ TEST(PgnWriterWrapping, ShortCommentThatDoesNotFitMovesWholeToANewLine) {
 }
 
 TEST(PgnWriterWrapping, LongCommentBreaksAtItsBlanks) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
     std::u16string comment;
     for (int i = 0; i < 300; ++i) {
         comment += u"word" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + u" ";
     }
     comment += u"end";
-    afterE4->SetComment(comment);
-    const std::string text = GameText(document);
+    const std::string text = E4WithComment(comment);
     EXPECT_TRUE(MoveTextLinesFit(text, 79));
     std::string expected = "1. e4 {";
     for (const char16_t c : comment) {
@@ -381,11 +385,7 @@ TEST(PgnWriterWrapping, LongCommentBreaksAtItsBlanks) {
 }
 
 TEST(PgnWriterWrapping, CommentWithoutBlanksIsCutIntoPiecesOfAtMost511Bytes) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
-    afterE4->SetComment(std::u16string(1500, u'x'));
-    const auto lines = LinesOf(MoveTextOf(GameText(document)));
+    const auto lines = LinesOf(MoveTextOf(E4WithComment(std::u16string(1500, u'x'))));
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], "1. e4");
     EXPECT_EQ(lines[1], "{" + std::string(509, 'x'));
@@ -395,24 +395,17 @@ TEST(PgnWriterWrapping, CommentWithoutBlanksIsCutIntoPiecesOfAtMost511Bytes) {
 }
 
 TEST(PgnWriterWrapping, WidthsCountBytesOfUtf8) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
     std::u16string comment;
     for (int i = 0; i < 120; ++i) {
         comment += u"\u00e9t\u00e9 ";  // 6 bytes a word in UTF-8, 4 characters
     }
-    afterE4->SetComment(comment);
-    const std::string text = GameText(document);
-    EXPECT_TRUE(MoveTextLinesFit(text, 79));
+    EXPECT_TRUE(MoveTextLinesFit(E4WithComment(comment), 79));
 }
 
 TEST(PgnWriterWrapping, LongCommentIsNeverCutInsideACharacter) {
-    GameDocument document(nullptr);
-    WithResult(document, 3);
-    Position* afterE4 = PlayLine(document.root, {u"e4"});
-    afterE4->SetComment(std::u16string(700, u'\u00e9'));  // two bytes each, no blank
-    for (const std::string& line : LinesOf(MoveTextOf(GameText(document)))) {
+    // Two bytes each, no blank.
+    for (const std::string& line :
+         LinesOf(MoveTextOf(E4WithComment(std::u16string(700, u'\u00e9'))))) {
         EXPECT_TRUE(IsValidUtf8(line)) << line.size();
     }
 }
