@@ -137,14 +137,6 @@ TEST(Results, ResultTextInBothForms) {
     }
 }
 
-TEST(Results, ParsedResultsComeBackAsTheSameText) {
-    for (std::u16string_view text : {u"1-0", u"0-1", u"1/2-1/2", u"*"}) {
-        GameHeaders headers;
-        headers.ParseResult(text);
-        EXPECT_EQ(headers.ResultText(false), text);
-    }
-}
-
 TEST(Results, SetResultCodeKeepsTheLowEightBits) {
     const struct {
         int code;
