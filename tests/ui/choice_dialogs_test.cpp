@@ -52,11 +52,16 @@ void Highlight(QWidget& dialog, int row) {
     dialog.findChild<QListWidget*>(QStringLiteral("choiceList"))->setCurrentRow(row);
 }
 
-// Presses `keys` in the next dialog that shows, recording its rows first.
-void AnswerWithKeys(QList<Qt::Key> keys, QStringList* rows = nullptr) {
-    screen_test::WhenModalShows([keys, rows](QWidget& dialog) {
+// Presses `keys` in the next dialog that shows, recording its rows first; highlights
+// row `highlight` before, unless it is kAsOpened.
+constexpr int kAsOpened = -2;
+void AnswerWithKeys(QList<Qt::Key> keys, QStringList* rows = nullptr, int highlight = kAsOpened) {
+    screen_test::WhenModalShows([keys, rows, highlight](QWidget& dialog) {
         if (rows != nullptr) {
             *rows = Rows(dialog);
+        }
+        if (highlight != kAsOpened) {
+            Highlight(dialog, highlight);
         }
         for (Qt::Key key : keys) {
             if (dialog.isVisible()) {
@@ -99,13 +104,10 @@ private slots:
 
     void chooseMoveFollowsTheChosenMove_data();
     void chooseMoveFollowsTheChosenMove();
-    void chooseMoveOkTakesTheHighlightedRow();
     void chooseMoveOkWithoutHighlightGivesNone();
 
-    void choosePieceDigitsGiveTheirPieceCodes_data();
-    void choosePieceDigitsGiveTheirPieceCodes();
-    void choosePieceOkTakesTheHighlightedRow_data();
-    void choosePieceOkTakesTheHighlightedRow();
+    void choosePieceGivesThePieceCode_data();
+    void choosePieceGivesThePieceCode();
     void choosePieceCannotBeCancelled();
     void choosePieceClosedGivesAQueen();
     void promotionWithoutContextIsAQueenWithoutDialog();
@@ -140,13 +142,13 @@ void ChoiceDialogsTest::addNewLineShowsTheNewMoveAndTheExistingOnes() {
 }
 
 void ChoiceDialogsTest::addNewLinePlacesTheNewMove_data() {
-    QTest::addColumn<int>("highlight");  // -1 leaves the list as it opens
+    QTest::addColumn<int>("highlight");
     QTest::addColumn<QList<Qt::Key>>("keys");
     QTest::addColumn<QStringList>("moves");
     QTest::newRow("0 appends an alternative")
-        << -1 << QList<Qt::Key>{Qt::Key_0} << QStringList{"e2e4", "d2d4", "c2c4", "g1f3"};
+        << kAsOpened << QList<Qt::Key>{Qt::Key_0} << QStringList{"e2e4", "d2d4", "c2c4", "g1f3"};
     QTest::newRow("a digit replaces that move and its continuation")
-        << -1 << QList<Qt::Key>{Qt::Key_1} << QStringList{"g1f3", "d2d4", "c2c4"};
+        << kAsOpened << QList<Qt::Key>{Qt::Key_1} << QStringList{"g1f3", "d2d4", "c2c4"};
     QTest::newRow("Ok on row 0 appends")
         << 0 << QList<Qt::Key>{Qt::Key_Return} << QStringList{"e2e4", "d2d4", "c2c4", "g1f3"};
 }
@@ -157,14 +159,7 @@ void ChoiceDialogsTest::addNewLinePlacesTheNewMove() {
     QFETCH(QStringList, moves);
     OpeningTree tree;
     QWidget owner;
-    screen_test::WhenModalShows([highlight, keys](QWidget& dialog) {
-        if (highlight >= 0) {
-            Highlight(dialog, highlight);
-        }
-        for (Qt::Key key : keys) {
-            screen_test::PressKey(&dialog, key);
-        }
-    });
+    AnswerWithKeys(keys, nullptr, highlight);
     Position* result = RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3"));
     QVERIFY(result != nullptr);
     QCOMPARE(MoveList(tree.root), moves);
@@ -240,37 +235,30 @@ void ChoiceDialogsTest::addNewLineCancelLeavesTheTree() {
 
 void ChoiceDialogsTest::chooseMoveFollowsTheChosenMove_data() {
     QTest::addColumn<QList<Qt::Key>>("keys");
+    QTest::addColumn<int>("highlight");
     QTest::addColumn<int>("chosen");  // 0 e4, 1 d4, 2 c4, -1 none
-    QTest::newRow("1 follows the main move") << QList<Qt::Key>{Qt::Key_1} << 0;
-    QTest::newRow("3 the second alternative") << QList<Qt::Key>{Qt::Key_3} << 2;
+    QTest::newRow("1 follows the main move") << QList<Qt::Key>{Qt::Key_1} << kAsOpened << 0;
+    QTest::newRow("3 the second alternative") << QList<Qt::Key>{Qt::Key_3} << kAsOpened << 2;
     QTest::newRow("4 and 0 do nothing, then 2")
-        << QList<Qt::Key>{Qt::Key_4, Qt::Key_0, Qt::Key_2} << 1;
-    QTest::newRow("Esc cancels") << QList<Qt::Key>{Qt::Key_4, Qt::Key_Escape} << -1;
-    QTest::newRow("Cancel softkey") << QList<Qt::Key>{Qt::Key_F1} << -1;
+        << QList<Qt::Key>{Qt::Key_4, Qt::Key_0, Qt::Key_2} << kAsOpened << 1;
+    QTest::newRow("Esc cancels") << QList<Qt::Key>{Qt::Key_4, Qt::Key_Escape} << kAsOpened << -1;
+    QTest::newRow("Cancel softkey") << QList<Qt::Key>{Qt::Key_F1} << kAsOpened << -1;
+    QTest::newRow("Ok takes the highlighted row")
+        << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Return} << 0 << 1;
 }
 
 void ChoiceDialogsTest::chooseMoveFollowsTheChosenMove() {
     QFETCH(QList<Qt::Key>, keys);
+    QFETCH(int, highlight);
     QFETCH(int, chosen);
     OpeningTree tree;
     QWidget owner;
     QStringList rows;
-    AnswerWithKeys(keys, &rows);
+    AnswerWithKeys(keys, &rows, highlight);
     Position* result = RunChooseMove(&owner, tree.root.firstMove.get());
     const std::array<Position*, 3> targets = {tree.e4, tree.d4, tree.c4};
     QCOMPARE(result, chosen < 0 ? nullptr : targets[static_cast<std::size_t>(chosen)]);
     QCOMPARE(rows, (QStringList{"1 : e4", "2 : d4", "3 : c4"}));
-}
-
-void ChoiceDialogsTest::chooseMoveOkTakesTheHighlightedRow() {
-    OpeningTree tree;
-    QWidget owner;
-    screen_test::WhenModalShows([](QWidget& dialog) {
-        Highlight(dialog, 0);
-        screen_test::PressKey(&dialog, Qt::Key_Down);
-        screen_test::PressKey(&dialog, Qt::Key_Return);
-    });
-    QCOMPARE(RunChooseMove(&owner, tree.root.firstMove.get()), tree.d4);
 }
 
 void ChoiceDialogsTest::chooseMoveOkWithoutHighlightGivesNone() {
@@ -287,43 +275,30 @@ void ChoiceDialogsTest::chooseMoveOkWithoutHighlightGivesNone() {
     QVERIFY(dialog.result() == nullptr);
 }
 
-void ChoiceDialogsTest::choosePieceDigitsGiveTheirPieceCodes_data() {
+void ChoiceDialogsTest::choosePieceGivesThePieceCode_data() {
     QTest::addColumn<QList<Qt::Key>>("keys");
+    QTest::addColumn<int>("highlight");
     QTest::addColumn<int>("piece");
-    QTest::newRow("1 queen") << QList<Qt::Key>{Qt::Key_1} << 5;
-    QTest::newRow("2 rook") << QList<Qt::Key>{Qt::Key_2} << 2;
-    QTest::newRow("3 bishop") << QList<Qt::Key>{Qt::Key_3} << 4;
-    QTest::newRow("4 knight") << QList<Qt::Key>{Qt::Key_4} << 3;
+    const QList<Qt::Key> ok{Qt::Key_Return};
+    QTest::newRow("1 queen") << QList<Qt::Key>{Qt::Key_1} << kAsOpened << 5;
+    QTest::newRow("2 rook") << QList<Qt::Key>{Qt::Key_2} << kAsOpened << 2;
+    QTest::newRow("3 bishop") << QList<Qt::Key>{Qt::Key_3} << kAsOpened << 4;
+    QTest::newRow("4 knight") << QList<Qt::Key>{Qt::Key_4} << kAsOpened << 3;
     QTest::newRow("5, 0, 9 ignored, then 4")
-        << QList<Qt::Key>{Qt::Key_5, Qt::Key_0, Qt::Key_9, Qt::Key_4} << 3;
+        << QList<Qt::Key>{Qt::Key_5, Qt::Key_0, Qt::Key_9, Qt::Key_4} << kAsOpened << 3;
+    QTest::newRow("Ok on no row: queen") << ok << -1 << 5;
+    QTest::newRow("Ok on Queen") << ok << 0 << 5;
+    QTest::newRow("Ok on Rook") << ok << 1 << 2;
+    QTest::newRow("Ok on Bishop") << ok << 2 << 4;
+    QTest::newRow("Ok on Knight") << ok << 3 << 3;
 }
 
-void ChoiceDialogsTest::choosePieceDigitsGiveTheirPieceCodes() {
+void ChoiceDialogsTest::choosePieceGivesThePieceCode() {
     QFETCH(QList<Qt::Key>, keys);
+    QFETCH(int, highlight);
     QFETCH(int, piece);
     QWidget owner;
-    AnswerWithKeys(keys);
-    QCOMPARE(ChoosePromotionPiece(&owner), piece);
-}
-
-void ChoiceDialogsTest::choosePieceOkTakesTheHighlightedRow_data() {
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("piece");
-    QTest::newRow("no row: queen") << -1 << 5;
-    QTest::newRow("Queen") << 0 << 5;
-    QTest::newRow("Rook") << 1 << 2;
-    QTest::newRow("Bishop") << 2 << 4;
-    QTest::newRow("Knight") << 3 << 3;
-}
-
-void ChoiceDialogsTest::choosePieceOkTakesTheHighlightedRow() {
-    QFETCH(int, row);
-    QFETCH(int, piece);
-    QWidget owner;
-    screen_test::WhenModalShows([row](QWidget& dialog) {
-        Highlight(dialog, row);
-        screen_test::PressKey(&dialog, Qt::Key_Return);
-    });
+    AnswerWithKeys(keys, nullptr, highlight);
     QCOMPARE(ChoosePromotionPiece(&owner), piece);
 }
 
