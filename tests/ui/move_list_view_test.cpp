@@ -27,7 +27,7 @@ int SelectedRow(const QListWidget& list) {
 }
 
 // 1. e4 e5 (1... c5 2. Nf3 (2. Nc3 Nc6)) 2. Nf3: a variation nested at the end of
-// another one.
+// another one, with its move list.
 struct NestedGame {
     NestedGame() {
         afterE4 = Play(document.root, u"e4");
@@ -37,8 +37,10 @@ struct NestedGame {
         afterNc3 = Play(*afterC5, u"Nc3");
         afterNc6 = Play(*afterNc3, u"Nc6");
         afterNf3 = Play(*afterE5, u"Nf3");
+        list.AttachTo(document);
     }
     GameDocument document{nullptr};
+    MoveListView list;
     Position* afterE4;
     Position* afterE5;
     Position* afterC5;
@@ -78,9 +80,7 @@ void MoveListViewTest::gameWithoutMovesShowsOneBlankRow() {
 
 void MoveListViewTest::nestedVariationsAreIndentedAndClosed() {
     NestedGame game;
-    MoveListView list;
-    list.AttachTo(game.document);
-    list.Rebuild(nullptr);
+    game.list.Rebuild(nullptr);
     const QStringList expected = {
         QStringLiteral("   "),
         QStringLiteral("1. e4"),
@@ -91,25 +91,23 @@ void MoveListViewTest::nestedVariationsAreIndentedAndClosed() {
         QStringLiteral("    2... Nc6))"),
         QStringLiteral("2. Nf3"),
     };
-    QCOMPARE(Rows(list), expected);
+    QCOMPARE(Rows(game.list), expected);
 
     // A second alternative at the same place opens its own variation.
     Play(*game.afterE4, u"d5");
-    list.Rebuild(nullptr);
-    QCOMPARE(list.item(7)->text(), QStringLiteral("  (1... d5)"));
-    QCOMPARE(list.item(8)->text(), QStringLiteral("2. Nf3"));
+    game.list.Rebuild(nullptr);
+    QCOMPARE(game.list.item(7)->text(), QStringLiteral("  (1... d5)"));
+    QCOMPARE(game.list.item(8)->text(), QStringLiteral("2. Nf3"));
 }
 
 void MoveListViewTest::rowsCarryTheirMoves() {
     NestedGame game;
-    MoveListView list;
-    list.AttachTo(game.document);
-    list.Rebuild(game.afterNc6->incomingMove);
-    QCOMPARE(list.FindRow(game.afterE4->incomingMove), 1);
-    QCOMPARE(list.FindRow(game.afterNf3InVariation->incomingMove), 4);
-    QCOMPARE(list.FindRow(game.afterNc6->incomingMove), 6);
-    QCOMPARE(list.FindRow(game.afterNf3->incomingMove), 7);
-    QCOMPARE(SelectedRow(list), 6);
+    game.list.Rebuild(game.afterNc6->incomingMove);
+    QCOMPARE(game.list.FindRow(game.afterE4->incomingMove), 1);
+    QCOMPARE(game.list.FindRow(game.afterNf3InVariation->incomingMove), 4);
+    QCOMPARE(game.list.FindRow(game.afterNc6->incomingMove), 6);
+    QCOMPARE(game.list.FindRow(game.afterNf3->incomingMove), 7);
+    QCOMPARE(SelectedRow(game.list), 6);
 }
 
 void MoveListViewTest::annotationsShowAsSymbols() {
@@ -151,71 +149,63 @@ void MoveListViewTest::followsTheCurrentPositionWithTwoRowsAbove() {
 
 void MoveListViewTest::moveWithoutRowLeavesNoSelection() {
     NestedGame game;
-    MoveListView list;
-    list.AttachTo(game.document);
-    list.Rebuild(game.afterE4->incomingMove);
+    game.list.Rebuild(game.afterE4->incomingMove);
     // A move added since the last rebuild has no row.
     Position* afterD5 = Play(*game.afterE4, u"d5");
-    list.SelectRow(afterD5->incomingMove);
-    QCOMPARE(SelectedRow(list), -1);
-    QCOMPARE(list.currentRow(), -1);
-    QCOMPARE(list.verticalScrollBar()->value(), 0);
+    game.list.SelectRow(afterD5->incomingMove);
+    QCOMPARE(SelectedRow(game.list), -1);
+    QCOMPARE(game.list.currentRow(), -1);
+    QCOMPARE(game.list.verticalScrollBar()->value(), 0);
 }
 
 void MoveListViewTest::deletionRebuildsAndSelectsTheParentsMove() {
     NestedGame game;
-    MoveListView list;
-    list.AttachTo(game.document);
     game.document.SetCurrent(game.afterNc3);
-    list.Rebuild(game.afterNc3->incomingMove);
-    QCOMPARE(SelectedRow(list), 5);
+    game.list.Rebuild(game.afterNc3->incomingMove);
+    QCOMPARE(SelectedRow(game.list), 5);
 
     MoveNode* deleted = game.afterNc3->incomingMove;
     Position* parent = deleted->parent;
     std::unique_ptr<MoveNode> unlinked = UnlinkMove(*deleted);
     unlinked.reset();
-    list.Rebuild(nullptr);
+    game.list.Rebuild(nullptr);
     game.document.SetCurrent(parent);
 
-    QCOMPARE(list.count(), 6);
-    QCOMPARE(list.item(4)->text(), QStringLiteral("  2. Nf3)"));
-    QCOMPARE(SelectedRow(list), 3);  // 1... c5 leads to the parent
-    QCOMPARE(list.FindRow(deleted), -1);
+    QCOMPARE(game.list.count(), 6);
+    QCOMPARE(game.list.item(4)->text(), QStringLiteral("  2. Nf3)"));
+    QCOMPARE(SelectedRow(game.list), 3);  // 1... c5 leads to the parent
+    QCOMPARE(game.list.FindRow(deleted), -1);
 }
 
 void MoveListViewTest::upKeyGoesToTheMainLineAtTheBranch() {
     NestedGame game;
-    MoveListView list;
-    list.AttachTo(game.document);
-    list.Rebuild(nullptr);
+    game.list.Rebuild(nullptr);
     game.document.SetCurrent(game.afterNf3InVariation);
-    QCOMPARE(SelectedRow(list), 4);
-    QTest::keyClick(&list, Qt::Key_Up);
+    QCOMPARE(SelectedRow(game.list), 4);
+    QTest::keyClick(&game.list, Qt::Key_Up);
     QCOMPARE(game.document.GetCurrent(), game.afterE5);
-    QCOMPARE(SelectedRow(list), 2);
+    QCOMPARE(SelectedRow(game.list), 2);
     // On the main line the key changes nothing.
-    QTest::keyClick(&list, Qt::Key_Up);
+    QTest::keyClick(&game.list, Qt::Key_Up);
     QCOMPARE(game.document.GetCurrent(), game.afterE5);
-    QCOMPARE(SelectedRow(list), 2);
+    QCOMPARE(SelectedRow(game.list), 2);
 }
 
 void MoveListViewTest::leftRightAndDownStepThroughTheGame() {
     NestedGame game;
-    MoveListView list;
-    list.AttachTo(game.document);
-    list.Rebuild(nullptr);
+    game.list.Rebuild(nullptr);
     game.document.GoToStart();
-    QTest::keyClick(&list, Qt::Key_Right);
+    QTest::keyClick(&game.list, Qt::Key_Right);
     QCOMPARE(game.document.GetCurrent(), game.afterE4);
-    QCOMPARE(SelectedRow(list), 1);
+    QCOMPARE(SelectedRow(game.list), 1);
     game.document.SetCurrent(game.afterE5);
-    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&game.list, Qt::Key_Down);
     QCOMPARE(game.document.GetCurrent(), game.afterNf3);
-    QCOMPARE(SelectedRow(list), 7);  // the next position, not the next row
-    QTest::keyClick(&list, Qt::Key_Left);
-    QTest::keyClick(&list, Qt::Key_Left);
+    QCOMPARE(SelectedRow(game.list), 7);  // the next position, not the next row
+    QTest::keyClick(&game.list, Qt::Key_Left);
+    QTest::keyClick(&game.list, Qt::Key_Left);
     QCOMPARE(game.document.GetCurrent(), game.afterE4);
-    QCOMPARE(SelectedRow(list), 1);
+    QCOMPARE(SelectedRow(game.list), 1);
 }
 
 void MoveListViewTest::longLineIsListedWithoutDeepCalls() {
