@@ -31,7 +31,6 @@ private slots:
     void cleanup() { FreeDrawingResources(true); }
 
     void boardBrushesAndPenHaveTheirColours();
-    void creatingBrushesTwiceLeavesOneSet();
     void freeingKeepsOrDropsTheBitmapAndFont();
     void programFontIsANinthOfAnInch_data();
     void programFontIsANinthOfAnInch();
@@ -50,14 +49,6 @@ void DrawingResourcesTest::boardBrushesAndPenHaveTheirColours() {
     QCOMPARE(resources.framePen.color(), QColor(128, 255, 128));
     QVERIFY(resources.framePen.isCosmetic());
     QCOMPARE(resources.lightSquareBrush.style(), Qt::SolidPattern);
-}
-
-void DrawingResourcesTest::creatingBrushesTwiceLeavesOneSet() {
-    CreateBoardBrushes();
-    CreateBoardBrushes();
-    const DrawingResources& resources = GetDrawingResources();
-    QCOMPARE(resources.darkSquareBrush.color(), QColor(128, 255, 128));
-    QCOMPARE(resources.framePen.style(), Qt::SolidLine);
 }
 
 void DrawingResourcesTest::freeingKeepsOrDropsTheBitmapAndFont() {
