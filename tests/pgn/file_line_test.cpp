@@ -145,24 +145,22 @@ TEST(LineReader, AgreesWithOneReadPerLine) {
     }
 }
 
-TEST(LineConversion, ReadsUtf8AndWindows1252Lines) {
-    LineText text{};
-    const std::size_t utf8 = ConvertLine("R\xC3\xA9ti \xC2\xBD", text);
-    EXPECT_EQ(std::u16string_view(text.data(), utf8), u"R\u00E9ti \u00BD");
-    const std::size_t latin = ConvertLine("R\xE9ti \xBD \x80", text);
-    EXPECT_EQ(std::u16string_view(text.data(), latin), u"R\u00E9ti \u00BD \u20AC");
-    EXPECT_EQ(text[latin], u'\0');
-}
-
-TEST(LineConversion, StopsAtAZeroByte) {
-    LineText text{};
-    const std::size_t length = ConvertLine(std::string_view("ab\0cd", 5), text);
-    EXPECT_EQ(std::u16string_view(text.data(), length), u"ab");
-    // What follows the zero byte does not decide the code page either.
-    const std::size_t utf8 = ConvertLine(std::string_view("\xC3\xA9\0\xFF", 4), text);
-    EXPECT_EQ(std::u16string_view(text.data(), utf8), u"\u00E9");
-    const std::size_t latin = ConvertLine(std::string_view("R\xE9ti\0\xC3\xA9", 7), text);
-    EXPECT_EQ(std::u16string_view(text.data(), latin), u"R\u00E9ti");
+TEST(LineConversion, Utf8OrWindows1252UpToAZeroByte) {
+    const std::pair<std::string_view, std::u16string_view> cases[] = {
+        {"R\xC3\xA9ti \xC2\xBD", u"R\u00E9ti \u00BD"},
+        {"R\xE9ti \xBD \x80", u"R\u00E9ti \u00BD \u20AC"},
+        {std::string_view("ab\0cd", 5), u"ab"},
+        // What follows the zero byte does not decide the code page either.
+        {std::string_view("\xC3\xA9\0\xFF", 4), u"\u00E9"},
+        {std::string_view("R\xE9ti\0\xC3\xA9", 7), u"R\u00E9ti"},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        LineText text;
+        text.fill(u'x');  // the terminator must be written, not found
+        const std::size_t length = ConvertLine(bytes, text);
+        EXPECT_EQ(std::u16string_view(text.data(), length), expected);
+        EXPECT_EQ(text[length], u'\0');
+    }
 }
 
 }  // namespace
