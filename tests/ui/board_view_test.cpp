@@ -1,6 +1,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
+#include <functional>
 
 #include "rules/position.h"
 #include "ui/board_view.h"
@@ -187,25 +188,36 @@ void BoardViewTest::frameOutlinesTheBoardOnePixelOutside() {
 
 namespace {
 
-int CountPixels(const QImage& image, const QRect& rect, QRgb colour) {
+// The colours found in `rect`, without alpha.
+QSet<QRgb> ColoursIn(const QImage& image, const QRect& rect) {
+    QSet<QRgb> colours;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            colours.insert(image.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    return colours;
+}
+
+// How many pixels of `rect` `accept` takes.
+int CountPixels(const QImage& image, const QRect& rect, const std::function<bool(QRgb)>& accept) {
     int count = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
         for (int x = rect.left(); x <= rect.right(); ++x) {
-            count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF) ? 1 : 0;
+            count += accept(image.pixel(x, y)) ? 1 : 0;
         }
     }
     return count;
 }
 
+int CountPixels(const QImage& image, const QRect& rect, QRgb colour) {
+    return CountPixels(image, rect,
+                       [colour](QRgb pixel) { return (pixel & 0xFFFFFF) == (colour & 0xFFFFFF); });
+}
+
 // Pixels clearly darker than the background: the strokes of a glyph.
 int CountInk(const QImage& image, const QRect& rect) {
-    int count = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            count += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
-        }
-    }
-    return count;
+    return CountPixels(image, rect, [](QRgb pixel) { return qGray(pixel) < 100; });
 }
 
 }  // namespace
@@ -252,13 +264,8 @@ void BoardViewTest::largerWidgetDrawsWholeMultiplesCrisply() {
     QCOMPARE(image.pixel(a1.left() + 2 * kOutline + 2, a1.top() + 19) & 0xFFFFFF, kWhitePixel);
     QCOMPARE(image.pixel(a1.left() + 2 * kOutline - 1, a1.top() + 19) & 0xFFFFFF,
              DarkSquareColour & 0xFFFFFF);
-    for (int y = a1.top(); y <= a1.bottom(); ++y) {
-        for (int x = a1.left(); x <= a1.right(); ++x) {
-            const QRgb pixel = image.pixel(x, y) & 0xFFFFFF;
-            QVERIFY(pixel == kBlackPixel || pixel == kWhitePixel ||
-                    pixel == (DarkSquareColour & 0xFFFFFF));
-        }
-    }
+    QCOMPARE(ColoursIn(image, a1),
+             (QSet<QRgb>{kBlackPixel, kWhitePixel, DarkSquareColour & 0xFFFFFF}));
     board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
     QCOMPARE(board.Scale(), 1);
 }
@@ -271,21 +278,6 @@ void BoardViewTest::emptyBoardWithoutPosition() {
     QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), DarkSquareColour & 0xFFFFFF);
     QCOMPARE(PixelOf(image, board, 4, 7, kBodyPixel), LightSquareColour & 0xFFFFFF);
 }
-
-namespace {
-
-// The colours found in `rect`, without alpha.
-QSet<QRgb> ColoursIn(const QImage& image, const QRect& rect) {
-    QSet<QRgb> colours;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            colours.insert(image.pixel(x, y) & 0xFFFFFF);
-        }
-    }
-    return colours;
-}
-
-}  // namespace
 
 void BoardViewTest::programBitmapDrawsOutlinesAndSilhouettes() {
     CreateDrawingResources();
