@@ -107,18 +107,19 @@ TEST(Tags, ResultValues) {
     EXPECT_EQ(LoadedGame(PgnData("half_half_draw_latin1.pgn")).document.resultCode, 1);
 }
 
-TEST(Tags, Windows1252NamesAreDecoded) {
-    const LoadedGame game(PgnData("latin1_names.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
-    EXPECT_EQ(game.document.white, u"R\u00E9ti, Richard");
-    EXPECT_EQ(game.document.black, u"N\u00FCss");
-}
-
-TEST(Tags, EscapedQuoteAndBackslash) {
-    const LoadedGame game(PgnData("quote_in_tag.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
-    EXPECT_EQ(game.document.white, u"Smith \"Bob\" Jr");
-    EXPECT_EQ(game.document.black, u"C:\\games\\x");
+TEST(Tags, Windows1252NamesAreDecodedAndEscapesUndone) {
+    const struct {
+        const char* file;
+        std::u16string_view white;
+        std::u16string_view black;
+    } cases[] = {{"latin1_names.pgn", u"R\u00E9ti, Richard", u"N\u00FCss"},
+                 {"quote_in_tag.pgn", u"Smith \"Bob\" Jr", u"C:\\games\\x"}};
+    for (const auto& c : cases) {
+        const LoadedGame game(PgnData(c.file));
+        ASSERT_EQ(game.code, kReadOk) << c.file;
+        EXPECT_EQ(game.document.white, c.white);
+        EXPECT_EQ(game.document.black, c.black);
+    }
 }
 
 TEST(Tags, UninterpretedTagsAreKeptInFileOrder) {
@@ -258,25 +259,21 @@ TEST(Nags, MoveAndPositionAnnotations) {
     EXPECT_EQ(nf3.child->positionNag, 200);
 }
 
+// A game ends at the next game's tag line, whether or not a result line and blank
+// lines come first.
 TEST(GameEnd, AtTheNextGamesTagLine) {
-    const auto path = PgnData("game_without_result_then_next.pgn");
-    const LoadedGame game(path);
-    ASSERT_EQ(game.code, kReadOk);
-    const std::string content = ReadWholeFile(path);
-    EXPECT_EQ(game.document.fileEnd, content.find("[Event", 1));
-}
-
-TEST(GameEnd, PastTheResultLineAndBlankLines) {
-    const auto path = PgnData("result_then_blank_lines.pgn");
-    const LoadedGame game(path);
-    ASSERT_EQ(game.code, kReadOk);
-    const std::string content = ReadWholeFile(path);
-    EXPECT_EQ(game.document.fileEnd, content.find("[Event", 1));
-    // The second game reads from there.
-    const LoadedGame second(path, game.document.fileEnd);
-    ASSERT_EQ(second.code, kReadOk);
-    EXPECT_EQ(second.document.white, u"Carol");
-    EXPECT_EQ(second.document.fileEnd, content.size());
+    for (const char* file : {"game_without_result_then_next.pgn", "result_then_blank_lines.pgn"}) {
+        const auto path = PgnData(file);
+        const LoadedGame game(path);
+        ASSERT_EQ(game.code, kReadOk) << file;
+        const std::string content = ReadWholeFile(path);
+        EXPECT_EQ(game.document.fileEnd, content.find("[Event", 1)) << file;
+        // The second game reads from there.
+        const LoadedGame second(path, game.document.fileEnd);
+        ASSERT_EQ(second.code, kReadOk) << file;
+        EXPECT_EQ(second.document.white, u"Carol") << file;
+        EXPECT_EQ(second.document.fileEnd, content.size()) << file;
+    }
 }
 
 TEST(Diagnostics, RefusedMoveIsReportedToTheDebugSink) {
