@@ -88,7 +88,6 @@ private slots:
     void openLoadsTheSelectedGame();
     void openShowsTheGameInTheGameDisplay();
     void selectionIsKeptByIndexAfterASave();
-    void refillWithoutSelectionSelectsTheFirstRow();
     void failedSaveShowsItsBoxAndKeepsTheRows();
     void unreadableFileEndsTheList();
     void newGameIsAppendedSelectedAndOpened();
@@ -176,7 +175,10 @@ void GamesListTest::listHasThreeEqualColumnsAndACount() {
     QCOMPARE(header->sectionSize(1), header->sectionSize(0));
     QCOMPARE(header->sectionSize(2), header->sectionSize(0));
     QVERIFY(3 * header->sectionSize(0) <= fixture.list->listView()->width());
-    // Row 0 is selected when nothing was.
+    // Row 0 is selected when nothing was, on the first fill and on a refill.
+    QCOMPARE(fixture.list->SelectedRow(), 0);
+    fixture.list->SelectRow(-1);
+    QVERIFY(fixture.list->FillGamesList());
     QCOMPARE(fixture.list->SelectedRow(), 0);
 }
 
@@ -272,14 +274,6 @@ void GamesListTest::selectionIsKeptByIndexAfterASave() {
     QCOMPARE(refills.count(), 1);
     QCOMPARE(fixture.list->SelectedRow(), 3);
     QCOMPARE(fixture.list->countLabel()->text(), QStringLiteral("6 games"));
-}
-
-void GamesListTest::refillWithoutSelectionSelectsTheFirstRow() {
-    ListFixture fixture(kMarksFile);
-    fixture.Start();
-    fixture.list->SelectRow(-1);
-    QVERIFY(fixture.list->FillGamesList());
-    QCOMPARE(fixture.list->SelectedRow(), 0);
 }
 
 void GamesListTest::failedSaveShowsItsBoxAndKeepsTheRows() {
