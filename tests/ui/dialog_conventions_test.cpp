@@ -183,8 +183,7 @@ void DialogConventionsTest::f2OpensThePopupAndItsItemSendsItsCommand() {
     QStringList shown;
     screen_test::WhenPopupShows([&](QMenu& menu) {
         shown = MenuTexts(menu);
-        menu.setActiveAction(FindAction(menu, QStringLiteral("About...")));
-        QTest::keyClick(&menu, Qt::Key_Return);
+        screen_test::ChooseMenuItem(menu, QStringLiteral("About..."));
     });
     QTest::keyClick(&screen, Qt::Key_F2);
     QCOMPARE(shown, (QStringList{"New...", "-", "About...", "Quit"}));
