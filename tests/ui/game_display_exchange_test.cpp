@@ -93,8 +93,8 @@ private slots:
     void sendForAnotherPlayerAsksFirst_data();
     void sendForAnotherPlayerAsksFirst();
     void sentGameCannotBeDiscardedAndIsSaved();
+    void answerOnOwnTurnAsksFirst_data();
     void answerOnOwnTurnAsksFirst();
-    void answerWithoutThePlayersNameAsks();
     void answerInAVariationIsRaisedOneLevel();
     void answerOnTheMainLineRefreshesTheList();
     void answerInListModeRebuildsAtOnce();
@@ -221,29 +221,32 @@ void GameDisplayExchangeTest::sentGameCannotBeDiscardedAndIsSaved() {
     QVERIFY(!closeNoSaveOffered);
 }
 
+void GameDisplayExchangeTest::answerOnOwnTurnAsksFirst_data() {
+    QTest::addColumn<bool>("blackNamed");  // else Black to move without a name
+    QTest::addColumn<QMessageBox::StandardButton>("button");
+    QTest::newRow("own turn, no") << true << QMessageBox::No;
+    QTest::newRow("own turn, yes") << true << QMessageBox::Yes;
+    QTest::newRow("no player's name, no") << false << QMessageBox::No;
+}
+
 void GameDisplayExchangeTest::answerOnOwnTurnAsksFirst() {
+    QFETCH(bool, blackNamed);
+    QFETCH(QMessageBox::StandardButton, button);
     ExchangeScreen screen;
+    if (!blackNamed) {
+        screen.document.trait = kBlack;
+        screen.document.SetBlack(std::nullopt);
+    }
     screen.Open();
-    std::optional<SeenBox> seen = screen.Answering(kCmdGetAnswer, QMessageBox::No);
+    const std::optional<SeenBox> seen = screen.Answering(kCmdGetAnswer, button);
     QVERIFY(seen.has_value());
     QCOMPARE(seen->caption, QStringLiteral("Confirmation"));
     QCOMPARE(seen->icon, QMessageBox::Question);
-    QCOMPARE(seen->text, QStringLiteral("It seem to be your turn to play, do you really want to "
-                                        "import an anwser ?"));
-    QCOMPARE(screen.mail.answerCalls, 0);
-
-    seen = screen.Answering(kCmdGetAnswer, QMessageBox::Yes);
-    QVERIFY(seen.has_value());
-    QCOMPARE(screen.mail.answerCalls, 1);
-}
-
-void GameDisplayExchangeTest::answerWithoutThePlayersNameAsks() {
-    ExchangeScreen screen;
-    screen.document.trait = kBlack;
-    screen.document.SetBlack(std::nullopt);
-    screen.Open();
-    QVERIFY(screen.Answering(kCmdGetAnswer, QMessageBox::No).has_value());
-    QCOMPARE(screen.mail.answerCalls, 0);
+    if (blackNamed) {
+        QCOMPARE(seen->text, QStringLiteral("It seem to be your turn to play, do you really "
+                                            "want to import an anwser ?"));
+    }
+    QCOMPARE(screen.mail.answerCalls, button == QMessageBox::Yes ? 1 : 0);
 }
 
 void GameDisplayExchangeTest::answerInAVariationIsRaisedOneLevel() {
