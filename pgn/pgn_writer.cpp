@@ -91,9 +91,14 @@ std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRul
 }
 
 // True when the line may end just before `bytes`: a leading blank must be a place
-// where the rule allows a break.
-bool CanBreakBefore(std::string_view bytes, BreakRule rule) {
-    return bytes.front() != ' ' || BreakAt(bytes, 0, rule).has_value();
+// where the rule allows a break. Inside a comment the reader turns every line break
+// into a blank, so a line may end before another character only where a piece of a
+// blankless run begins (that blank cannot be helped), never in the rest of a piece.
+bool CanBreakBefore(std::string_view bytes, BreakRule rule, bool pieceStart) {
+    if (bytes.front() != ' ') {
+        return rule != BreakRule::Comment || pieceStart;
+    }
+    return BreakAt(bytes, 0, rule).has_value();
 }
 
 // Breaks the line before `bytes`; a leading blank is the one the break replaces.
@@ -121,12 +126,12 @@ std::string_view TakeBreak(ByteSink& sink, std::string_view bytes, LineBreak at)
 // The wrapping of one piece. Each round writes part of the piece or ends a line, so
 // the loop ends; the text after a break always continues with fillLine set.
 void WrapBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule rule) {
-    while (!bytes.empty()) {
+    for (bool pieceStart = true; !bytes.empty(); pieceStart = false) {
         if (wrap.column + bytes.size() < kLineWidth) {
             PutBytes(sink, bytes);
             return;
         }
-        if (!fillLine && bytes.size() < kLineWidth && CanBreakBefore(bytes, rule)) {
+        if (!fillLine && bytes.size() < kLineWidth && CanBreakBefore(bytes, rule, pieceStart)) {
             PutBytes(sink, BreakBefore(sink, bytes));
             return;
         }
@@ -135,7 +140,7 @@ void WrapBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule 
         fillLine = true;
         if (const auto found = FindBreak(bytes, limit, rule)) {
             bytes = TakeBreak(sink, bytes, *found);
-        } else if (!LineIsEmpty() && CanBreakBefore(bytes, rule)) {
+        } else if (!LineIsEmpty() && CanBreakBefore(bytes, rule, pieceStart)) {
             bytes = BreakBefore(sink, bytes);
         } else if (const auto first = FindFirstBreak(bytes, rule)) {
             // Nothing fits: the line runs on to the first break.

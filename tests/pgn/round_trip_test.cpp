@@ -249,6 +249,22 @@ TEST_F(RoundTrip, GameLongerThan255MovesKeepsItsNumbersAndReadsBackWhole) {
     EXPECT_EQ(GameText(reread), text);
 }
 
+// Two blanks where the line is full, then a word too long for the next line: the
+// break may only fall on a blank, or the reader gains one.
+TEST_F(RoundTrip, BlankRunBeforeALongWordComesBackUnchanged) {
+    GameDocument document(&file);
+    document.SetResultCode(3);
+    const std::u16string comment =
+        std::u16string(78, u'x') + u"  " + std::u16string(90, u'y') + u" z";
+    PlayLine(document.root, {u"e4"})->SetComment(comment);
+    const std::string text = GameText(document);
+    GameDocument reread(&file);
+    ASSERT_EQ(WriteAndRead(text, reread), kReadOk);
+    ASSERT_NE(reread.root.firstMove, nullptr);
+    EXPECT_EQ(reread.root.firstMove->child->comment, comment) << text;
+    EXPECT_EQ(GameText(reread), text);
+}
+
 TEST_F(RoundTrip, RandomCommentsComeBackUnchanged) {
     for (unsigned seed = 1; seed <= 300; ++seed) {
         std::mt19937 random(seed);
