@@ -36,3 +36,18 @@ function(add_unit_test name)
     gtest_discover_tests(${name} PROPERTIES LABELS "${labels}" TIMEOUT 300
                          DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# Declares one QtTest screen program built from NAME.cpp and registers it with CTest,
+# run on the offscreen platform: add_screen_test(NAME LIBS ...).
+function(add_screen_test name)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    add_executable(${name} ${name}.cpp)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    korvani_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        TIMEOUT 120
+        LABELS screen)
+endfunction()
