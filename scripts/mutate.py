@@ -1,0 +1,332 @@
+#!/usr/bin/env python3
+"""Mutation check: how many small faults do the tests find?
+
+Flips one operator, constant or condition at a time in the .cpp files of the chosen
+folders, rebuilds, runs the fast tests (optionally the `slow` label and the sanitizer
+build on survivors) and records, as JSON, which mutants were killed and by what.
+
+The work happens on a copy of the checkout (under --work), so the checkout itself is
+never changed. The choice of mutants depends only on the source text and the seed:
+the same code and seed give the same mutants, which lets two runs (before and after a
+change of the tests) be compared with --compare.
+
+    scripts/mutate.py --count 150 --seed 1 --out mutation-before.json
+    scripts/mutate.py --compare mutation-before.json mutation-after.json
+"""
+
+import argparse
+import json
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+DEFAULT_FOLDERS = ["rules", "game", "pgn", "messaging", "contacts"]
+
+# Binary operators are written with a blank on each side in this code base, which
+# keeps template brackets, shifts and arrows out of the comparison rules.
+OPERATOR_SWAPS = [
+    (" == ", " != ", "equality"),
+    (" != ", " == ", "equality"),
+    (" <= ", " < ", "boundary"),
+    (" >= ", " > ", "boundary"),
+    (" < ", " <= ", "boundary"),
+    (" > ", " >= ", "boundary"),
+    (" && ", " || ", "logic"),
+    (" || ", " && ", "logic"),
+    (" + ", " - ", "arithmetic"),
+    (" - ", " + ", "arithmetic"),
+]
+NUMBER = re.compile(r"(?<![\w.])(\d+)(?![\w.'])")
+BOOLEAN = re.compile(r"\b(true|false)\b")
+CONDITION = re.compile(r"\b(if|while) \(")
+
+
+def code_mask(text):
+    """Returns a list of booleans: True where a character is code, False inside
+    comments, string and character literals and preprocessor lines."""
+    mask = [True] * len(text)
+    i, n = 0, len(text)
+    line_start = True
+    while i < n:
+        c = text[i]
+        if line_start and text[i:].lstrip(" \t").startswith("#"):
+            end = text.find("\n", i)
+            end = n if end < 0 else end
+            mask[i:end] = [False] * (end - i)
+            i = end
+            continue
+        line_start = c == "\n"
+        if text.startswith("//", i):
+            end = text.find("\n", i)
+            end = n if end < 0 else end
+            mask[i:end] = [False] * (end - i)
+            i = end
+        elif text.startswith("/*", i):
+            end = text.find("*/", i + 2)
+            end = n if end < 0 else end + 2
+            mask[i:end] = [False] * (end - i)
+            i = end
+        elif c == 'R' and text.startswith('R"', i):
+            delim_end = text.find("(", i)
+            delim = text[i + 2:delim_end]
+            end = text.find(")" + delim + '"', delim_end)
+            end = n if end < 0 else end + len(delim) + 2
+            mask[i:end] = [False] * (end - i)
+            i = end
+        elif c in "\"'":
+            j = i + 1
+            while j < n and text[j] != c:
+                j += 2 if text[j] == "\\" else 1
+            end = min(n, j + 1)
+            mask[i:end] = [False] * (end - i)
+            i = end
+        else:
+            i += 1
+    return mask
+
+
+def all_code(mask, start, end):
+    return all(mask[start:end])
+
+
+def matching_paren(text, mask, open_index):
+    depth = 0
+    for j in range(open_index, len(text)):
+        if not mask[j]:
+            continue
+        if text[j] == "(":
+            depth += 1
+        elif text[j] == ")":
+            depth -= 1
+            if depth == 0:
+                return j
+    return -1
+
+
+def sites_in(path, text):
+    """Every mutation of one file: (offset, length, replacement, kind)."""
+    mask = code_mask(text)
+    found = []
+    for needle, replacement, kind in OPERATOR_SWAPS:
+        start = text.find(needle)
+        while start >= 0:
+            if all_code(mask, start, start + len(needle)):
+                found.append((start, len(needle), replacement, kind))
+            start = text.find(needle, start + 1)
+    for match in NUMBER.finditer(text):
+        if not all_code(mask, match.start(), match.end()):
+            continue
+        line = text[text.rfind("\n", 0, match.start()) + 1:match.start()]
+        if "case " in line or "[" in line and "]" not in line:
+            continue  # case labels and array sizes mostly give stillborn mutants
+        value = int(match.group(1))
+        replacement = "1" if value == 0 else "0" if value == 1 else str(value + 1)
+        found.append((match.start(), len(match.group(1)), replacement, "constant"))
+    for match in BOOLEAN.finditer(text):
+        if all_code(mask, match.start(), match.end()):
+            flipped = "false" if match.group(1) == "true" else "true"
+            found.append((match.start(), len(match.group(1)), flipped, "constant"))
+    for match in CONDITION.finditer(text):
+        open_index = match.end() - 1
+        if not mask[open_index]:
+            continue
+        close = matching_paren(text, mask, open_index)
+        if close < 0:
+            continue
+        inner = text[open_index + 1:close]
+        found.append((open_index, close - open_index + 1, "(!(" + inner + "))", "negation"))
+    found.sort()
+    return [(path, *site) for site in found]
+
+
+def enumerate_sites(source_root, folders):
+    sites = []
+    for folder in folders:
+        for path in sorted((source_root / folder).rglob("*.cpp")):
+            text = path.read_text(encoding="utf-8")
+            sites.extend(sites_in(path.relative_to(source_root).as_posix(), text))
+    return sites
+
+
+def run(command, cwd, timeout):
+    try:
+        result = subprocess.run(command, cwd=cwd, capture_output=True, text=True,
+                                timeout=timeout)
+        return result.returncode, result.stdout + result.stderr
+    except subprocess.TimeoutExpired as expired:
+        out = (expired.stdout or b"") + (expired.stderr or b"")
+        return "timeout", out.decode(errors="replace") if isinstance(out, bytes) else out
+
+
+def failed_tests(output):
+    names = []
+    in_list = False
+    for line in output.splitlines():
+        if line.startswith("The following tests FAILED"):
+            in_list = True
+        elif in_list and " - " in line:
+            names.append(line.split(" - ", 1)[1].split(" (")[0].strip())
+    return names
+
+
+class Build:
+    """One configured build of the copy: a preset name and whether it exists yet."""
+
+    def __init__(self, copy_root, preset, labels_excluded):
+        self.copy_root = copy_root
+        self.preset = preset
+        self.labels_excluded = labels_excluded
+
+    def configure(self):
+        code, out = run(["cmake", "--preset", self.preset], self.copy_root, 600)
+        if code != 0:
+            sys.exit(f"configure {self.preset} failed:\n{out[-3000:]}")
+
+    def build(self):
+        code, out = run(["cmake", "--build", "--preset", self.preset], self.copy_root, 1800)
+        return code == 0, out
+
+    def test(self, label=None, timeout=900):
+        command = ["ctest", "--preset", self.preset, "--timeout", "60", "-j2"]
+        if label:
+            command += ["-L", label]
+        elif self.labels_excluded:
+            command += ["-LE", self.labels_excluded]
+        code, out = run(command, self.copy_root, timeout)
+        if code == "timeout":
+            return "timeout", ["(suite timed out)"]
+        return ("passed" if code == 0 else "failed"), failed_tests(out)
+
+
+def copy_checkout(work):
+    copy_root = work / "src"
+    listed = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
+                            capture_output=True, text=True, check=True).stdout.split("\n")
+    for name in filter(None, listed):
+        source = ROOT / name
+        if not source.is_file():
+            continue
+        target = copy_root / name
+        target.parent.mkdir(parents=True, exist_ok=True)
+        if not target.exists() or target.read_bytes() != source.read_bytes():
+            shutil.copy2(source, target)
+    return copy_root
+
+
+def evaluate(mutant, copy_root, fast, args):
+    path = copy_root / mutant["file"]
+    original = path.read_text(encoding="utf-8")
+    offset, length = mutant["offset"], mutant["length"]
+    path.write_text(original[:offset] + mutant["replacement"] + original[offset + length:],
+                    encoding="utf-8")
+    try:
+        built, _ = fast.build()
+        if not built:
+            return "stillborn", []
+        status, killers = fast.test()
+        if status != "passed":
+            return "killed" if status == "failed" else "timeout", killers
+        if args.slow:
+            status, killers = fast.test(label="slow", timeout=1800)
+            if status != "passed":
+                return "killed-slow", killers
+        if args.asan:
+            sanitized = Build(copy_root, "asan", "slow")
+            if sanitized.build()[0]:
+                status, killers = sanitized.test()
+                if status != "passed":
+                    return "killed-asan", killers
+        return "survived", []
+    finally:
+        path.write_text(original, encoding="utf-8")
+
+
+def mutate(args):
+    work = Path(args.work)
+    copy_root = copy_checkout(work)
+    fast = Build(copy_root, "dev", "slow")
+    fast.configure()
+    if not fast.build()[0] or fast.test()[0] != "passed":
+        sys.exit("the unmutated tests must build and pass first")
+    if args.asan:
+        Build(copy_root, "asan", "slow").configure()
+
+    sites = enumerate_sites(copy_root, args.folders)
+    random.Random(args.seed).shuffle(sites)
+    results = []
+    counted = 0
+    for path, offset, length, replacement, kind in sites:
+        if counted >= args.count:
+            break
+        text = (copy_root / path).read_text(encoding="utf-8")
+        line = text.count("\n", 0, offset) + 1
+        mutant = {"id": len(results) + 1, "file": path, "line": line, "offset": offset,
+                  "length": length, "kind": kind, "original": text[offset:offset + length],
+                  "replacement": replacement}
+        started = time.time()
+        mutant["status"], mutant["killedBy"] = evaluate(mutant, copy_root, fast, args)
+        mutant["seconds"] = round(time.time() - started, 1)
+        if mutant["status"] != "stillborn":
+            counted += 1
+        results.append(mutant)
+        print(f"[{counted}/{args.count}] {path}:{line} {kind} "
+              f"{mutant['original'].strip()!r} -> {replacement.strip()!r}: {mutant['status']}",
+              flush=True)
+    fast.build()  # leaves the copy built as the checkout is
+
+    summary = {}
+    for mutant in results:
+        summary[mutant["status"]] = summary.get(mutant["status"], 0) + 1
+    report = {"seed": args.seed, "folders": args.folders, "count": args.count,
+              "slow": args.slow, "asan": args.asan, "summary": summary, "mutants": results}
+    Path(args.out).write_text(json.dumps(report, indent=1) + "\n", encoding="utf-8")
+    print(json.dumps(summary))
+
+
+def key(mutant):
+    return (mutant["file"], mutant["line"], mutant["kind"], mutant["original"],
+            mutant["replacement"])
+
+
+def compare(before_path, after_path):
+    before = json.loads(Path(before_path).read_text())["mutants"]
+    after = {key(m): m for m in json.loads(Path(after_path).read_text())["mutants"]}
+    lost = []
+    for mutant in before:
+        if mutant["status"].startswith("killed") or mutant["status"] == "timeout":
+            other = after.get(key(mutant))
+            if other is None or other["status"] in ("survived", "stillborn"):
+                lost.append(mutant)
+    for mutant in lost:
+        print(f"killed before, not after: {mutant['file']}:{mutant['line']} "
+              f"{mutant['original'].strip()!r} -> {mutant['replacement'].strip()!r}")
+    print(f"{len(lost)} mutants killed before and not after")
+    return 1 if lost else 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--folders", nargs="+", default=DEFAULT_FOLDERS)
+    parser.add_argument("--count", type=int, default=150, help="mutants that build")
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--slow", action="store_true", help="run the slow label on survivors")
+    parser.add_argument("--asan", action="store_true",
+                        help="run the sanitizer build on survivors")
+    parser.add_argument("--work", default="/tmp/korvani-mutation")
+    parser.add_argument("--out", default="mutation.json")
+    parser.add_argument("--compare", nargs=2, metavar=("BEFORE", "AFTER"))
+    args = parser.parse_args()
+    if args.compare:
+        sys.exit(compare(*args.compare))
+    mutate(args)
+
+
+if __name__ == "__main__":
+    main()
