@@ -252,8 +252,12 @@ def mutate(args):
     copy_root = copy_checkout(work)
     fast = Build(copy_root, "dev", "slow")
     fast.configure()
-    if not fast.build()[0] or fast.test()[0] != "passed":
-        sys.exit("the unmutated tests must build and pass first")
+    built, output = fast.build()
+    if not built:
+        sys.exit(f"the unmutated code must build first:\n{output[-3000:]}")
+    status, failures = fast.test()
+    if status != "passed":
+        sys.exit(f"the unmutated tests must pass first ({status}): {failures}")
     if args.asan:
         Build(copy_root, "asan", "slow").configure()
 

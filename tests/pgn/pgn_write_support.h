@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -71,11 +72,13 @@ inline void WriteFileBytes(const std::filesystem::path& path, std::string_view b
 class ScratchFolder {
 public:
     ScratchFolder() {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::path(testing::TempDir()) /
-                (std::string("korvani_") + info->test_suite_name() + "_" + info->name());
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        // A unique name, so that builds testing side by side never share a folder.
+        std::string pattern =
+            (std::filesystem::path(testing::TempDir()) / "korvani_scratch_XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            ADD_FAILURE() << "cannot create a scratch folder";
+        }
+        path_ = pattern;
     }
     ~ScratchFolder() {
         std::error_code ignored;
