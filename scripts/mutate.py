@@ -176,28 +176,64 @@ def failed_tests(output):
 
 
 class Build:
-    """One configured build of the copy: a preset name and whether it exists yet."""
+    """One configured build of the copy, which knows which test programs and which
+    tests each source file reaches, so that a mutant rebuilds and runs only those."""
 
     def __init__(self, copy_root, preset, labels_excluded):
         self.copy_root = copy_root
         self.preset = preset
         self.labels_excluded = labels_excluded
+        self.binary_dir = copy_root / "build" / preset
+        self.tests = []  # (ctest number, name, executable, labels)
+        self.inputs = {}  # executable -> set of source files it is built from
 
     def configure(self):
         code, out = run(["cmake", "--preset", self.preset], self.copy_root, 600)
         if code != 0:
             sys.exit(f"configure {self.preset} failed:\n{out[-3000:]}")
 
-    def build(self):
-        code, out = run(["cmake", "--build", "--preset", self.preset], self.copy_root, 1800)
+    def build(self, targets=()):
+        command = ["cmake", "--build", "--preset", self.preset]
+        if targets:
+            command += ["--target", *targets]
+        code, out = run(command, self.copy_root, 1800)
         return code == 0, out
 
-    def test(self, label=None, timeout=900):
-        command = ["ctest", "--preset", self.preset, "--timeout", "60", "-j2"]
-        if label:
-            command += ["-L", label]
-        elif self.labels_excluded:
-            command += ["-LE", self.labels_excluded]
+    def learn_tests(self):
+        """Reads the test list and, for each test program, its sources (through the
+        build's own dependency graph, order-only dependencies included)."""
+        code, out = run(["ctest", "--preset", self.preset, "--show-only=json-v1"],
+                        self.copy_root, 120)
+        if code != 0:
+            sys.exit(f"cannot list the tests:\n{out[-3000:]}")
+        listing = json.loads(out[out.index("{"):])
+        for number, test in enumerate(listing["tests"], start=1):
+            executable = Path(test["command"][0]).resolve()
+            labels = []
+            for prop in test.get("properties", []):
+                if prop["name"] == "LABELS":
+                    labels = prop["value"]
+            self.tests.append((number, test["name"], executable, labels))
+        for executable in {t[2] for t in self.tests}:
+            target = executable.relative_to(self.binary_dir.resolve()).as_posix()
+            code, out = run(["ninja", "-C", str(self.binary_dir), "-t", "inputs", target],
+                            self.copy_root, 120)
+            self.inputs[executable] = {Path(line).resolve() for line in out.splitlines()}
+
+    def reaching(self, source):
+        """The test programs built from `source`."""
+        source = (self.copy_root / source).resolve()
+        return sorted(e for e, files in self.inputs.items() if source in files)
+
+    def test(self, executables=None, label=None, timeout=900):
+        chosen = [t for t in self.tests
+                  if (executables is None or t[2] in executables)
+                  and (label in t[3] if label else self.labels_excluded not in t[3])]
+        if not chosen:
+            return "passed", []
+        numbers = ",".join(str(t[0]) for t in chosen)
+        command = ["ctest", "--preset", self.preset, "--timeout", "60", "-j2",
+                   "-I", f"0,0,0,{numbers}"]
         code, out = run(command, self.copy_root, timeout)
         if code == "timeout":
             return "timeout", ["(suite timed out)"]
@@ -219,27 +255,33 @@ def copy_checkout(work):
     return copy_root
 
 
-def evaluate(mutant, copy_root, fast, args):
+def evaluate(mutant, copy_root, fast, sanitized, args):
+    executables = fast.reaching(mutant["file"])
+    if not executables:
+        return "uncovered", []
+    targets = [e.relative_to(fast.binary_dir.resolve()).as_posix() for e in executables]
     path = copy_root / mutant["file"]
     original = path.read_text(encoding="utf-8")
     offset, length = mutant["offset"], mutant["length"]
     path.write_text(original[:offset] + mutant["replacement"] + original[offset + length:],
                     encoding="utf-8")
     try:
-        built, _ = fast.build()
+        built, _ = fast.build(targets)
         if not built:
             return "stillborn", []
-        status, killers = fast.test()
+        status, killers = fast.test(executables)
         if status != "passed":
             return "killed" if status == "failed" else "timeout", killers
         if args.slow:
-            status, killers = fast.test(label="slow", timeout=1800)
+            status, killers = fast.test(executables, label="slow", timeout=1800)
             if status != "passed":
                 return "killed-slow", killers
-        if args.asan:
-            sanitized = Build(copy_root, "asan", "slow")
-            if sanitized.build()[0]:
-                status, killers = sanitized.test()
+        if sanitized:
+            asan_executables = sanitized.reaching(mutant["file"])
+            asan_targets = [e.relative_to(sanitized.binary_dir.resolve()).as_posix()
+                            for e in asan_executables]
+            if sanitized.build(asan_targets)[0]:
+                status, killers = sanitized.test(asan_executables)
                 if status != "passed":
                     return "killed-asan", killers
         return "survived", []
@@ -258,8 +300,13 @@ def mutate(args):
     status, failures = fast.test()
     if status != "passed":
         sys.exit(f"the unmutated tests must pass first ({status}): {failures}")
+    fast.learn_tests()
+    sanitized = None
     if args.asan:
-        Build(copy_root, "asan", "slow").configure()
+        sanitized = Build(copy_root, "asan", "slow")
+        sanitized.configure()
+        sanitized.build()
+        sanitized.learn_tests()
 
     sites = enumerate_sites(copy_root, args.folders)
     random.Random(args.seed).shuffle(sites)
@@ -274,7 +321,7 @@ def mutate(args):
                   "length": length, "kind": kind, "original": text[offset:offset + length],
                   "replacement": replacement}
         started = time.time()
-        mutant["status"], mutant["killedBy"] = evaluate(mutant, copy_root, fast, args)
+        mutant["status"], mutant["killedBy"] = evaluate(mutant, copy_root, fast, sanitized, args)
         mutant["seconds"] = round(time.time() - started, 1)
         if mutant["status"] != "stillborn":
             counted += 1
