@@ -81,14 +81,20 @@ TEST(Index, FileStartingWithCrLf) {
     EXPECT_EQ(entries[0]->fileOffset, 2u);
 }
 
-TEST(Index, IncompleteRosterMergesIntoTheNextGame) {
-    GamesFile games(PgnData("missing_site_then_complete.pgn"));
+// A game without its whole roster is not listed, but it is a game of its own: it is
+// counted, and the next game keeps its own tags and offset.
+TEST(Index, IncompleteRosterIsCountedNotMerged) {
+    const auto path = PgnData("missing_site_then_complete.pgn");
+    GamesFile games(path);
     ASSERT_TRUE(games.Reload());
     const auto entries = Entries(games);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0]->fileOffset, 0u);
+    EXPECT_EQ(entries[0]->fileOffset, ReadWholeFile(path).find("[Event", 1));
     EXPECT_EQ(entries[0]->white, u"Carol");
     EXPECT_EQ(entries[0]->resultCode, 2);
+    EXPECT_EQ(games.lastScan().unlistedGames, 1u);
+    EXPECT_EQ(games.lastScan().firstUnlistedOffset, 0u);
+    EXPECT_EQ(RosterTagNames(games.lastScan().missingTags), "Site");
 }
 
 TEST(Index, HalfHalfIsADraw) {
@@ -144,18 +150,17 @@ TEST(Index, CorrespondenceTags) {
     EXPECT_EQ(entries[1]->lastMove, 2);
 }
 
-// The piece of a split tag line counts as move text: it completes the entry, and the
-// tag after it opens a new one that takes the next game's tags.
-TEST(Index, SplitTagLineCountsAsMoveText) {
+// The pieces of a tag line longer than one read belong to that line: the tags after
+// it are still the same game's.
+TEST(Index, LongTagLineStaysOneLine) {
     const auto path = PgnData("long_tag_line.pgn");
     GamesFile games(path);
     ASSERT_TRUE(games.Reload());
     const auto entries = Entries(games);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0]->fileOffset, 0u);
-    EXPECT_FALSE(entries[0]->whiteEmail.has_value());
-    EXPECT_EQ(entries[1]->fileOffset, ReadWholeFile(path).find("[WhiteEmail"));
-    EXPECT_EQ(entries[1]->whiteEmail, u"late@example.org");
+    EXPECT_EQ(entries[0]->whiteEmail, u"late@example.org");
+    EXPECT_EQ(entries[1]->fileOffset, ReadWholeFile(path).find("[Event", 1));
     EXPECT_EQ(entries[1]->white, u"Carol");
 }
 
@@ -170,9 +175,10 @@ TEST(Index, ConsumerGetsEachEntryAsItCompletes) {
         handedOverAt.push_back(file.Tell());
     });
     EXPECT_EQ(whites, (std::vector<std::u16string>{u"Alice", u"Carol"}));
-    // The first game is handed over before the second game's tags are read.
+    // The first game is handed over when the second game's first tag line is read.
     ASSERT_EQ(handedOverAt.size(), 2u);
-    EXPECT_LE(handedOverAt[0], ReadWholeFile(path).find("[Event", 1));
+    const std::string content = ReadWholeFile(path);
+    EXPECT_LE(handedOverAt[0], content.find("[Site", content.find("[Event", 1)));
 }
 
 TEST(Append, LinksAfterTheLastEntry) {

@@ -104,7 +104,13 @@ TEST(PgnWriterTags, TagsAfterTheRoster) {
         {"a set-up position writes SetUp and FEN after the result",
          [](GameDocument& d) { ASSERT_TRUE(ReadFen(d.root, u"8/8/8/4k3/8/8/4P3/4K3 w - - 0 40")); },
          {"[Result \"*\"]", "[SetUp \"1\"]", "[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 40\"]"}},
-        {"correspondence tags only with a White e-mail", correspondence, {"[Result \"*\"]"}},
+        {"without a White e-mail only the correspondence tags that are set or were read",
+         [&](GameDocument& d) {
+             correspondence(d);
+             d.traitRead = true;
+         },
+         {"[Result \"*\"]", "[BlackEmail \"b@example.org\"]", "[LastMoveDate \"03.14\"]",
+          "[Trait \"Black\"]"}},
         {"correspondence tags with a White e-mail",
          [&](GameDocument& d) {
              correspondence(d);

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 std::vector<fs::path> SharedGamesFiles() {
     std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(fs::path(KORVANI_SHARED_PGN_DIR))) {
+    for (const auto& entry : fs::directory_iterator(fs::path(KORVANI_TEST_DATA_DIR "/pgn/real"))) {
         if (entry.path().extension() == ".pgn") {
             files.push_back(entry.path());
         }
@@ -161,7 +161,7 @@ TEST_F(RoundTrip, EveryRealGameIsWrittenAndReadBackUnchanged) {
         }
     }
     EXPECT_EQ(refused, 1u);
-    EXPECT_GT(games, 2500u);
+    EXPECT_GT(games, 1000u);
 }
 
 // A comment of random words: short words, some starting with "[" as clock and
