@@ -243,6 +243,10 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
                      std::uint32_t saveMode) {
     document.saveMode = saveMode;
     document.fileOffset = offset;
+    // A new document names its players "White" and "Black"; a game read from a file
+    // has the names its tags give, and no others.
+    document.white.reset();
+    document.black.reset();
     file.Seek(offset);
 
     std::string bytes;
