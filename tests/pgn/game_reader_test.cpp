@@ -139,7 +139,7 @@ TEST(Tags, GameWithoutWhiteTagEndsAtItsOwnMoves) {
     const auto path = PgnData("game_without_white_tag.pgn");
     const LoadedGame game(path);
     ASSERT_EQ(game.code, kReadOk);
-    EXPECT_EQ(game.document.white, u"White");
+    EXPECT_FALSE(game.document.white.has_value());  // no name is invented
     EXPECT_EQ(game.document.event, u"Study");
     EXPECT_EQ(MainLine(game.document.root), std::vector<std::u16string>{u"e4"});
     EXPECT_EQ(game.document.fileEnd, ReadWholeFile(path).find("[Event \"Friendly\"]"));
