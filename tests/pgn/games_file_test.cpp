@@ -9,10 +9,12 @@
 #include "pgn/game_list_columns.h"
 #include "pgn/games_file.h"
 #include "pgn/games_file_scan.h"
+#include "pgn/games_file_update.h"
 #include "pgn_test_support.h"
 #include "pgn_write_support.h"
 #include "platform/buffered_file.h"
 #include "platform/error_report.h"
+#include "rules/move_node.h"
 
 namespace {
 
@@ -95,6 +97,44 @@ TEST(Index, IncompleteRosterIsCountedNotMerged) {
     EXPECT_EQ(games.lastScan().unlistedGames, 1u);
     EXPECT_EQ(games.lastScan().firstUnlistedOffset, 0u);
     EXPECT_EQ(RosterTagNames(games.lastScan().missingTags), "Site");
+}
+
+// Games that the list does not show stand before, between and after the listed ones;
+// saving either listed game, as the games list does, keeps their text byte for byte.
+TEST(Index, SavingAListedGameKeepsTheUnlistedOnes) {
+    const std::string roster =
+        "[Site \"S\"]\r\n[Date \"2024.01.01\"]\r\n[Round \"1\"]\r\n[White \"W\"]\r\n"
+        "[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n";
+    const std::string unlisted[] = {
+        "[Event \"Study one\"]\r\n\r\n1. f4 { a [%clk 0:01:00]\r\n[note] } e5 *\r\n\r\n",
+        "[Event \"Study two\"]\r\n[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 1\"]\r\n"
+        "[SetUp \"1\"]\r\n\r\n1. e4 Kd6 *\r\n\r\n",
+        "[Event \"Study three\"]\r\n\r\n1. c4 ; note [not a tag\r\n*\r\n"};
+    const std::string listed = "[Event \"Listed\"]\r\n" + roster + "1. d4 *\r\n\r\n";
+    const std::string original = unlisted[0] + listed + unlisted[1] + listed + unlisted[2];
+    ScratchFolder folder;
+    const std::filesystem::path path = folder.path() / "Korvani.pgn";
+    for (std::size_t saved = 0; saved < 2; ++saved) {
+        WriteFileBytes(path, original);
+        GamesFile games(path);
+        ASSERT_TRUE(games.Reload());
+        ASSERT_EQ(games.entryCount(), 2u);
+        EXPECT_EQ(games.lastScan().unlistedGames, 3u);
+        const GameListEntry* entry = games.firstEntry();
+        if (saved == 1) {
+            entry = entry->nextEntry.get();
+        }
+        GameDocument document(&games);
+        ASSERT_EQ(LoadGame(document, entry->fileOffset, 2), kReadOk);
+        ASSERT_NE(ParseSan(*document.root.firstMove->child, u"d5"), nullptr);
+        ASSERT_EQ(SaveGame(document), kSaveOk);
+        const std::string after = ReadFileBytes(path);
+        for (const std::string& text : unlisted) {
+            EXPECT_NE(after.find(text), std::string::npos) << saved << "\n" << after;
+        }
+        EXPECT_NE(after.find("1. d4 d5 *"), std::string::npos) << after;
+        EXPECT_NE(after.find("1. d4 *"), std::string::npos) << after;
+    }
 }
 
 TEST(Index, HalfHalfIsADraw) {

@@ -75,7 +75,7 @@ std::vector<OtherProgramCase> Cases() {
          Game("1. e4 { thinking\r\n[%clk 0:10:00] } e5 *") + Game("1. d4 *"),
          2,
          2,
-         {"1. e4 {thinking [%clk 0:10:00] } 1... e5 *", "1. d4 *"}},
+         {"1. e4 {thinking [%clk 0:10:00] } 1... e5 *", "[Result \"*\"]\r\n\r\n1. d4 *"}},
         {"a long line keeps its UTF-8 and gains no blanks",
          Game("1. e4 {" + accents + "} {" + longWords + "} *"),
          1,
