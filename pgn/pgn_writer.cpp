@@ -17,9 +17,9 @@ namespace {
 
 constexpr std::size_t kLineWidth = 80;  // a line holds fewer bytes than this
 constexpr std::size_t kMaxPiece = 511;  // bytes of one piece of a long text
-// The reader takes 255 bytes at a time: a tag line is whole only when its CR LF falls
-// inside them too.
-constexpr std::size_t kMaxTagLine = 253;
+// The reader reads tag lines whole however they are cut by its reads; a longer tag
+// line than this comes from a value no game needs and is cut to fit.
+constexpr std::size_t kMaxTagLine = 65533;
 
 // The wrapping state of the one game being written. A line break is held back until
 // the first byte of the next line is known: when that byte is "[" the break is taken
