@@ -22,9 +22,10 @@ for f in "$SHARED"/*.pgn; do
     printf '\r\n' >>"$once"
 done
 
-# peak_kb COMMAND...: the maximum resident set size in kilobytes.
+# peak_kb COMMAND...: the maximum resident set size in kilobytes; the command's
+# output is left in $WORK/out.txt (check exits 1 when some games fail to load).
 peak_kb() {
-    /usr/bin/time -v -o "$WORK/time.txt" "$@" >/dev/null 2>&1 || true
+    /usr/bin/time -v -o "$WORK/time.txt" "$@" >"$WORK/out.txt" 2>/dev/null || true
     awk -F': ' '/Maximum resident/ {print $2}' "$WORK/time.txt"
 }
 
@@ -35,9 +36,10 @@ for mb in $SIZES_MB; do
     while (($(stat -c %s "$big") < mb * 1000 * 1000)); do
         cat "$once" >>"$big"
     done
-    games=$("$TOOL" check "$big" | tail -1 | cut -d' ' -f1)
-    printf '%8s %10s %10s %14s %14s\n' "$mb" "$(stat -c %s "$big")" "$games" \
-        "$(peak_kb "$TOOL" check "$big")" "$(peak_kb "$TOOL" list "$big")"
+    check_kb=$(peak_kb "$TOOL" check "$big")
+    games=$(tail -1 "$WORK/out.txt" | cut -d' ' -f1)
+    printf '%8s %10s %10s %14s %14s\n' "$mb" "$(stat -c %s "$big")" "$games" "$check_kb" \
+        "$(peak_kb "$TOOL" list "$big")"
     rm -f "$big"
 done
 rm -rf "$WORK"
