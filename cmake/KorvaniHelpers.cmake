@@ -26,8 +26,7 @@ function(add_unit_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     target_compile_definitions(${name} PRIVATE
-        KORVANI_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
-        KORVANI_SHARED_PGN_DIR="${PROJECT_SOURCE_DIR}/../shared/pgn")
+        KORVANI_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
     korvani_warnings(${name})
     set(labels unit)
     if(ARG_LABELS)

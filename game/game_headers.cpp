@@ -104,6 +104,8 @@ void GameHeaders::ClearTags() {
     resultCode = -1;
     lastMove = 0;
     trait = 0;
+    lastMoveRead = false;
+    traitRead = false;
 }
 
 bool GameHeaders::IsComplete() const {

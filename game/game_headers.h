@@ -66,6 +66,9 @@ public:
     std::optional<std::u16string> lastMoveDate;
     std::uint16_t lastMove = 0;
     std::uint16_t trait = 0;  // side to move: 0 White, 32 Black
+    // A LastMove or Trait tag was read: a game without WhiteEmail writes it back.
+    bool lastMoveRead = false;
+    bool traitRead = false;
     std::uint64_t fileOffset = 0;
     std::uint64_t fileEnd = 0;
 };

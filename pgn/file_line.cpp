@@ -16,6 +16,7 @@ namespace {
 constexpr char kCarriageReturn = 13;
 constexpr char kLineFeed = 10;
 constexpr char kBlank = 32;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsLineBreak(char c) {
     return c == kCarriageReturn || c == kLineFeed;
@@ -47,32 +48,129 @@ std::size_t FindLineBreak(std::string_view data) {
 
 }  // namespace
 
-std::optional<std::string_view> ReadFileLineView(BufferedFile& file, std::size_t capacity) {
+std::optional<LinePiece> ReadLinePiece(BufferedFile& file, bool atLineStart, std::size_t capacity) {
     if (capacity < 2) {
         return std::nullopt;
     }
-    const std::string_view data = file.Peek(capacity - 1);
-    if (data.empty()) {
+    while (true) {
+        std::string_view data = file.Peek(capacity - 1);
+        if (atLineStart && data.starts_with(kByteOrderMark)) {
+            file.Skip(kByteOrderMark.size());
+            data = file.Peek(capacity - 1);
+        }
+        if (data.empty()) {
+            return std::nullopt;
+        }
+        const std::uint64_t start = file.Tell();
+        const std::size_t lineBreak = FindLineBreak(data);
+        if (lineBreak != std::string_view::npos) {
+            std::size_t next = lineBreak;
+            while (next < data.size() && IsLineBreak(data[next])) {
+                ++next;
+            }
+            file.Skip(next);
+            // After a cut the line may end right here. Otherwise an empty line is the
+            // rest of a run of line breaks that the read limit cut (or breaks at the
+            // very start of the file): never a line of text.
+            if (lineBreak == 0) {
+                if (!atLineStart) {
+                    return LinePiece{{}, false, start};
+                }
+                continue;
+            }
+            return LinePiece{data.substr(0, lineBreak), false, start};
+        }
+        // The last line of the file, without a line break: all of it.
+        if (data.size() < capacity - 1) {
+            file.Skip(data.size());
+            return LinePiece{data, false, start};
+        }
+        // No line break: cut before the last blank so that a word is not split, unless
+        // that blank is the first byte, where the cut would give nothing and never move.
+        const std::size_t lastBlank = data.rfind(kBlank);
+        if (lastBlank != std::string_view::npos && lastBlank > 0) {
+            file.Skip(lastBlank);
+            return LinePiece{data.substr(0, lastBlank), true, start};
+        }
+        file.Skip(data.size());
+        return LinePiece{data, true, start};
+    }
+}
+
+std::optional<std::string_view> ReadFileLineView(BufferedFile& file, std::size_t capacity) {
+    const std::optional<LinePiece> piece = ReadLinePiece(file, true, capacity);
+    if (!piece) {
         return std::nullopt;
     }
-    const std::size_t lineBreak = FindLineBreak(data);
-    if (lineBreak != std::string_view::npos) {
-        std::size_t next = lineBreak;
-        while (next < data.size() && IsLineBreak(data[next])) {
-            ++next;
+    return piece->bytes;
+}
+
+namespace {
+
+// Decodes a line up to its first zero byte into `text`; plain ASCII, most lines, is
+// widened in place without a temporary.
+void DecodeWholeLine(std::string_view bytes, std::u16string& text) {
+    text.resize(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == 0) {
+            text.resize(i);
+            return;
         }
-        file.Skip(next);
-        return data.substr(0, lineBreak);
+        if (byte >= 0x80) {
+            text = DecodeLine(LineUpToZero(bytes));
+            return;
+        }
+        text[i] = byte;
     }
-    // No line break: cut before the last blank so that a word is not split, unless
-    // that blank is the first byte, where the cut would give nothing and never move.
-    const std::size_t lastBlank = data.rfind(kBlank);
-    if (lastBlank != std::string_view::npos && lastBlank > 0) {
-        file.Skip(lastBlank);
-        return data.substr(0, lastBlank);
+}
+
+// The number of bytes at the end of `bytes` that begin a UTF-8 character without
+// finishing it.
+std::size_t UnfinishedUtf8Tail(std::string_view bytes) {
+    for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80) {
+            continue;  // a continuation byte: look further back for its lead
+        }
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
     }
-    file.Skip(data.size());
-    return data;
+    return 0;
+}
+
+}  // namespace
+
+bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text, bool& cut) {
+    cut = false;
+    std::optional<LinePiece> piece = ReadLinePiece(file);
+    if (!piece) {
+        return false;
+    }
+    if (!piece->cut) {
+        DecodeWholeLine(piece->bytes, text);
+        return true;
+    }
+    bytes.assign(piece->bytes);
+    while (piece && piece->cut) {
+        if (bytes.size() >= kMaxWholeLine) {
+            // A line this long comes in parts; the part must not end inside a
+            // character, or both halves would be misread.
+            const std::size_t tail = UnfinishedUtf8Tail(bytes);
+            if (tail > 0 && tail < bytes.size()) {
+                bytes.resize(bytes.size() - tail);
+                file.Seek(file.Tell() - tail);
+            }
+            cut = true;
+            break;
+        }
+        piece = ReadLinePiece(file, false);
+        if (piece) {
+            bytes.append(piece->bytes);
+        }
+    }
+    DecodeWholeLine(bytes, text);
+    return true;
 }
 
 bool ReadFileLine(BufferedFile& file, std::span<char> bytes, std::size_t& length) {

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 class BufferedFile;
@@ -29,6 +31,31 @@ bool ReadFileLine(BufferedFile& file, std::span<char> bytes, std::size_t& length
 // valid until the file is next used; std::nullopt where ReadFileLine gives false.
 std::optional<std::string_view> ReadFileLineView(BufferedFile& file,
                                                  std::size_t capacity = kLineCapacity);
+
+// One read of ReadFileLineView, telling whether the line was cut there (no line break
+// among the bytes read) and so goes on in the next piece, which then does not start a
+// line of the file; `atLineStart` says whether the previous piece ended its line. A
+// byte-order mark that starts a line is skipped: files joined with `cat` carry one at
+// the start of each part. Empty lines are never given, except that a line may end
+// right after a cut with an empty piece.
+struct LinePiece {
+    std::string_view bytes;
+    bool cut = false;
+    std::uint64_t start = 0;  // file offset of the first byte of `bytes`
+};
+std::optional<LinePiece> ReadLinePiece(BufferedFile& file, bool atLineStart = true,
+                                       std::size_t capacity = kLineCapacity);
+
+// Whole lines are gathered up to this many bytes; a longer line comes in parts.
+inline constexpr std::size_t kMaxWholeLine = std::size_t{1} << 20;
+
+// Reads the next whole line of the file, its pieces joined so that the cuts add and
+// lose nothing, and decodes it by the code page that the whole line decides (up to its
+// first zero byte). `bytes` is scratch storage kept by the caller so that its memory
+// is reused. A line longer than kMaxWholeLine bytes is given in parts cut at a blank
+// or between characters, and `cut` tells that the next call gives the rest of the same
+// line. Returns false at the end of the file or when the read fails.
+bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text, bool& cut);
 
 // The bytes of a line up to its first zero byte: the line as the text readers see it.
 std::string_view LineUpToZero(std::string_view bytes);

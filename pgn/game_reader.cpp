@@ -1,7 +1,9 @@
 #include "pgn/game_reader.h"
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "game/game_document.h"
 #include "pgn/file_line.h"
@@ -42,71 +44,137 @@ unsigned NagNumber(std::u16string_view text) {
     return number;
 }
 
+MoveAnnotations& AnnotationsOf(MoveNode& move) {
+    if (!move.annotations) {
+        move.annotations = std::make_unique<MoveAnnotations>();
+    }
+    return *move.annotations;
+}
+
+// A NAG of 10 or less annotates the move that led to `current`, a larger one assesses
+// the position. The first of each kind is what the screens show; when a move has more
+// than one NAG, all of them are kept in the order read.
 void StoreNag(Position& current, unsigned number) {
     constexpr unsigned kLastMoveNag = 10;
-    if (number <= kLastMoveNag) {
-        if (current.incomingMove) {
-            current.incomingMove->nag = static_cast<std::uint8_t>(number);
+    const auto code = static_cast<std::uint8_t>(number & 0xFF);
+    MoveNode* move = current.incomingMove;
+    if (!move) {
+        if (number > kLastMoveNag) {
+            current.positionNag = code;
         }
         return;
     }
-    current.positionNag = static_cast<std::uint8_t>(number & 0xFF);
+    const bool hasList = move->annotations && !move->annotations->nags.empty();
+    if (hasList || move->nag != 0 || current.positionNag != 0) {
+        std::vector<std::uint8_t>& nags = AnnotationsOf(*move).nags;
+        if (nags.empty()) {
+            nags.push_back(move->nag != 0 ? move->nag : current.positionNag);
+        }
+        nags.push_back(code);
+    }
+    if (number <= kLastMoveNag) {
+        if (move->nag == 0) {
+            move->nag = code;
+        }
+    } else if (current.positionNag == 0) {
+        current.positionNag = code;
+    }
+}
+
+// The reading of one line of moves: the main line or a variation.
+struct LineState {
+    Position* current;
+    // A variation whose first move is still to come; comments met until then are
+    // written before that move.
+    bool pending;
+    std::optional<std::u16string> commentBefore;
+};
+
+void AddCommentText(LineState& line, std::u16string_view text) {
+    JoinComment(line.pending ? line.commentBefore : line.current->comment, text);
 }
 
 int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nesting) {
-    Position* current = &position;
-    bool pending = startsVariation;
+    LineState line{&position, startsVariation, std::nullopt};
     PgnToken token;
+    std::u16string text;
     while (true) {
         switch (lexer.NextToken(token)) {
             case TokenKind::CommentStart:
-                if (!lexer.ReadComment(*current)) {
-                    return kReadCommentTooLong;
+                switch (lexer.ReadCommentText(text)) {
+                    case PgnLexer::CommentRead::Read:
+                        AddCommentText(line, text);
+                        break;
+                    case PgnLexer::CommentRead::Unterminated:
+                        break;
+                    case PgnLexer::CommentRead::TooLong:
+                        return kReadCommentTooLong;
                 }
                 break;
             case TokenKind::LineComment:
-                lexer.SkipRestOfLine();
+                lexer.ReadLineComment(text);
+                AddCommentText(line, text);
                 break;
             case TokenKind::VariationStart: {
                 // Nesting is bounded so that a file cannot choose the stack depth.
                 if (nesting >= kMaxVariationNesting) {
                     return Fail(kReadBadVariation, token, u"Variations nested too deeply\n");
                 }
-                const int result = ReadLine(lexer, *current, true, nesting + 1);
+                const int result = ReadLine(lexer, *line.current, true, nesting + 1);
                 if (result != kReadOk) {
                     return result;
                 }
                 break;
             }
-            case TokenKind::VariationEnd:
             case TokenKind::GameEnd:
+                // A result inside a variation closes nothing: the variation and the
+                // game go on.
+                if (nesting > 0 && lexer.AtResultMark()) {
+                    break;
+                }
+                [[fallthrough]];
+            case TokenKind::VariationEnd:
+                // Comments of a variation without moves stay with the move before it.
+                if (line.commentBefore) {
+                    JoinComment(line.current->comment, *line.commentBefore);
+                }
                 return kReadOk;
             case TokenKind::MoveNumber:
             case TokenKind::Separator:
                 break;
-            case TokenKind::MoveText:
-                if (!pending) {
-                    Position* child = ParseSan(*current, token.View());
+            case TokenKind::MoveText: {
+                if (!line.pending) {
+                    Position* child = ParseSan(*line.current, token.View());
                     if (!child) {
                         return Fail(kReadIllegalMove, token, u"Token refus\u00E9 (2)\n");
                     }
-                    current = child;
+                    line.current = child;
                     break;
                 }
-                if (!current->incomingMove) {
+                if (!line.current->incomingMove) {
                     DebugOutput(u"Pas normal d'\u00EAtre dans une variante\n");
                     return kReadBadVariation;
                 }
-                current = ParseSan(*current->incomingMove->parent, token.View());
-                if (!current) {
+                // The variation is a line of its own even when its first move is the
+                // move it is an alternative to.
+                Position* child =
+                    ParseSanAsNewLine(*line.current->incomingMove->parent, token.View());
+                if (!child) {
                     return Fail(kReadIllegalLineStart, token, u"Coup refus\u00E9\n");
                 }
-                pending = false;
+                line.current = child;
+                line.pending = false;
+                if (line.commentBefore) {
+                    AnnotationsOf(*child->incomingMove).commentBefore =
+                        std::move(line.commentBefore);
+                    line.commentBefore.reset();
+                }
                 break;
+            }
             case TokenKind::UnknownToken:
                 return Fail(kReadUnknownToken, token, u"Token Erreur\n");
             case TokenKind::NagToken:
-                StoreNag(*current, NagNumber(token.View()));
+                StoreNag(*line.current, NagNumber(token.View()));
                 break;
         }
     }
@@ -146,12 +214,9 @@ int ReadTagLine(GameDocument& document, std::u16string_view line, SetUpState& se
             return kReadOk;
         }
         case TagName::Other: {
-            const std::u16string_view rest = line.substr(1);
-            const std::size_t blank = rest.find(u' ');
-            const std::u16string_view tagName = rest.substr(0, blank);
-            const std::u16string_view afterName =
-                blank == std::u16string_view::npos ? std::u16string_view{} : rest.substr(blank);
-            document.AppendExtraTag(std::u16string(tagName), ExtractTagValue(afterName));
+            const std::size_t nameLength = TagNameLength(line);
+            document.AppendExtraTag(std::u16string(line.substr(1, nameLength)),
+                                    ExtractTagValue(line.substr(1 + nameLength)));
             return kReadOk;
         }
         default:
@@ -178,32 +243,34 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
                      std::uint32_t saveMode) {
     document.saveMode = saveMode;
     document.fileOffset = offset;
+    // A new document names its players "White" and "Black"; a game read from a file
+    // has the names its tags give, and no others.
+    document.white.reset();
+    document.black.reset();
     file.Seek(offset);
 
-    LineText line{};
-    std::size_t length = 0;
-    std::optional<std::string_view> bytes = ReadFileLineView(file);
-    if (!bytes) {
+    std::string bytes;
+    std::u16string line;
+    bool lineCut = false;
+    if (!ReadWholeLine(file, bytes, line, lineCut)) {
         return kReadUnexpected;
     }
     // The header begins at the game's first tag line: lines before it are skipped,
-    // and the first other line after it starts the move text.
+    // and the first other line after it starts the move text. Escape lines ("%") are
+    // no part of the game.
     bool headerBegun = false;
     SetUpState setUp;
     while (true) {
-        length = ConvertLine(*bytes, line);
-        const std::u16string_view text(line.data(), length);
-        if (!text.empty() && text[0] == u'[') {
+        if (!line.empty() && line[0] == u'[') {
             headerBegun = true;
-            const int result = ReadTagLine(document, text, setUp);
+            const int result = ReadTagLine(document, line, setUp);
             if (result != kReadOk) {
                 return result;
             }
-        } else if (headerBegun) {
+        } else if (headerBegun && (line.empty() || line[0] != u'%')) {
             break;
         }
-        bytes = ReadFileLineView(file);
-        if (!bytes) {
+        if (!ReadWholeLine(file, bytes, line, lineCut)) {
             if (!headerBegun) {
                 return kReadUnexpected;
             }
@@ -215,7 +282,7 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
     if (setUp.setUpPending || setUp.fen) {
         return kReadBadHeaders;
     }
-    PgnLexer lexer(file, std::u16string_view(line.data(), length));
+    PgnLexer lexer(file, line, lineCut);
     const int result = ReadMoveText(lexer, document.root, false);
     if (result != kReadOk) {
         return result;

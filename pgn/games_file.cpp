@@ -15,12 +15,14 @@ bool GamesFile::Reload() {
     firstEntry_.reset();
     lastEntry_ = nullptr;
     entryCount_ = 0;
+    lastScan_ = ScanSummary{};
     BufferedFile file;
     if (const int error = file.Open(path_); error != 0) {
         ShowResourceError(error, kIdsUnableToOpenFile);
         return false;
     }
-    ScanGamesFile(file, [this](std::unique_ptr<GameListEntry> entry) { Append(std::move(entry)); });
+    lastScan_ = ScanGamesFile(
+        file, [this](std::unique_ptr<GameListEntry> entry) { Append(std::move(entry)); });
     return true;
 }
 

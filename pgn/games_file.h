@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "game/game_list_entry.h"
+#include "pgn/games_file_scan.h"
 
 // The user's games file and its in-memory index: one GameListEntry per game, in file
 // order. The index owns its entries.
@@ -27,10 +28,13 @@ public:
     GameListEntry* firstEntry() const { return firstEntry_.get(); }
     GameListEntry* lastEntry() const { return lastEntry_; }
     std::size_t entryCount() const { return entryCount_; }
+    // What the last Reload found besides the listed games (the games it left out).
+    const ScanSummary& lastScan() const { return lastScan_; }
 
 private:
     std::filesystem::path path_;
     std::unique_ptr<GameListEntry> firstEntry_;
     GameListEntry* lastEntry_ = nullptr;
     std::size_t entryCount_ = 0;
+    ScanSummary lastScan_;
 };

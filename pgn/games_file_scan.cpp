@@ -1,8 +1,13 @@
 #include "pgn/games_file_scan.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "pgn/file_line.h"
 #include "pgn/tag_line.h"
@@ -37,40 +42,180 @@ std::u16string TagValue(std::string_view line, std::size_t valueStart) {
     return ExtractTagValue(std::u16string_view(decoded).substr(valueStart));
 }
 
-}  // namespace
-
-void ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer) {
-    file.Seek(0);
-    std::unique_ptr<GameListEntry> entry;
-    bool entryOpen = false;
-    while (true) {
-        const std::uint64_t lineStart = file.Tell();
-        const std::optional<std::string_view> bytes = ReadFileLineView(file);
-        if (!bytes) {
-            break;
-        }
-        // A tag's beginning holds no zero byte and TagValue stops at one, so the line
-        // need not be cut at a zero byte first.
-        if (!bytes->empty() && (*bytes)[0] == '[') {
-            const std::string_view line = *bytes;
-            if (!entryOpen) {
-                if (!entry) {
-                    entry = std::make_unique<GameListEntry>();
-                }
-                entry->ClearTags();
-                entry->fileOffset = lineStart;
-                entryOpen = true;
-            }
-            std::size_t valueStart = 0;
-            const TagName name = ClassifyTagLine(line, valueStart);
-            if (name <= TagName::Trait) {
-                StoreHeaderTag(*entry, name, TagValue(line, valueStart));
-            }
-        } else if (entry && entry->IsComplete()) {
-            consumer(std::move(entry));
-            // The fresh entry is not complete, so the rest of the move text is ignored.
-            entry = std::make_unique<GameListEntry>();
-            entryOpen = false;
+// Index of the first `a` or `b` in `data`, or npos. Every line of move text passes
+// through here, so on x86-64 it looks at 16 bytes per step.
+std::size_t FindEither(std::string_view data, char a, char b) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i as = _mm_set1_epi8(a);
+    const __m128i bs = _mm_set1_epi8(b);
+    for (; i + 16 <= data.size(); i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, as), _mm_cmpeq_epi8(block, bs)));
+        if (mask != 0) {
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
         }
     }
+#endif
+    for (; i < data.size(); ++i) {
+        if (data[i] == a || data[i] == b) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// What the line being read is, for the pieces of it that follow a cut.
+enum class LineKind { Ignored, Tag, MoveText };
+
+// Follows the comments of the move text so that a line starting with "[" inside one
+// is not taken for the next game's tags.
+class CommentTracker {
+public:
+    bool InBraceComment() const { return braceOpen_; }
+
+    // Reads a piece of move text; `lineEnds` when the physical line ends with it.
+    void Read(std::string_view bytes, bool lineEnds) {
+        if (!restOfLine_) {
+            while (!bytes.empty()) {
+                if (braceOpen_) {
+                    const std::size_t close = bytes.find('}');
+                    if (close == std::string_view::npos) {
+                        break;
+                    }
+                    braceOpen_ = false;
+                    bytes.remove_prefix(close + 1);
+                    continue;
+                }
+                const std::size_t open = FindEither(bytes, '{', ';');
+                if (open == std::string_view::npos) {
+                    break;
+                }
+                if (bytes[open] == ';') {
+                    restOfLine_ = true;
+                    break;
+                }
+                braceOpen_ = true;
+                bytes.remove_prefix(open + 1);
+            }
+        }
+        if (lineEnds) {
+            restOfLine_ = false;
+        }
+    }
+
+    void Reset() {
+        braceOpen_ = false;
+        restOfLine_ = false;
+    }
+
+private:
+    bool braceOpen_ = false;
+    bool restOfLine_ = false;  // after ";" up to the line's end
+};
+
+constexpr std::array<std::string_view, 7> kRosterNames = {"White", "Black", "Event", "Site",
+                                                          "Date",  "Round", "Result"};
+
+}  // namespace
+
+void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit) {
+    file.Seek(0);
+    std::unique_ptr<GameListEntry> entry;
+    bool inTags = false;
+    bool hasMoveText = false;
+    bool atLineStart = true;
+    LineKind kind = LineKind::Ignored;
+    CommentTracker comments;
+    while (true) {
+        const std::optional<LinePiece> piece = ReadLinePiece(file, atLineStart);
+        if (!piece) {
+            break;
+        }
+        const std::string_view bytes = piece->bytes;
+        if (atLineStart) {
+            if (comments.InBraceComment()) {
+                kind = LineKind::MoveText;
+            } else if (!bytes.empty() && bytes[0] == '[') {
+                kind = LineKind::Tag;
+            } else if (!bytes.empty() && bytes[0] == '%') {
+                kind = LineKind::Ignored;
+            } else {
+                kind = entry ? LineKind::MoveText : LineKind::Ignored;
+            }
+            if (kind == LineKind::Tag) {
+                if (!inTags) {
+                    const std::uint64_t tagStart = piece->start;
+                    if (entry) {
+                        visit(std::move(entry), tagStart, hasMoveText);
+                    }
+                    entry = std::make_unique<GameListEntry>();
+                    entry->ClearTags();
+                    entry->fileOffset = tagStart;
+                    inTags = true;
+                    hasMoveText = false;
+                    comments.Reset();
+                }
+                // A tag's beginning holds no zero byte and TagValue stops at one, so the
+                // line need not be cut at a zero byte first.
+                std::size_t valueStart = 0;
+                const TagName name = ClassifyTagLine(bytes, valueStart);
+                if (name <= TagName::Trait) {
+                    StoreHeaderTag(*entry, name, TagValue(bytes, valueStart));
+                }
+            } else if (kind == LineKind::MoveText) {
+                inTags = false;
+                hasMoveText = true;
+            }
+        }
+        if (kind == LineKind::MoveText) {
+            comments.Read(bytes, !piece->cut);
+        }
+        atLineStart = !piece->cut;
+    }
+    if (entry) {
+        visit(std::move(entry), file.Tell(), hasMoveText);
+    }
+}
+
+ScanSummary ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer) {
+    ScanSummary summary;
+    ScanEveryGame(
+        file, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t /*end*/, bool hasMoveText) {
+            if (!entry->IsComplete()) {
+                if (summary.unlistedGames++ == 0) {
+                    summary.firstUnlistedOffset = entry->fileOffset;
+                }
+                summary.missingTags |= RosterTagsMissing(*entry);
+            } else if (hasMoveText) {
+                consumer(std::move(entry));
+            }
+        });
+    return summary;
+}
+
+unsigned RosterTagsMissing(const GameHeaders& headers) {
+    const std::array<bool, 7> present = {headers.white.has_value(), headers.black.has_value(),
+                                         headers.event.has_value(), headers.site.has_value(),
+                                         headers.date.has_value(),  headers.round.has_value(),
+                                         headers.resultCode != -1};
+    unsigned missing = 0;
+    for (std::size_t i = 0; i < present.size(); ++i) {
+        if (!present[i]) {
+            missing |= 1u << i;
+        }
+    }
+    return missing;
+}
+
+std::string RosterTagNames(unsigned missing) {
+    std::string names;
+    for (std::size_t i = 0; i < kRosterNames.size(); ++i) {
+        if ((missing & (1u << i)) != 0) {
+            names += names.empty() ? "" : ", ";
+            names += kRosterNames[i];
+        }
+    }
+    return names;
 }

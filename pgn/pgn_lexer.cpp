@@ -31,20 +31,20 @@ bool StartsMove(char16_t c) {
 
 }  // namespace
 
-PgnLexer::PgnLexer(BufferedFile& file, std::u16string_view firstLine) : file_(file) {
-    length_ = std::min(firstLine.size(), kLineCapacity - 1);
-    std::copy_n(firstLine.begin(), length_, line_.begin());
-    line_[length_] = u'\0';
+PgnLexer::PgnLexer(BufferedFile& file, std::u16string_view firstLine, bool firstLineCut)
+    : file_(file),
+      line_(firstLine.substr(0, std::min(firstLine.size(), kMaxWholeLine))),
+      lineCut_(firstLineCut) {
+    // An escape line ("%") is skipped like any other.
+    if (!line_.empty() && line_[0] == u'%') {
+        pos_ = -1;
+    }
 }
 
 bool PgnLexer::ReadLine() {
     lineStart_ = file_.Tell();
-    const std::optional<std::string_view> bytes = ReadFileLineView(file_);
-    if (!bytes) {
-        return false;
-    }
-    length_ = ConvertLine(*bytes, line_);
-    return true;
+    continuation_ = lineCut_;
+    return ReadWholeLine(file_, bytes_, line_, lineCut_);
 }
 
 std::uint64_t PgnLexer::EndOffset() const {
@@ -56,7 +56,7 @@ TokenKind PgnLexer::NextToken(PgnToken& token) {
     if (ended_) {
         return TokenKind::GameEnd;
     }
-    if (pos_ < 0) {
+    while (pos_ < 0) {
         if (!ReadLine()) {
             ended_ = true;
             endOffset_ = file_.Tell();
@@ -64,12 +64,15 @@ TokenKind PgnLexer::NextToken(PgnToken& token) {
         }
         // The next game's tags: the game ends at the start of this line, which a later
         // save must keep.
-        if (At(0) == u'[') {
+        if (At(0) == u'[' && !continuation_) {
             ended_ = true;
             endOffset_ = lineStart_;
             return TokenKind::GameEnd;
         }
-        pos_ = 0;
+        // An escape line, for other programs' private data, is no part of the game.
+        if (At(0) != u'%' || continuation_) {
+            pos_ = 0;
+        }
     }
     const char16_t c = At(pos_);
     const char16_t next = c == u'\0' ? u'\0' : At(pos_ + 1);
@@ -96,7 +99,7 @@ TokenKind PgnLexer::NextToken(PgnToken& token) {
             ++pos_;
             return TokenKind::VariationEnd;
         case u'*':
-            return TokenKind::GameEnd;
+            return SkipResultMark();
         case u'$':
             return ReadNag(token);
         case u'!':
@@ -106,10 +109,10 @@ TokenKind PgnLexer::NextToken(PgnToken& token) {
             if (next == u'-' && At(pos_ + 2) == u'0') {
                 return ReadMoveCharacters(token);
             }
-            return TokenKind::GameEnd;
+            return SkipResultMark();
         case u'1':
             if (next == u'-' || next == u'/') {
-                return TokenKind::GameEnd;
+                return SkipResultMark();
             }
             return ReadMoveNumber(token);
         default:
@@ -122,6 +125,19 @@ TokenKind PgnLexer::NextToken(PgnToken& token) {
         return ReadMoveCharacters(token);
     }
     return ReadUnknown(token);
+}
+
+TokenKind PgnLexer::SkipResultMark() {
+    if (At(pos_) == u'*') {
+        ++pos_;
+        return TokenKind::GameEnd;
+    }
+    // "1-0", "0-1", "1/2-1/2", and whatever else begins like them.
+    do {
+        ++pos_;
+    } while (At(pos_) == u'0' || At(pos_) == u'1' || At(pos_) == u'2' || At(pos_) == u'/' ||
+             At(pos_) == u'-');
+    return TokenKind::GameEnd;
 }
 
 TokenKind PgnLexer::ReadMoveNumber(PgnToken& token) {
@@ -167,36 +183,60 @@ TokenKind PgnLexer::ReadUnknown(PgnToken& token) {
     return TokenKind::UnknownToken;
 }
 
-bool PgnLexer::ReadComment(Position& position) {
-    TextAccumulator text;
+void PgnLexer::ReadLineComment(std::u16string& text) {
+    int start = std::max(pos_, 0);
+    while (IsBlankOrTab(At(start))) {
+        ++start;
+    }
+    text.assign(line_, std::min(static_cast<std::size_t>(start), line_.size()));
+    pos_ = -1;
+}
+
+PgnLexer::CommentRead PgnLexer::ReadCommentText(std::u16string& text) {
+    TextAccumulator gathered;
     while (true) {
         if (pos_ < 0) {
             if (!ReadLine()) {
-                return true;
+                return CommentRead::Unterminated;
             }
             pos_ = 0;
         }
         const char16_t c = At(pos_);
         if (c == u'}') {
-            std::u16string_view comment = text.View();
+            std::u16string_view comment = gathered.View();
             const std::size_t start = comment.find_first_not_of(u" \t");
             comment =
                 start == std::u16string_view::npos ? std::u16string_view{} : comment.substr(start);
-            position.SetComment(std::u16string(comment));
+            text.assign(comment);
             ++pos_;
-            return true;
+            return CommentRead::Read;
         }
         if (c == u'\0') {
             pos_ = -1;
             continue;
         }
-        // Each line break inside a comment becomes one blank.
-        if (pos_ == 0 && !text.Append(u' ')) {
-            return false;
+        // Each line break inside a comment becomes one blank; the part of a line too
+        // long to be read at once goes on without one.
+        if (pos_ == 0 && !continuation_ && !gathered.Append(u' ')) {
+            return CommentRead::TooLong;
         }
-        if (!text.Append(c)) {
-            return false;
+        if (!gathered.Append(c)) {
+            return CommentRead::TooLong;
         }
         ++pos_;
     }
+}
+
+bool PgnLexer::ReadComment(Position& position) {
+    std::u16string text;
+    switch (ReadCommentText(text)) {
+        case CommentRead::Read:
+            JoinComment(position.comment, text);
+            return true;
+        case CommentRead::Unterminated:
+            return true;
+        case CommentRead::TooLong:
+            return false;
+    }
+    return false;
 }

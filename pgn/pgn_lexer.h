@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "pgn/file_line.h"
@@ -16,8 +17,9 @@ class Position;
 // line read.
 class PgnLexer {
 public:
-    // Starts on `firstLine`, already read and converted by the creator.
-    PgnLexer(BufferedFile& file, std::u16string_view firstLine);
+    // Starts on `firstLine`, already read and converted by the creator; `firstLineCut`
+    // when the file goes on with the rest of that line (ReadWholeLine's `cut`).
+    PgnLexer(BufferedFile& file, std::u16string_view firstLine, bool firstLineCut = false);
     virtual ~PgnLexer() = default;
 
     PgnLexer(const PgnLexer&) = delete;
@@ -25,17 +27,37 @@ public:
 
     // The next token; `token` receives the text of MoveNumber, MoveText, NagToken and
     // UnknownToken. Once the game has ended at the end of the file or at the next
-    // game's first tag line, every call gives GameEnd again and reads nothing.
+    // game's first tag line, every call gives GameEnd again and reads nothing. A
+    // result mark also gives GameEnd, but the lexer steps past it (AtResultMark), so
+    // that a variation may hold one and the move text go on after it. Lines that
+    // start with "%" outside comments are skipped.
     TokenKind NextToken(PgnToken& token);
+
+    // True when the last GameEnd came from a result mark, not from the end of the
+    // file or the next game's tags.
+    bool AtResultMark() const { return !ended_; }
 
     // Drops the rest of the current line (after LineComment).
     void SkipRestOfLine() { pos_ = -1; }
 
+    // Called right after LineComment: the rest of the line, without its leading blanks
+    // and tabs, into `text`.
+    void ReadLineComment(std::u16string& text);
+
+    enum class CommentRead {
+        Read,          // `text` holds the comment
+        Unterminated,  // the file ended inside it: the text is dropped
+        TooLong,       // the text cannot be stored
+    };
+
     // Called right after CommentStart: reads up to and including the closing brace and
-    // makes the text (without its leading blanks and tabs, each line break turned into
-    // one blank) the comment of `position`, replacing any earlier one. At the end of
-    // the file the text is dropped, the comment stays as it was, and the result is
-    // still true. False only when the text cannot be stored.
+    // puts the text (without its leading blanks and tabs, each line break turned into
+    // one blank) into `text`.
+    CommentRead ReadCommentText(std::u16string& text);
+
+    // ReadCommentText, adding the text to the comment of `position` (joined to an
+    // earlier comment by one blank). At the end of the file the text is dropped and the
+    // result is still true. False only when the text cannot be stored.
     bool ReadComment(Position& position);
 
     // Where the game's slot ends: the start of the next game's first tag line when the
@@ -49,8 +71,10 @@ private:
     // Reads and converts the next line; false at the end of the file.
     bool ReadLine();
     char16_t At(int index) const {
-        return index < static_cast<int>(length_) ? line_[static_cast<std::size_t>(index)] : u'\0';
+        return index < static_cast<int>(line_.size()) ? line_[static_cast<std::size_t>(index)]
+                                                      : u'\0';
     }
+    TokenKind SkipResultMark();
     TokenKind ReadMoveNumber(PgnToken& token);
     TokenKind ReadMoveCharacters(PgnToken& token);
     TokenKind ReadNag(PgnToken& token);
@@ -58,8 +82,10 @@ private:
     TokenKind ReadUnknown(PgnToken& token);
 
     BufferedFile& file_;
-    LineText line_{};
-    std::size_t length_ = 0;
+    std::u16string line_;
+    std::string bytes_;          // scratch storage of ReadWholeLine
+    bool lineCut_ = false;       // the file goes on with the rest of line_
+    bool continuation_ = false;  // line_ goes on from the previous line read
     int pos_ = 0;
     bool ended_ = false;           // the game ended at the file's end or the next tags
     std::uint64_t endOffset_ = 0;  // where, when ended_

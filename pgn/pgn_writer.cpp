@@ -17,9 +17,9 @@ namespace {
 
 constexpr std::size_t kLineWidth = 80;  // a line holds fewer bytes than this
 constexpr std::size_t kMaxPiece = 511;  // bytes of one piece of a long text
-// The reader takes 255 bytes at a time: a tag line is whole only when its CR LF falls
-// inside them too.
-constexpr std::size_t kMaxTagLine = 253;
+// The reader reads tag lines whole however they are cut by its reads; a longer tag
+// line than this comes from a value no game needs and is cut to fit.
+constexpr std::size_t kMaxTagLine = 65533;
 
 // The wrapping state of the one game being written. A line break is held back until
 // the first byte of the next line is known: when that byte is "[" the break is taken
@@ -34,13 +34,19 @@ struct WrapState {
 
 WrapState wrap;
 
+// A line may not start with "[", which the games index reads as the next game's first
+// tag, nor with "%", which readers skip as an escape line.
+bool StartsNoLine(char c) {
+    return c == '[' || c == '%';
+}
+
 void PutBytes(ByteSink& sink, std::string_view bytes) {
     if (bytes.empty()) {
         return;
     }
     if (wrap.breakPending) {
         wrap.breakPending = false;
-        if (bytes.front() == '[') {
+        if (StartsNoLine(bytes.front())) {
             wrap.column = wrap.columnBeforeBreak;
             if (wrap.pendingBlank) {
                 sink.Write(" ");
@@ -84,7 +90,7 @@ std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRul
     // The reader turns a line break inside a comment into a blank, except just before
     // the closing brace: a blank there must stay on the line.
     const char next = i + 1 < bytes.size() ? bytes[i + 1] : '\0';
-    if (next == '[' || (rule == BreakRule::Comment && next == '}')) {
+    if (StartsNoLine(next) || (rule == BreakRule::Comment && next == '}')) {
         return std::nullopt;
     }
     return blank ? LineBreak{i, true} : LineBreak{i + 1, false};
@@ -202,8 +208,8 @@ std::u16string EscapeTagValue(std::u16string_view value) {
 
 // A closing brace would end the comment early and a line break would escape the
 // wrapping; both are written as blanks.
-std::u16string CommentText(std::u16string_view comment) {
-    std::u16string out = u" {";
+std::u16string CommentText(std::u16string_view comment, bool leadingBlank) {
+    std::u16string out = leadingBlank ? u" {" : u"{";
     out.reserve(comment.size() + 3);
     for (const char16_t c : comment) {
         out += (c == u'}' || c == u'\r' || c == u'\n' || c == 0) ? u' ' : c;
@@ -214,8 +220,13 @@ std::u16string CommentText(std::u16string_view comment) {
 
 // The comment with its braces is cut at its own blanks only: the reader turns each
 // line break inside a comment back into one blank, so the text comes back unchanged.
-void WriteComment(ByteSink& sink, std::u16string_view comment) {
-    WriteLongBytes(sink, EncodeUtf8(CommentText(comment)), false, BreakRule::Comment);
+void WriteComment(ByteSink& sink, std::u16string_view comment, bool leadingBlank = true) {
+    WriteLongBytes(sink, EncodeUtf8(CommentText(comment, leadingBlank)), false, BreakRule::Comment);
+}
+
+// The length of the " $n" that FormatSan puts after a move with an annotation.
+std::size_t NagSuffixLength(std::uint8_t nag) {
+    return 2 + std::to_string(nag).size();
 }
 
 // The longest prefix of `bytes` within `limit` bytes that ends on a character.
@@ -293,6 +304,21 @@ void WriteTags(const GameDocument& document, ByteSink& sink) {
         WriteTag(sink, u"LastMoveDate", document.lastMoveDate, u"?");
         WriteTag(sink, u"LastMove", Number(document.lastMove));
         WriteTag(sink, u"Trait", document.trait == kWhite ? u"White" : u"Black");
+    } else {
+        // A game of another program may hold some of these tags without WhiteEmail:
+        // each one read is written back.
+        if (document.blackEmail) {
+            WriteTag(sink, u"BlackEmail", *document.blackEmail);
+        }
+        if (document.lastMoveDate) {
+            WriteTag(sink, u"LastMoveDate", *document.lastMoveDate);
+        }
+        if (document.lastMoveRead) {
+            WriteTag(sink, u"LastMove", Number(document.lastMove));
+        }
+        if (document.traitRead) {
+            WriteTag(sink, u"Trait", document.trait == kWhite ? u"White" : u"Black");
+        }
     }
     for (const ExtraTag* tag = document.extraTags.get(); tag != nullptr; tag = tag->next.get()) {
         // An uninterpreted tag that would read back as an interpreted one ("[White"
@@ -331,12 +357,24 @@ public:
             piece += Number(line.number) + (black ? u"... " : u". ");
         }
         SanBuffer san{};
-        piece.append(san.data(), FormatSan(move, san, false, true, NotationLanguage::English));
+        std::size_t length = FormatSan(move, san, false, true, NotationLanguage::English);
+        // A move with several NAGs has them all in its list, in the order read.
+        const std::vector<std::uint8_t>* nags =
+            move.annotations && !move.annotations->nags.empty() ? &move.annotations->nags : nullptr;
+        if (nags && move.nag != 0) {
+            length -= NagSuffixLength(move.nag);
+        }
+        piece.append(san.data(), length);
         WriteWrapped(&sink_, piece, true);
         line.started = true;
         line.numbered = FirstAlternative(move) != nullptr || black;
+        if (nags) {
+            for (const std::uint8_t nag : *nags) {
+                WriteWrapped(&sink_, u" $" + Number(nag), true);
+            }
+        }
         if (const Position* after = move.child.get()) {
-            if (after->positionNag != 0) {
+            if (after->positionNag != 0 && !nags) {
                 WriteWrapped(&sink_, u" $" + Number(after->positionNag), true);
             }
             if (after->comment) {
@@ -348,9 +386,14 @@ public:
 
     // The alternative replaces the last move of the line it branches from, so it
     // has that move's number.
-    void OnVariationStart(const MoveNode& /*first*/) override {
+    void OnVariationStart(const MoveNode& first) override {
         WriteWrapped(&sink_, u" (", true);
         lines_.push_back({true, false, lines_.back().number});
+        // A comment before the variation's first move stays before it.
+        if (first.annotations && first.annotations->commentBefore) {
+            WriteComment(sink_, *first.annotations->commentBefore, false);
+            lines_.back().started = true;
+        }
     }
 
     void OnVariationEnd(const MoveNode& /*first*/) override {
@@ -398,11 +441,29 @@ void WriteLongText(ByteSink& sink, std::u16string_view text, bool fillLine, Brea
     WriteLongBytes(sink, EncodeUtf8(text), fillLine, rule);
 }
 
-void WriteMoveText(ByteSink& sink, const MoveNode& move, bool numberFirst) {
-    // A stored number of 0 can only be a set-up position's 256 that did not fit.
-    const unsigned stored = move.moveNumber;
-    MoveTextWriter writer(sink, numberFirst, stored == 0 ? 256 : stored);
+namespace {
+
+void WriteMoveTextFrom(ByteSink& sink, const MoveNode& move, bool numberFirst,
+                       unsigned firstNumber) {
+    MoveTextWriter writer(sink, numberFirst, firstNumber);
     WalkDisplayOrder(&move, writer);
+}
+
+// A stored number of 0 can only be a set-up position's 256 that did not fit.
+unsigned StoredNumber(const MoveNode& move) {
+    return move.moveNumber == 0 ? 256 : move.moveNumber;
+}
+
+// The number of the game's first move: a set-up root knows the whole full-move
+// number, which the moves keep only modulo 256.
+unsigned FirstMoveNumber(const Position& root, const MoveNode& first) {
+    return root.setUp && root.fullMoveNumber > 0 ? root.fullMoveNumber : StoredNumber(first);
+}
+
+}  // namespace
+
+void WriteMoveText(ByteSink& sink, const MoveNode& move, bool numberFirst) {
+    WriteMoveTextFrom(sink, move, numberFirst, StoredNumber(move));
 }
 
 void WritePgnGame(const GameDocument& document, ByteSink& sink) {
@@ -413,7 +474,8 @@ void WritePgnGame(const GameDocument& document, ByteSink& sink) {
         WriteComment(sink, *document.root.comment);
     }
     if (document.root.firstMove) {
-        WriteMoveText(sink, *document.root.firstMove, true);
+        WriteMoveTextFrom(sink, *document.root.firstMove, true,
+                          FirstMoveNumber(document.root, *document.root.firstMove));
     }
     static constexpr std::u16string_view kResultMarks[] = {u" 1-0", u" 1/2-1/2", u" 0-1", u" *"};
     if (document.resultCode >= 0 && document.resultCode <= 3) {

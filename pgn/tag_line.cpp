@@ -8,31 +8,29 @@
 namespace {
 
 struct TagBeginning {
-    std::string_view text;
-    TagName name;
+    std::string_view name;
+    TagName tag;
 };
 
-// Grouped by the character after "[", which picks the group to compare. With the
-// blank included no beginning is a prefix of another ("[LastMove " and
-// "[LastMoveDate " included), so each line matches one row only.
-constexpr std::array<TagBeginning, 14> kBeginnings = {{
-    {"[White ", TagName::White},
-    {"[WhiteEmail ", TagName::WhiteEmail},
-    {"[Black ", TagName::Black},
-    {"[BlackEmail ", TagName::BlackEmail},
-    {"[Result ", TagName::Result},
-    {"[Round ", TagName::Round},
-    {"[Site ", TagName::Site},
-    {"[SetUp \"1\"]", TagName::SetUpOne},
-    {"[LastMoveDate ", TagName::LastMoveDate},
-    {"[LastMove ", TagName::LastMove},
-    {"[Event ", TagName::Event},
-    {"[Date ", TagName::Date},
-    {"[Trait ", TagName::Trait},
-    {"[FEN ", TagName::Fen},
+// Grouped by the first letter of the name, which picks the group to compare.
+constexpr std::array<TagBeginning, 14> kNames = {{
+    {"White", TagName::White},
+    {"WhiteEmail", TagName::WhiteEmail},
+    {"Black", TagName::Black},
+    {"BlackEmail", TagName::BlackEmail},
+    {"Result", TagName::Result},
+    {"Round", TagName::Round},
+    {"Site", TagName::Site},
+    {"SetUp", TagName::SetUpOne},
+    {"LastMoveDate", TagName::LastMoveDate},
+    {"LastMove", TagName::LastMove},
+    {"Event", TagName::Event},
+    {"Date", TagName::Date},
+    {"Trait", TagName::Trait},
+    {"FEN", TagName::Fen},
 }};
 
-// The rows of kBeginnings whose second character is `c`: first index and count.
+// The rows of kNames whose name begins with `c`: first index and count.
 template <typename Char>
 std::pair<std::size_t, std::size_t> GroupOf(Char c) {
     switch (c) {
@@ -60,16 +58,34 @@ std::pair<std::size_t, std::size_t> GroupOf(Char c) {
 }
 
 template <typename Char>
-bool BeginsWith(std::basic_string_view<Char> line, std::string_view beginning) {
-    if (line.size() < beginning.size()) {
+bool IsNameEnd(Char c) {
+    return c == static_cast<Char>(' ') || c == static_cast<Char>('\t') ||
+           c == static_cast<Char>('"');
+}
+
+template <typename Char>
+bool Equals(std::basic_string_view<Char> text, std::string_view name) {
+    if (text.size() != name.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < beginning.size(); ++i) {
-        if (line[i] != static_cast<Char>(beginning[i])) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (text[i] != static_cast<Char>(name[i])) {
             return false;
         }
     }
     return true;
+}
+
+// [SetUp "1"] makes a set-up; any other value is an ordinary tag.
+template <typename Char>
+bool HoldsValueOne(std::basic_string_view<Char> rest) {
+    std::size_t i = 0;
+    while (i < rest.size() &&
+           (rest[i] == static_cast<Char>(' ') || rest[i] == static_cast<Char>('\t'))) {
+        ++i;
+    }
+    return rest.size() >= i + 3 && rest[i] == static_cast<Char>('"') &&
+           rest[i + 1] == static_cast<Char>('1') && rest[i + 2] == static_cast<Char>('"');
 }
 
 template <typename Char>
@@ -78,16 +94,31 @@ TagName Classify(std::basic_string_view<Char> line, std::size_t& valueStart) {
         valueStart = 0;
         return TagName::NotATag;
     }
-    if (line.size() > 1) {
-        const auto [first, count] = GroupOf(line[1]);
-        for (std::size_t i = first; i < first + count; ++i) {
-            if (BeginsWith(line, kBeginnings[i].text)) {
-                valueStart = kBeginnings[i].text.size();
-                return kBeginnings[i].name;
-            }
-        }
-    }
     valueStart = 1;
+    if (line.size() < 2) {
+        return TagName::Other;
+    }
+    // The name runs to a blank, a tab or the value's opening quote; a line without any
+    // of them holds no value to interpret.
+    std::size_t end = 1;
+    while (end < line.size() && !IsNameEnd(line[end])) {
+        ++end;
+    }
+    if (end == line.size()) {
+        return TagName::Other;
+    }
+    const std::basic_string_view<Char> name = line.substr(1, end - 1);
+    const auto [first, count] = GroupOf(line[1]);
+    for (std::size_t i = first; i < first + count; ++i) {
+        if (!Equals(name, kNames[i].name)) {
+            continue;
+        }
+        if (kNames[i].tag == TagName::SetUpOne && !HoldsValueOne(line.substr(end))) {
+            return TagName::Other;
+        }
+        valueStart = end;
+        return kNames[i].tag;
+    }
     return TagName::Other;
 }
 
@@ -99,6 +130,14 @@ TagName ClassifyTagLine(std::string_view line, std::size_t& valueStart) {
 
 TagName ClassifyTagLine(std::u16string_view line, std::size_t& valueStart) {
     return Classify(line, valueStart);
+}
+
+std::size_t TagNameLength(std::u16string_view line) {
+    std::size_t end = 1;
+    while (end < line.size() && !IsNameEnd(line[end])) {
+        ++end;
+    }
+    return line.empty() ? 0 : end - 1;
 }
 
 std::u16string ExtractTagValue(std::u16string_view text) {
@@ -154,9 +193,11 @@ void StoreHeaderTag(GameHeaders& headers, TagName name, std::u16string value) {
             break;
         case TagName::LastMove:
             headers.lastMove = ParseLastMove(value);
+            headers.lastMoveRead = true;
             break;
         case TagName::Trait:
             headers.trait = ParseTrait(value);
+            headers.traitRead = true;
             break;
         default:
             break;

@@ -1,5 +1,7 @@
 #include "rules/fen.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "rules/position.h"
@@ -72,6 +74,23 @@ bool TakeField(std::u16string_view& text, std::u16string_view& field) {
     return true;
 }
 
+// The decimal number at the start of `text`, 0 when there is none; a long run of
+// digits stops growing at a billion instead of wrapping.
+std::uint32_t LeadingNumber(std::u16string_view text) {
+    constexpr std::uint64_t kLimit = 1000000000;
+    std::uint64_t number = 0;
+    for (std::size_t i = 0; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        number = std::min(number * 10 + static_cast<std::uint64_t>(text[i] - u'0'), kLimit);
+    }
+    return static_cast<std::uint32_t>(number);
+}
+
+void AppendNumber(std::u16string& out, unsigned number) {
+    for (char c : std::to_string(number)) {
+        out += static_cast<char16_t>(c);
+    }
+}
+
 }  // namespace
 
 std::u16string WriteFen(const Position& position) {
@@ -96,12 +115,18 @@ std::u16string WriteFen(const Position& position) {
         out += static_cast<char16_t>(u'a' + FileOf(position.epSquare));
         out += static_cast<char16_t>(u'1' + RankOf(position.epSquare));
     }
-    out += u" 0 ";
-    const int fullMove =
-        position.sideToMove == kWhite ? position.moveNumber + 1 : position.moveNumber;
-    for (char c : std::to_string(fullMove)) {
-        out += static_cast<char16_t>(c);
-    }
+    // A set-up root gives back the clock and number it was read with; positions
+    // reached by moves keep no clock, and their number comes from moveNumber.
+    const bool readFromFen = position.setUp && position.incomingMove == nullptr;
+    const unsigned halfMoves = readFromFen ? position.halfMoveClock : 0;
+    const unsigned fullMove =
+        readFromFen
+            ? position.fullMoveNumber
+            : (position.sideToMove == kWhite ? position.moveNumber + 1u : position.moveNumber);
+    out += u' ';
+    AppendNumber(out, halfMoves);
+    out += u' ';
+    AppendNumber(out, fullMove);
     return out;
 }
 
@@ -154,10 +179,10 @@ bool ReadFen(Position& position, std::u16string_view text) {
     if (!TakeField(text, halfMoves)) {
         return false;
     }
-    unsigned fullMove = 0;
-    for (std::size_t i = 0; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        fullMove = (fullMove * 10 + (text[i] - u'0')) % 256;
-    }
+    position.halfMoveClock = LeadingNumber(halfMoves);
+    position.fullMoveNumber = LeadingNumber(text);
+    // The moves count from 1 when the text says 0; moveNumber keeps 8 bits.
+    const unsigned fullMove = position.fullMoveNumber == 0 ? 1 : position.fullMoveNumber;
     position.moveNumber =
         static_cast<std::uint8_t>(position.sideToMove == kWhite ? fullMove - 1 : fullMove);
     position.setUp = true;

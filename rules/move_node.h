@@ -3,9 +3,22 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "rules/position.h"
 #include "rules/square.h"
+
+// What a move carries beyond one annotation and one comment after it, as files of
+// other programs hold it; most moves have none.
+struct MoveAnnotations {
+    // Every NAG of the move in the order read, kept only when it has more than one
+    // (nag and the child's positionNag then hold the first of each kind).
+    std::vector<std::uint8_t> nags;
+    // The comment written before the move, at the start of a variation.
+    std::optional<std::u16string> commentBefore;
+};
 
 // One move between two positions of a game tree. A MoveNode owns the alternatives
 // that follow it in its list (nextSibling) and the position it leads to (child);
@@ -34,8 +47,9 @@ public:
     std::uint8_t depth = 0;      // variation depth, 0 on the main line
     std::uint8_t promotion = 0;  // 2 rook, 3 knight, 4 bishop, 5 queen, 0 none
     bool givesCheck = false;
-    std::array<char16_t, 3> disambiguation{};  // 0 to 2 characters, zero-terminated
-    std::uint8_t nag = 0;                      // move annotation 1..10, 0 none
+    std::array<char16_t, 3> disambiguation{};      // 0 to 2 characters, zero-terminated
+    std::uint8_t nag = 0;                          // move annotation 1..10, 0 none
+    std::unique_ptr<MoveAnnotations> annotations;  // null when there is nothing more
     std::unique_ptr<MoveNode> nextSibling;
     MoveNode* prevSibling = nullptr;
     Position* parent;

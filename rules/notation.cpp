@@ -311,7 +311,9 @@ void TranslateToEnglish(std::u16string& text, NotationLanguage language) {
     }
 }
 
-Position* ParseSan(Position& position, std::u16string_view text) {
+namespace {
+
+Position* ReadSan(Position& position, std::u16string_view text, bool reuseExisting) {
     const SanReader reader(text);
     SanMove move;
     const char16_t first = reader.At(0);
@@ -326,8 +328,20 @@ Position* ParseSan(Position& position, std::u16string_view text) {
     if (!read) {
         return nullptr;
     }
-    if (Position* existing = position.FindMove(move.from, move.to, move.promotion)) {
-        return existing;
+    if (reuseExisting) {
+        if (Position* existing = position.FindMove(move.from, move.to, move.promotion)) {
+            return existing;
+        }
     }
     return position.AddMove(move.from, move.to, nullptr, move.promotion, nullptr);
+}
+
+}  // namespace
+
+Position* ParseSan(Position& position, std::u16string_view text) {
+    return ReadSan(position, text, true);
+}
+
+Position* ParseSanAsNewLine(Position& position, std::u16string_view text) {
+    return ReadSan(position, text, false);
 }

@@ -43,6 +43,11 @@ void TranslateToEnglish(std::u16string& text, NotationLanguage language);
 // move there; the tree is then unchanged.
 Position* ParseSan(Position& position, std::u16string_view text);
 
+// ParseSan that always adds a new move at the end of the position's list, even when
+// the same move is there already: a variation that repeats the move it is an
+// alternative to stays a line of its own.
+Position* ParseSanAsNewLine(Position& position, std::u16string_view text);
+
 // The disambiguation SAN writes after the piece letter of from->to in `position`:
 // empty, a file letter, a rank digit, or both. Pinned pieces count.
 std::array<char16_t, 3> ComputeDisambiguation(const Position& position, int from, int to);

@@ -30,6 +30,15 @@ Position::Position() {
 Position::Position(ChildTag /*tag*/, const Position& parent)
     : squares(parent.squares), castleRights(parent.castleRights) {}
 
+void JoinComment(std::optional<std::u16string>& comment, std::u16string_view text) {
+    if (!comment || comment->empty()) {
+        comment = std::u16string(text);
+    } else if (!text.empty()) {
+        *comment += u' ';
+        *comment += text;
+    }
+}
+
 Position::~Position() {
     DestroyMoveList(std::move(firstMove));
 }
@@ -45,6 +54,8 @@ void Position::InitStandard() {
     positionNag = 0;
     moveNumber = 0;
     setUp = false;
+    halfMoveClock = 0;
+    fullMoveNumber = 0;
     comment.reset();
     incomingMove = nullptr;
 }

@@ -11,6 +11,10 @@
 
 class MoveNode;
 
+// Adds `text` to a comment: several comments at one place are kept as one, joined by
+// one blank (an empty comment adds nothing to a text, nor a text to an empty one).
+void JoinComment(std::optional<std::u16string>& comment, std::u16string_view text);
+
 // One node of a game tree: a complete board position and the moves that leave it.
 // A Position owns its comment and its list of moves (firstMove and the siblings after
 // it); destroying it destroys the whole subtree below it, iteratively.
@@ -96,6 +100,11 @@ public:
     std::uint8_t positionNag = 0;
     std::uint8_t moveNumber = 0;
     bool setUp = false;
+    // The FEN fields of a set-up root as they were read: the half-move clock, and the
+    // full-move number, which moveNumber holds only modulo 256 (and as 1 for 0).
+    // Positions reached by moves leave them 0.
+    std::uint32_t halfMoveClock = 0;
+    std::uint32_t fullMoveNumber = 0;
     std::optional<std::u16string> comment;
     MoveNode* incomingMove = nullptr;     // back link; null for the root
     std::unique_ptr<MoveNode> firstMove;  // the main continuation, then its siblings

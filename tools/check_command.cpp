@@ -1,24 +1,33 @@
 #include "tools/check_command.h"
 
 #include <cstdint>
+#include <string>
 
 #include "pgn/game_reader.h"
+#include "pgn/games_file_scan.h"
 #include "platform/text_codec.h"
 #include "tools/pgn_tool.h"
 #include "tools/tool_file.h"
 
 int RunCheckCommand(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
     std::size_t failed = 0;
-    const std::optional<std::size_t> games =
-        LoadEachIndexedGame(path, err, [&](std::uint64_t offset, int code, GameDocument&) {
-            if (code != kReadOk) {
+    const std::optional<FileGamesSummary> summary =
+        LoadEveryGame(path, err, [&](const LoadedFileGame& game) {
+            if (game.code != kReadOk) {
                 ++failed;
-                out << offset << '\t' << code << '\t' << EncodeUtf8(ReadErrorText(code)) << '\n';
+                out << game.offset << '\t' << game.code << '\t'
+                    << EncodeUtf8(ReadErrorText(game.code)) << '\n';
             }
         });
-    if (!games) {
+    if (!summary) {
         return kToolCannotRun;
     }
-    out << *games << " games, " << failed << " failed\n";
+    out << summary->games << " games, " << failed << " failed";
+    if (summary->unlisted > 0) {
+        out << ", " << summary->unlisted
+            << " not listed (tags incomplete: " << RosterTagNames(summary->missingTags)
+            << "; the first at offset " << summary->firstUnlistedOffset << ")";
+    }
+    out << '\n';
     return failed == 0 ? kToolOk : kToolSomeFailed;
 }

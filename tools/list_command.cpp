@@ -34,7 +34,7 @@ int RunListCommand(const std::filesystem::path& path, std::ostream& out, std::os
     // Each entry is printed as it is found and then dropped: the index of a large
     // file never sits in memory.
     std::string row;
-    ScanGamesFile(file, [&](std::unique_ptr<GameListEntry> entry) {
+    const ScanSummary summary = ScanGamesFile(file, [&](std::unique_ptr<GameListEntry> entry) {
         row = std::to_string(entry->fileOffset);
         for (const std::u16string& column :
              {WhiteColumnText(*entry), BlackColumnText(*entry), LastColumnText(*entry)}) {
@@ -44,5 +44,12 @@ int RunListCommand(const std::filesystem::path& path, std::ostream& out, std::os
         row += '\n';
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
     });
-    return ReadWentWell(file, path, err) ? kToolOk : kToolCannotRun;
+    if (!ReadWentWell(file, path, err)) {
+        return kToolCannotRun;
+    }
+    if (summary.unlistedGames > 0) {
+        err << summary.unlistedGames << (summary.unlistedGames == 1 ? " game" : " games")
+            << " not listed: tags incomplete (" << RosterTagNames(summary.missingTags) << ")\n";
+    }
+    return kToolOk;
 }

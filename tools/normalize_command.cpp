@@ -31,16 +31,20 @@ private:
 int RunNormalizeCommand(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
     StreamSink sink(out);
     std::size_t failed = 0;
-    const std::optional<std::size_t> games =
-        LoadEachIndexedGame(path, err, [&](std::uint64_t offset, int code, GameDocument& document) {
-            if (code != kReadOk) {
-                ++failed;
-                err << offset << ": " << EncodeUtf8(ReadErrorText(code)) << '\n';
+    bool copied = true;
+    const std::optional<FileGamesSummary> summary =
+        LoadEveryGame(path, err, [&](const LoadedFileGame& game) {
+            if (game.code == kReadOk) {
+                WritePgnGame(*game.document, sink);
                 return;
             }
-            WritePgnGame(document, sink);
+            // A game that cannot be read is not dropped: its text goes through as it is.
+            ++failed;
+            err << game.offset << ": " << EncodeUtf8(ReadErrorText(game.code))
+                << " (copied unchanged)\n";
+            copied = CopyFileRange(*game.file, game.offset, game.end, out) && copied;
         });
-    if (!games) {
+    if (!summary || !copied) {
         return kToolCannotRun;
     }
     out.flush();

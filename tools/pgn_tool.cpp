@@ -23,10 +23,9 @@ struct ToolCommand {
 };
 
 constexpr std::array<ToolCommand, 3> kCommands = {{
-    {"list", "one line per indexed game: offset, White, Black, Last (tab-separated)",
-     RunListCommand},
-    {"check", "load every indexed game; print each failure and a count", RunCheckCommand},
-    {"normalize", "write every indexed game again as Korvani saves it, to standard output",
+    {"list", "one line per game the games list shows: offset, White, Black, Last", RunListCommand},
+    {"check", "load every game; print each failure and the counts", RunCheckCommand},
+    {"normalize", "write every game again as Korvani saves it, to standard output",
      RunNormalizeCommand},
 }};
 
@@ -46,6 +45,9 @@ void PrintUsage(std::ostream& stream) {
               "Options:\n"
               "  --verbose        also show the reader's diagnostics on standard error\n"
               "  -h, --help       show this help\n"
+              "\n"
+              "list tells on standard error how many games it leaves out and why; normalize\n"
+              "copies a game it cannot read unchanged and names it on standard error.\n"
               "\n"
               "Exit status: 0 success, 1 some games failed to load (check, normalize),\n"
               "2 the file cannot be read or the command line is wrong.\n";

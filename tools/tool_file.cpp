@@ -1,6 +1,7 @@
 #include "tools/tool_file.h"
 
-#include <vector>
+#include <algorithm>
+#include <string_view>
 
 #include "game/game_document.h"
 #include "pgn/game_reader.h"
@@ -36,29 +37,55 @@ bool ReadWentWell(const BufferedFile& file, const std::filesystem::path& path, s
     return true;
 }
 
-std::optional<std::size_t> LoadEachIndexedGame(const std::filesystem::path& path, std::ostream& err,
-                                               const IndexedGameVisitor& visit) {
-    BufferedFile file;
-    if (!OpenForCommand(file, path, err)) {
-        return std::nullopt;
-    }
-    // Only the offsets are kept; each game is then read through the same open file,
-    // in file order, so its buffer serves game after game.
-    std::vector<std::uint64_t> offsets;
-    ScanGamesFile(
-        file, [&](std::unique_ptr<GameListEntry> entry) { offsets.push_back(entry->fileOffset); });
-    if (!ReadWentWell(file, path, err)) {
+std::optional<FileGamesSummary> LoadEveryGame(const std::filesystem::path& path, std::ostream& err,
+                                              const FileGameVisitor& visit) {
+    // One handle finds the games, the other reads each one as soon as it is found, so
+    // both go through the file once, in order.
+    BufferedFile scanned;
+    BufferedFile loaded;
+    if (!OpenForCommand(scanned, path, err) || !OpenForCommand(loaded, path, err)) {
         return std::nullopt;
     }
     GamesFile games(path);
-    for (const std::uint64_t offset : offsets) {
-        GameDocument document(&games);
-        const int code =
-            LoadGameFromFile(file, document, offset, static_cast<std::uint32_t>(offsets.size()));
-        visit(offset, code, document);
-    }
-    if (!ReadWentWell(file, path, err)) {
+    FileGamesSummary summary;
+    ScanEveryGame(scanned,
+                  [&](std::unique_ptr<GameListEntry> entry, std::uint64_t end, bool hasMoveText) {
+                      ++summary.games;
+                      const bool complete = entry->IsComplete();
+                      if (!complete) {
+                          if (summary.unlisted++ == 0) {
+                              summary.firstUnlistedOffset = entry->fileOffset;
+                          }
+                          summary.missingTags |= RosterTagsMissing(*entry);
+                      }
+                      GameDocument document(&games);
+                      LoadedFileGame game;
+                      game.offset = entry->fileOffset;
+                      game.end = end;
+                      game.listed = complete && hasMoveText;
+                      game.code = LoadGameFromFile(loaded, document, game.offset, 2);
+                      game.document = &document;
+                      game.file = &loaded;
+                      visit(game);
+                  });
+    if (!ReadWentWell(scanned, path, err) || !ReadWentWell(loaded, path, err)) {
         return std::nullopt;
     }
-    return offsets.size();
+    return summary;
+}
+
+bool CopyFileRange(BufferedFile& file, std::uint64_t from, std::uint64_t to, std::ostream& out) {
+    file.Seek(from);
+    std::uint64_t left = to > from ? to - from : 0;
+    while (left > 0) {
+        const std::string_view bytes = file.Peek(
+            static_cast<std::size_t>(std::min<std::uint64_t>(left, BufferedFile::kMaxPeek)));
+        if (bytes.empty()) {
+            return !file.Failed();
+        }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        file.Skip(bytes.size());
+        left -= bytes.size();
+    }
+    return true;
 }

@@ -17,12 +17,34 @@ bool OpenForCommand(BufferedFile& file, const std::filesystem::path& path, std::
 // After reading: when a read failed, writes the same kind of message and returns false.
 bool ReadWentWell(const BufferedFile& file, const std::filesystem::path& path, std::ostream& err);
 
-// Receives each indexed game in file order: its offset, LoadGame's result code and the
-// document it filled (usable only when the code is 0).
-using IndexedGameVisitor = std::function<void(std::uint64_t offset, int code, GameDocument&)>;
+// One game of a file as LoadEveryGame hands it over: where its text lies, whether
+// the games list shows it, LoadGame's result code and the document it filled (usable
+// only when the code is 0).
+struct LoadedFileGame {
+    std::uint64_t offset = 0;
+    std::uint64_t end = 0;  // the next game's first tag line, or the end of the file
+    bool listed = false;
+    int code = 0;
+    GameDocument* document = nullptr;
+    BufferedFile* file = nullptr;  // the open file the game was read from
+};
 
-// Indexes `path` and loads every indexed game through one open file, in file order.
-// Returns the number of indexed games, or std::nullopt after a message on `err` when
-// the file cannot be read.
-std::optional<std::size_t> LoadEachIndexedGame(const std::filesystem::path& path, std::ostream& err,
-                                               const IndexedGameVisitor& visit);
+using FileGameVisitor = std::function<void(const LoadedFileGame& game)>;
+
+// What LoadEveryGame found: every game, and those the games list leaves out.
+struct FileGamesSummary {
+    std::size_t games = 0;
+    std::size_t unlisted = 0;
+    std::uint64_t firstUnlistedOffset = 0;
+    unsigned missingTags = 0;  // RosterTagsMissing of the unlisted games, joined
+};
+
+// Finds every game of `path` (listed by the games list or not) and loads each one, in
+// file order, as soon as it is found: nothing is kept from one game to the next, so
+// the memory used does not grow with the file. Returns std::nullopt after a message
+// on `err` when the file cannot be read.
+std::optional<FileGamesSummary> LoadEveryGame(const std::filesystem::path& path, std::ostream& err,
+                                              const FileGameVisitor& visit);
+
+// Copies the bytes [from, to) of the open `file` to `out`; false when a read fails.
+bool CopyFileRange(BufferedFile& file, std::uint64_t from, std::uint64_t to, std::ostream& out);

@@ -86,7 +86,31 @@ void GamesListDialog::InitDialog() {
     SizeColumns();
     EnsureGamesFileExists(gamesPath_);
     games_ = std::make_unique<GamesFile>(gamesPath_);
-    FillGamesList();
+    if (FillGamesList()) {
+        TellUnlistedGames();
+    }
+}
+
+void GamesListDialog::TellUnlistedGames() {
+    // Said once after the start, not at every reload: the games stay in the file and
+    // every save keeps their text.
+    const std::size_t unlisted = games_->lastScan().unlistedGames;
+    if (unlisted == 0) {
+        return;
+    }
+    const QString text =
+        unlisted == 1
+            ? QStringLiteral("1 game of this file is not listed: its tags are incomplete")
+            : QStringLiteral("%1 games of this file are not listed: their tags are incomplete")
+                  .arg(unlisted);
+    // After the list is on the screen, so that the box stands over it.
+    QTimer::singleShot(0, this, [this, text] {
+        if (showNotice) {
+            showNotice(text);
+        } else {
+            ShowStartupNotice(text);
+        }
+    });
 }
 
 bool GamesListDialog::FillGamesList() {

@@ -80,6 +80,8 @@ public:
     GameSaver saveGame;
     NewGameRunner runNewGame;
     NewGameAppender appendNewGame;
+    // Shows a start-up notice; the program's box unless a test replaces it.
+    std::function<void(const QString& text)> showNotice;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -89,6 +91,7 @@ private:
     void SizeColumns();
     void ShowCount();
     void UpdateOpenSoftkey();
+    void TellUnlistedGames();
 
     std::filesystem::path gamesPath_;
     std::unique_ptr<GamesFile> games_;

@@ -9,10 +9,12 @@
 #include "pgn/game_list_columns.h"
 #include "pgn/games_file.h"
 #include "pgn/games_file_scan.h"
+#include "pgn/games_file_update.h"
 #include "pgn_test_support.h"
 #include "pgn_write_support.h"
 #include "platform/buffered_file.h"
 #include "platform/error_report.h"
+#include "rules/move_node.h"
 
 namespace {
 
@@ -81,14 +83,58 @@ TEST(Index, FileStartingWithCrLf) {
     EXPECT_EQ(entries[0]->fileOffset, 2u);
 }
 
-TEST(Index, IncompleteRosterMergesIntoTheNextGame) {
-    GamesFile games(PgnData("missing_site_then_complete.pgn"));
+// A game without its whole roster is not listed, but it is a game of its own: it is
+// counted, and the next game keeps its own tags and offset.
+TEST(Index, IncompleteRosterIsCountedNotMerged) {
+    const auto path = PgnData("missing_site_then_complete.pgn");
+    GamesFile games(path);
     ASSERT_TRUE(games.Reload());
     const auto entries = Entries(games);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0]->fileOffset, 0u);
+    EXPECT_EQ(entries[0]->fileOffset, ReadWholeFile(path).find("[Event", 1));
     EXPECT_EQ(entries[0]->white, u"Carol");
     EXPECT_EQ(entries[0]->resultCode, 2);
+    EXPECT_EQ(games.lastScan().unlistedGames, 1u);
+    EXPECT_EQ(games.lastScan().firstUnlistedOffset, 0u);
+    EXPECT_EQ(RosterTagNames(games.lastScan().missingTags), "Site");
+}
+
+// Games that the list does not show stand before, between and after the listed ones;
+// saving either listed game, as the games list does, keeps their text byte for byte.
+TEST(Index, SavingAListedGameKeepsTheUnlistedOnes) {
+    const std::string roster =
+        "[Site \"S\"]\r\n[Date \"2024.01.01\"]\r\n[Round \"1\"]\r\n[White \"W\"]\r\n"
+        "[Black \"B\"]\r\n[Result \"*\"]\r\n\r\n";
+    const std::string unlisted[] = {
+        "[Event \"Study one\"]\r\n\r\n1. f4 { a [%clk 0:01:00]\r\n[note] } e5 *\r\n\r\n",
+        "[Event \"Study two\"]\r\n[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 1\"]\r\n"
+        "[SetUp \"1\"]\r\n\r\n1. e4 Kd6 *\r\n\r\n",
+        "[Event \"Study three\"]\r\n\r\n1. c4 ; note [not a tag\r\n*\r\n"};
+    const std::string listed = "[Event \"Listed\"]\r\n" + roster + "1. d4 *\r\n\r\n";
+    const std::string original = unlisted[0] + listed + unlisted[1] + listed + unlisted[2];
+    ScratchFolder folder;
+    const std::filesystem::path path = folder.path() / "Korvani.pgn";
+    for (std::size_t saved = 0; saved < 2; ++saved) {
+        WriteFileBytes(path, original);
+        GamesFile games(path);
+        ASSERT_TRUE(games.Reload());
+        ASSERT_EQ(games.entryCount(), 2u);
+        EXPECT_EQ(games.lastScan().unlistedGames, 3u);
+        const GameListEntry* entry = games.firstEntry();
+        if (saved == 1) {
+            entry = entry->nextEntry.get();
+        }
+        GameDocument document(&games);
+        ASSERT_EQ(LoadGame(document, entry->fileOffset, 2), kReadOk);
+        ASSERT_NE(ParseSan(*document.root.firstMove->child, u"d5"), nullptr);
+        ASSERT_EQ(SaveGame(document), kSaveOk);
+        const std::string after = ReadFileBytes(path);
+        for (const std::string& text : unlisted) {
+            EXPECT_NE(after.find(text), std::string::npos) << saved << "\n" << after;
+        }
+        EXPECT_NE(after.find("1. d4 d5 *"), std::string::npos) << after;
+        EXPECT_NE(after.find("1. d4 *"), std::string::npos) << after;
+    }
 }
 
 TEST(Index, HalfHalfIsADraw) {
@@ -144,18 +190,17 @@ TEST(Index, CorrespondenceTags) {
     EXPECT_EQ(entries[1]->lastMove, 2);
 }
 
-// The piece of a split tag line counts as move text: it completes the entry, and the
-// tag after it opens a new one that takes the next game's tags.
-TEST(Index, SplitTagLineCountsAsMoveText) {
+// The pieces of a tag line longer than one read belong to that line: the tags after
+// it are still the same game's.
+TEST(Index, LongTagLineStaysOneLine) {
     const auto path = PgnData("long_tag_line.pgn");
     GamesFile games(path);
     ASSERT_TRUE(games.Reload());
     const auto entries = Entries(games);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0]->fileOffset, 0u);
-    EXPECT_FALSE(entries[0]->whiteEmail.has_value());
-    EXPECT_EQ(entries[1]->fileOffset, ReadWholeFile(path).find("[WhiteEmail"));
-    EXPECT_EQ(entries[1]->whiteEmail, u"late@example.org");
+    EXPECT_EQ(entries[0]->whiteEmail, u"late@example.org");
+    EXPECT_EQ(entries[1]->fileOffset, ReadWholeFile(path).find("[Event", 1));
     EXPECT_EQ(entries[1]->white, u"Carol");
 }
 
@@ -170,9 +215,10 @@ TEST(Index, ConsumerGetsEachEntryAsItCompletes) {
         handedOverAt.push_back(file.Tell());
     });
     EXPECT_EQ(whites, (std::vector<std::u16string>{u"Alice", u"Carol"}));
-    // The first game is handed over before the second game's tags are read.
+    // The first game is handed over when the second game's first tag line is read.
     ASSERT_EQ(handedOverAt.size(), 2u);
-    EXPECT_LE(handedOverAt[0], ReadWholeFile(path).find("[Event", 1));
+    const std::string content = ReadWholeFile(path);
+    EXPECT_LE(handedOverAt[0], content.find("[Site", content.find("[Event", 1)));
 }
 
 TEST(Append, LinksAfterTheLastEntry) {

@@ -170,9 +170,10 @@ std::optional<std::u16string> CommentOf(std::u16string_view firstLine, const cha
 }
 
 TEST(Comment, BlanksEmptyBracesAndAnUnterminatedComment) {
-    // Blanks at the start are dropped, those at the end kept.
-    EXPECT_EQ(CommentOf(u"{ \t good move  } e4", "empty.pgn"), u"good move  ");
-    EXPECT_EQ(CommentOf(u"{}", "empty.pgn"), u"");
+    // Blanks at the start are dropped, those at the end kept; a second comment is
+    // joined to the first by one blank, and an empty one adds nothing.
+    EXPECT_EQ(CommentOf(u"{ \t good move  } e4", "empty.pgn"), u"earlier good move  ");
+    EXPECT_EQ(CommentOf(u"{}", "empty.pgn"), u"earlier");
     // Unterminated at the end of the file, it leaves the old comment.
     EXPECT_EQ(CommentOf(u"{ never closed", "empty.pgn"), u"earlier");
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/fen.h"
+#include "rules/notation.h"
 #include "rules_test_support.h"
 
 TEST(Fen, StandardPositionBothWays) {
@@ -30,10 +31,21 @@ TEST(Fen, AfterFirstMoveWithEnPassantSquare) {
 
 TEST(Fen, ToleratedIrregularities) {
     Position position;
-    // The half-move clock is read and lost.
+    // The half-move clock and the full-move number are kept as read, beyond 255 and
+    // at 0 too; the moves count on from the number modulo 256 (from 1 for 0).
+    for (const std::u16string_view text :
+         {u"4k3/8/8/8/8/8/8/4K3 b - - 12 300", u"4k3/8/8/8/8/8/8/4K3 w - - 0 0",
+          u"4k3/8/8/8/8/8/8/4K3 w - - 17 40"}) {
+        Position read;
+        ASSERT_TRUE(ReadFen(read, text));
+        EXPECT_EQ(WriteFen(read), text);
+    }
     ASSERT_TRUE(ReadFen(position, u"4k3/8/8/8/8/8/8/4K3 w - - 17 40"));
-    EXPECT_EQ(WriteFen(position), u"4k3/8/8/8/8/8/8/4K3 w - - 0 40");
     EXPECT_EQ(position.moveNumber, 39);
+    // A position reached by a move has no clock of its own.
+    const Position* afterKe2 = ParseSan(position, u"Ke2");
+    ASSERT_NE(afterKe2, nullptr);
+    EXPECT_EQ(WriteFen(*afterKe2), u"4k3/8/8/8/8/8/4K3/8 b - - 0 40");
     // Ranks are counted, not split at "/".
     Position withoutSlashes;
     ASSERT_TRUE(ReadFen(withoutSlashes, u"rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR w KQkq - 0 1"));

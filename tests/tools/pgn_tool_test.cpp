@@ -130,7 +130,8 @@ ToolRun RunProgram(const std::string& command, const std::string& file) {
 }
 
 TEST(Program, ChecksTheRealCollections) {
-    for (const auto& entry : std::filesystem::directory_iterator(KORVANI_SHARED_PGN_DIR)) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(KORVANI_TEST_DATA_DIR "/pgn/real")) {
         if (entry.path().extension() != ".pgn") {
             continue;
         }
@@ -140,16 +141,25 @@ TEST(Program, ChecksTheRealCollections) {
             EXPECT_EQ(run.out, "0\t6\tUnknown token : Z0 42. Ke1 Qh1+ 1-0\n1 games, 1 failed\n");
         } else {
             EXPECT_EQ(run.status, 0) << entry.path() << run.out;
-            EXPECT_TRUE(run.out.ends_with(" games, 0 failed\n")) << entry.path() << run.out;
+            EXPECT_NE(run.out.find(" games, 0 failed"), std::string::npos)
+                << entry.path() << run.out;
+            // The study files lack four roster tags: every game is read all the same.
+            if (entry.path().filename().string().starts_with("study-")) {
+                EXPECT_NE(run.out.find("not listed (tags incomplete: White, Black, Date, Round"),
+                          std::string::npos)
+                    << run.out;
+            }
         }
     }
-    EXPECT_EQ(RunProgram("check", std::string(KORVANI_SHARED_PGN_DIR) + "/master-kasparov.pgn").out,
-              "2110 games, 0 failed\n");
+    EXPECT_EQ(RunProgram("check", std::string(KORVANI_TEST_DATA_DIR "/pgn/real") +
+                                      "/master-kasparov-first-300k.pgn")
+                  .out,
+              "485 games, 0 failed\n");
 }
 
 TEST(Program, ListsTheRealCollections) {
     const std::string path =
-        std::string(KORVANI_SHARED_PGN_DIR) + "/pc-kasparov-deep-blue-1997.pgn";
+        std::string(KORVANI_TEST_DATA_DIR "/pgn/real") + "/pc-kasparov-deep-blue-1997.pgn";
     const ToolRun run = RunProgram("list", path);
     EXPECT_EQ(run.status, 0);
     // One row per game, at the offset of its first tag line.

@@ -45,6 +45,7 @@ public:
             ++saves;
             return saveSucceeds;
         };
+        list->showNotice = [this](const QString& text) { notices << text; };
     }
 
     void Start() {
@@ -62,6 +63,7 @@ public:
     std::filesystem::path path;
     std::unique_ptr<GamesListDialog> list;
     QStringList opened;
+    QStringList notices;
     std::uint32_t openedSaveMode = 0;
     QWidget* displayParent = nullptr;
     bool askSave = false;
@@ -83,6 +85,7 @@ private slots:
     void rowsShowPlayersMarksAndLast();
     void listHasThreeEqualColumnsAndACount();
     void rowsFollowTheIndexInFileOrder();
+    void unlistedGamesAreToldOnceAfterTheStart();
     void openIsGreyedWithoutSelection();
     void openLoadsTheSelectedGame_data();
     void openLoadsTheSelectedGame();
@@ -198,6 +201,16 @@ void GamesListTest::rowsFollowTheIndexInFileOrder() {
     QVERIFY(model.EntryAt(6) == nullptr);
     QVERIFY(model.EntryAt(-1) == nullptr);
     QVERIFY(!model.index(6, 0).data().isValid());
+}
+
+void GamesListTest::unlistedGamesAreToldOnceAfterTheStart() {
+    ListFixture fixture(kMarksFile);  // its seventh game has no Site tag
+    fixture.Start();
+    QTRY_COMPARE(fixture.notices,
+                 QStringList{"1 game of this file is not listed: its tags are incomplete"});
+    QVERIFY(fixture.list->FillGamesList());
+    QTest::qWait(10);
+    QCOMPARE(fixture.notices.size(), 1);
 }
 
 void GamesListTest::openIsGreyedWithoutSelection() {
