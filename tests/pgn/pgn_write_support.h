@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -67,15 +69,20 @@ inline void WriteFileBytes(const std::filesystem::path& path, std::string_view b
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// A fresh folder for one test, removed with everything in it at the end.
+// A fresh folder for one test, removed with everything in it at the end. Its name is
+// unique, so that runs of the same test in other processes never share it.
 class ScratchFolder {
 public:
     ScratchFolder() {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::path(testing::TempDir()) /
-                (std::string("korvani_") + info->test_suite_name() + "_" + info->name());
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        std::string pattern =
+            (std::filesystem::path(testing::TempDir()) /
+             (std::string("korvani_") + info->test_suite_name() + "_" + info->name() + "_XXXXXX"))
+                .string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            ADD_FAILURE() << "cannot create " << pattern;
+        }
+        path_ = pattern;
     }
     ~ScratchFolder() {
         std::error_code ignored;
