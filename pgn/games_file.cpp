@@ -15,12 +15,19 @@ bool GamesFile::Reload() {
     firstEntry_.reset();
     lastEntry_ = nullptr;
     entryCount_ = 0;
+    indexedIdentity_.reset();
+    // The same identity before the file is opened and after it is read shows that the
+    // index was built from that one file, unchanged meanwhile.
+    const std::optional<FileIdentity> before = IdentityOfFile(path_);
     BufferedFile file;
     if (const int error = file.Open(path_); error != 0) {
         ShowResourceError(error, kIdsUnableToOpenFile);
         return false;
     }
     ScanGamesFile(file, [this](std::unique_ptr<GameListEntry> entry) { Append(std::move(entry)); });
+    if (before && before == IdentityOfFile(path_)) {
+        indexedIdentity_ = before;
+    }
     return true;
 }
 

@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "game/game_list_entry.h"
+#include "platform/file_identity.h"
 
 // The user's games file and its in-memory index: one GameListEntry per game, in file
 // order. The index owns its entries.
@@ -17,7 +19,8 @@ public:
     GamesFile& operator=(const GamesFile&) = delete;
 
     // Rebuilds the index from the file. Returns false, after the "Unable to open file"
-    // error box, when the file cannot be opened; the index is then empty.
+    // error box, when the file cannot be opened; the index is then empty. Records the
+    // identity of the file read, unless the file changed while it was read.
     bool Reload();
 
     // Links `entry` after the last entry and takes ownership of it.
@@ -28,9 +31,16 @@ public:
     GameListEntry* lastEntry() const { return lastEntry_; }
     std::size_t entryCount() const { return entryCount_; }
 
+    // The identity of the file that the index describes: the one Reload read, or the
+    // one a save left after updating the index; std::nullopt when the index may no
+    // longer match any file (a save found the file changed by another program).
+    const std::optional<FileIdentity>& indexedIdentity() const { return indexedIdentity_; }
+    void SetIndexedIdentity(std::optional<FileIdentity> identity) { indexedIdentity_ = identity; }
+
 private:
     std::filesystem::path path_;
     std::unique_ptr<GameListEntry> firstEntry_;
     GameListEntry* lastEntry_ = nullptr;
     std::size_t entryCount_ = 0;
+    std::optional<FileIdentity> indexedIdentity_;
 };
