@@ -32,8 +32,8 @@ public:
     std::size_t entryCount() const { return entryCount_; }
 
     // The identity of the file that the index describes: the one Reload read, or the
-    // one a save left after updating the index; std::nullopt when the index may no
-    // longer match any file (a save found the file changed by another program).
+    // one a save wrote without moving any listed game; std::nullopt when the index may
+    // no longer match the file (a save moved games, or found the file changed).
     const std::optional<FileIdentity>& indexedIdentity() const { return indexedIdentity_; }
     void SetIndexedIdentity(std::optional<FileIdentity> identity) { indexedIdentity_ = identity; }
 

@@ -113,14 +113,14 @@ struct Target {
     Kind kind = Kind::End;
     std::uint64_t offset = 0;  // the bytes [offset, end) are replaced
     std::uint64_t end = 0;
-    // The index describes the file as it is, so that it can follow the save.
+    // The index describes the file as it is.
     bool indexCurrent = false;
 };
 
 // What a finished save left.
 struct Written {
     std::uint64_t gameLength = 0;
-    FileIdentity identity;
+    std::optional<FileIdentity> identity;
     bool folderSynced = false;
 };
 
@@ -252,7 +252,7 @@ Failure ReplaceFile(std::string_view gameText, const fs::path& games, const OldF
     }
     guard.Commit();
     // Taken after the rename, which changes the file's status time.
-    written.identity = IdentityOfDescriptor(out.get()).value_or(FileIdentity{});
+    written.identity = IdentityOfDescriptor(out.get());
     if (!out.Close()) {
         // The data reached the disk with the sync above; only the report of the close
         // failed.
@@ -299,10 +299,10 @@ std::optional<Target> FindTarget(const GameDocument& document, const fs::path& g
     const std::string_view slot = document.slotText;
     const bool slotKnown = slot.size() == document.fileEnd - document.fileOffset;
     if (old.fd >= 0 && slotKnown) {
-        // The file is still the one the index and the game were read from (a save of
-        // this program keeps the index following it), so its offsets hold.
-        if (indexCurrent && SlotBytesMatch(old.fd, document.fileOffset, slot)) {
-            return Target{Target::Kind::Slot, document.fileOffset, document.fileEnd, true};
+        // The file is still the one in which the game's offset was known to be right.
+        if (document.slotFileStamp == StampOf(old.identity) &&
+            SlotBytesMatch(old.fd, document.fileOffset, slot)) {
+            return Target{Target::Kind::Slot, document.fileOffset, document.fileEnd, indexCurrent};
         }
         const SlotSearch search =
             FindSlotAgain(games, old.fd, old.identity, slot, document.fileOffset);
@@ -310,34 +310,11 @@ std::optional<Target> FindTarget(const GameDocument& document, const fs::path& g
             return std::nullopt;
         }
         if (search.outcome == SlotSearch::Outcome::Found) {
-            return Target{Target::Kind::Slot, search.offset, search.offset + slot.size(), false};
+            return Target{Target::Kind::Slot, search.offset, search.offset + slot.size(),
+                          indexCurrent};
         }
     }
     return Target{Target::Kind::NewGame, size, size, indexCurrent};
-}
-
-// Moves the offsets of the index's entries to where their games are in the new file.
-// Returns false when an entry lay in bytes that the save dropped, so that the index
-// no longer describes the file.
-bool FollowOffsets(GamesFile& index, const GameDocument& document, const Target& target,
-                   const Layout& layout, std::uint64_t newOffset, std::uint64_t newEnd) {
-    for (GameListEntry* entry = index.firstEntry(); entry != nullptr;
-         entry = entry->nextEntry.get()) {
-        if (entry == &document) {
-            continue;  // the document's own offsets are set by the save
-        }
-        std::uint64_t& offset = entry->fileOffset;
-        if (offset == target.offset && target.kind == Target::Kind::Slot) {
-            offset = newOffset;
-        } else if (offset < layout.headLength) {
-            // before the slot: unchanged
-        } else if (layout.keepTail && offset >= layout.tailStart) {
-            offset = offset - layout.tailStart + newEnd;
-        } else {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Saves the document where FindTarget puts it. A file that changes while the new file
@@ -384,13 +361,17 @@ SaveResult SaveSlot(GameDocument& document) {
         }
         const std::uint64_t newOffset = layout.headLength + layout.separator.size();
         const std::uint64_t newEnd = newOffset + written.gameLength;
-        GamesFile& index = *document.gamesFile;
-        const bool indexFollows = target->indexCurrent && FollowOffsets(index, document, *target,
-                                                                        layout, newOffset, newEnd);
-        index.SetIndexedIdentity(indexFollows ? std::optional(written.identity) : std::nullopt);
+        // The index still describes the new file when none of its games moved: the game
+        // went to the end, or into its slot with a text as long as the old one. Otherwise
+        // the next save reads the index again (the games list reloads it anyway).
+        const bool nothingMoved = !rewrite && (target->kind != Target::Kind::Slot ||
+                                               written.gameLength == target->end - target->offset);
+        document.gamesFile->SetIndexedIdentity(
+            target->indexCurrent && nothingMoved ? written.identity : std::nullopt);
         document.fileOffset = newOffset;
         document.fileEnd = newEnd;
         document.slotText = std::move(game.text);
+        document.slotFileStamp = written.identity ? StampOf(*written.identity) : 0;
         if (!written.folderSynced) {
             // The new file is in place and whole; a crash now could at worst bring back
             // the old one, whole too. Reporting a failure would leave the games list
@@ -461,6 +442,7 @@ bool CopyFileBytes(int target, int source, std::int64_t count, std::uint64_t* co
 
 int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
     document.slotText.clear();
+    document.slotFileStamp = 0;
     if (document.gamesFile == nullptr) {
         return LoadGame(document, offset, saveMode);
     }
@@ -491,6 +473,10 @@ int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_
     }
     if (IdentityOfDescriptor(fd.get()) == before) {
         document.slotText = std::move(slot);
+        // The offset came from the index: it starts a game only in the file indexed.
+        if (document.gamesFile->indexedIdentity() == before) {
+            document.slotFileStamp = StampOf(*before);
+        }
     }
     return result;
 }
@@ -506,6 +492,7 @@ SaveResult AppendNewGame(std::unique_ptr<GameDocument>& document, GamesFile& gam
     document->fileOffset = 0;
     document->fileEnd = 0;
     document->slotText.clear();
+    document->slotFileStamp = 0;
     struct stat status {};
     document->saveMode = ::stat(ResolvedGamesPath(gamesFile.path()).c_str(), &status) == 0 ? 2 : 0;
     const SaveResult result = SaveGame(*document);

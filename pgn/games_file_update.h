@@ -23,29 +23,31 @@ inline constexpr char16_t kSavedAsNewGameText[] =
     u"in it with certainty. To lose nothing, the game was saved as a new game at the "
     u"end of the file:\n";
 
-// LoadGame (see pgn/game_reader.h), and on success also keeps in the document's
-// slotText the bytes of the slot just read, so that SaveGame can find the slot again.
-// slotText stays empty when the file changed while the game was read; SaveGame then
-// saves the game as a new game.
+// LoadGame (see pgn/game_reader.h), and on success also keeps in the document the
+// bytes of the slot just read (slotText) and, when the file is the one the index
+// describes, a fingerprint of it (slotFileStamp), so that SaveGame can find the slot
+// again. slotText stays empty when the file changed while the game was read; SaveGame
+// then saves the game as a new game.
 int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode);
 
 // Writes the document back into its slot of its games file (fileOffset to fileEnd),
 // leaving every other byte of the file as it was. The slot is taken only where the
 // file still holds the bytes that slotText recorded: at fileOffset when the file is
-// the one the index was read from (its identity unchanged), otherwise at the one
-// listed game of the file read again that begins with them. When they cannot be
-// found with certainty, the game is added at the end of the file as a new game and
-// the "saved as a new game" box says so; a game whose slot is empty (a new game) goes
-// to the end without a box. The new file is built beside the games file under a
-// hidden temporary name (save_files.h), synced to the disk and renamed over the games
-// file, so a crash at any moment leaves the old file or the new one. The file is
-// rewritten with the game alone only when saveMode is below 2 and nothing but blank
-// lines lies outside the slot. Returns kSaveOk with fileOffset, fileEnd and slotText
-// following the new text, and the index's offsets and identity following the new
-// file when they described the old one (otherwise its identity is forgotten); or
-// kSaveFailed after the "Unable to save game" error box, with the games file
-// untouched. Once the new file is renamed into place the save counts as done, even
-// when the folder cannot be synced afterwards.
+// still in the state slotFileStamp names (device, inode, size, modification and
+// status times), otherwise at the one listed game of the file, read again, that
+// begins with them. When they cannot be found with certainty, the game is added at
+// the end of the file as a new game and the "saved as a new game" box says so; a game
+// whose slot is empty (a new game) goes to the end without a box. The new file is
+// built beside the games file under a hidden temporary name (save_files.h), synced to
+// the disk and renamed over the games file, so a crash at any moment leaves the old
+// file or the new one. The file is rewritten with the game alone only when saveMode
+// is below 2 and nothing but blank lines lies outside the slot. Returns kSaveOk with
+// fileOffset, fileEnd, slotText and slotFileStamp following the new file, and the
+// index's identity following it too when the index described the old file and none
+// of its games moved (otherwise the identity is forgotten); or kSaveFailed after the
+// "Unable to save game" error box, with the games file untouched. Once the new file
+// is renamed into place the save counts as done, even when the folder cannot be
+// synced afterwards.
 SaveResult SaveGame(GameDocument& document);
 
 // Adds a new game at the end of `gamesFile` (created when missing; after a blank line

@@ -26,3 +26,7 @@ std::optional<FileIdentity> IdentityOfFile(const std::filesystem::path& path);
 
 // The identity of the open file `descriptor`; std::nullopt when fstat fails.
 std::optional<FileIdentity> IdentityOfDescriptor(int descriptor);
+
+// A 64-bit fingerprint of `identity`, for a record that cannot hold the identity
+// itself; never 0, so that 0 can stand for "unknown".
+std::uint64_t StampOf(const FileIdentity& identity);

@@ -340,14 +340,14 @@ TEST_F(SaveGameRewrite, TextOutsideTheSlotIsKeptWhateverSaveModeSays) {
     // A game without a Site tag is not listed by the index, so the games list shows
     // one row; its text must survive a save of the listed game.
     const std::string unlisted = "[Event \"x\"]\r\n[White \"a\"]\r\n\r\n1. e4 *\r\n\r\n";
-    const std::string old = TextOf(u"Anna", 12);
-    WriteFileBytes(path, unlisted + old);
+    WriteFileBytes(path, unlisted + TextOf(u"Anna", 12));
     GamesFile games(path);
     ASSERT_TRUE(games.Reload());
-    auto document = MakeGame(&games, u"Anna", 3);
-    PutInSlot(*document, unlisted.size(), old, 1);
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
-    EXPECT_EQ(ReadFileBytes(path), unlisted + GameText(*document));
+    GameDocument document(&games);
+    ASSERT_EQ(LoadGameForUpdate(document, unlisted.size(), 1), kReadOk);
+    PlayLine(document.root, {u"e4"});
+    ASSERT_EQ(SaveGame(document), kSaveOk);
+    EXPECT_EQ(ReadFileBytes(path), unlisted + GameText(document));
 }
 
 TEST_F(SaveGameRewrite, MissingFileIsCreatedForARewrite) {
