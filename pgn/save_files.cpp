@@ -43,7 +43,9 @@ fs::path ResolvedGamesPath(const fs::path& games) {
 std::optional<SaveTemporary> CreateSaveTemporary(const fs::path& games) {
     static constexpr std::string_view kLetters =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static std::mt19937 random(std::random_device{}());
+    // Seeded afresh for every file: a process forked from this one must not draw the
+    // same names.
+    std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
     const fs::path folder = FolderOf(games);
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {

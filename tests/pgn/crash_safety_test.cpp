@@ -89,6 +89,25 @@ std::string OtherGames(std::u16string_view name, int count) {
     }
 }
 
+// How long one save of the middle game takes here, so that the kills can be spread
+// over whole saves on a fast machine and a slow (sanitized) build alike.
+std::chrono::microseconds TimeOfOneSave(const std::string& head, const std::string& tail) {
+    ScratchFolder folder;
+    const fs::path path = folder.path() / "Korvani.pgn";
+    const std::string first = GameText(*SlotGame(nullptr, 1));
+    WriteFileBytes(path, head + first + tail);
+    GamesFile games(path);
+    auto document = SlotGame(&games, 2);
+    document->fileOffset = head.size();
+    document->fileEnd = head.size() + first.size();
+    document->slotText = first;
+    document->saveMode = 3;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SaveGame(*document), kSaveOk);
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
+}
+
 // The names in the folder other than the games file and the user's own files, split
 // into the save's temporaries and anything else.
 struct Leftovers {
@@ -131,7 +150,9 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
 
     const unsigned seed = std::random_device{}();
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> delayMicroseconds(0, 12000);
+    // Kills from the start of the first save to the middle of the second.
+    const auto saveTime = TimeOfOneSave(head, tail);
+    std::uniform_int_distribution<long> delayMicroseconds(0, saveTime.count() * 3 / 2);
     int killedMidSave = 0;
     int seen[3] = {0, 0, 0};
     for (int kill = 0; kill < kKills; ++kill) {
@@ -174,8 +195,9 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     EXPECT_GT(killedMidSave, 0) << "seed " << seed;
     EXPECT_GT(seen[1], 0);
     EXPECT_GT(seen[2], 0);
-    std::cout << "kills " << kKills << ", temporaries left by " << killedMidSave
-              << ", old/new found " << seen[1] << "/" << seen[2] << "\n";
+    std::cout << "one save " << saveTime.count() << " us; kills " << kKills
+              << ", temporaries left by " << killedMidSave << ", old/new found " << seen[1] << "/"
+              << seen[2] << "\n";
 
     // The next start removes the temporaries, and only them.
     const int temporaries = LeftoversIn(folder.path(), users).temporaries;
