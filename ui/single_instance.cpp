@@ -82,10 +82,8 @@ bool SingleInstance::Listen(std::function<void()> onShowRequest) {
     onShowRequest_ = std::move(onShowRequest);
     // The holder of this lock is the one live server: a socket found while holding it
     // was left by an instance that ended without removing it.
-    const bool mayTakeOver =
-        serverLock_.TryLock((serverName_ + QStringLiteral(".lock")).toStdString()) !=
-        FileLock::Result::Busy;
-    if (!mayTakeOver) {
+    if (serverLock_.TryLock((serverName_ + QStringLiteral(".lock")).toStdString()) ==
+        FileLock::Result::Busy) {
         return false;
     }
     server_ = std::make_unique<QLocalServer>();
