@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         middle = middle->nextEntry.get();
     }
     GameDocument document(&games);
-    if (LoadGame(document, middle->fileOffset, 2) != kReadOk) {
+    if (LoadGameForUpdate(document, middle->fileOffset, 2) != kReadOk) {
         std::fprintf(stderr, "save_bench: the middle game does not load\n");
         return 2;
     }

@@ -58,6 +58,14 @@ public:
     std::unique_ptr<ExtraTag> extraTags;
     std::uint32_t saveMode = 0;
     GamesFile* gamesFile;
+    // The bytes of the game's slot (fileOffset to fileEnd) as the games file held them
+    // when the game was read or last saved. A save splices the game in only where it
+    // finds these bytes again; without them it cannot know the slot is still the game.
+    std::string slotText;
+    // A fingerprint of the games file's state in which fileOffset is known to start
+    // the game (the file indexed when the game was read, or the file a save wrote);
+    // 0 when none is.
+    std::uint64_t slotFileStamp = 0;
 
 private:
     ExtraTag* lastExtraTag_ = nullptr;

@@ -16,6 +16,10 @@ bool GamesFile::Reload() {
     lastEntry_ = nullptr;
     entryCount_ = 0;
     lastScan_ = ScanSummary{};
+    indexedIdentity_.reset();
+    // The same identity before the file is opened and after it is read shows that the
+    // index was built from that one file, unchanged meanwhile.
+    const std::optional<FileIdentity> before = IdentityOfFile(path_);
     BufferedFile file;
     if (const int error = file.Open(path_); error != 0) {
         ShowResourceError(error, kIdsUnableToOpenFile);
@@ -23,6 +27,9 @@ bool GamesFile::Reload() {
     }
     lastScan_ = ScanGamesFile(
         file, [this](std::unique_ptr<GameListEntry> entry) { Append(std::move(entry)); });
+    if (before && before == IdentityOfFile(path_)) {
+        indexedIdentity_ = before;
+    }
     return true;
 }
 

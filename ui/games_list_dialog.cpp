@@ -20,6 +20,7 @@
 #include "game/game_document.h"
 #include "pgn/game_reader.h"
 #include "pgn/games_file.h"
+#include "pgn/games_file_update.h"
 #include "resources/resource_ids.h"
 #include "ui/about_box.h"
 #include "ui/display_title.h"
@@ -147,7 +148,8 @@ void GamesListDialog::OpenSelectedGame() {
         return;
     }
     GameDocument document(games_.get());
-    if (LoadGame(document, entry->fileOffset, static_cast<std::uint32_t>(rowCount_)) != kReadOk) {
+    if (LoadGameForUpdate(document, entry->fileOffset, static_cast<std::uint32_t>(rowCount_)) !=
+        kReadOk) {
         return;
     }
     if (!runGameDisplay(this, document) || !saveGame) {

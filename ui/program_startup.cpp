@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLoggingCategory>
 
 #include "contacts/contacts_database.h"
 #include "contacts/new_game_dialog.h"
@@ -9,6 +10,7 @@
 #include "game/game_document.h"
 #include "messaging/message_store.h"
 #include "pgn/games_file_update.h"
+#include "pgn/save_files.h"
 #include "platform/device_settings.h"
 #include "resources/resource_ids.h"
 #include "ui/choose_piece_dialog.h"
@@ -18,6 +20,21 @@
 #include "ui/message_boxes.h"
 #include "ui/run_dialog.h"
 #include "ui/single_instance.h"
+
+Q_LOGGING_CATEGORY(lcStartup, "korvani.startup", QtInfoMsg)
+
+namespace {
+
+// How long a start waits for the program that holds the games file to answer: it
+// may have been started at the same moment and not be listening yet.
+constexpr int kWaitForHolderMs = 3000;
+
+QString GamesFileInUseText(const std::filesystem::path& gamesPath) {
+    return QStringLiteral("The games file is in use by another Korvani:\n%1")
+        .arg(QString::fromStdString(gamesPath.string()));
+}
+
+}  // namespace
 
 int RunStartupSteps(const StartupSteps& steps) {
     steps.loadOwnerIdentity();
@@ -42,6 +59,28 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     if (instance.AskRunningInstanceToShow()) {
         return 0;
     }
+    // The games file is this program's for its whole run: a second program on it
+    // would save over this one's saves.
+    const std::filesystem::path gamesPath = DefaultGamesFilePath();
+    switch (instance.ClaimGamesFile(gamesPath, kWaitForHolderMs)) {
+        case SingleInstance::Claim::Claimed:
+            break;
+        case SingleInstance::Claim::ShownOther:
+            return 0;
+        case SingleInstance::Claim::InUse:
+            qCDebug(lcStartup) << "games file in use:" << GamesFileInUseText(gamesPath);
+            ShowStartupNotice(GamesFileInUseText(gamesPath));
+            return 0;
+    }
+    // Saves of a run that was killed may have left their temporaries; no save of this
+    // games file runs now.
+    RemoveStaleSaveFiles(gamesPath);
+    GamesListDialog* shownList = nullptr;
+    instance.Listen([&shownList] {
+        if (shownList != nullptr) {
+            shownList->BringToFront();
+        }
+    });
     InstallErrorBoxHandler();
     InstallPromotionChooser();
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIconProgramPath)));
@@ -49,12 +88,6 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     const std::filesystem::path settingsPath = DeviceSettings::DefaultPath();
     ContactsDatabase contacts;
     MessageStore messages;
-    GamesListDialog* shownList = nullptr;
-    instance.Listen([&shownList] {
-        if (shownList != nullptr) {
-            shownList->BringToFront();
-        }
-    });
 
     StartupSteps steps;
     steps.loadOwnerIdentity = [&] { LoadOwnerIdentity(settingsPath); };
@@ -70,7 +103,7 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
         return messages.Logon(ReadMessagingSettings(settings, DeviceSettings::DataFolder())) == 0;
     };
     steps.runGamesList = [&] {
-        GamesListDialog list(DefaultGamesFilePath());
+        GamesListDialog list(gamesPath);
         const ExchangeDialogs exchange =
             makeExchangeDialogs ? makeExchangeDialogs(messages) : ExchangeDialogs();
         list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document) {

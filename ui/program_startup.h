@@ -29,7 +29,10 @@ int RunStartupSteps(const StartupSteps& steps);
 using ExchangeDialogsMaker = std::function<ExchangeDialogs(const MessageStore& session)>;
 
 // The program: gives way to a running instance (asking it to come to the front,
-// before anything is read), then runs the steps with the real sessions and the games
-// list, whose game display sends and imports through `makeExchangeDialogs` (without
-// it those two commands do nothing). Needs a QApplication. Returns 0 in every case.
+// before anything is read); then takes the games file for its run, or, when another
+// program holds it and cannot be brought to the front, says that the file is in use
+// and ends; removes what killed saves left; then runs the steps with the real
+// sessions and the games list, whose game display sends and imports through
+// `makeExchangeDialogs` (without it those two commands do nothing). Needs a
+// QApplication. Returns 0 in every case.
 int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs = {});

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -19,6 +20,7 @@
 #include "pgn/file_output.h"
 #include "pgn/game_reader.h"
 #include "pgn/games_file.h"
+#include "pgn/save_files.h"
 #include "pgn_write_support.h"
 #include "platform/text_codec.h"
 
@@ -57,11 +59,17 @@ bool Exists(const fs::path& path) {
     return ::lstat(path.c_str(), &status) == 0;
 }
 
-fs::path Backup(const fs::path& games) {
-    fs::path backup = games;
-    backup += ".bak";
-    return backup;
+// The names in `folder`, sorted: a save must leave nothing of its own beside the file.
+std::vector<std::string> FolderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
+
+const std::vector<std::string> kOnlyTheGamesFile = {"Korvani.pgn"};
 
 void ExpectOneSaveBox(const ErrorBoxRecorder& recorder, const fs::path& games) {
     ASSERT_EQ(recorder.boxes.size(), 1u);
@@ -88,11 +96,13 @@ using SaveGameRewrite = SaveTest;
 using AppendNewGameTest = SaveTest;
 using SaveGameFailure = SaveTest;
 
-// Places `document` at bytes [offset, end) of its file, saved with `saveMode`.
-void PutInSlot(GameDocument& document, std::uint64_t offset, std::uint64_t end,
+// Places `document` in the slot at `offset` of its file, which holds `oldText`, as if
+// it had been read from there; saved with `saveMode`.
+void PutInSlot(GameDocument& document, std::uint64_t offset, const std::string& oldText,
                std::uint32_t saveMode) {
     document.fileOffset = offset;
-    document.fileEnd = end;
+    document.fileEnd = offset + oldText.size();
+    document.slotText = oldText;
     document.saveMode = saveMode;
 }
 
@@ -115,7 +125,7 @@ TEST_F(SaveGameSplice, ReplacesOnlyTheSlotOfTheGame) {
         for (int i = 0; i < c.slot; ++i) {
             offset += old[i].size();
         }
-        PutInSlot(*document, offset, offset + old[c.slot].size(), 3);
+        PutInSlot(*document, offset, old[c.slot], 3);
         ErrorBoxRecorder recorder;
         ASSERT_EQ(SaveGame(*document), kSaveOk);
         EXPECT_TRUE(recorder.boxes.empty());
@@ -124,7 +134,7 @@ TEST_F(SaveGameSplice, ReplacesOnlyTheSlotOfTheGame) {
         expected[c.slot] = GameText(*document);
         EXPECT_EQ(ReadFileBytes(path), expected[0] + expected[1] + expected[2])
             << "slot " << c.slot << ", " << c.newMoves << " moves";
-        EXPECT_FALSE(Exists(Backup(path)));
+        EXPECT_EQ(FolderNames(folder.path()), kOnlyTheGamesFile);
         EXPECT_EQ(document->fileOffset, offset);
         EXPECT_EQ(document->fileEnd, offset + expected[c.slot].size());
     }
@@ -137,7 +147,7 @@ TEST_F(SaveGameSplice, SavingTwiceFollowsTheNewSlot) {
     WriteFileBytes(path, first + middle + last);
     GamesFile games(path);
     auto document = MakeGame(&games, u"Boris", 40);
-    PutInSlot(*document, first.size(), first.size() + middle.size(), 3);
+    PutInSlot(*document, first.size(), middle, 3);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     PlayLine(document->root, {u"e4"});  // a new alternative to the first move
     ASSERT_EQ(SaveGame(*document), kSaveOk);
@@ -150,7 +160,7 @@ TEST_F(SaveGameSplice, SavedGameReadsBackFromItsOffset) {
     WriteFileBytes(path, first + middle + TextOf(u"Chloe", 10));
     GamesFile games(path);
     auto document = MakeGame(&games, u"Boris", 25);
-    PutInSlot(*document, first.size(), first.size() + middle.size(), 3);
+    PutInSlot(*document, first.size(), middle, 3);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
 
     GameDocument reread(&games);
@@ -161,6 +171,154 @@ TEST_F(SaveGameSplice, SavedGameReadsBackFromItsOffset) {
     EXPECT_EQ(games.entryCount(), 3u);
 }
 
+// --- A games file that another program changed -------------------------------------
+
+// The file as another program leaves it: `before`, then the slot's game as it has it
+// (or nothing), then `after`.
+struct TheirFile {
+    std::string before;
+    std::string game;
+    std::string after;
+    std::string Text() const { return before + game + after; }
+};
+
+// Writes `text` as an editor does, to a new file renamed over the old one.
+void ReplaceFileText(const fs::path& path, const std::string& text) {
+    const fs::path temporary = path.parent_path() / "editor-save";
+    WriteFileBytes(temporary, text);
+    fs::rename(temporary, path);
+}
+
+// Overwrites the file in place with `text`, then sets its modification time back,
+// as a careless synchronisation tool might.
+void RewriteInPlaceKeepingTime(const fs::path& path, const std::string& text) {
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    WriteFileBytes(path, text);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST(SaveGameChangedFile, FindsTheGameAgainOrSavesItAsANewGame) {
+    // The file read holds a, b (the game saved) and c; x is another program's game.
+    struct Games {
+        std::string a = TextOf(u"Anna", 10);
+        std::string b = TextOf(u"Boris", 10);
+        std::string c = TextOf(u"Chloe", 10);
+        std::string x = TextOf(u"Xavier", 7);
+    };
+    enum class Write { Unchanged, Replace, InPlace, InPlaceKeepingTime, Remove };
+    struct Case {
+        const char* name;
+        Write write;
+        TheirFile (*change)(const Games& g);
+        bool found;  // the game's slot is found again; otherwise it goes to the end
+    };
+    const Case cases[] = {
+        {"unchanged", Write::Unchanged,
+         [](const Games& g) {
+             return TheirFile{g.a, g.b, g.c};
+         },
+         true},
+        {"a game put before the others", Write::Replace,
+         [](const Games& g) {
+             return TheirFile{g.x + g.a, g.b, g.c};
+         },
+         true},
+        {"an earlier game's tag lengthened", Write::InPlace,
+         [](const Games& g) {
+             std::string longer = g.a;
+             longer.insert(longer.find("Anna") + 4, "belle");
+             return TheirFile{longer, g.b, g.c};
+         },
+         true},
+        {"the earlier game deleted", Write::Replace,
+         [](const Games& g) {
+             return TheirFile{"", g.b, g.c};
+         },
+         true},
+        {"a game added at the end", Write::InPlace,
+         [](const Games& g) {
+             return TheirFile{g.a, g.b, g.c + g.x};
+         },
+         true},
+        {"the game itself changed", Write::Replace,
+         [](const Games& g) {
+             std::string changed = g.b;
+             changed.insert(changed.find("last move"), "their note, ");
+             return TheirFile{g.a, changed, g.c};
+         },
+         false},
+        {"the game changed in place, same length and time", Write::InPlaceKeepingTime,
+         [](const Games& g) {
+             std::string changed = g.b;
+             changed[changed.find("last move")] = 'L';
+             return TheirFile{g.a, changed, g.c};
+         },
+         false},
+        {"the game deleted", Write::Replace,
+         [](const Games& g) {
+             return TheirFile{g.a, "", g.c};
+         },
+         false},
+        {"the game's bytes moved into another game's comment", Write::Replace,
+         [](const Games& g) {
+             return TheirFile{g.a + "{ " + g.b + " }\r\n\r\n", "", g.c};
+         },
+         false},
+        {"the file removed", Write::Remove, [](const Games&) { return TheirFile{}; }, false},
+    };
+    const Games read;
+    for (const Case& c : cases) {
+        ScratchFolder folder;
+        const fs::path path = folder.path() / "Korvani.pgn";
+        WriteFileBytes(path, read.a + read.b + read.c);
+        GamesFile games(path);
+        ASSERT_TRUE(games.Reload());
+        GameDocument document(&games);
+        ASSERT_EQ(LoadGameForUpdate(document, read.a.size(), 3), kReadOk) << c.name;
+        PlayLine(document.root, {u"e4", u"e5"});
+        const std::string saved = GameText(document);
+
+        const TheirFile theirs = c.change(read);
+        switch (c.write) {
+            case Write::Unchanged:
+                break;
+            case Write::Replace:
+                ReplaceFileText(path, theirs.Text());
+                break;
+            case Write::InPlace:
+                WriteFileBytes(path, theirs.Text());
+                break;
+            case Write::InPlaceKeepingTime:
+                RewriteInPlaceKeepingTime(path, theirs.Text());
+                break;
+            case Write::Remove:
+                fs::remove(path);
+                break;
+        }
+        ErrorBoxRecorder recorder;
+        ASSERT_EQ(SaveGame(document), kSaveOk) << c.name;
+        const std::string content = ReadFileBytes(path);
+        if (c.found) {
+            EXPECT_EQ(content, theirs.before + saved + theirs.after) << c.name;
+            EXPECT_TRUE(recorder.boxes.empty()) << c.name;
+        } else {
+            const std::string kept = theirs.Text();
+            EXPECT_EQ(content, kept.empty() ? saved : kept + "\r\n" + saved) << c.name;
+            ASSERT_EQ(recorder.boxes.size(), 1u) << c.name;
+            EXPECT_EQ(recorder.boxes[0].caption, u"Korvani");
+            EXPECT_EQ(recorder.boxes[0].text,
+                      std::u16string(kSavedAsNewGameText) + DecodeLine(path.native()));
+            EXPECT_EQ(recorder.boxes[0].icon, ErrorBox::Icon::None);
+        }
+        EXPECT_EQ(content.substr(document.fileOffset, document.fileEnd - document.fileOffset),
+                  saved)
+            << c.name;
+        EXPECT_EQ(FolderNames(folder.path()), kOnlyTheGamesFile) << c.name;
+    }
+}
+
 // --- The only game of the file --------------------------------------------------
 
 TEST_F(SaveGameRewrite, OnlyGameRewritesTheFileFromItsFirstByte) {
@@ -169,12 +327,12 @@ TEST_F(SaveGameRewrite, OnlyGameRewritesTheFileFromItsFirstByte) {
         WriteFileBytes(path, "\r\n" + old + "\r\n\r\n");
         GamesFile games(path);
         auto document = MakeGame(&games, u"Anna", newMoves);
-        PutInSlot(*document, 2, 2 + old.size(), 1);
+        PutInSlot(*document, 2, old, 1);
         ASSERT_EQ(SaveGame(*document), kSaveOk);
         EXPECT_EQ(ReadFileBytes(path), GameText(*document)) << newMoves;
         EXPECT_EQ(document->fileOffset, 0u);
         EXPECT_EQ(document->fileEnd, GameText(*document).size());
-        EXPECT_FALSE(Exists(Backup(path)));
+        EXPECT_EQ(FolderNames(folder.path()), kOnlyTheGamesFile);
     }
 }
 
@@ -182,13 +340,14 @@ TEST_F(SaveGameRewrite, TextOutsideTheSlotIsKeptWhateverSaveModeSays) {
     // A game without a Site tag is not listed by the index, so the games list shows
     // one row; its text must survive a save of the listed game.
     const std::string unlisted = "[Event \"x\"]\r\n[White \"a\"]\r\n\r\n1. e4 *\r\n\r\n";
-    const std::string old = TextOf(u"Anna", 12);
-    WriteFileBytes(path, unlisted + old);
+    WriteFileBytes(path, unlisted + TextOf(u"Anna", 12));
     GamesFile games(path);
-    auto document = MakeGame(&games, u"Anna", 3);
-    PutInSlot(*document, unlisted.size(), unlisted.size() + old.size(), 1);
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
-    EXPECT_EQ(ReadFileBytes(path), unlisted + GameText(*document));
+    ASSERT_TRUE(games.Reload());
+    GameDocument document(&games);
+    ASSERT_EQ(LoadGameForUpdate(document, unlisted.size(), 1), kReadOk);
+    PlayLine(document.root, {u"e4"});
+    ASSERT_EQ(SaveGame(document), kSaveOk);
+    EXPECT_EQ(ReadFileBytes(path), unlisted + GameText(document));
 }
 
 TEST_F(SaveGameRewrite, MissingFileIsCreatedForARewrite) {
@@ -207,7 +366,7 @@ TEST_F(SaveGameRewrite, ThroughASymbolicLinkTheLinkStays) {
     fs::create_symlink(real, link);
     GamesFile games(link);
     auto document = MakeGame(&games, u"Boris", 9);
-    PutInSlot(*document, first.size(), first.size() + second.size(), 2);
+    PutInSlot(*document, first.size(), second, 2);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFileBytes(real), first + GameText(*document));
@@ -280,7 +439,7 @@ TEST_F(SaveGameFailure, GamesFileThatCannotBeOpenedForWriting) {
     document->saveMode = 2;
     ExpectSaveFails(*document);
     EXPECT_TRUE(fs::is_directory(path));
-    EXPECT_FALSE(Exists(Backup(path)));
+    EXPECT_EQ(FolderNames(folder.path()), kOnlyTheGamesFile);
 }
 
 TEST_F(SaveGameFailure, ReadOnlyGamesFileIsLeftAlone) {
@@ -292,22 +451,9 @@ TEST_F(SaveGameFailure, ReadOnlyGamesFileIsLeftAlone) {
     fs::permissions(path, fs::perms::owner_read);
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 9);
-    PutInSlot(*document, 0, TextOf(u"Anna", 3).size(), 2);
+    PutInSlot(*document, 0, TextOf(u"Anna", 3), 2);
     ExpectSaveFails(*document);
     EXPECT_EQ(ReadFileBytes(path), old);
-}
-
-TEST_F(SaveGameFailure, BackupThatCannotBeCreatedLeavesTheFileUntouched) {
-    const std::string old = TextOf(u"Anna", 3) + TextOf(u"Boris", 3);
-    WriteFileBytes(path, old);
-    fs::create_directory(Backup(path));
-    WriteFileBytes(Backup(path) / "keep", "x");
-    GamesFile games(path);
-    auto document = MakeGame(&games, u"Anna", 9);
-    PutInSlot(*document, 0, TextOf(u"Anna", 3).size(), 2);
-    ExpectSaveFails(*document);
-    EXPECT_EQ(ReadFileBytes(path), old);
-    EXPECT_TRUE(fs::exists(Backup(path) / "keep"));
 }
 
 TEST_F(SaveGameFailure, MissingFileWhenOtherGamesWereExpected) {
@@ -318,17 +464,27 @@ TEST_F(SaveGameFailure, MissingFileWhenOtherGamesWereExpected) {
     EXPECT_FALSE(Exists(path));
 }
 
-TEST_F(SaveGameFailure, StaleBackupOfAnInterruptedSaveIsReplaced) {
+TEST_F(SaveGameSplice, FilesOfTheUserBesideTheGamesFileAreLeftAlone) {
     const std::string first = TextOf(u"Anna", 3);
     const std::string second = TextOf(u"Boris", 3);
     WriteFileBytes(path, first + second);
-    WriteFileBytes(Backup(path), "half a file");
+    // A copy the user made, and names close to the save's own temporaries.
+    const std::string mine[] = {"Korvani.pgn.bak", ".Korvani.pgn.tmp", ".Korvani.pgn.ab1.tmp",
+                                "Korvani.pgn.AbC123.tmp"};
+    for (const std::string& name : mine) {
+        WriteFileBytes(folder.path() / name, "the user's own " + name);
+    }
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 9);
-    PutInSlot(*document, 0, first.size(), 2);
+    PutInSlot(*document, 0, first, 2);
+    ASSERT_EQ(SaveGame(*document), kSaveOk);
+    EXPECT_EQ(RemoveStaleSaveFiles(path), 0);
     ASSERT_EQ(SaveGame(*document), kSaveOk);
     EXPECT_EQ(ReadFileBytes(path), GameText(*document) + second);
-    EXPECT_FALSE(Exists(Backup(path)));
+    for (const std::string& name : mine) {
+        EXPECT_EQ(ReadFileBytes(folder.path() / name), "the user's own " + name);
+    }
+    EXPECT_EQ(FolderNames(folder.path()).size(), std::size(mine) + 1);
 }
 
 // A full file system, played by a file size limit in a child process: every save
@@ -354,7 +510,7 @@ TEST_F(SaveGameFailure, WriteFailureGivesEFailTheBoxAndAnUntouchedFile) {
             ::setrlimit(RLIMIT_FSIZE, &size);
             GamesFile games(path);
             auto document = MakeGame(&games, u"Boris", 200);
-            PutInSlot(*document, head.size(), head.size() + slot.size(), 3);
+            PutInSlot(*document, head.size(), slot, 3);
             std::vector<ErrorBox> boxes;
             SetErrorBoxHandler([&boxes](const ErrorBox& box) { boxes.push_back(box); });
             const SaveResult result = SaveGame(*document);
@@ -368,7 +524,7 @@ TEST_F(SaveGameFailure, WriteFailureGivesEFailTheBoxAndAnUntouchedFile) {
         ASSERT_TRUE(WIFEXITED(status)) << "limit " << limit;
         EXPECT_EQ(WEXITSTATUS(status), 0) << "limit " << limit;
         EXPECT_EQ(ReadFileBytes(path), old) << "limit " << limit;
-        EXPECT_FALSE(Exists(Backup(path))) << "limit " << limit;
+        EXPECT_EQ(FolderNames(folder.path()), kOnlyTheGamesFile) << "limit " << limit;
     }
 }
 

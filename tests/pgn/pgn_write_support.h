@@ -68,15 +68,18 @@ inline void WriteFileBytes(const std::filesystem::path& path, std::string_view b
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// A fresh folder for one test, removed with everything in it at the end.
+// A fresh folder for one test, removed with everything in it at the end. Its name is
+// unique, so that runs of the same test in other processes never share it.
 class ScratchFolder {
 public:
     ScratchFolder() {
-        // A unique name, so that builds testing side by side never share a folder.
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
         std::string pattern =
-            (std::filesystem::path(testing::TempDir()) / "korvani_scratch_XXXXXX").string();
+            (std::filesystem::path(testing::TempDir()) /
+             (std::string("korvani_") + info->test_suite_name() + "_" + info->name() + "_XXXXXX"))
+                .string();
         if (::mkdtemp(pattern.data()) == nullptr) {
-            ADD_FAILURE() << "cannot create a scratch folder";
+            ADD_FAILURE() << "cannot create " << pattern;
         }
         path_ = pattern;
     }

@@ -35,6 +35,16 @@ public:
 
     void Start() { process.start(QStringLiteral(KORVANI_PROGRAM), QStringList{}); }
 
+    // True once the program shows its games list.
+    bool Runs() { return Log().contains(QStringLiteral("games list shown")); }
+
+    // True once the program has given way: ended, or shows that the games file is in
+    // use.
+    bool GaveWay() {
+        return process.state() == QProcess::NotRunning ||
+               Log().contains(QStringLiteral("games file in use"));
+    }
+
     // Everything the program wrote to its error output so far.
     QString Log() {
         log_ += QString::fromLocal8Bit(process.readAllStandardError());
@@ -56,6 +66,9 @@ private slots:
     void secondStartBringsTheFirstToTheFrontAndEnds();
     void startAfterACrashTakesOverTheServer();
     void requestWithoutServerFindsNoInstance();
+    void liveServerIsNeverTakenOver();
+    void simultaneousStartsNeverBothRun();
+    void sameGamesFileFromAnotherSessionIsRefused();
 };
 
 void SingleInstanceTest::secondStartBringsTheFirstToTheFrontAndEnds() {
@@ -113,6 +126,74 @@ void SingleInstanceTest::requestWithoutServerFindsNoInstance() {
     SingleInstance later(runtime.filePath(QStringLiteral("korvani.instance")));
     QVERIFY(later.AskRunningInstanceToShow());
     QTRY_COMPARE(requests, 1);
+}
+
+void SingleInstanceTest::liveServerIsNeverTakenOver() {
+    QTemporaryDir runtime;
+    const QString name = runtime.filePath(QStringLiteral("korvani.instance"));
+    int firstRequests = 0;
+    SingleInstance first(name);
+    QVERIFY(first.Listen([&firstRequests] { ++firstRequests; }));
+    // A second program that finds the name taken while the first one serves leaves
+    // the socket alone.
+    SingleInstance second(name);
+    QVERIFY(!second.Listen([] {}));
+    SingleInstance later(name);
+    QVERIFY(later.AskRunningInstanceToShow());
+    QTRY_COMPARE(firstRequests, 1);
+}
+
+void SingleInstanceTest::simultaneousStartsNeverBothRun() {
+    QTemporaryDir home;
+    for (int round = 0; round < 20; ++round) {
+        QTemporaryDir runtime;
+        ProgramRun first(home.path(), runtime.path());
+        ProgramRun second(home.path(), runtime.path());
+        first.Start();
+        second.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (first.Runs() || first.GaveWay()) && (second.Runs() || second.GaveWay()),
+            kProcessTimeoutMs);
+        QVERIFY2(first.Runs() != second.Runs(), qPrintable(QStringLiteral("round %1").arg(round)));
+        // The one that gave way found the other one and ended quietly.
+        ProgramRun& other = first.Runs() ? second : first;
+        QTRY_COMPARE_WITH_TIMEOUT(other.process.state(), QProcess::NotRunning, kProcessTimeoutMs);
+        QCOMPARE(other.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(other.process.exitCode(), 0);
+    }
+}
+
+void SingleInstanceTest::sameGamesFileFromAnotherSessionIsRefused() {
+    QTemporaryDir home;
+    QTemporaryDir runtime;
+    QTemporaryDir otherRuntime;
+    // Left by a save that was killed, and a copy the user made.
+    const QString documents = home.filePath(QStringLiteral("Documents"));
+    QVERIFY(QDir().mkpath(documents));
+    const QString leftover = documents + QStringLiteral("/.Korvani.pgn.Ab12Cd.tmp");
+    const QString usersCopy = documents + QStringLiteral("/Korvani.pgn.bak");
+    for (const QString& path : {leftover, usersCopy}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("half a file");
+    }
+    ProgramRun first(home.path(), runtime.path());
+    first.Start();
+    QTRY_VERIFY_WITH_TIMEOUT(first.Runs(), kProcessTimeoutMs);
+    QVERIFY(!QFileInfo::exists(leftover));
+    QVERIFY(QFileInfo::exists(usersCopy));
+
+    // The same games file from a session with another runtime folder: the first
+    // program cannot be reached, so the second says whose the file is and stops.
+    ProgramRun second(home.path(), otherRuntime.path());
+    second.Start();
+    const QString gamesPath = documents + QStringLiteral("/Korvani.pgn");
+    QTRY_VERIFY_WITH_TIMEOUT(second.Log().contains(QStringLiteral("games file in use")),
+                             kProcessTimeoutMs);
+    QVERIFY(second.Log().contains(
+        QStringLiteral("The games file is in use by another Korvani:\\n") + gamesPath));
+    QVERIFY(!second.Runs());
+    QCOMPARE(first.process.state(), QProcess::Running);
 }
 
 QTEST_MAIN(SingleInstanceTest)
