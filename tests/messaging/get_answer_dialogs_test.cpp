@@ -362,6 +362,7 @@ void GetAnswerDialogsTest::lineReadFromTheMoveLetters() {
     AnswerRequest request(*game, session_);
     QString from;
     QString subject;
+    QString instruction;
     QStringList lines;
     ModalScript script;
     script.Then([](QWidget* modal) { Press(modal, Qt::Key_F2); });
@@ -370,6 +371,7 @@ void GetAnswerDialogsTest::lineReadFromTheMoveLetters() {
         QVERIFY(dialog != nullptr);
         from = dialog->fromLabel()->text();
         subject = dialog->subjectLabel()->text();
+        instruction = dialog->instructionLabel()->text();
         for (int row = 0; row < dialog->lines()->count(); ++row) {
             lines << dialog->lines()->item(row)->text();
         }
@@ -381,6 +383,8 @@ void GetAnswerDialogsTest::lineReadFromTheMoveLetters() {
     QCOMPARE(script.strayCount(), 0);
     QCOMPARE(from, QStringLiteral("From:bob@example.net"));
     QCOMPARE(subject, QStringLiteral("Subject: Move #12"));
+    // The softkey that takes the line is "Next".
+    QCOMPARE(instruction, QStringLiteral("Select the line containing the move and press Next"));
     QCOMPARE(lines, (QStringList{QStringLiteral("12... Nf6"), QStringLiteral("Good luck")}));
     QCOMPARE(SanOf(answer), QStringLiteral("Nf6"));
     QVERIFY(answer == game->FindLastMovePosition()->firstMove.get());
