@@ -1,9 +1,7 @@
 #include "contacts/new_game_dialog.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -168,24 +166,6 @@ bool NewGameDialog::HandleCommand(int commandId) {
         default:
             return false;
     }
-}
-
-bool NewGameDialog::HandleKeyDown(QKeyEvent& event) {
-    const int key = event.key();
-    if (key != Qt::Key_Up && key != Qt::Key_Down) {
-        return false;
-    }
-    // The opponent list keeps its arrows to change the opponent; the edit fields and
-    // the check box have no use for them.
-    QWidget* focus = QApplication::focusWidget();
-    if (qobject_cast<QLineEdit*>(focus) == nullptr && qobject_cast<QCheckBox*>(focus) == nullptr) {
-        return false;
-    }
-    focusNextPrevChild(key == Qt::Key_Down);
-    if (QWidget* reached = QApplication::focusWidget()) {
-        scroll_->ensureWidgetVisible(reached);
-    }
-    return true;
 }
 
 bool NewGameDialog::Done() {

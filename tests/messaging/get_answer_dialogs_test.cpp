@@ -70,7 +70,6 @@ private slots:
     // The inbox and the message lines.
     void inboxListsDateSenderAndSubject();
     void lineReadFromTheMoveLetters();
-    void lineReachedWithTheKeysIsTaken();
     void frenchLineGivesTheEnglishMove();
     void castlingWithLetterOIsRead();
     void castlingWithZerosIsRefused();
@@ -390,23 +389,6 @@ void GetAnswerDialogsTest::lineReadFromTheMoveLetters() {
     QVERIFY(answer == game->FindLastMovePosition()->firstMove.get());
     QVERIFY(request.date == u"12.09");
     QVERIFY(request.message == nullptr);
-}
-
-void GetAnswerDialogsTest::lineReachedWithTheKeysIsTaken() {
-    auto game = AwaitingBlacksTwelfth();
-    QVERIFY(game != nullptr);
-    Deliver("1.msg", "Move #12", "12... Nf6\r\n");
-    AnswerRequest request(*game, session_);
-    ModalScript script;
-    script.Then([](QWidget* modal) { Press(modal, Qt::Key_F2); });
-    script.Then([](QWidget* modal) {
-        // From the language list to the only line, then Next: no other key needed.
-        Press(modal, Qt::Key_Tab);
-        Press(modal, Qt::Key_F2);
-    });
-    MoveNode* answer = request.Run(nullptr);
-    QCOMPARE(script.strayCount(), 0);
-    QCOMPARE(SanOf(answer), QStringLiteral("Nf6"));
 }
 
 void GetAnswerDialogsTest::frenchLineGivesTheEnglishMove() {
