@@ -144,8 +144,17 @@ void NewGameDialogTest::extractEmailAddress_data() {
         << QStringLiteral("jean.dupont@example.org");
     QTest::newRow("upper case kept") << QStringLiteral("\"Bob\" <Bob_Durand@Mail-Box.NET>")
                                      << QStringLiteral("Bob_Durand@Mail-Box.NET");
-    QTest::newRow("bare address") << QStringLiteral("bob@example.net")
+    QTest::newRow("bare address") << QStringLiteral(" bob@example.net ")
                                   << QStringLiteral("bob@example.net");
+    QTest::newRow("a plain address is kept whole with its plus")
+        << QStringLiteral("pat+chess@example.org") << QStringLiteral("pat+chess@example.org");
+    QTest::newRow("a plain address is kept whole with its apostrophe")
+        << QStringLiteral("sean.o'brien@example.ie") << QStringLiteral("sean.o'brien@example.ie");
+    QTest::newRow("whole address between brackets")
+        << QStringLiteral("Pat <pat+chess@example.org>") << QStringLiteral("pat+chess@example.org");
+    QTest::newRow("name around an address without brackets")
+        << QStringLiteral("Sean O'Brien sean.o'brien@example.ie (home)")
+        << QStringLiteral("sean.o'brien@example.ie");
     QTest::newRow("scheme and trailing separator")
         << QStringLiteral("mailto:bob@example.net;") << QStringLiteral("bob@example.net");
     QTest::newRow("first at sign wins")
