@@ -44,9 +44,14 @@ std::u16string TagOrUnknown(const QLineEdit& edit) {
     return text.empty() ? std::u16string(u"?") : text;
 }
 
-// "Last, First", cut to the longest entry text.
+// "Last, First", or the one part a contact has (a card named only by its FN gives just
+// that), cut to the longest entry text.
 std::u16string EntryText(const Contact& contact) {
-    std::u16string text = contact.lastName + u", " + contact.firstName;
+    std::u16string text = contact.lastName;
+    if (!contact.firstName.empty()) {
+        text += text.empty() ? u"" : u", ";
+        text += contact.firstName;
+    }
     return std::u16string(CutText(text, NewGameDialog::kMaxEntryText));
 }
 

@@ -25,12 +25,14 @@
 
 namespace {
 
-// Two contacts with an address (one written with a display name), one without.
-constexpr const char* kThreeContacts =
+// Three contacts with an address (one written with a display name, one named only by
+// its FN), one without.
+constexpr const char* kFourContacts =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Dupont;Jean;;;\r\n"
     "EMAIL:Jean Dupont <Jean.Dupont@Example.org>\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Nomail;Nora;;;\r\nTEL:555 0100\r\nEND:VCARD\r\n"
-    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob;;;\r\nEMAIL:bob@example.net\r\nEND:VCARD\r\n";
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob;;;\r\nEMAIL:bob@example.net\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Jan van Berg\r\nEMAIL:jan@example.nl\r\nEND:VCARD\r\n";
 
 // Contacts whose address texts hold no address.
 constexpr const char* kNoAddress =
@@ -108,7 +110,7 @@ void NewGameDialogTest::init() {
     const std::filesystem::path root(folder_->path().toStdString());
     bookPath_ = root / "contacts.vcf";
     games_ = std::make_unique<GamesFile>(root / "Korvani.pgn");
-    WriteBook(kThreeContacts);
+    WriteBook(kFourContacts);
     QCOMPARE(contacts_.Logon({bookPath_, false}), 0);
     SetOwnerIdentity(u"Alice Martin", u"alice@example.org");
     errorBoxes_.clear();
@@ -182,9 +184,10 @@ void NewGameDialogTest::opponentsAreTheContactsWithAnAddress() {
     dialog.InitDialog();
     QVERIFY(!dialog.hasEnded());
     QCOMPARE(dialog.activeSoftkeyBar()->barId(), kBarNewGame);
-    QCOMPARE(dialog.opponentList()->count(), 2);
+    QCOMPARE(dialog.opponentList()->count(), 3);
     QCOMPARE(dialog.opponentList()->itemText(0), QStringLiteral("Dupont, Jean"));
     QCOMPARE(dialog.opponentList()->itemText(1), QStringLiteral("Durand, Bob"));
+    QCOMPARE(dialog.opponentList()->itemText(2), QStringLiteral("Jan van Berg"));
     QCOMPARE(dialog.opponentList()->currentIndex(), 0);
     QCOMPARE(dialog.opponentAddress()->text(), QStringLiteral("Jean.Dupont@Example.org"));
     dialog.opponentList()->setCurrentIndex(1);
