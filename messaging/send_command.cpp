@@ -244,6 +244,9 @@ std::u16string DescribeSendCommandFailure(const SendCommandResult& result,
         how = "The send command ended with exit status " + std::to_string(result.exitStatus) + ".";
     } else if (result.error == kSendCommandFailed) {
         how = "The send command was stopped by signal " + std::to_string(result.signal) + ".";
+    } else if (result.exitStatus >= 0) {
+        return u"The send command ended before it had read the whole message: " +
+               SystemErrorText(result.error) + FirstLines(result.errorOutput);
     } else {
         return u"The send command could not be run: " + SystemErrorText(result.error) +
                FirstLines(result.errorOutput);
