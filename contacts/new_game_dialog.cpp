@@ -1,9 +1,7 @@
 #include "contacts/new_game_dialog.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -46,9 +44,14 @@ std::u16string TagOrUnknown(const QLineEdit& edit) {
     return text.empty() ? std::u16string(u"?") : text;
 }
 
-// "Last, First", cut to the longest entry text.
+// "Last, First", or the one part a contact has (a card named only by its FN gives just
+// that), cut to the longest entry text.
 std::u16string EntryText(const Contact& contact) {
-    std::u16string text = contact.lastName + u", " + contact.firstName;
+    std::u16string text = contact.lastName;
+    if (!contact.firstName.empty()) {
+        text += text.empty() ? u"" : u", ";
+        text += contact.firstName;
+    }
     return std::u16string(CutText(text, NewGameDialog::kMaxEntryText));
 }
 
@@ -168,24 +171,6 @@ bool NewGameDialog::HandleCommand(int commandId) {
         default:
             return false;
     }
-}
-
-bool NewGameDialog::HandleKeyDown(QKeyEvent& event) {
-    const int key = event.key();
-    if (key != Qt::Key_Up && key != Qt::Key_Down) {
-        return false;
-    }
-    // The opponent list keeps its arrows to change the opponent; the edit fields and
-    // the check box have no use for them.
-    QWidget* focus = QApplication::focusWidget();
-    if (qobject_cast<QLineEdit*>(focus) == nullptr && qobject_cast<QCheckBox*>(focus) == nullptr) {
-        return false;
-    }
-    focusNextPrevChild(key == Qt::Key_Down);
-    if (QWidget* reached = QApplication::focusWidget()) {
-        scroll_->ensureWidgetVisible(reached);
-    }
-    return true;
 }
 
 bool NewGameDialog::Done() {

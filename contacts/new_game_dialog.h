@@ -18,9 +18,8 @@ class QScrollArea;
 // New Game: the user's name and address (the owner's identity, or typed in and then
 // kept as the owner's when none was set), the opponent chosen among the contacts that
 // have an e-mail address, the colour and the Event, Round and Site tags. "Done" (F1,
-// Return) checks the form and builds the new game. Up and Down move between the edit
-// fields and the check box, as the navigation pad does; the form scrolls when it is
-// taller than the window, always showing the focused field.
+// Return) checks the form and builds the new game. The form scrolls when it is taller
+// than the window, always showing the field the arrows reach.
 class NewGameDialog : public DialogController {
 public:
     // The longest text of an opponent entry, "Last, First".
@@ -35,7 +34,6 @@ public:
     // can be offered.
     void InitDialog() override;
     bool HandleCommand(int commandId) override;
-    bool HandleKeyDown(QKeyEvent& event) override;
 
     // The new game once the dialog ended with kIdOk, handed over to the caller; null
     // before that or when cancelled.

@@ -1,8 +1,10 @@
 #include "contacts/vcard_reader.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
+#include "contacts/charset_text.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -62,6 +64,10 @@ class LogicalLines {
 public:
     explicit LogicalLines(std::string_view bytes) : bytes_(bytes) {}
 
+    // vCard 2.1 folds a line at a blank that stays part of the value; 3.0 and 4.0 add
+    // the blank and drop it when unfolding.
+    void KeepFoldingBlank(bool keep) { keepFoldingBlank_ = keep; }
+
     // The next logical line, or std::nullopt at the end of the text.
     std::optional<std::string> Next() {
         std::optional<std::string_view> physical = NextPhysical();
@@ -83,7 +89,7 @@ public:
                 line.pop_back();
                 line += *next;
             } else if (!next->empty() && (next->front() == ' ' || next->front() == '\t')) {
-                line += next->substr(1);
+                line += keepFoldingBlank_ ? *next : next->substr(1);
             } else {
                 break;
             }
@@ -121,6 +127,7 @@ private:
 
     std::string_view bytes_;
     std::size_t position_ = 0;
+    bool keepFoldingBlank_ = false;
 };
 
 int HexValue(char c) {
@@ -146,32 +153,62 @@ std::string DecodeQuotedPrintable(std::string_view text) {
     return out;
 }
 
-std::u16string DecodeLatin1(std::string_view bytes) {
-    std::u16string out(bytes.size(), u'\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        out[i] = static_cast<unsigned char>(bytes[i]);
+std::u16string DecodeCharset(std::string_view bytes, std::string_view charset) {
+    if (!charset.empty()) {
+        if (std::optional<std::u16string> text = DecodeCharsetText(bytes, charset)) {
+            return std::move(*text);
+        }
     }
-    return out;
+    // No charset, one the system does not know, or bytes not valid in it: what the rest
+    // of the program reads too.
+    return DecodeLine(bytes);
 }
 
-std::u16string DecodeCharset(std::string_view bytes, std::string_view charset) {
-    if (EqualsNoCase(charset, "utf-8") || EqualsNoCase(charset, "utf8")) {
-        return DecodeUtf8Line(bytes);
+// How much a property is preferred among its kind: 1 most, up to 100 (PREF=n of vCard
+// 4.0, where TYPE=pref of 3.0 and the bare PREF of 2.1 count as 1); kNoPreference when
+// it says nothing.
+constexpr int kNoPreference = 101;
+
+int PreferenceOf(std::string_view key, std::string_view value, bool hasValue) {
+    if (EqualsNoCase(key, "PREF")) {
+        if (!hasValue) {
+            return 1;
+        }
+        int rank = 0;
+        for (const char c : value) {
+            if (c < '0' || c > '9' || rank > 100) {
+                return kNoPreference;
+            }
+            rank = rank * 10 + (c - '0');
+        }
+        return rank >= 1 && rank <= 100 ? rank : kNoPreference;
     }
-    if (EqualsNoCase(charset, "iso-8859-1") || EqualsNoCase(charset, "latin1")) {
-        return DecodeLatin1(bytes);
+    if (EqualsNoCase(key, "TYPE")) {
+        // A list of types, such as "INTERNET,pref" or "work,pref".
+        std::size_t start = 0;
+        while (start <= value.size()) {
+            const std::size_t comma = std::min(value.find(',', start), value.size());
+            if (EqualsNoCase(TrimBlanks(value.substr(start, comma - start)), "pref")) {
+                return 1;
+            }
+            start = comma + 1;
+        }
     }
-    if (EqualsNoCase(charset, "windows-1252") || EqualsNoCase(charset, "cp1252")) {
-        return DecodeWindows1252(bytes);
+    return kNoPreference;
+}
+
+std::string_view Unquoted(std::string_view value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        return value.substr(1, value.size() - 2);
     }
-    // No charset, or one we do not know: what the rest of the program reads too.
-    return DecodeLine(bytes);
+    return value;
 }
 
 // One property line, split into its name (without group) and its decoded value.
 struct Property {
     std::string name;
     std::u16string value;
+    int preference = kNoPreference;
 };
 
 std::optional<Property> ParseProperty(std::string_view line) {
@@ -188,20 +225,21 @@ std::optional<Property> ParseProperty(std::string_view line) {
     }
     bool quotedPrintable = false;
     std::string_view charset;
+    int preference = kNoPreference;
     while (semicolon != std::string_view::npos) {
         const std::size_t next = head.find(';', semicolon + 1);
         const std::string_view parameter = head.substr(semicolon + 1, next - semicolon - 1);
         const std::size_t equals = parameter.find('=');
         const std::string_view key = TrimBlanks(parameter.substr(0, equals));
+        const bool hasValue = equals != std::string_view::npos;
         const std::string_view value =
-            equals == std::string_view::npos ? key : TrimBlanks(parameter.substr(equals + 1));
+            hasValue ? Unquoted(TrimBlanks(parameter.substr(equals + 1))) : key;
         if (EqualsNoCase(value, "QUOTED-PRINTABLE")) {
             quotedPrintable = true;
         } else if (EqualsNoCase(key, "CHARSET")) {
             charset = value;
-            if (charset.size() >= 2 && charset.front() == '"' && charset.back() == '"') {
-                charset = charset.substr(1, charset.size() - 2);
-            }
+        } else {
+            preference = std::min(preference, PreferenceOf(key, value, hasValue));
         }
         semicolon = next;
     }
@@ -210,7 +248,7 @@ std::optional<Property> ParseProperty(std::string_view line) {
         decoded = DecodeQuotedPrintable(rawValue);
         rawValue = decoded;
     }
-    return Property{std::string(TrimBlanks(name)), DecodeCharset(rawValue, charset)};
+    return Property{std::string(TrimBlanks(name)), DecodeCharset(rawValue, charset), preference};
 }
 
 // Splits a structured value at its unescaped ";" and resolves the escapes of each
@@ -260,7 +298,8 @@ std::vector<Contact> ReadVCards(std::string_view bytes) {
     LogicalLines lines(bytes);
     int depth = 0;
     Contact card;
-    bool hasEmail = false;
+    std::u16string formattedName;
+    int emailPreference = kNoPreference + 1;
     while (std::optional<std::string> line = lines.Next()) {
         const std::optional<Property> property = ParseProperty(*line);
         if (!property) {
@@ -269,21 +308,38 @@ std::vector<Contact> ReadVCards(std::string_view bytes) {
         if (IsCardMark(*property, "BEGIN")) {
             if (++depth == 1) {
                 card = Contact();
-                hasEmail = false;
+                formattedName.clear();
+                emailPreference = kNoPreference + 1;
+                lines.KeepFoldingBlank(false);
             }
         } else if (IsCardMark(*property, "END")) {
             if (depth == 1) {
+                // A card that names nobody in N (4.0 makes N optional) goes by its FN.
+                if (card.firstName.empty() && card.lastName.empty()) {
+                    card.lastName = formattedName;
+                }
                 contacts.push_back(std::move(card));
                 card = Contact();
             }
             depth = depth > 0 ? depth - 1 : 0;
-        } else if (depth == 1 && EqualsNoCase(property->name, "N")) {
+        } else if (depth != 1) {
+            continue;
+        } else if (EqualsNoCase(property->name, "VERSION")) {
+            lines.KeepFoldingBlank(Unescape(property->value) == u"2.1");
+        } else if (EqualsNoCase(property->name, "N")) {
             const std::vector<std::u16string> parts = SplitComponents(property->value);
             card.lastName = parts[0];
             card.firstName = parts.size() > 1 ? parts[1] : std::u16string();
-        } else if (depth == 1 && !hasEmail && EqualsNoCase(property->name, "EMAIL")) {
-            card.email = Unescape(property->value);
-            hasEmail = true;
+        } else if (EqualsNoCase(property->name, "FN")) {
+            formattedName = Unescape(property->value);
+        } else if (EqualsNoCase(property->name, "EMAIL") &&
+                   property->preference < emailPreference) {
+            // The most preferred address, else the first; an empty one is none.
+            std::u16string email = Unescape(property->value);
+            if (!email.empty()) {
+                card.email = std::move(email);
+                emailPreference = property->preference;
+            }
         }
     }
     return contacts;

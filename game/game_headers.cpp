@@ -124,6 +124,10 @@ void GameHeaders::AdvanceAfterExchange() {
     }
 }
 
+bool GameHeaders::IsRunningEmailGame() const {
+    return whiteEmail.has_value() && resultCode == 3;
+}
+
 std::u16string_view GameHeaders::PlayerToMove() const {
     const std::optional<std::u16string>& name = trait == 0 ? white : black;
     return name ? std::u16string_view(*name) : std::u16string_view();

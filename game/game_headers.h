@@ -46,6 +46,12 @@ public:
     // move and lastMove grows by one; Black to move becomes White to move.
     void AdvanceAfterExchange();
 
+    // True for a game played by e-mail and still running: WhiteEmail set, even to an
+    // empty text (the game's correspondence tags are then written and read back), and
+    // no result (result code 3). The games list's "* " mark and the game display's
+    // exchange commands both follow it.
+    bool IsRunningEmailGame() const;
+
     // The name of the player to move in the correspondence game (White's when trait
     // is 0, Black's otherwise); empty when that tag is unset.
     std::u16string_view PlayerToMove() const;

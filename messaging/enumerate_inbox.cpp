@@ -62,8 +62,14 @@ int ReadStoreInbox(const std::filesystem::path& root, const InboxCallback& callb
 }  // namespace
 
 std::unique_ptr<InboxMessage> ReadInboxMessage(const std::filesystem::path& file) {
-    // Not through a link, and never waiting on a pipe someone put in the folder.
-    const FileHandle fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    // Neither the file nor its folder through a link, and never waiting on a pipe
+    // someone put in the folder.
+    const FileHandle folder(
+        ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+    const FileHandle fd(folder.get() < 0
+                            ? -1
+                            : ::openat(folder.get(), file.filename().c_str(),
+                                       O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return nullptr;

@@ -74,16 +74,23 @@ std::u16string DeliveryDate(std::optional<std::time_t> deliveryTime) {
 std::unique_ptr<InboxMessage> BuildInboxMessage(std::string_view bytes,
                                                 std::optional<std::time_t> deliveryTime) {
     auto message = std::make_unique<InboxMessage>();
-    const ParsedMail mail = ParseMail(bytes);
-    message->sender = mail.sender && !mail.sender->empty()
-                          ? std::u16string(CutText(*mail.sender, InboxMessage::kMaxSender))
-                          : u"Unknown";
-    message->subject =
-        mail.subject ? std::u16string(CutText(*mail.subject, InboxMessage::kMaxSubject)) : u"Error";
     message->date = DeliveryDate(deliveryTime);
-    if (mail.plainText) {
+    const std::optional<ParsedMail> mail = ParseMail(bytes);
+    if (!mail) {
+        // Too hostile to be read at all: listed as unreadable, without a body.
+        message->sender = u"Unknown";
+        message->subject = u"Error";
+        return message;
+    }
+    message->sender = mail->sender && !mail->sender->empty()
+                          ? std::u16string(CutText(*mail->sender, InboxMessage::kMaxSender))
+                          : u"Unknown";
+    message->subject = mail->subject
+                           ? std::u16string(CutText(*mail->subject, InboxMessage::kMaxSubject))
+                           : u"Error";
+    if (mail->bodyText) {
         // The dialog reads the body as a C string: it ends at the first NUL.
-        std::u16string_view text = *mail.plainText;
+        std::u16string_view text = *mail->bodyText;
         text = text.substr(0, text.find(u'\0'));
         const std::u16string crlf = WithCrLf(text);
         message->body = std::u16string(CutText(crlf, InboxMessage::kMaxBodyCharacters));

@@ -27,10 +27,11 @@ public:
 };
 
 // Builds the record of the message whose bytes are `bytes`, delivered at
-// `deliveryTime` (std::nullopt when unknown). The body is the decoded first text/plain
-// part or, without one, the text after the message's header (the whole text when it
-// has no empty line), read as UTF-8 or Windows-1252 line by line up to the first NUL.
-// Either way its line ends become CR LF, as the phone's store gave them. Never fails;
-// the caller owns the result.
+// `deliveryTime` (std::nullopt when unknown). The body is the decoded text the message
+// shows (see ParsedMail::bodyText) or, without one, the text after the message's
+// header (the whole text when it has no empty line), read as UTF-8 or Windows-1252
+// line by line up to the first NUL. Either way its line ends become CR LF, as the
+// phone's store gave them. A message beyond MailLimits is listed as unreadable: sender
+// "Unknown", subject "Error" and no body. Never fails; the caller owns the result.
 std::unique_ptr<InboxMessage> BuildInboxMessage(std::string_view bytes,
                                                 std::optional<std::time_t> deliveryTime);

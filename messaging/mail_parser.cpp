@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "messaging/gobject_ptr.h"
+#include "messaging/html_text.h"
+#include "messaging/mail_limits.h"
 #include "messaging/parsed_mail.h"
 #include "platform/text_codec.h"
 
@@ -46,14 +48,19 @@ std::optional<std::u16string> FirstMailbox(InternetAddressList* list) {
     return std::nullopt;
 }
 
-bool IsPlainText(GMimeObject* object) {
+// True for a text/`subtype` part that the message shows inline, not as an attachment.
+bool IsInlineText(GMimeObject* object, const char* subtype) {
+    if (!GMIME_IS_TEXT_PART(object)) {
+        return false;
+    }
     GMimeContentType* type = g_mime_object_get_content_type(object);
-    return GMIME_IS_TEXT_PART(object) && type != nullptr &&
-           g_mime_content_type_is_type(type, "text", "plain");
+    GMimeContentDisposition* disposition = g_mime_object_get_content_disposition(object);
+    return type != nullptr && g_mime_content_type_is_type(type, "text", subtype) &&
+           (disposition == nullptr || !g_mime_content_disposition_is_attachment(disposition));
 }
 
-// The first text/plain part in document order, found with an explicit stack.
-GMimeTextPart* FirstPlainTextPart(GMimeObject* root) {
+// The first inline text/`subtype` part in document order, found with an explicit stack.
+GMimeTextPart* FirstInlineTextPart(GMimeObject* root, const char* subtype) {
     std::vector<GMimeObject*> pending;
     if (root != nullptr) {
         pending.push_back(root);
@@ -61,7 +68,7 @@ GMimeTextPart* FirstPlainTextPart(GMimeObject* root) {
     for (std::size_t visited = 0; !pending.empty() && visited < kMaxPartsVisited; ++visited) {
         GMimeObject* object = pending.back();
         pending.pop_back();
-        if (IsPlainText(object)) {
+        if (IsInlineText(object, subtype)) {
             return GMIME_TEXT_PART(object);
         }
         if (GMIME_IS_MULTIPART(object)) {
@@ -79,9 +86,29 @@ GMimeTextPart* FirstPlainTextPart(GMimeObject* root) {
     return nullptr;
 }
 
+std::u16string PartText(GMimeTextPart* part) {
+    GMemoryPtr<char> text(g_mime_text_part_get_text(part));
+    return text ? FromGMimeText(text.get()) : std::u16string();
+}
+
+// The text the reader is meant to see, or nothing when the message has none.
+std::optional<std::u16string> BodyText(GMimeMessage* message) {
+    GMimeObject* root = g_mime_message_get_mime_part(message);
+    if (GMimeTextPart* plain = FirstInlineTextPart(root, "plain")) {
+        return PartText(plain);
+    }
+    if (GMimeTextPart* html = FirstInlineTextPart(root, "html")) {
+        return HtmlToText(PartText(html));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-ParsedMail ParseMail(std::string_view bytes) {
+std::optional<ParsedMail> ParseMail(std::string_view bytes) {
+    if (!WithinMailLimits(bytes)) {
+        return std::nullopt;
+    }
     EnsureGMime();
     ParsedMail mail;
     // The stream copies the bytes; GMime never writes to them.
@@ -99,9 +126,6 @@ ParsedMail ParseMail(std::string_view bytes) {
     if (const char* subject = g_mime_message_get_subject(message.get())) {
         mail.subject = FromGMimeText(subject);
     }
-    if (GMimeTextPart* part = FirstPlainTextPart(g_mime_message_get_mime_part(message.get()))) {
-        GMemoryPtr<char> text(g_mime_text_part_get_text(part));
-        mail.plainText = text ? FromGMimeText(text.get()) : std::u16string();
-    }
+    mail.bodyText = BodyText(message.get());
     return mail;
 }

@@ -41,6 +41,19 @@ int ErrnoOr(int fallback) {
     return errno != 0 ? errno : fallback;
 }
 
+// True when the maildir flags of a file name (the letters after ":2,") hold T, the
+// mark of a message the user has thrown away.
+bool IsTrashed(const std::string& name) {
+    const std::size_t info = name.find(":2,");
+    return info != std::string::npos && name.find('T', info + 3) != std::string::npos;
+}
+
+// True when `folder` is a directory of its own, not a link to one elsewhere.
+bool IsRealDirectory(const std::filesystem::path& folder) {
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 }  // namespace
 
 int Maildir::Check() const {
@@ -56,13 +69,22 @@ int Maildir::Check() const {
     return 0;
 }
 
-int Maildir::Create() const {
+int Maildir::Create(Kind kind) const {
     for (const char* sub : kSubfolders) {
         std::error_code error;
         std::filesystem::create_directories(folder_ / sub, error);
         if (error) {
             return error.value();
         }
+    }
+    if (kind == Kind::Subfolder) {
+        // Kept when it exists: an empty file, which only its presence matters for.
+        const int fd = ::open((folder_ / "maildirfolder").c_str(),
+                              O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) {
+            return ErrnoOr(EIO);
+        }
+        ::close(fd);
     }
     return 0;
 }
@@ -96,6 +118,10 @@ int Maildir::MoveIn(const std::filesystem::path& file, std::string_view flags,
 int Maildir::List(std::vector<Entry>& entries) const {
     entries.clear();
     for (const char* sub : {"new", "cur"}) {
+        // A new/ or cur/ that links elsewhere would show files from outside the store.
+        if (!IsRealDirectory(folder_ / sub)) {
+            continue;
+        }
         std::error_code error;
         std::filesystem::directory_iterator it(folder_ / sub, error);
         for (const std::filesystem::directory_iterator end; !error && it != end;
@@ -103,8 +129,8 @@ int Maildir::List(std::vector<Entry>& entries) const {
             const std::string name = it->path().filename().string();
             struct stat info {};
             // A message that has just been moved away by another program is skipped.
-            if (name.empty() || name[0] == '.' || ::stat(it->path().c_str(), &info) != 0 ||
-                !S_ISREG(info.st_mode)) {
+            if (name.empty() || name[0] == '.' || IsTrashed(name) ||
+                ::stat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
                 continue;
             }
             entries.push_back({it->path(), info.st_mtim.tv_sec, info.st_mtim.tv_nsec});

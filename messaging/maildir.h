@@ -26,8 +26,13 @@ public:
     // 0 when the folder has its three subfolders, else the errno value of the missing one.
     int Check() const;
 
-    // Makes the folder and its three subfolders when missing.
-    int Create() const;
+    // What a folder is in its store: the root (the Inbox) or one of the Maildir++
+    // folders inside it (.Drafts, .Outbox, .Sent).
+    enum class Kind { Root, Subfolder };
+
+    // Makes the folder and its three subfolders when missing; a Subfolder also gets
+    // the empty "maildirfolder" file that marks it for Maildir++ readers.
+    int Create(Kind kind = Kind::Root) const;
 
     // Makes a new empty file in tmp/ and gives its path in `file`.
     int CreateTemporary(std::filesystem::path& file) const;
@@ -39,7 +44,8 @@ public:
                std::filesystem::path& moved) const;
 
     // The messages of new/ and cur/, oldest delivery first: by modification time, then
-    // by file name. Hidden files are skipped.
+    // by file name. Hidden files, messages flagged trashed (T) and a new/ or cur/ that
+    // is a link to another folder are skipped.
     int List(std::vector<Entry>& entries) const;
 
 private:

@@ -36,6 +36,8 @@ MessageLinesDialog::MessageLinesDialog(QWidget* parent, AnswerRequest& request)
       fromLabel_(new QLabel(this)),
       subjectLabel_(new QLabel(this)),
       languageList_(new QComboBox(this)),
+      instruction_(
+          new QLabel(QStringLiteral("Select the line containing the move and press Next"), this)),
       lines_(new QListWidget(this)) {
     setWindowTitle(QStringLiteral("Get answer"));
     fromLabel_->setObjectName(QStringLiteral("from"));
@@ -51,15 +53,13 @@ MessageLinesDialog::MessageLinesDialog(QWidget* parent, AnswerRequest& request)
                     current->setSelected(true);
                 }
             });
-    auto* instruction =
-        new QLabel(QStringLiteral("Select the line containing the move and press Done"), this);
-    instruction->setWordWrap(true);
+    instruction_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(fromLabel_);
     layout->addWidget(subjectLabel_);
     layout->addWidget(languageList_);
-    layout->addWidget(instruction);
+    layout->addWidget(instruction_);
     layout->addWidget(lines_, 1);
 }
 

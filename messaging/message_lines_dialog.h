@@ -29,6 +29,7 @@ public:
     QLabel* fromLabel() const { return fromLabel_; }
     QLabel* subjectLabel() const { return subjectLabel_; }
     QComboBox* languageList() const { return languageList_; }
+    QLabel* instructionLabel() const { return instruction_; }
     QListWidget* lines() const { return lines_; }
 
 private:
@@ -39,5 +40,6 @@ private:
     QLabel* fromLabel_;
     QLabel* subjectLabel_;
     QComboBox* languageList_;
+    QLabel* instruction_;
     QListWidget* lines_;
 };

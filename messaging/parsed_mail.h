@@ -11,11 +11,15 @@ struct ParsedMail {
     std::optional<std::u16string> sender;
     // The decoded Subject.
     std::optional<std::u16string> subject;
-    // The first text/plain part, its transfer encoding and charset decoded, with the
-    // line ends as they are in the part.
-    std::optional<std::u16string> plainText;
+    // The text the reader is meant to see: the first text/plain part that is not an
+    // attachment or, without one, the text of the first such text/html part (see
+    // HtmlToText); its transfer encoding and charset decoded, with the line ends as
+    // they are in the part.
+    std::optional<std::u16string> bodyText;
 };
 
 // Reads a message with GMime. Malformed or truncated bytes never fail: they give the
-// fields that could be found. Multipart nesting is walked without recursion.
-ParsedMail ParseMail(std::string_view bytes);
+// fields that could be found. Multipart nesting is walked without recursion. Returns
+// std::nullopt, without giving the bytes to GMime at all, for a message beyond
+// MailLimits (see WithinMailLimits).
+std::optional<ParsedMail> ParseMail(std::string_view bytes);

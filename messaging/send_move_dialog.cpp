@@ -1,9 +1,7 @@
 #include "messaging/send_move_dialog.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,9 +21,28 @@
 
 namespace {
 
-const QString kSentText = QStringLiteral(
-    "The message has been put in your outbox, it will be sent during next "
-    "\"send/receive email\" operation");
+// Without a send command the message only waits in the outbox: the box says so and
+// how to have it sent, naming the README's section.
+const QString kQueuedText = QStringLiteral(
+    "Your move %1 waits in the Outbox of your mail store: no send command is set, so it "
+    "has not been sent. To have your moves sent, set SendCommand in device.ini (see "
+    "\"Sending your moves\" in the README).");
+const QString kSentText = QStringLiteral("Your move %1 was sent to %2.");
+const QString kNoOwnerEmailText = QStringLiteral(
+    "Your e-mail address is not set, so your move cannot be sent. Set E-mail in the "
+    "[Owner] section of device.ini (see \"Your name, your mail and your contacts\" in "
+    "the README).");
+
+// The addresses a message to `to` goes to, as a reader writes them.
+QString RecipientList(const std::u16string& to) {
+    QStringList recipients;
+    for (const std::u16string& piece : SplitAddressText(to)) {
+        if (!piece.empty()) {
+            recipients << QString::fromStdU16String(piece);
+        }
+    }
+    return recipients.join(QStringLiteral(", "));
+}
 
 std::u16string FieldText(const QString& text, std::size_t maxLength) {
     return std::u16string(CutText(text.toStdU16String(), maxLength));
@@ -124,36 +141,36 @@ bool SendMoveDialog::HandleCommand(int commandId) {
     }
 }
 
-bool SendMoveDialog::HandleKeyDown(QKeyEvent& event) {
-    const int key = event.key();
-    // The language list and the additional text use the arrows themselves.
-    if ((key != Qt::Key_Up && key != Qt::Key_Down) ||
-        qobject_cast<QLineEdit*>(QApplication::focusWidget()) == nullptr) {
+bool SendMoveDialog::SendMessage() {
+    if (QString::fromStdU16String(OwnerEmail()).trimmed().isEmpty()) {
+        // Never a message without a From address.
+        ShowErrorMessage(this, kNoOwnerEmailText, QStringLiteral("Korvani"));
         return false;
     }
-    focusNextPrevChild(key == Qt::Key_Down);
-    return true;
-}
-
-bool SendMoveDialog::SendMessage() {
     MoveMessage message;
     message.moveText = FieldText(moveLabel_->text(), MoveMessage::kMaxMoveText);
     message.to = FieldText(toEdit_->text(), MoveMessage::kMaxTo);
     message.subject = FieldText(subjectEdit_->text(), MoveMessage::kMaxSubject);
     message.additionalText =
         FieldText(additionalText_->toPlainText(), MoveMessage::kMaxAdditionalText);
-    bool sent = false;
+    SendOutcome outcome = SendOutcome::Failed;
     {
         const WaitCursor wait;
-        sent = SendMoveMessage(session_, message, OwnerName(), OwnerEmail());
+        outcome = SendMoveMessage(session_, message, OwnerName(), OwnerEmail());
     }
-    if (sent) {
-        ShowStartupNotice(kSentText);
-    } else {
-        ShowErrorMessage(nullptr, QStringLiteral("Unable to send message"),
-                         QStringLiteral("Korvani"));
+    const QString move = QString::fromStdU16String(message.moveText).trimmed();
+    switch (outcome) {
+        case SendOutcome::Sent:
+            ShowStartupNotice(kSentText.arg(move, RecipientList(message.to)));
+            return true;
+        case SendOutcome::Queued:
+            ShowStartupNotice(kQueuedText.arg(move));
+            return true;
+        case SendOutcome::Failed:
+            break;
     }
-    return sent;
+    ShowErrorMessage(nullptr, QStringLiteral("Unable to send message"), QStringLiteral("Korvani"));
+    return false;
 }
 
 bool RunSendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session) {

@@ -14,9 +14,10 @@ class QPlainTextEdit;
 // it in the outbox. The move is the one that follows the last exchanged position; it
 // is shown numbered, in English or French piece letters as the language list says.
 // To is the opponent's address (BlackEmail when White moves, WhiteEmail when Black
-// does), the subject "Move #n". "Send" (F1, Return) sends; after a failure the dialog
-// stays open with its fields as they were. Up and Down leave the one-line fields for
-// the control above or below. The game and the session are not owned.
+// does), the subject "Move #n". "Send" (F1, Return) sends and a box says what became
+// of the move: sent to whom, or waiting in the outbox without a send command. After a
+// failure, or without the owner's e-mail address, the dialog stays open with its
+// fields as they were. The game and the session are not owned.
 class SendMoveDialog : public DialogController {
 public:
     // The code the dialog ends with when it cannot start.
@@ -30,7 +31,6 @@ public:
     // Fills the fields; ends with kStartFailed when there is no move to send.
     void InitDialog() override;
     bool HandleCommand(int commandId) override;
-    bool HandleKeyDown(QKeyEvent& event) override;
 
     // The controls, owned by the dialog.
     QLabel* moveLabel() const { return moveLabel_; }
@@ -41,7 +41,8 @@ public:
 
 private:
     void ShowMoveText();
-    // Sends the message as the fields hold it; true when it went to the outbox.
+    // Sends the message as the fields hold it; true when it was sent or put in the
+    // outbox.
     bool SendMessage();
 
     GameDocument& game_;
@@ -54,7 +55,7 @@ private:
     QPlainTextEdit* additionalText_;
 };
 
-// Runs Send move over `parent` for `game`: true when the message was put in the
-// outbox, false for Cancel, closing, or a dialog that could not start (no move
+// Runs Send move over `parent` for `game`: true when the message was sent or put in
+// the outbox, false for Cancel, closing, or a dialog that could not start (no move
 // follows the last exchanged position, or no softkey bar).
 bool RunSendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session);

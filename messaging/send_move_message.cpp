@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <ctime>
 #include <optional>
+#include <vector>
 
 #include "messaging/maildir.h"
 #include "messaging/message_store.h"
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr int kFail = static_cast<int>(0x80004005u);
+constexpr std::u16string_view kSendFailedCaption = u"Unable to send message";
 
 // The recipients of the mail: the non-empty pieces of the To text. False when there is
 // none, or a piece holds a control character that could break the header.
@@ -40,14 +42,15 @@ struct Failure {
     std::u16string_view caption;
 };
 
-// Writes the message into the store's Drafts and submits it; gives the failed step.
-std::optional<Failure> SendInStore(const std::filesystem::path& root, const std::string& bytes,
-                                   const MessageStore& session) {
+// Writes the message into the store's Drafts and submits it to the outbox, giving the
+// queued file in `queued`; gives the failed step.
+std::optional<Failure> SubmitInStore(const std::filesystem::path& root, const std::string& bytes,
+                                     std::filesystem::path& queued) {
     if (const int error = Maildir(root).Check(); error != 0) {
         return Failure{error, u"Unable to open Message Store"};
     }
     const Maildir drafts(root / ".Drafts");
-    if (const int error = drafts.Create(); error != 0) {
+    if (const int error = drafts.Create(Maildir::Kind::Subfolder); error != 0) {
         return Failure{error, u"Unable to get Draft folder ID"};
     }
     if (::access((drafts.Folder() / "tmp").c_str(), W_OK) != 0) {
@@ -67,21 +70,9 @@ std::optional<Failure> SendInStore(const std::filesystem::path& root, const std:
         return Failure{error, u"Unable to create Message"};
     }
     const Maildir outbox(root / ".Outbox");
-    std::filesystem::path queued;
-    int error = outbox.Create();
+    int error = outbox.Create(Maildir::Kind::Subfolder);
     if (error == 0) {
         error = outbox.MoveIn(draft, "", queued);
-    }
-    if (error == 0 && !session.SendCommand().empty()) {
-        error = RunSendCommand(session.SendCommand(), bytes, session.SendTimeout());
-        if (error == 0) {
-            // The message has gone; failing to file it only leaves it in the outbox.
-            const Maildir sent(root / ".Sent");
-            std::filesystem::path filed;
-            if (sent.Create() != 0 || sent.MoveIn(queued, "S", filed) != 0) {
-                DebugOutput(u"Sent message left in the outbox\n");
-            }
-        }
     }
     if (error != 0) {
         return Failure{error, u"Unable to send message"};
@@ -89,18 +80,37 @@ std::optional<Failure> SendInStore(const std::filesystem::path& root, const std:
     return std::nullopt;
 }
 
+// Files a message the send command took in the store's Sent. The message has gone:
+// failing to file it only leaves it in the outbox.
+void FileAsSent(const std::filesystem::path& root, const std::filesystem::path& queued) {
+    const Maildir sent(root / ".Sent");
+    std::filesystem::path filed;
+    if (sent.Create(Maildir::Kind::Subfolder) != 0 || sent.MoveIn(queued, "S", filed) != 0) {
+        DebugOutput(u"Sent message left in the outbox\n");
+    }
+}
+
+bool IsBlank(std::u16string_view text) {
+    return text.find_first_not_of(u" \t") == std::u16string_view::npos;
+}
+
 }  // namespace
 
-bool SendMoveMessage(const MessageStore& session, const MoveMessage& message,
-                     std::u16string_view senderName, std::u16string_view senderAddress) {
+SendOutcome SendMoveMessage(const MessageStore& session, const MoveMessage& message,
+                            std::u16string_view senderName, std::u16string_view senderAddress) {
     if (!session.IsOpen()) {
         ShowSystemError(kFail, u"GetMsgStoresTable ");
-        return false;
+        return SendOutcome::Failed;
+    }
+    if (IsBlank(senderAddress)) {
+        ShowErrorBox({u"Your e-mail address is not set: a message without it cannot be sent.",
+                      std::u16string(kSendFailedCaption), ErrorBox::Icon::Error});
+        return SendOutcome::Failed;
     }
     OutgoingMail mail;
     if (!MailRecipients(CutText(message.to, MoveMessage::kMaxTo), mail.to)) {
         ShowSystemError(EINVAL, u"CEMAPI_SetMessageRecipients");
-        return false;
+        return SendOutcome::Failed;
     }
     mail.fromName = senderName;
     mail.fromAddress = senderAddress;
@@ -110,11 +120,27 @@ bool SendMoveMessage(const MessageStore& session, const MoveMessage& message,
     mail.date = std::time(nullptr);
     // One message, the same Message-ID in every store.
     const std::string bytes = ComposeMail(mail);
-    for (const std::filesystem::path& root : session.Stores()) {
-        if (const auto failure = SendInStore(root, bytes, session)) {
+    std::vector<std::filesystem::path> queued(session.Stores().size());
+    for (std::size_t i = 0; i < queued.size(); ++i) {
+        if (const auto failure = SubmitInStore(session.Stores()[i], bytes, queued[i])) {
             ShowSystemError(failure->code, failure->caption);
-            return false;
+            return SendOutcome::Failed;
         }
     }
-    return true;
+    if (session.SendCommand().empty()) {
+        return SendOutcome::Queued;
+    }
+    // The stores hold copies of one message: the opponent gets it once.
+    const SendCommandResult run =
+        RunSendCommand(session.SendCommand(), bytes, session.SendTimeout());
+    if (run.error != 0) {
+        ShowErrorBox({DescribeSendCommandFailure(run, session.SendTimeout()) +
+                          u"\nThe message stays in the Outbox.",
+                      std::u16string(kSendFailedCaption), ErrorBox::Icon::Error});
+        return SendOutcome::Failed;
+    }
+    for (std::size_t i = 0; i < queued.size(); ++i) {
+        FileAsSent(session.Stores()[i], queued[i]);
+    }
+    return SendOutcome::Sent;
 }

@@ -6,14 +6,26 @@
 
 class MessageStore;
 
+// What became of a move message.
+enum class SendOutcome {
+    // Not submitted in every store; the failure has been shown.
+    Failed,
+    // Waiting in the outbox of every store: no send command is set.
+    Queued,
+    // Handed to the send command, once, and filed in Sent of every store.
+    Sent,
+};
+
 // Creates the move message in the Drafts folder of every store of `session`, from
 // `senderName` and `senderAddress` (the owner's), and submits it to the store's
-// outbox; with a send command set, the submitted message is piped to it and filed in
-// Sent when the command succeeds. Returns true when the message was submitted in every
-// store (also when there is none); false after a failure, which has been shown with
-// ShowSystemError and the failed step's caption, the walk ending there. Messages
-// already submitted in earlier stores stay submitted. A message that could not be
+// outbox. With a send command set, the message is then piped to it once, however
+// many stores there are, and filed in every store's Sent when the command succeeds.
+// A failure is shown with an error box captioned with the failed step, the walk
+// ending there; messages already submitted in earlier stores stay submitted, and a
+// message the send command refused stays in the outboxes. A message that could not be
 // written whole is removed, never submitted. With the session closed nothing is
-// touched: the failure is shown captioned "GetMsgStoresTable ".
-bool SendMoveMessage(const MessageStore& session, const MoveMessage& message,
-                     std::u16string_view senderName, std::u16string_view senderAddress);
+// touched: the failure is shown captioned "GetMsgStoresTable ". An empty sender
+// address is refused before any store is touched, so that no message goes out
+// without a From address.
+SendOutcome SendMoveMessage(const MessageStore& session, const MoveMessage& message,
+                            std::u16string_view senderName, std::u16string_view senderAddress);

@@ -6,10 +6,6 @@ namespace {
 
 constexpr int kUnfinished = 3;
 
-bool IsRunningEmailGame(const GameHeaders& entry) {
-    return entry.whiteEmail.has_value() && entry.resultCode == kUnfinished;
-}
-
 std::u16string NameText(const std::optional<std::u16string>& name, bool toMove) {
     std::u16string text = toMove ? u"* " : u"";
     if (name) {
@@ -21,11 +17,11 @@ std::u16string NameText(const std::optional<std::u16string>& name, bool toMove) 
 }  // namespace
 
 std::u16string WhiteColumnText(const GameHeaders& entry) {
-    return NameText(entry.white, IsRunningEmailGame(entry) && entry.trait == 0);
+    return NameText(entry.white, entry.IsRunningEmailGame() && entry.trait == 0);
 }
 
 std::u16string BlackColumnText(const GameHeaders& entry) {
-    return NameText(entry.black, IsRunningEmailGame(entry) && entry.trait == 32);
+    return NameText(entry.black, entry.IsRunningEmailGame() && entry.trait == 32);
 }
 
 std::u16string LastColumnText(const GameHeaders& entry) {

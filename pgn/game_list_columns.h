@@ -8,8 +8,8 @@ class GameHeaders;
 // the command-line companion. A "* " before a name marks the side to move in a running
 // game played by e-mail.
 
-// White's name (empty when unset), with "* " when the game is played by e-mail
-// (WhiteEmail set), is not finished (result code 3) and White is to move.
+// White's name (empty when unset), with "* " when the game is a running e-mail game
+// (GameHeaders::IsRunningEmailGame) and White is to move.
 std::u16string WhiteColumnText(const GameHeaders& entry);
 
 // Black's name, with "* " under the same conditions with Black to move.

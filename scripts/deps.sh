@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev libgmime-3.0-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libgmime-3.0-dev libglib2.0-dev
     fonts-dejavu-core xvfb xauth
     msmtp python3-aiosmtpd pgn-extract hyperfine libbenchmark-dev
 )

@@ -11,8 +11,12 @@ class SoftkeyBar;
 // program's window, with a softkey bar at the bottom. It turns the keyboard into the
 // phone's keys: F1 and F2 press the softkeys, Return sends the Action command
 // (kIdOk), Esc is the back key (kIdCancel, or a backspace in the focused edit field
-// once OverrideBackKey was called), the arrows go to the focused control. Digits and
-// every other key are offered to HandleKeyDown first, even while a list has the
+// once OverrideBackKey was called). The arrows are the navigation pad: Up and Down go
+// to the field above or below (in Tab order, without wrapping around) from a one-line
+// field, a one-line list or a check box, and from a list or a multi-line field once
+// its first or last row is reached; Left and Right change a one-line list's value;
+// elsewhere the arrows go to the focused control. Tab keeps its own meaning. Digits
+// and every other key are offered to HandleKeyDown first, even while a list has the
 // focus.
 class DialogController : public QDialog {
 public:
@@ -75,6 +79,10 @@ protected:
 
 private:
     void PlaceSoftkeyBars();
+    // The pad's arrows between the fields and on a one-line list; true when used.
+    bool NavigateFields(QKeyEvent& event);
+    // The fields the pad moves between, in Tab order.
+    std::vector<QWidget*> Fields() const;
     bool PressBackKey();
 
     std::vector<SoftkeyBar*> bars_;  // owned through the Qt parent

@@ -343,8 +343,7 @@ void GameDisplay::SetResult(int resultCode) {
 }
 
 bool GameDisplay::CanExchange() const {
-    return document_ != nullptr && document_->whiteEmail.has_value() &&
-           !document_->whiteEmail->empty() && document_->resultCode == 3;
+    return document_ != nullptr && document_->IsRunningEmailGame();
 }
 
 void GameDisplay::SendMove() {

@@ -25,12 +25,14 @@
 
 namespace {
 
-// Two contacts with an address (one written with a display name), one without.
-constexpr const char* kThreeContacts =
+// Three contacts with an address (one written with a display name, one named only by
+// its FN), one without.
+constexpr const char* kFourContacts =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Dupont;Jean;;;\r\n"
     "EMAIL:Jean Dupont <Jean.Dupont@Example.org>\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Nomail;Nora;;;\r\nTEL:555 0100\r\nEND:VCARD\r\n"
-    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob;;;\r\nEMAIL:bob@example.net\r\nEND:VCARD\r\n";
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob;;;\r\nEMAIL:bob@example.net\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Jan van Berg\r\nEMAIL:jan@example.nl\r\nEND:VCARD\r\n";
 
 // Contacts whose address texts hold no address.
 constexpr const char* kNoAddress =
@@ -108,7 +110,7 @@ void NewGameDialogTest::init() {
     const std::filesystem::path root(folder_->path().toStdString());
     bookPath_ = root / "contacts.vcf";
     games_ = std::make_unique<GamesFile>(root / "Korvani.pgn");
-    WriteBook(kThreeContacts);
+    WriteBook(kFourContacts);
     QCOMPARE(contacts_.Logon({bookPath_, false}), 0);
     SetOwnerIdentity(u"Alice Martin", u"alice@example.org");
     errorBoxes_.clear();
@@ -144,8 +146,17 @@ void NewGameDialogTest::extractEmailAddress_data() {
         << QStringLiteral("jean.dupont@example.org");
     QTest::newRow("upper case kept") << QStringLiteral("\"Bob\" <Bob_Durand@Mail-Box.NET>")
                                      << QStringLiteral("Bob_Durand@Mail-Box.NET");
-    QTest::newRow("bare address") << QStringLiteral("bob@example.net")
+    QTest::newRow("bare address") << QStringLiteral(" bob@example.net ")
                                   << QStringLiteral("bob@example.net");
+    QTest::newRow("a plain address is kept whole with its plus")
+        << QStringLiteral("pat+chess@example.org") << QStringLiteral("pat+chess@example.org");
+    QTest::newRow("a plain address is kept whole with its apostrophe")
+        << QStringLiteral("sean.o'brien@example.ie") << QStringLiteral("sean.o'brien@example.ie");
+    QTest::newRow("whole address between brackets")
+        << QStringLiteral("Pat <pat+chess@example.org>") << QStringLiteral("pat+chess@example.org");
+    QTest::newRow("name around an address without brackets")
+        << QStringLiteral("Sean O'Brien sean.o'brien@example.ie (home)")
+        << QStringLiteral("sean.o'brien@example.ie");
     QTest::newRow("scheme and trailing separator")
         << QStringLiteral("mailto:bob@example.net;") << QStringLiteral("bob@example.net");
     QTest::newRow("first at sign wins")
@@ -173,12 +184,13 @@ void NewGameDialogTest::opponentsAreTheContactsWithAnAddress() {
     dialog.InitDialog();
     QVERIFY(!dialog.hasEnded());
     QCOMPARE(dialog.activeSoftkeyBar()->barId(), kBarNewGame);
-    QCOMPARE(dialog.opponentList()->count(), 2);
+    QCOMPARE(dialog.opponentList()->count(), 3);
     QCOMPARE(dialog.opponentList()->itemText(0), QStringLiteral("Dupont, Jean"));
     QCOMPARE(dialog.opponentList()->itemText(1), QStringLiteral("Durand, Bob"));
+    QCOMPARE(dialog.opponentList()->itemText(2), QStringLiteral("Jan van Berg"));
     QCOMPARE(dialog.opponentList()->currentIndex(), 0);
     QCOMPARE(dialog.opponentAddress()->text(), QStringLiteral("Jean.Dupont@Example.org"));
-    QTest::keyClick(dialog.opponentList(), Qt::Key_Down);
+    dialog.opponentList()->setCurrentIndex(1);
     QCOMPARE(dialog.opponentAddress()->text(), QStringLiteral("bob@example.net"));
     QVERIFY(!dialog.playBlackBox()->isChecked());
 }

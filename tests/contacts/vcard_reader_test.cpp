@@ -28,7 +28,7 @@ void PrintTo(const CardCase& c, std::ostream* out) {
 
 class VCardFileTest : public ::testing::TestWithParam<CardCase> {};
 
-TEST_P(VCardFileTest, ReadsNameAndFirstAddress) {
+TEST_P(VCardFileTest, ReadsNameAndPreferredAddress) {
     const CardCase& c = GetParam();
     const std::string bytes = ReadDataFile(c.file);
     ASSERT_FALSE(bytes.empty());
@@ -49,7 +49,11 @@ INSTANTIATE_TEST_SUITE_P(
         CardCase{"v30_folded_email.vcf", u"Anna", u"Smith", u"anna@example.org"},
         CardCase{"v30_escapes_and_group.vcf", u"Se\\amus", u"O;Brien, Jr.", u"seamus@example.ie"},
         CardCase{"v40_quoted_parameter.vcf", u"Stefan", u"Zweig", u"stefan@example.at"},
-        CardCase{"v21_nested_agent.vcf", u"Betty", u"Boss", u"betty@example.com"}),
+        CardCase{"v21_nested_agent.vcf", u"Betty", u"Boss", u"betty@example.com"},
+        CardCase{"v21_folded_name.vcf", u"Jan", u"Van der Berg", u"jan@example.nl"},
+        CardCase{"v40_only_fn.vcf", u"", u"Jan van Berg", u"jan@example.nl"},
+        CardCase{"v30_type_pref_email.vcf", u"Paula", u"Pref", u"work@example.org"},
+        CardCase{"v40_pref_email.vcf", u"Peter", u"Pref", u"first@example.org"}),
     [](const auto& info) {
         std::string name = info.param.file;
         return name.substr(0, name.find('.'));
@@ -66,6 +70,20 @@ TEST(VCardReader, KeepsCardsWithoutAddressForTheCallerToSkip) {
 
 TEST(VCardReader, DropsCardWithoutEnd) {
     EXPECT_TRUE(ReadVCards(ReadDataFile("card_without_end.vcf")).empty());
+}
+
+TEST(VCardReader, EveryCharsetIsDecoded) {
+    const std::vector<Contact> contacts = ReadVCards(ReadDataFile("v21_charsets.vcf"));
+    std::vector<std::u16string> names;
+    for (const Contact& contact : contacts) {
+        names.push_back(contact.lastName + u" " + contact.firstName);
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::u16string>{u"Dvo\u0159\u00e1k Anton\u00edn",         // ISO-8859-2
+                                           u"C\u0153ur \u00c8ve",                    // ISO-8859-15
+                                           u"\u041a\u0430\u0440\u043f\u043e\u0432 "  // KOI8-R
+                                           u"\u0410\u043d\u0430\u0442\u043e\u043b\u0438\u0439",
+                                           u"\u7fbd\u751f \u5584\u6cbb"}));  // Shift_JIS
 }
 
 TEST(VCardReader, UnknownCharsetFallsBackToUtf8OrWindows1252) {

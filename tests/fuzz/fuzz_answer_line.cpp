@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "contacts/extract_email_address.h"
 #include "messaging/answer_line.h"
@@ -17,11 +18,6 @@ bool IsLineSpace(char16_t c) {
     return c == u'\r' || c == u'\n' || c == u'\t' || c == u' ';
 }
 
-bool IsAddressCharacter(char16_t c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
-           c == u'.' || c == u'-' || c == u'_';
-}
-
 void CheckLine(const std::u16string& line) {
     if (line.empty() || IsLineSpace(line.front()) || IsLineSpace(line.back()) ||
         line.find(u'\r') != std::u16string::npos) {
@@ -29,14 +25,18 @@ void CheckLine(const std::u16string& line) {
     }
 }
 
-void CheckAddress(const std::u16string& address) {
+// An extracted address is a piece of the text with one at sign inside it and nothing
+// that separates an address from its surroundings.
+void CheckAddress(std::u16string_view text, const std::u16string& address) {
     const std::size_t at = address.find(u'@');
     if (at == std::u16string::npos || at == 0 || at + 1 == address.size() ||
-        address.find(u'@', at + 1) != std::u16string::npos) {
+        address.find(u'@', at + 1) != std::u16string::npos ||
+        text.find(address) == std::u16string_view::npos) {
         __builtin_trap();
     }
     for (const char16_t c : address) {
-        if (c != u'@' && !IsAddressCharacter(c)) {
+        if (c < 0x20 || c == 0x7F ||
+            std::u16string_view(u" <>()[],;:\"\\").find(c) != std::u16string_view::npos) {
             __builtin_trap();
         }
     }
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (const auto address = ExtractEmailAddress(body)) {
-        CheckAddress(*address);
+        CheckAddress(body, *address);
     }
     return 0;
 }

@@ -103,17 +103,24 @@ TEST_F(EnumerateInboxTest, MessageCarriesDeliveryDate) {
     EXPECT_EQ(*messages[0]->body, u"body of one\r\n");
 }
 
-TEST_F(EnumerateInboxTest, UnreadableEntriesAreLeftOut) {
+TEST_F(EnumerateInboxTest, EntriesThatAreNoInboxMessageAreLeftOut) {
     const fs::path a = folder_.Path() / "a";
     MakeMaildir(a);
     Deliver(a / "new" / "1.x", "one", 1000000);
+    Deliver(a / "new" / "2.x:2,ST", "trashed", 1000000);
+    // A cur/ that is a link to a folder outside the store is not followed.
+    const fs::path outside = folder_.Path() / "outside";
+    MakeMaildir(outside);
+    Deliver(outside / "cur" / "3.x:2,S", "outside", 1000000);
+    fs::remove(a / "cur");
+    fs::create_directory_symlink(outside / "cur", a / "cur");
     fs::create_directory(a / "new" / "0.folder");
     fs::create_symlink(a / "absent", a / "new" / "0.dangling");
-    fs::create_symlink(a / "new" / "1.x", a / "cur" / "0.link");
+    fs::create_symlink(a / "new" / "1.x", a / "new" / "0.link");
+    fs::create_symlink(a / "new" / "0.fifo", a / "new" / "0.fifo-link");
     WriteBytes(a / "new" / ".hidden", "Subject: hidden\n\n");
     // Opening a pipe for reading would wait for a writer.
     ASSERT_EQ(::mkfifo((a / "new" / "0.fifo").c_str(), 0600), 0);
-    fs::create_symlink(a / "new" / "0.fifo", a / "cur" / "0.fifo-link");
     MessagingSettings settings;
     settings.stores = {a};
     ASSERT_EQ(session_.Logon(settings), 0);
@@ -158,7 +165,7 @@ TEST_F(EnumerateInboxTest, ClosedSessionReadsNothing) {
 TEST(ReadInboxMessage, ReadsAtMostTheLimit) {
     TemporaryFolder folder;
     WriteBytes(folder.Path() / "big",
-               "Content-Type: text/html\n\n" + std::string(kMaxMessageBytes * 2, 'x'));
+               "Content-Type: image/gif\n\n" + std::string(kMaxMessageBytes * 2, 'x'));
     const auto message = ReadInboxMessage(folder.Path() / "big");
     ASSERT_NE(message, nullptr);
     EXPECT_EQ(message->body->size(), InboxMessage::kMaxRawBodyBytes - 25);

@@ -123,7 +123,8 @@ TEST(MailExchange, MoveSentByAArrivesInBsInbox) {
 
     ErrorBoxRecorder recorder;
     const MoveMessage move{u"bob@example.org", u"Move #12", u"12... Nf6", u"\u00c0 toi de jouer !"};
-    ASSERT_TRUE(SendMoveMessage(sessionA, move, u"Alice Martin", u"alice@example.org"));
+    ASSERT_EQ(SendMoveMessage(sessionA, move, u"Alice Martin", u"alice@example.org"),
+              SendOutcome::Sent);
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(MessageFiles(storeA / ".Sent").size(), 1u);
 

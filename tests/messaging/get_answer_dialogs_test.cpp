@@ -70,7 +70,6 @@ private slots:
     // The inbox and the message lines.
     void inboxListsDateSenderAndSubject();
     void lineReadFromTheMoveLetters();
-    void lineReachedWithTheKeysIsTaken();
     void frenchLineGivesTheEnglishMove();
     void castlingWithLetterOIsRead();
     void castlingWithZerosIsRefused();
@@ -362,6 +361,7 @@ void GetAnswerDialogsTest::lineReadFromTheMoveLetters() {
     AnswerRequest request(*game, session_);
     QString from;
     QString subject;
+    QString instruction;
     QStringList lines;
     ModalScript script;
     script.Then([](QWidget* modal) { Press(modal, Qt::Key_F2); });
@@ -370,6 +370,7 @@ void GetAnswerDialogsTest::lineReadFromTheMoveLetters() {
         QVERIFY(dialog != nullptr);
         from = dialog->fromLabel()->text();
         subject = dialog->subjectLabel()->text();
+        instruction = dialog->instructionLabel()->text();
         for (int row = 0; row < dialog->lines()->count(); ++row) {
             lines << dialog->lines()->item(row)->text();
         }
@@ -381,28 +382,13 @@ void GetAnswerDialogsTest::lineReadFromTheMoveLetters() {
     QCOMPARE(script.strayCount(), 0);
     QCOMPARE(from, QStringLiteral("From:bob@example.net"));
     QCOMPARE(subject, QStringLiteral("Subject: Move #12"));
+    // The softkey that takes the line is "Next".
+    QCOMPARE(instruction, QStringLiteral("Select the line containing the move and press Next"));
     QCOMPARE(lines, (QStringList{QStringLiteral("12... Nf6"), QStringLiteral("Good luck")}));
     QCOMPARE(SanOf(answer), QStringLiteral("Nf6"));
     QVERIFY(answer == game->FindLastMovePosition()->firstMove.get());
     QVERIFY(request.date == u"12.09");
     QVERIFY(request.message == nullptr);
-}
-
-void GetAnswerDialogsTest::lineReachedWithTheKeysIsTaken() {
-    auto game = AwaitingBlacksTwelfth();
-    QVERIFY(game != nullptr);
-    Deliver("1.msg", "Move #12", "12... Nf6\r\n");
-    AnswerRequest request(*game, session_);
-    ModalScript script;
-    script.Then([](QWidget* modal) { Press(modal, Qt::Key_F2); });
-    script.Then([](QWidget* modal) {
-        // From the language list to the only line, then Next: no other key needed.
-        Press(modal, Qt::Key_Tab);
-        Press(modal, Qt::Key_F2);
-    });
-    MoveNode* answer = request.Run(nullptr);
-    QCOMPARE(script.strayCount(), 0);
-    QCOMPARE(SanOf(answer), QStringLiteral("Nf6"));
 }
 
 void GetAnswerDialogsTest::frenchLineGivesTheEnglishMove() {

@@ -32,7 +32,7 @@ protected:
 
     fs::path Store(int i) const { return folder_.Path() / ("store" + std::to_string(i)); }
 
-    bool Send(const MoveMessage& message) {
+    SendOutcome Send(const MoveMessage& message) {
         return SendMoveMessage(session_, message, u"Ann Smith", u"ann@example.org");
     }
 
@@ -58,7 +58,7 @@ const MoveMessage kMove{u"bob@example.org; carol@example.org", u"Move #12", u"12
 
 TEST_F(SendMoveMessageTest, EveryStoreGetsTheMessageSubmitted) {
     OpenStores(2);
-    ASSERT_TRUE(Send(kMove));
+    ASSERT_EQ(Send(kMove), SendOutcome::Queued);
     EXPECT_TRUE(recorder_.boxes.empty());
     std::string first;
     for (int i = 0; i < 2; ++i) {
@@ -77,7 +77,7 @@ TEST_F(SendMoveMessageTest, EveryStoreGetsTheMessageSubmitted) {
 
 TEST_F(SendMoveMessageTest, MessageHasTheHeadersAndTheBodyLayout) {
     OpenStores(1);
-    ASSERT_TRUE(Send(kMove));
+    ASSERT_EQ(Send(kMove), SendOutcome::Queued);
     const std::string bytes = Submitted();
     for (const char* expected :
          {"From: Ann Smith <ann@example.org>\n", "To: bob@example.org, carol@example.org\n",
@@ -94,7 +94,8 @@ TEST_F(SendMoveMessageTest, NonAsciiTextsAreUtf8AndReadBack) {
     OpenStores(1);
     const MoveMessage move{u"bob@example.org", u"Coup n\u00b012", u"12... Cf6",
                            u"Caf\u00e9 cr\u00e8me \u2014 \u00e0 toi"};
-    ASSERT_TRUE(SendMoveMessage(session_, move, u"Jos\u00e9", u"jose@example.es"));
+    ASSERT_EQ(SendMoveMessage(session_, move, u"Jos\u00e9", u"jose@example.es"),
+              SendOutcome::Queued);
     const std::string bytes = Submitted();
     // Latin-1-only texts keep the UTF-8 label.
     EXPECT_EQ(bytes.find("iso-8859-1"), std::string::npos) << bytes;
@@ -109,7 +110,7 @@ TEST_F(SendMoveMessageTest, NonAsciiTextsAreUtf8AndReadBack) {
 
 TEST_F(SendMoveMessageTest, TrailingBlankOfAnnotatedMoveAndEmptyTextSurvive) {
     OpenStores(1);
-    ASSERT_TRUE(Send({u"bob@example.org", u"Move #12", u"12. e4 ", u""}));
+    ASSERT_EQ(Send({u"bob@example.org", u"Move #12", u"12. e4 ", u""}), SendOutcome::Queued);
     const std::string bytes = Submitted();
     EXPECT_EQ(*BuildInboxMessage(bytes, std::nullopt)->body, u"12. e4 \r\n\r\n");
 }
@@ -118,7 +119,7 @@ TEST_F(SendMoveMessageTest, TextsAreCutAtTheirLengths) {
     OpenStores(1);
     const MoveMessage move{u"bob@example.org", std::u16string(80, u's'), std::u16string(40, u'm'),
                            std::u16string(300, u'a')};
-    ASSERT_TRUE(Send(move));
+    ASSERT_EQ(Send(move), SendOutcome::Queued);
     const auto message = BuildInboxMessage(Submitted(), std::nullopt);
     EXPECT_EQ(message->subject, std::u16string(63, u's'));
     EXPECT_EQ(*message->body,
@@ -127,7 +128,8 @@ TEST_F(SendMoveMessageTest, TextsAreCutAtTheirLengths) {
 
 TEST_F(SendMoveMessageTest, EmptyPiecesAreNotWrittenAsRecipients) {
     OpenStores(1);
-    ASSERT_TRUE(Send({u"bob@example.org;;carol@example.org", u"s", u"1. e4", u""}));
+    ASSERT_EQ(Send({u"bob@example.org;;carol@example.org", u"s", u"1. e4", u""}),
+              SendOutcome::Queued);
     const std::string bytes = Submitted();
     EXPECT_NE(bytes.find("To: bob@example.org, carol@example.org\n"), std::string::npos) << bytes;
 }
@@ -136,7 +138,7 @@ TEST_F(SendMoveMessageTest, NoRecipientIsRefusedBeforeTouchingTheStore) {
     OpenStores(1);
     for (const char16_t* to : {u"", u" ; ", u"bob@example.org\nBcc: eve@example.org"}) {
         recorder_.boxes.clear();
-        EXPECT_FALSE(Send({to, u"s", u"1. e4", u""}));
+        EXPECT_EQ(Send({to, u"s", u"1. e4", u""}), SendOutcome::Failed);
         ExpectOneBox(u"CEMAPI_SetMessageRecipients");
     }
     EXPECT_FALSE(fs::exists(Store(0) / ".Drafts"));
@@ -144,7 +146,7 @@ TEST_F(SendMoveMessageTest, NoRecipientIsRefusedBeforeTouchingTheStore) {
 }
 
 TEST_F(SendMoveMessageTest, ClosedSessionFailsWithoutTouchingAnything) {
-    EXPECT_FALSE(Send(kMove));
+    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
     ExpectOneBox(u"GetMsgStoresTable ", u"Err 0x80004005");
     EXPECT_TRUE(fs::is_empty(folder_.Path()));
 }
@@ -152,7 +154,7 @@ TEST_F(SendMoveMessageTest, ClosedSessionFailsWithoutTouchingAnything) {
 TEST_F(SendMoveMessageTest, StoreGoneAfterLogonEndsTheWalkKeepingEarlierStores) {
     OpenStores(2);
     fs::remove_all(Store(1));
-    EXPECT_FALSE(Send(kMove));
+    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
     ExpectOneBox(u"Unable to open Message Store");
     EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
 }
@@ -160,7 +162,7 @@ TEST_F(SendMoveMessageTest, StoreGoneAfterLogonEndsTheWalkKeepingEarlierStores) 
 TEST_F(SendMoveMessageTest, DraftsThatCannotBeMadeAreReported) {
     OpenStores(1);
     WriteBytes(Store(0) / ".Drafts", "not a folder");
-    EXPECT_FALSE(Send(kMove));
+    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
     ExpectOneBox(u"Unable to get Draft folder ID");
 }
 
@@ -169,7 +171,7 @@ TEST_F(SendMoveMessageTest, MessageThatCannotBeWrittenWholeIsNeverSubmitted) {
     ASSERT_EQ(Maildir(Store(0) / ".Drafts").Create(), 0);
     {
         const FileSizeLimit limit(100);
-        EXPECT_FALSE(Send(kMove));
+        EXPECT_EQ(Send(kMove), SendOutcome::Failed);
     }
     ExpectOneBox(u"SetMessageProps/Message/OpenProperty", SystemErrorText(EFBIG));
     EXPECT_TRUE(fs::is_empty(Store(0) / ".Drafts" / "tmp"));
@@ -177,24 +179,41 @@ TEST_F(SendMoveMessageTest, MessageThatCannotBeWrittenWholeIsNeverSubmitted) {
     EXPECT_FALSE(fs::exists(Store(0) / ".Outbox"));
 }
 
-TEST_F(SendMoveMessageTest, SendCommandGetsTheMessageAndItIsFiledInSent) {
+TEST_F(SendMoveMessageTest, SendCommandRunsOnceAndEveryStoreFilesTheMessageInSent) {
     const fs::path piped = folder_.Path() / "piped.eml";
-    OpenStores(1, "cat > '" + piped.string() + "'");
-    ASSERT_TRUE(Send(kMove));
+    const fs::path runs = folder_.Path() / "runs";
+    OpenStores(2, "cat >> '" + piped.string() + "'; echo run >> '" + runs.string() + "'");
+    ASSERT_EQ(Send(kMove), SendOutcome::Sent);
     EXPECT_TRUE(recorder_.boxes.empty());
-    EXPECT_TRUE(MessageFiles(Store(0) / ".Outbox").empty());
-    const auto sent = MessageFiles(Store(0) / ".Sent");
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_NE(sent[0].filename().string().find(":2,S"), std::string::npos);
-    EXPECT_EQ(ReadBytes(piped), ReadBytes(sent[0]));
+    EXPECT_EQ(ReadBytes(runs), "run\n");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(MessageFiles(Store(i) / ".Outbox").empty());
+        const auto sent = MessageFiles(Store(i) / ".Sent");
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_NE(sent[0].filename().string().find(":2,S"), std::string::npos);
+        EXPECT_EQ(ReadBytes(piped), ReadBytes(sent[0]));
+        // Each folder is marked as a Maildir++ folder of its store.
+        for (const char* folder : {".Drafts", ".Outbox", ".Sent"}) {
+            EXPECT_TRUE(fs::is_regular_file(Store(i) / folder / "maildirfolder")) << folder;
+        }
+    }
 }
 
-TEST_F(SendMoveMessageTest, FailingSendCommandLeavesTheMessageInTheOutbox) {
-    OpenStores(1, "cat > /dev/null; exit 3");
-    EXPECT_FALSE(Send(kMove));
-    ExpectOneBox(u"Unable to send message", u"Err 0x80004005");
+TEST_F(SendMoveMessageTest, FailingSendCommandIsDescribedAndLeavesTheMessageInTheOutbox) {
+    OpenStores(1, "cat > /dev/null; echo 'smtp: 550 relay denied' >&2; echo second >&2; exit 3");
+    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
+    ExpectOneBox(u"Unable to send message",
+                 u"The send command ended with exit status 3.\nsmtp: 550 relay denied\nsecond\n"
+                 u"The message stays in the Outbox.");
     EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
     EXPECT_TRUE(MessageFiles(Store(0) / ".Sent").empty());
+}
+
+TEST_F(SendMoveMessageTest, EmptySenderAddressIsRefusedBeforeTouchingTheStore) {
+    OpenStores(1);
+    EXPECT_EQ(SendMoveMessage(session_, kMove, u"Ann Smith", u" "), SendOutcome::Failed);
+    ExpectOneBox(u"Unable to send message");
+    EXPECT_FALSE(fs::exists(Store(0) / ".Drafts"));
 }
 
 TEST_F(SendMoveMessageTest, HangingSendCommandIsKilledAfterItsTimeout) {
@@ -204,14 +223,16 @@ TEST_F(SendMoveMessageTest, HangingSendCommandIsKilledAfterItsTimeout) {
     settings.sendCommand = "exec sleep 30";
     settings.sendTimeout = std::chrono::milliseconds(200);
     ASSERT_EQ(session_.Logon(settings), 0);
-    EXPECT_FALSE(Send(kMove));
-    ExpectOneBox(u"Unable to send message", SystemErrorText(ETIMEDOUT));
+    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
+    ExpectOneBox(u"Unable to send message",
+                 u"The send command did not finish within 1 s and was stopped.\n"
+                 u"The message stays in the Outbox.");
     EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
 }
 
 TEST_F(SendMoveMessageTest, CommandThatCannotRunIsReported) {
     OpenStores(1, "/nonexistent/korvani-sendmail -t");
-    EXPECT_FALSE(Send(kMove));
+    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
     ExpectOneBox(u"Unable to send message");
 }
 

@@ -263,11 +263,12 @@ void ExchangeEndToEndTest::SendSteps(ScreenScript& script, const char* keys,
             QTest::keyClick(&dialog, Qt::Key_F1);
         });
     script.ThenOn<QMessageBox>(
-        QStringLiteral("the box that says the move is in the outbox"), {}, [](QMessageBox& box) {
-            QCOMPARE(box.text(), QStringLiteral("The message has been put in your outbox, it will "
-                                                "be sent during next \"send/receive email\" "
-                                                "operation"));
+        QStringLiteral("the box that says the move was sent"), {},
+        [moveText, opponent](QMessageBox& box) {
+            const QString text = box.text();
             box.accept();
+            QCOMPARE(text,
+                     QStringLiteral("Your move %1 was sent to %2.").arg(moveText, opponent.email));
         });
     // Send move has closed and the game recorded the sent move: Save+Close.
     script.ThenOn<GameDisplay>(

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "game_screen_fixtures.h"
+#include "pgn/game_list_columns.h"
 #include "resources/resource_ids.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"
@@ -52,7 +53,8 @@ private slots:
     void leftAtStartAndRightAtEndChangeNothing();
     void backKeyNeverClosesTheGame();
     void resultGreysTheExchangeItems();
-    void gameWithoutWhiteEmailNeverOffersExchange();
+    void exchangeIsOfferedWhereTheGamesListMarksTheMover_data();
+    void exchangeIsOfferedWhereTheGamesListMarksTheMover();
     void promoteRaisesTheShownVariation();
     void commandWithNothingToDoChangesNothing_data();
     void commandWithNothingToDoChangesNothing();
@@ -246,14 +248,34 @@ void GameDisplayTest::resultGreysTheExchangeItems() {
     QVERIFY(!MenuItemEnabled(display, *display.ListBar(), kCmdSendMove));
 }
 
-void GameDisplayTest::gameWithoutWhiteEmailNeverOffersExchange() {
+void GameDisplayTest::exchangeIsOfferedWhereTheGamesListMarksTheMover_data() {
+    QTest::addColumn<bool>("hasWhiteEmail");
+    QTest::addColumn<QString>("whiteEmail");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("no WhiteEmail tag") << false << QString() << false;
+    QTest::newRow("an empty WhiteEmail tag") << true << QString() << true;
+    QTest::newRow("a WhiteEmail address") << true << QStringLiteral("anna@example.org") << true;
+}
+
+void GameDisplayTest::exchangeIsOfferedWhereTheGamesListMarksTheMover() {
+    QFETCH(bool, hasWhiteEmail);
+    QFETCH(QString, whiteEmail);
+    QFETCH(bool, offered);
     GameDocument document(nullptr);
+    document.SetWhite(u"Anna");
+    if (hasWhiteEmail) {
+        document.SetWhiteEmail(whiteEmail.toStdU16String());
+    }
     document.SetResultCode(3);
     GameDisplay display;
     OpenOnScreen(display, document);
-    QVERIFY(!MenuItemEnabled(display, *display.BoardBar(), kCmdSendMove));
-    QVERIFY(!MenuItemEnabled(display, *display.BoardBar(), kCmdResultWhiteWins));
-    QVERIFY(!MenuItemEnabled(display, *display.ListBar(), kCmdSendMove));
+    // White is to move: the games list marks White exactly when the game is exchanged
+    // by mail, and the display offers its exchange commands in the same games.
+    QCOMPARE(WhiteColumnText(document) == u"* Anna", offered);
+    QCOMPARE(MenuItemEnabled(display, *display.BoardBar(), kCmdSendMove), offered);
+    QCOMPARE(MenuItemEnabled(display, *display.BoardBar(), kCmdResultWhiteWins), offered);
+    QCOMPARE(MenuItemEnabled(display, *display.BoardBar(), kCmdGetAnswer), offered);
+    QCOMPARE(MenuItemEnabled(display, *display.ListBar(), kCmdSendMove), offered);
 }
 
 void GameDisplayTest::promoteRaisesTheShownVariation() {
