@@ -10,6 +10,8 @@
 #include "messaging/message_store.h"
 #include "pgn/games_file_update.h"
 #include "platform/device_settings.h"
+#include "platform/error_report.h"
+#include "platform/text_codec.h"
 #include "resources/resource_ids.h"
 #include "ui/choose_piece_dialog.h"
 #include "ui/drawing_resources.h"
@@ -19,12 +21,44 @@
 #include "ui/run_dialog.h"
 #include "ui/single_instance.h"
 
+namespace {
+
+// Opens the address book that the settings file names; false after its box.
+bool OpenContacts(ContactsDatabase& contacts, const std::filesystem::path& settingsPath) {
+    DeviceSettings settings;
+    settings.Load(settingsPath);
+    return contacts.Logon(FindAddressBook(settings, DeviceSettings::DataFolder())) == 0;
+}
+
+// Opens the mail stores that the settings file names; false after a box that says
+// which store and why.
+bool OpenMessaging(MessageStore& messages, const std::filesystem::path& settingsPath) {
+    DeviceSettings settings;
+    settings.Load(settingsPath);
+    const MessagingSettings mail = ReadMessagingSettings(settings, DeviceSettings::DataFolder());
+    const int error = messages.Logon(mail);
+    if (error != 0) {
+        ShowErrorBox({MailStoreErrorText(mail, error), u"Mail", ErrorBox::Icon::Error});
+    }
+    return error == 0;
+}
+
+}  // namespace
+
+std::u16string MailStoreErrorText(const MessagingSettings& settings, int error) {
+    std::u16string text = u"Cannot open the mail store";
+    if (!settings.stores.empty()) {
+        text += u' ';
+        text += DecodeLine(settings.stores.front().string());
+    }
+    return text + u": " + SystemErrorText(error);
+}
+
 int RunStartupSteps(const StartupSteps& steps) {
     steps.loadOwnerIdentity();
     steps.createDrawingResources();
     if (!steps.openContacts()) {
-        ShowStartupNotice(
-            QStringLiteral("Pocket Outlook not initialized, some features may not work"));
+        ShowStartupNotice(QStringLiteral("Address book not available, some features may not work"));
     }
     if (!steps.openMessaging()) {
         ShowStartupNotice(QStringLiteral("Messaging not initialized, some features may not work"));
@@ -59,16 +93,8 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     StartupSteps steps;
     steps.loadOwnerIdentity = [&] { LoadOwnerIdentity(settingsPath); };
     steps.createDrawingResources = [] { CreateDrawingResources(); };
-    steps.openContacts = [&] {
-        DeviceSettings settings;
-        settings.Load(settingsPath);
-        return contacts.Logon(FindAddressBook(settings, DeviceSettings::DataFolder())) == 0;
-    };
-    steps.openMessaging = [&] {
-        DeviceSettings settings;
-        settings.Load(settingsPath);
-        return messages.Logon(ReadMessagingSettings(settings, DeviceSettings::DataFolder())) == 0;
-    };
+    steps.openContacts = [&] { return OpenContacts(contacts, settingsPath); };
+    steps.openMessaging = [&] { return OpenMessaging(messages, settingsPath); };
     steps.runGamesList = [&] {
         GamesListDialog list(DefaultGamesFilePath());
         const ExchangeDialogs exchange =

@@ -2,6 +2,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cerrno>
+
+#include "messaging/message_store.h"
 #include "screen_test_support.h"
 #include "ui/program_startup.h"
 
@@ -53,7 +56,7 @@ private:
 };
 
 const QString kContactsNotice = QStringLiteral(
-    "notice [Korvani] Pocket Outlook not initialized, some features may not work (1 buttons, "
+    "notice [Korvani] Address book not available, some features may not work (1 buttons, "
     "icon 0)");
 const QString kMessagingNotice = QStringLiteral(
     "notice [Korvani] Messaging not initialized, some features may not work (1 buttons, icon "
@@ -68,6 +71,7 @@ private slots:
     void cleanup() { screen_test::CancelPending(); }
     void stepsRunInOrderWithTheirNotices_data();
     void stepsRunInOrderWithTheirNotices();
+    void mailStoreFailureNamesTheStoreAndTheReason();
 
 private:
     screen_test::ModalWatchdog watchdog_;
@@ -98,6 +102,16 @@ void StartupTest::stepsRunInOrderWithTheirNotices() {
     StepRecorder recorder(contactsOpen, messagingOpen);
     QCOMPARE(RunStartupSteps(recorder.steps), 0);
     QCOMPARE(recorder.log, expected);
+}
+
+void StartupTest::mailStoreFailureNamesTheStoreAndTheReason() {
+    MessagingSettings settings;
+    QCOMPARE(QString::fromStdU16String(MailStoreErrorText(settings, ENOENT)),
+             QStringLiteral("Cannot open the mail store: No such file or directory"));
+    // Logon fails only when every store failed; the first one's reason is given.
+    settings.stores = {"/home/ann/Mail", "/home/ann/Other"};
+    QCOMPARE(QString::fromStdU16String(MailStoreErrorText(settings, ENOTDIR)),
+             QStringLiteral("Cannot open the mail store /home/ann/Mail: Not a directory"));
 }
 
 QTEST_MAIN(StartupTest)
