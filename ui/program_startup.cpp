@@ -19,6 +19,7 @@
 #include "ui/games_list_dialog.h"
 #include "ui/message_boxes.h"
 #include "ui/run_dialog.h"
+#include "ui/settings_dialog.h"
 #include "ui/single_instance.h"
 
 namespace {
@@ -56,6 +57,9 @@ std::u16string MailStoreErrorText(const MessagingSettings& settings, int error) 
 
 int RunStartupSteps(const StartupSteps& steps) {
     steps.loadOwnerIdentity();
+    if (steps.askFirstSettings) {
+        steps.askFirstSettings();
+    }
     steps.createDrawingResources();
     if (!steps.openContacts()) {
         ShowStartupNotice(QStringLiteral("Address book not available, some features may not work"));
@@ -92,6 +96,11 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
 
     StartupSteps steps;
     steps.loadOwnerIdentity = [&] { LoadOwnerIdentity(settingsPath); };
+    steps.askFirstSettings = [&] {
+        if (OwnerName().empty() || OwnerEmail().empty()) {
+            RunSettingsDialog(nullptr, settingsPath);
+        }
+    };
     steps.createDrawingResources = [] { CreateDrawingResources(); };
     steps.openContacts = [&] { return OpenContacts(contacts, settingsPath); };
     steps.openMessaging = [&] { return OpenMessaging(messages, settingsPath); };
@@ -108,6 +117,13 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
         };
         list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
             return AppendNewGame(document, games) == kSaveOk;
+        };
+        // Saved settings take effect at once: both sessions open again on them.
+        list.runSettings = [&](QWidget* parent) {
+            if (RunSettingsDialog(parent, settingsPath)) {
+                OpenContacts(contacts, settingsPath);
+                OpenMessaging(messages, settingsPath);
+            }
         };
         shownList = &list;
         RunDialog(list, nullptr);

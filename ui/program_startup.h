@@ -12,6 +12,8 @@ struct MessagingSettings;
 // function so that the order and the notices can be checked without real sessions.
 struct StartupSteps {
     std::function<void()> loadOwnerIdentity;
+    // Optional: asks for the settings when the owner's name or address is missing.
+    std::function<void()> askFirstSettings;
     std::function<void()> createDrawingResources;
     std::function<bool()> openContacts;   // true when the address book session opened
     std::function<bool()> openMessaging;  // true when the mail store session opened

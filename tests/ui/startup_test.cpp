@@ -16,6 +16,7 @@ class StepRecorder {
 public:
     StepRecorder(bool contactsOpen, bool messagingOpen) {
         steps.loadOwnerIdentity = [this] { log << "load owner"; };
+        steps.askFirstSettings = [this] { log << "first settings"; };
         steps.createDrawingResources = [this] { log << "create drawing"; };
         steps.openContacts = [this, contactsOpen] {
             log << "open contacts";
@@ -81,7 +82,7 @@ void StartupTest::stepsRunInOrderWithTheirNotices_data() {
     QTest::addColumn<bool>("contactsOpen");
     QTest::addColumn<bool>("messagingOpen");
     QTest::addColumn<QStringList>("expected");
-    const QStringList before = {"load owner", "create drawing", "open contacts"};
+    const QStringList before = {"load owner", "first settings", "create drawing", "open contacts"};
     const QStringList after = {"games list", "close messaging", "close contacts", "free drawing",
                                "save owner"};
     QTest::newRow("both sessions open")
