@@ -22,7 +22,9 @@ TOOL=$BUILD/tools/korvani-pgn
 # The shared files, each ended by a line break, repeated and cut after the
 # GAMES-th game.
 home=$WORK/home
-mkdir -p "$home/Documents"
+mkdir -p "$home/Documents" "$home/config/korvani"
+# An owner already set: without one the program asks for its settings first.
+printf '[Owner]\nName=Bench\nE-mail=bench@example.org\n' >"$home/config/korvani/device.ini"
 big=$home/Documents/Korvani.pgn
 once=$WORK/once.pgn
 : >"$once"

@@ -14,8 +14,7 @@
 
 namespace {
 
-constexpr std::u16string_view kCreationCaption = u"Création Outlook";
-constexpr std::u16string_view kConnectionCaption = u"Connexion Outlook";
+constexpr std::u16string_view kAddressBookCaption = u"Address book";
 constexpr std::u16string_view kFoldersCaption = u"Unable to access Folders";
 constexpr std::u16string_view kContactsCaption = u"Unable to get contacts";
 
@@ -103,12 +102,12 @@ int ContactsDatabase::Logon(const AddressBookPlace& place) {
     usable_ = false;
     path_ = place.path;
     if (path_.empty()) {
-        ShowContactsError(ENOENT, kCreationCaption);
+        ShowAddressBookError(ENOENT, kAddressBookCaption, u"create", path_);
         return ENOENT;
     }
     if (place.isDefault) {
         if (const int error = CreateEmptyBook(path_); error != 0) {
-            ShowContactsError(error, kCreationCaption);
+            ShowAddressBookError(error, kAddressBookCaption, u"create", path_);
             return error;
         }
     }
@@ -120,7 +119,7 @@ int ContactsDatabase::Logon(const AddressBookPlace& place) {
     }
     if (error) {
         Close();
-        ShowContactsError(error.value(), kConnectionCaption);
+        ShowAddressBookError(error.value(), kAddressBookCaption, u"read", path_);
         return error.value();
     }
     usable_ = true;
@@ -133,18 +132,23 @@ std::unique_ptr<ContactItems> ContactsDatabase::GetContacts() const {
     }
     std::error_code error;
     if (!std::filesystem::exists(path_, error)) {
-        ShowContactsError(error ? error.value() : ENOENT, kFoldersCaption);
+        ShowAddressBookError(error ? error.value() : ENOENT, kFoldersCaption, u"read", path_);
         return nullptr;
     }
     std::vector<std::filesystem::path> files;
     int result = ListBookFiles(path_, files);
+    // The box names the file of a folder that could not be read.
+    std::filesystem::path failed = path_;
     std::size_t total = 0;
     std::vector<Contact> contacts;
     for (std::size_t i = 0; result == 0 && i < files.size(); ++i) {
         result = ReadBookFile(files[i], total, contacts);
+        if (result != 0 && result != EFBIG) {
+            failed = files[i];
+        }
     }
     if (result != 0) {
-        ShowContactsError(result, kContactsCaption);
+        ShowAddressBookError(result, kContactsCaption, u"read", failed);
         return nullptr;
     }
     return std::make_unique<ContactItems>(std::move(contacts));

@@ -22,8 +22,8 @@ AddressBookPlace FindAddressBook(const DeviceSettings& settings,
                                  const std::filesystem::path& dataFolder);
 
 // The session with the address book, held from start-up to exit. Every failure is
-// shown through ShowContactsError with the failed step's caption and returned as an
-// errno value.
+// shown through ShowAddressBookError, naming the file or folder and the reason under
+// the failed step's caption, and returned as an errno value.
 class ContactsDatabase {
 public:
     // Address books larger than this (all files together) are refused, not read.
@@ -35,9 +35,10 @@ public:
     virtual ~ContactsDatabase() = default;
 
     // Opens the session on `place`: the default file and its folder are created when
-    // missing (failure "Création Outlook"), then the place must be a readable file or
-    // folder (failure "Connexion Outlook", which closes the session again). Returns 0,
-    // or the errno value of the failure with the session left unusable.
+    // missing ("Cannot create the address book ..."), then the place must be a
+    // readable file or folder ("Cannot read the address book ...", which closes the
+    // session again); both boxes are captioned "Address book". Returns 0, or the errno
+    // value of the failure with the session left unusable.
     int Logon(const AddressBookPlace& place);
 
     // True between a successful Logon and Close.

@@ -1,12 +1,20 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
-// The address book's error box: the system's text for `code` (an errno value), or
-// "Err : 0x%08X" with the code when the system has none, with the failed step's
-// caption and no icon. Goes through the error-box callback of the platform layer.
-void ShowContactsError(int code, std::u16string_view caption);
+// The address book's error box: "Cannot <action> the address book <path>: <reason>",
+// the reason being the system's text for `code` (an errno value), with the failed
+// step's caption and no icon. Goes through the error-box callback of the platform
+// layer.
+void ShowAddressBookError(int code, std::u16string_view caption, std::u16string_view action,
+                          const std::filesystem::path& path);
 
-// The text of that box.
+// The text of that box; without a path it names the address book alone.
+std::u16string AddressBookErrorText(int code, std::u16string_view action,
+                                    const std::filesystem::path& path);
+
+// The reason: the system's text for `code`, or "Err : 0x%08X" with the code when the
+// system has none.
 std::u16string ContactsErrorText(int code);

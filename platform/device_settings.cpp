@@ -272,14 +272,29 @@ int DeviceSettings::Save() const {
         return ENOENT;
     }
     std::error_code error;
-    std::filesystem::create_directories(path_.parent_path(), error);
+    // A settings file that is a link (into a folder of dotfiles, say) stays a link:
+    // the file it names is the one replaced.
+    std::filesystem::path target = path_;
+    if (std::filesystem::is_symlink(path_, error)) {
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(path_, error);
+        if (!error) {
+            target = std::move(resolved);
+        }
+    }
+    std::filesystem::create_directories(target.parent_path(), error);
     if (error) {
         return error.value();
     }
-    std::string temporary = path_.string() + ".XXXXXX";
+    std::string temporary = target.string() + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         return errno;
+    }
+    // The new file keeps the old one's permissions, not the owner-only ones of a
+    // temporary file.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        static_cast<void>(::fchmod(fd, old.st_mode & 07777));
     }
     int result = WriteAll(fd, Text());
     if (result == 0 && ::fsync(fd) != 0) {
@@ -288,7 +303,7 @@ int DeviceSettings::Save() const {
     if (::close(fd) != 0 && result == 0) {
         result = errno;
     }
-    if (result == 0 && ::rename(temporary.c_str(), path_.c_str()) != 0) {
+    if (result == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
         result = errno;
     }
     if (result != 0) {

@@ -50,7 +50,9 @@ public:
 
     // Writes the settings to the path given to Load, through a temporary file in the
     // same folder renamed over the old one, so that a failure leaves the old file
-    // whole. Creates the folder when missing. Returns 0 or an errno value.
+    // whole; the new file keeps the old one's permissions, and a path that is a
+    // symbolic link stays one (the file it names is replaced). Creates the folder
+    // when missing. Returns 0 or an errno value.
     int Save() const;
 
     const std::filesystem::path& Path() const { return path_; }

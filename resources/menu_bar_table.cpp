@@ -37,6 +37,7 @@ constexpr MenuBarResource kBars[] = {
     {kBarStudiedMoves, kBarStudiedMoves, kStudiedMovesKeys},
     {kBarAnswerMessages, kBarAnswerMessages, kAnswerKeys},
     {kBarAbout, kBarAbout, kAboutKeys},
+    {kBarSettings, kBarSettings, kNewGameKeys},
 };
 
 constexpr MenuItemResource kSeparator{0, u"", {}};
@@ -44,6 +45,7 @@ constexpr MenuItemResource kSeparator{0, u"", {}};
 constexpr MenuItemResource kGamesListMenu[] = {
     {kCmdNewGame, u"New...", {}},
     kSeparator,
+    {kCmdSettings, u"Settings...", {}},
     {kCmdAbout, u"About...", {}},
     {kCmdQuit, u"Quit", {}},
 };

@@ -17,6 +17,7 @@ inline constexpr int kBarSendMove = 122;        // Send move
 inline constexpr int kBarStudiedMoves = 123;    // Get answer, studied moves
 inline constexpr int kBarAnswerMessages = 124;  // Get answer, messages and lines
 inline constexpr int kBarAbout = 125;           // About box
+inline constexpr int kBarSettings = 126;        // Settings
 
 // Commands sent by softkeys and menu items.
 inline constexpr int kCmdGameMenu = 40004;
@@ -40,6 +41,7 @@ inline constexpr int kCmdResultBlackWins = 40053;
 inline constexpr int kCmdNext = 40054;
 inline constexpr int kCmdAbout = 40057;
 inline constexpr int kCmdAboutOk = 40058;
+inline constexpr int kCmdSettings = 40059;
 
 // The program's icon and the pieces bitmap, as Qt resource paths.
 inline constexpr int kIconProgram = 101;

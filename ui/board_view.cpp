@@ -4,11 +4,14 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "rules/move_node.h"
 #include "rules/position.h"
 #include "ui/drawing_resources.h"
+#include "ui/piece_glyphs.h"
 
 namespace {
 
+// The labels' places in the phone's geometry.
 constexpr int kRankLabelLeft = 4;
 constexpr int kRankLabelRight = 11;
 constexpr int kRankOneLabelTop = 150;
@@ -41,11 +44,20 @@ BoardView::BoardView(QWidget* parent) : QWidget(parent) {
 BoardView::~BoardView() = default;
 
 void BoardView::Init(int squareSize, int originX, int originY, const QImage& bitmap) {
-    squareSize_ = squareSize;
+    bitmap_ = bitmap.convertToFormat(QImage::Format_RGB32);
+    SetBoardGeometry(squareSize, originX, originY, GetDrawingResources().programFont);
+}
+
+void BoardView::SetBoardGeometry(int squareSize, int originX, int originY, const QFont& labelFont) {
+    squareSize_ = std::max(1, squareSize);
     originX_ = originX;
     originY_ = originY;
-    bitmap_ = bitmap.convertToFormat(QImage::Format_RGB32);
-    RescaleCells();
+    labelFont_ = labelFont;
+    update();
+}
+
+void BoardView::SetLastMoveShown(bool shown) {
+    lastMoveShown_ = shown;
     update();
 }
 
@@ -78,52 +90,78 @@ void BoardView::SetHighlightedFile(int file) {
     update(QRect(0, top, width(), height() - top));
 }
 
+bool BoardView::HasPhoneGeometry() const {
+    return squareSize_ == kSquareSize && originX_ == kOriginX && originY_ == kOriginY;
+}
+
+bool BoardView::UsesBitmap() const {
+    return !bitmap_.isNull() && bitmap_.height() == squareSize_;
+}
+
+int BoardView::FrameWidth() const {
+    return std::max(1, squareSize_ / kSquareSize);
+}
+
 QRect BoardView::SquareRect(int file, int rank) const {
-    const int side = squareSize_ * Scale();
-    return {originX_ * Scale() + side * file, originY_ * Scale() + side * (7 - rank), side, side};
+    return {originX_ + squareSize_ * file, originY_ + squareSize_ * (7 - rank), squareSize_,
+            squareSize_};
 }
 
 QRect BoardView::FileLabelRect(int file) const {
-    const int left = kFileLabelLeft + kSquareSize * file;
-    return {left * Scale(), kFileLabelTop * Scale(), kSquareSize * Scale(),
-            (kFileLabelBottom - kFileLabelTop) * Scale()};
+    if (HasPhoneGeometry()) {
+        return {kFileLabelLeft + kSquareSize * file, kFileLabelTop, kSquareSize,
+                kFileLabelBottom - kFileLabelTop};
+    }
+    const QFontMetrics metrics(labelFont_);
+    const int top = originY_ + 8 * squareSize_ + FrameWidth() + metrics.descent();
+    return {originX_ + squareSize_ * file, top, squareSize_, metrics.height()};
 }
 
 QRect BoardView::RankLabelRect(int rank) const {
-    const int top = kRankOneLabelTop - kSquareSize * rank;
-    return {kRankLabelLeft * Scale(), top * Scale(), (kRankLabelRight - kRankLabelLeft) * Scale(),
-            (kRankOneLabelBottom - kRankOneLabelTop) * Scale()};
+    if (HasPhoneGeometry()) {
+        const int top = kRankOneLabelTop - kSquareSize * rank;
+        return {kRankLabelLeft, top, kRankLabelRight - kRankLabelLeft,
+                kRankOneLabelBottom - kRankOneLabelTop};
+    }
+    // A column of the digits' width, right of which the frame stands.
+    const QFontMetrics metrics(labelFont_);
+    const int width = metrics.horizontalAdvance(QLatin1Char('8'));
+    const int right = originX_ - FrameWidth() - metrics.descent();
+    return {right - width, originY_ + squareSize_ * (7 - rank), width, squareSize_};
 }
 
-QFont BoardView::LabelFont() const {
-    QFont font = GetDrawingResources().programFont;
-    if (font.pixelSize() > 0) {
-        font.setPixelSize(font.pixelSize() * Scale());
-    } else {
-        font.setPointSizeF(font.pointSizeF() * Scale());
+bool BoardView::IsLastMoveSquare(int file, int rank) const {
+    const MoveNode* move = position_ != nullptr ? position_->incomingMove : nullptr;
+    if (!lastMoveShown_ || move == nullptr) {
+        return false;
     }
-    return font;
+    const int square = MakeSquare(file, rank);
+    return square == move->from || square == move->to;
 }
 
 void BoardView::DrawBoard(QPainter& painter, const Position* position, bool withFrame) const {
-    const int side = squareSize_ * Scale();
+    const int side = squareSize_;
     const DrawingResources& resources = GetDrawingResources();
     if (withFrame && resources.framePen.style() != Qt::NoPen) {
-        // One pixel (at scale 1) all round, just outside the squares.
-        const QRect board(originX_ * Scale(), originY_ * Scale(), 8 * side, 8 * side);
-        const QRect outer = board.adjusted(-Scale(), -Scale(), Scale(), Scale());
-        const QColor frame = resources.framePen.color();
-        painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), Scale()), frame);
-        painter.fillRect(QRect(outer.left(), board.bottom() + 1, outer.width(), Scale()), frame);
-        painter.fillRect(QRect(outer.left(), board.top(), Scale(), board.height()), frame);
-        painter.fillRect(QRect(board.right() + 1, board.top(), Scale(), board.height()), frame);
+        // Just outside the squares, one pixel wide on the phone.
+        const int frame = FrameWidth();
+        const QRect board(originX_, originY_, 8 * side, 8 * side);
+        const QRect outer = board.adjusted(-frame, -frame, frame, frame);
+        const QColor colour = resources.framePen.color();
+        painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), frame), colour);
+        painter.fillRect(QRect(outer.left(), board.bottom() + 1, outer.width(), frame), colour);
+        painter.fillRect(QRect(outer.left(), board.top(), frame, board.height()), colour);
+        painter.fillRect(QRect(board.right() + 1, board.top(), frame, board.height()), colour);
     }
     const QBrush previous = painter.brush();
     for (int rank = 7; rank >= 0; --rank) {
         for (int file = 0; file < 8; ++file) {
+            const bool dark = file % 2 == rank % 2;
             if (file == selectedFile_ && rank == selectedRank_) {
                 painter.setBrush(resources.highlightBrush);
-            } else if (file % 2 == rank % 2) {
+            } else if (IsLastMoveSquare(file, rank)) {
+                painter.setBrush(QColor(dark ? LastMoveDarkColour : LastMoveLightColour));
+            } else if (dark) {
                 painter.setBrush(resources.darkSquareBrush);
             } else {
                 painter.setBrush(resources.lightSquareBrush);
@@ -136,25 +174,27 @@ void BoardView::DrawBoard(QPainter& painter, const Position* position, bool with
 
 void BoardView::DrawSquare(QPainter& painter, const Position* position, int file, int rank) const {
     const QRect target = SquareRect(file, rank);
-    const int side = target.width();
-    const QPainter::CompositionMode previous = painter.compositionMode();
     // The brush colour is the destination that the mask is ANDed with.
     painter.fillRect(target, painter.brush());
     const PieceCode piece = position ? position->GetSquare(file, rank) : kEmpty;
-    if (cells_.isNull() || cellsScale_ != Scale()) {
+    if (!UsesBitmap()) {
+        // Any other size draws the glyphs at that size rather than enlarging cells.
+        DrawPieceGlyph(painter, target, piece);
         return;
     }
+    const int side = target.width();
+    const QPainter::CompositionMode previous = painter.compositionMode();
     if (piece == kEmpty) {
         // Cell 0 is white: the square keeps the brush colour.
         painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-        painter.drawImage(target.topLeft(), cells_, QRect(0, 0, side, side));
+        painter.drawImage(target.topLeft(), bitmap_, QRect(0, 0, side, side));
     } else {
         const int cell = PieceColour(piece) == kBlack ? WhiteImageCell(PieceType(piece)) + 2
                                                       : WhiteImageCell(PieceType(piece));
         painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-        painter.drawImage(target.topLeft(), cells_, QRect((cell + 1) * side, 0, side, side));
+        painter.drawImage(target.topLeft(), bitmap_, QRect((cell + 1) * side, 0, side, side));
         painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-        painter.drawImage(target.topLeft(), cells_, QRect(cell * side, 0, side, side));
+        painter.drawImage(target.topLeft(), bitmap_, QRect(cell * side, 0, side, side));
     }
     painter.setCompositionMode(previous);
 }
@@ -167,9 +207,10 @@ void BoardView::RedrawSelectedSquare() {
 }
 
 void BoardView::DrawRankLabels(QPainter& painter) const {
+    const Qt::Alignment alignment =
+        HasPhoneGeometry() ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignRight | Qt::AlignVCenter;
     for (int rank = 0; rank < 8; ++rank) {
-        painter.drawText(RankLabelRect(rank), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                         Digit(rank));
+        painter.drawText(RankLabelRect(rank), alignment | Qt::TextDontClip, Digit(rank));
     }
 }
 
@@ -189,28 +230,10 @@ void BoardView::DrawFileLabels(QPainter& painter) const {
 }
 
 void BoardView::paintEvent(QPaintEvent* /*event*/) {
-    if (cellsScale_ != Scale()) {
-        RescaleCells();
-    }
     QPainter painter(this);
     DrawBoard(painter, position_, true);
-    painter.setFont(LabelFont());
+    painter.setFont(labelFont_);
     painter.setPen(Qt::black);
     DrawRankLabels(painter);
     DrawFileLabels(painter);
-}
-
-int BoardView::Scale() const {
-    return std::max(1, std::min(width() / kBaseWidth, height() / kBaseHeight));
-}
-
-void BoardView::RescaleCells() {
-    cellsScale_ = Scale();
-    if (bitmap_.isNull() || cellsScale_ == 1) {
-        cells_ = bitmap_;
-        return;
-    }
-    // Pixel replication keeps the cells' black and white edges sharp.
-    cells_ =
-        bitmap_.scaled(bitmap_.size() * cellsScale_, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }

@@ -12,10 +12,12 @@ class Position;
 class QPainter;
 
 // The board of the game display, always seen from White's side, with the rank digits
-// to its left and the file digits (the keys that choose each file) under it. The
-// geometry is that of the phone screen (19-pixel squares at 12, 14); a larger widget
-// draws everything at the largest whole multiple that fits, so the pieces stay crisp.
-// The view shows a position it does not own and keeps no copy of it.
+// to its left and the file digits (the keys that choose each file) under it. Init gives
+// the phone's geometry (19-pixel squares at 12, 14), drawn from the pieces bitmap; the
+// display may place the board anywhere at any square size (SetBoardGeometry), and
+// squares of another size than the bitmap's cells take their pieces from the font's
+// chess glyphs, drawn sharp at that size. The view shows a position it does not own
+// and keeps no copy of it.
 class BoardView : public QWidget {
 public:
     static constexpr int kSquareSize = 19;
@@ -30,9 +32,18 @@ public:
     explicit BoardView(QWidget* parent = nullptr);
     ~BoardView() override;
 
-    // Stores the geometry at scale 1 and the strip of piece cells (image and mask
-    // cells of squareSize pixels each); a null strip draws the squares without pieces.
+    // Stores the geometry and the strip of piece cells (image and mask cells of
+    // squareSize pixels each; a null strip draws the squares without pieces); the
+    // labels take the program font.
     void Init(int squareSize, int originX, int originY, const QImage& bitmap);
+
+    // Places the board: squares of `squareSize` pixels with the top-left corner of a8
+    // at (originX, originY) of the widget, the labels in `labelFont`.
+    void SetBoardGeometry(int squareSize, int originX, int originY, const QFont& labelFont);
+    int SquareSize() const { return squareSize_; }
+
+    // Tints the two squares of the shown position's last move (off by default).
+    void SetLastMoveShown(bool shown);
 
     // The position drawn by the next paint (not owned; null draws an empty board).
     void SetPosition(const Position* position);
@@ -52,11 +63,12 @@ public:
     std::uint8_t HighlightedFile() const { return highlightedFile_; }
 
     // Draws the 64 squares of `position` (empty squares when null), after the frame
-    // one pixel outside them when withFrame is set.
+    // just outside them when withFrame is set.
     void DrawBoard(QPainter& painter, const Position* position, bool withFrame) const;
 
-    // Draws one square with its piece on the painter's current brush: the mask cell
-    // ANDed over the brush colour, then the image cell ORed over that.
+    // Draws one square with its piece on the painter's current brush: from the bitmap
+    // (the mask cell ANDed over the brush colour, then the image cell ORed over that)
+    // when its cells have the square's size, else from the font's glyphs.
     void DrawSquare(QPainter& painter, const Position* position, int file, int rank) const;
 
     // Repaints the selected square alone: highlighted while it stays selected, in
@@ -70,31 +82,32 @@ public:
     // highlight colour.
     void DrawFileLabels(QPainter& painter) const;
 
-    // The whole multiple of the phone geometry used for the current widget size.
-    int Scale() const;
-
     // Where square (file, rank) and the label of `file` are drawn, in widget pixels.
     QRect SquareRect(int file, int rank) const;
     QRect FileLabelRect(int file) const;
 
-    // The labels' font at the current scale.
-    QFont LabelFont() const;
+    // The labels' font.
+    QFont LabelFont() const { return labelFont_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void RescaleCells();
+    // True for the phone's geometry, whose labels keep their fixed places.
+    bool HasPhoneGeometry() const;
+    bool UsesBitmap() const;
+    bool IsLastMoveSquare(int file, int rank) const;
     QRect RankLabelRect(int rank) const;
+    int FrameWidth() const;
 
     int squareSize_ = kSquareSize;
     int originX_ = kOriginX;
     int originY_ = kOriginY;
-    int cellsScale_ = 1;  // the scale cells_ was made for
+    QFont labelFont_;
+    bool lastMoveShown_ = false;
     std::uint8_t selectedFile_ = kNone;
     std::uint8_t selectedRank_ = kNone;
     std::uint8_t highlightedFile_ = kNone;
     const Position* position_ = nullptr;
-    QImage bitmap_;  // the strip at scale 1 (implicitly shared)
-    QImage cells_;   // the strip enlarged to the current scale, pixel for pixel
+    QImage bitmap_;  // the strip of cells (implicitly shared)
 };

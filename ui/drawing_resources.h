@@ -10,6 +10,9 @@
 inline constexpr QRgb HighlightColour = qRgb(128, 128, 255);
 inline constexpr QRgb LightSquareColour = qRgb(255, 255, 255);
 inline constexpr QRgb DarkSquareColour = qRgb(128, 255, 128);
+// The two squares of the last move on a board larger than the phone's, light and dark.
+inline constexpr QRgb LastMoveLightColour = qRgb(255, 240, 150);
+inline constexpr QRgb LastMoveDarkColour = qRgb(205, 230, 110);
 
 // The pieces bitmap is a strip of 25 cells of 19 x 19 pixels: cell 0 blank, then for
 // piece type t (1 pawn .. 6 king) cells 4t-3 (white image), 4t-2 (white mask), 4t-1

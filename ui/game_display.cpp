@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
+#include <cmath>
 #include <memory>
 
 #include "contacts/owner_identity.h"
@@ -17,15 +18,13 @@
 #include "ui/choose_move_dialog.h"
 #include "ui/choose_piece_dialog.h"
 #include "ui/drawing_resources.h"
+#include "ui/game_display_layout.h"
 #include "ui/message_boxes.h"
 #include "ui/move_list_view.h"
 #include "ui/run_dialog.h"
 #include "ui/softkey_bar.h"
 
 namespace {
-
-// The list keeps this margin (at scale 1) to the client area's edges.
-constexpr int kListMargin = 12;
 
 // For each status control: its fixed text (empty for the value fields), the widest
 // text it is expected to show and the room added after that text.
@@ -237,7 +236,20 @@ void* GameDisplay::ChooserContext() {
 
 void GameDisplay::OnTreeChanged() {
     modified_ = true;
-    listDirty_ = true;
+    RefreshList(position_ != nullptr ? position_->incomingMove : nullptr);
+}
+
+void GameDisplay::RefreshList(const MoveNode* selected) {
+    if (IsListShown()) {
+        moveList_->Rebuild(selected);
+        listDirty_ = false;
+    } else {
+        listDirty_ = true;
+    }
+}
+
+bool GameDisplay::IsListShown() const {
+    return !boardMode_ || !layout_.sideList.isEmpty();
 }
 
 void GameDisplay::resizeEvent(QResizeEvent* event) {
@@ -247,26 +259,36 @@ void GameDisplay::resizeEvent(QResizeEvent* event) {
 
 void GameDisplay::LayOut() {
     const QRect client = contentsRect();
+    layout_ = LayOutGameDisplay(size(), client, GetDrawingResources().programFont);
     board_->setGeometry(client);
-    const int scale = board_->Scale();
-    const int margin = kListMargin * scale;
-    moveList_->setGeometry(client.adjusted(margin, margin, -margin, -margin));
-    QFont listFont = GetDrawingResources().programFont;
-    if (listFont.pixelSize() > 0) {
-        listFont.setPixelSize(listFont.pixelSize() * scale);
-    }
-    moveList_->setFont(listFont);
-    LayOutStatusLine(scale);
+    board_->SetBoardGeometry(layout_.squareSize, layout_.boardOrigin.x(), layout_.boardOrigin.y(),
+                             layout_.textFont);
+    // The phone's board shows no last move; it stays as it was.
+    board_->SetLastMoveShown(!layout_.phone);
+    moveList_->setFont(layout_.textFont);
+    PlaceMoveList();
+    LayOutStatusLine();
 }
 
-void GameDisplay::LayOutStatusLine(int scale) {
-    const QFont font = board_->LabelFont();
-    const QFontMetrics metrics(font);
+void GameDisplay::PlaceMoveList() {
+    moveList_->setGeometry(boardMode_ ? layout_.sideList : layout_.fullList);
+    const bool shown = IsListShown();
+    if (shown && listDirty_) {
+        moveList_->Rebuild(position_ != nullptr ? position_->incomingMove : nullptr);
+        listDirty_ = false;
+    }
+    moveList_->setVisible(shown);
+}
+
+void GameDisplay::LayOutStatusLine() {
+    const QFontMetrics metrics(layout_.textFont);
     int x = 0;
     for (int field = 0; field < kStatusFieldCount; ++field) {
         const QString sample = QString::fromLatin1(kStatusLayout[field].sample);
-        const int width = metrics.horizontalAdvance(sample) + kStatusLayout[field].extra * scale;
-        status_[field]->setFont(font);
+        const int extra =
+            static_cast<int>(std::lround(kStatusLayout[field].extra * layout_.textGrowth));
+        const int width = metrics.horizontalAdvance(sample) + extra;
+        status_[field]->setFont(layout_.textFont);
         status_[field]->setGeometry(x, 0, width, metrics.height());
         status_[field]->raise();
         x += width;
@@ -274,12 +296,8 @@ void GameDisplay::LayOutStatusLine(int scale) {
 }
 
 void GameDisplay::ShowListMode() {
-    if (listDirty_) {
-        moveList_->Rebuild(position_ != nullptr ? position_->incomingMove : nullptr);
-        listDirty_ = false;
-    }
     boardMode_ = false;
-    moveList_->show();
+    PlaceMoveList();
     moveList_->setFocus();
     for (QLabel* label : status_) {
         label->hide();
@@ -298,7 +316,7 @@ void GameDisplay::ShowBoardMode() {
     }
     boardBar_->show();
     listBar_->hide();
-    moveList_->hide();
+    PlaceMoveList();
     setFocus();
 }
 
@@ -309,11 +327,7 @@ void GameDisplay::Promote() {
         return;
     }
     PromoteVariation(*move);
-    if (boardMode_) {
-        listDirty_ = true;
-    } else {
-        moveList_->Rebuild(move);
-    }
+    RefreshList(move);
     OnCurrentChanged(position_);
     modified_ = true;
 }
@@ -327,11 +341,7 @@ void GameDisplay::DeleteMove() {
     // The cut-off line lives until the views have left it, so that nothing shows a
     // destroyed position in between.
     std::unique_ptr<MoveNode> removed = UnlinkMove(*move);
-    if (boardMode_) {
-        listDirty_ = true;
-    } else {
-        moveList_->Rebuild(nullptr);
-    }
+    RefreshList(nullptr);
     Controller().SetCurrent(parent);
     DestroyMoveList(std::move(removed));
     modified_ = true;
@@ -411,11 +421,7 @@ void GameDisplay::ApplyAnswer(MoveNode& answer) {
     }
     // The answer may be new to the tree even on the main line, so the list is
     // refreshed in every case.
-    if (boardMode_) {
-        listDirty_ = true;
-    } else {
-        moveList_->Rebuild(&answer);
-    }
+    RefreshList(&answer);
     // The board shows the position after the answer; the document's current
     // position stays where it was.
     OnCurrentChanged(answer.child.get());

@@ -6,6 +6,7 @@
 #include "game/game_observer.h"
 #include "ui/dialog_controller.h"
 #include "ui/exchange_dialogs.h"
+#include "ui/game_display_layout.h"
 #include "ui/move_entry.h"
 #include "ui/move_entry_host.h"
 
@@ -17,7 +18,9 @@ class SoftkeyBar;
 
 // The screen on which one game is played. In board mode it shows the shown position
 // with a one-line status above it ("Last:", "New:", "Depth:") and takes moves from the
-// digit keys; in list mode the whole move tree as a list. It is the document's primary
+// digit keys; in list mode the whole move tree as a list. In a window larger than the
+// phone's the board grows to fill it and the move list stands beside or below it in
+// board mode too, following the current move (see GameDisplayLayout). It is the document's primary
 // view: it never moves the current position itself but asks the document's controller,
 // and redraws when the document tells it. The document is not owned.
 class GameDisplay : public DialogController, public GameObserver, public MoveEntryHost {
@@ -78,6 +81,9 @@ public:
     bool CanDiscard() const { return canDiscard_; }
     bool IsBoardMode() const { return boardMode_; }
     bool IsListDirty() const { return listDirty_; }
+    // The move list is on the screen: in list mode, or beside the board.
+    bool IsListShown() const;
+    const GameDisplayLayout& Layout() const { return layout_; }
 
     // The parts of the screen, owned by the display through their Qt parent.
     QLabel* StatusLabel(StatusField field) const { return status_[field]; }
@@ -91,7 +97,12 @@ protected:
 
 private:
     void LayOut();
-    void LayOutStatusLine(int scale);
+    void LayOutStatusLine();
+    // Places the move list for the mode and shows it (rebuilt when dirty) or hides it.
+    void PlaceMoveList();
+    // Rebuilds the list now, selecting `selected`, when it is shown; else marks it
+    // dirty for the next time it shows.
+    void RefreshList(const MoveNode* selected);
     void ShowListMode();
     void ShowBoardMode();
     void Promote();
@@ -118,6 +129,7 @@ private:
     bool listDirty_ = true;
     bool boardMode_ = true;
     std::array<QLabel*, kStatusFieldCount> status_{};
+    GameDisplayLayout layout_;
     ExchangeDialogs exchange_;
 };
 

@@ -203,6 +203,11 @@ bool GamesListDialog::HandleCommand(int commandId) {
         case kCmdNewGame:
             StartNewGame();
             return true;
+        case kCmdSettings:
+            if (runSettings) {
+                runSettings(this);
+            }
+            return true;
         case kCmdAbout:
             RunAboutBox(this);
             return true;

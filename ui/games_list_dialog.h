@@ -17,7 +17,7 @@ class SoftkeyBar;
 // The games list, the program's outermost screen: one row per game of the games file
 // with White, Black and the date of the last move or the result, "* " marking the
 // side to move in running e-mail games. "Open" (F1, Return) opens the selected game;
-// "Menu" (F2) offers New..., About... and Quit. It owns the games file's index for
+// "Menu" (F2) offers New..., Settings..., About... and Quit. It owns the games file's index for
 // the whole run and refills its rows after every change to the file.
 class GamesListDialog : public DialogController {
 public:
@@ -34,6 +34,8 @@ public:
     // `document` null; returns false (the document stays the caller's) on failure.
     using NewGameAppender =
         std::function<bool(std::unique_ptr<GameDocument>& document, GamesFile& games)>;
+    // Runs Settings over `parent`.
+    using SettingsRunner = std::function<void(QWidget* parent)>;
 
     // `gamesPath` is the games file, created empty when missing.
     explicit GamesListDialog(std::filesystem::path gamesPath);
@@ -76,6 +78,7 @@ public:
 
     // The screens that later parts of the program plug in; unset, their commands do
     // nothing.
+    SettingsRunner runSettings;
     GameDisplayRunner runGameDisplay;
     GameSaver saveGame;
     NewGameRunner runNewGame;

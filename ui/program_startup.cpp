@@ -12,6 +12,8 @@
 #include "pgn/games_file_update.h"
 #include "pgn/save_files.h"
 #include "platform/device_settings.h"
+#include "platform/error_report.h"
+#include "platform/text_codec.h"
 #include "resources/resource_ids.h"
 #include "ui/choose_piece_dialog.h"
 #include "ui/drawing_resources.h"
@@ -19,6 +21,7 @@
 #include "ui/games_list_dialog.h"
 #include "ui/message_boxes.h"
 #include "ui/run_dialog.h"
+#include "ui/settings_dialog.h"
 #include "ui/single_instance.h"
 
 Q_LOGGING_CATEGORY(lcStartup, "korvani.startup", QtInfoMsg)
@@ -34,14 +37,45 @@ QString GamesFileInUseText(const std::filesystem::path& gamesPath) {
         .arg(QString::fromStdString(gamesPath.string()));
 }
 
+// Opens the address book that the settings file names; false after its box.
+bool OpenContacts(ContactsDatabase& contacts, const std::filesystem::path& settingsPath) {
+    DeviceSettings settings;
+    settings.Load(settingsPath);
+    return contacts.Logon(FindAddressBook(settings, DeviceSettings::DataFolder())) == 0;
+}
+
+// Opens the mail stores that the settings file names; false after a box that says
+// which store and why.
+bool OpenMessaging(MessageStore& messages, const std::filesystem::path& settingsPath) {
+    DeviceSettings settings;
+    settings.Load(settingsPath);
+    const MessagingSettings mail = ReadMessagingSettings(settings, DeviceSettings::DataFolder());
+    const int error = messages.Logon(mail);
+    if (error != 0) {
+        ShowErrorBox({MailStoreErrorText(mail, error), u"Mail", ErrorBox::Icon::Error});
+    }
+    return error == 0;
+}
+
 }  // namespace
+
+std::u16string MailStoreErrorText(const MessagingSettings& settings, int error) {
+    std::u16string text = u"Cannot open the mail store";
+    if (!settings.stores.empty()) {
+        text += u' ';
+        text += DecodeLine(settings.stores.front().string());
+    }
+    return text + u": " + SystemErrorText(error);
+}
 
 int RunStartupSteps(const StartupSteps& steps) {
     steps.loadOwnerIdentity();
+    if (steps.askFirstSettings) {
+        steps.askFirstSettings();
+    }
     steps.createDrawingResources();
     if (!steps.openContacts()) {
-        ShowStartupNotice(
-            QStringLiteral("Pocket Outlook not initialized, some features may not work"));
+        ShowStartupNotice(QStringLiteral("Address book not available, some features may not work"));
     }
     if (!steps.openMessaging()) {
         ShowStartupNotice(QStringLiteral("Messaging not initialized, some features may not work"));
@@ -91,17 +125,14 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
 
     StartupSteps steps;
     steps.loadOwnerIdentity = [&] { LoadOwnerIdentity(settingsPath); };
+    steps.askFirstSettings = [&] {
+        if (OwnerName().empty() || OwnerEmail().empty()) {
+            RunSettingsDialog(nullptr, settingsPath);
+        }
+    };
     steps.createDrawingResources = [] { CreateDrawingResources(); };
-    steps.openContacts = [&] {
-        DeviceSettings settings;
-        settings.Load(settingsPath);
-        return contacts.Logon(FindAddressBook(settings, DeviceSettings::DataFolder())) == 0;
-    };
-    steps.openMessaging = [&] {
-        DeviceSettings settings;
-        settings.Load(settingsPath);
-        return messages.Logon(ReadMessagingSettings(settings, DeviceSettings::DataFolder())) == 0;
-    };
+    steps.openContacts = [&] { return OpenContacts(contacts, settingsPath); };
+    steps.openMessaging = [&] { return OpenMessaging(messages, settingsPath); };
     steps.runGamesList = [&] {
         GamesListDialog list(gamesPath);
         const ExchangeDialogs exchange =
@@ -115,6 +146,13 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
         };
         list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
             return AppendNewGame(document, games) == kSaveOk;
+        };
+        // Saved settings take effect at once: both sessions open again on them.
+        list.runSettings = [&](QWidget* parent) {
+            if (RunSettingsDialog(parent, settingsPath)) {
+                OpenContacts(contacts, settingsPath);
+                OpenMessaging(messages, settingsPath);
+            }
         };
         shownList = &list;
         RunDialog(list, nullptr);

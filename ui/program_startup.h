@@ -1,15 +1,19 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "ui/exchange_dialogs.h"
 
 class MessageStore;
+struct MessagingSettings;
 
 // The steps of one run of the program, in the order they run. Each step is a
 // function so that the order and the notices can be checked without real sessions.
 struct StartupSteps {
     std::function<void()> loadOwnerIdentity;
+    // Optional: asks for the settings when the owner's name or address is missing.
+    std::function<void()> askFirstSettings;
     std::function<void()> createDrawingResources;
     std::function<bool()> openContacts;   // true when the address book session opened
     std::function<bool()> openMessaging;  // true when the mail store session opened
@@ -24,6 +28,10 @@ struct StartupSteps {
 // contacts notice before the messaging one, and the program goes on without it.
 // The owner's identity is written last, after every screen has closed. Returns 0.
 int RunStartupSteps(const StartupSteps& steps);
+
+// The text of the box shown when no mail store of `settings` could be opened, `error`
+// being the first store's errno value: "Cannot open the mail store <path>: <reason>".
+std::u16string MailStoreErrorText(const MessagingSettings& settings, int error);
 
 // Makes the Send move and Get answer screens for the mail store session of the run.
 using ExchangeDialogsMaker = std::function<ExchangeDialogs(const MessageStore& session)>;

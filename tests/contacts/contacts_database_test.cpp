@@ -11,6 +11,7 @@
 #include "contacts/contacts_error.h"
 #include "platform/device_settings.h"
 #include "platform/error_report.h"
+#include "platform/text_codec.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST_F(ContactsDatabaseTest, NoDataFolderGivesNoDefaultBook) {
     EXPECT_NE(database.Logon(place), 0);
     EXPECT_FALSE(database.IsUsable());
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].caption, u"Cr\u00e9ation Outlook");
+    EXPECT_EQ(boxes_[0].caption, u"Address book");
 }
 
 TEST_F(ContactsDatabaseTest, NamedBookComesFromTheSettings) {
@@ -78,7 +79,10 @@ TEST_F(ContactsDatabaseTest, MissingNamedBookLeavesSessionUnusable) {
     EXPECT_NE(database.Logon({folder_ / "absent.vcf", false}), 0);
     EXPECT_FALSE(database.IsUsable());
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].caption, u"Connexion Outlook");
+    EXPECT_EQ(boxes_[0].caption, u"Address book");
+    EXPECT_EQ(boxes_[0].text, u"Cannot read the address book " +
+                                  DecodeLine((folder_ / "absent.vcf").string()) +
+                                  u": No such file or directory");
     EXPECT_EQ(boxes_[0].icon, ErrorBox::Icon::None);
     // An unusable session reads nothing and shows nothing more.
     EXPECT_EQ(database.GetContacts(), nullptr);
@@ -91,7 +95,10 @@ TEST_F(ContactsDatabaseTest, DefaultBookThatCannotBeCreatedIsReported) {
     EXPECT_NE(database.Logon({folder_ / "blocked" / "contacts.vcf", true}), 0);
     EXPECT_FALSE(database.IsUsable());
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].caption, u"Cr\u00e9ation Outlook");
+    EXPECT_EQ(boxes_[0].caption, u"Address book");
+    EXPECT_EQ(boxes_[0].text, u"Cannot create the address book " +
+                                  DecodeLine((folder_ / "blocked" / "contacts.vcf").string()) +
+                                  u": Not a directory");
 }
 
 TEST_F(ContactsDatabaseTest, ItemsAreOneBasedAndBounded) {

@@ -197,6 +197,24 @@ TEST_F(DeviceSettingsTest, WriteFailureLeavesTheOldFileWhole) {
     EXPECT_EQ(files, 1);
 }
 
+TEST_F(DeviceSettingsTest, LinkedFileStaysALinkWithItsPermissions) {
+    const fs::path kept = folder_ / "dotfiles" / "device.ini";
+    fs::create_directories(kept.parent_path());
+    std::ofstream(kept) << "; mine\n[Owner]\nName=Old\n";
+    fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::others_read);
+    fs::create_symlink(fs::path("dotfiles") / "device.ini", path_);
+    DeviceSettings settings;
+    ASSERT_EQ(settings.Load(path_), 0);
+    settings.Set(u"Owner", u"Name", u"Ann");
+    ASSERT_EQ(settings.Save(), 0);
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_EQ(Read(), "; mine\n[Owner]\nName=Ann\n");
+    EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+}
+
 TEST_F(DeviceSettingsTest, OversizedFileIsRefused) {
     Write("[Owner]\nName=" + std::string(DeviceSettings::kMaxFileSize, 'a') + "\n");
     DeviceSettings settings;

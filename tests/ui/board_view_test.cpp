@@ -67,7 +67,8 @@ private slots:
     void frameOutlinesTheBoardOnePixelOutside();
     void highlightedFileLabelHasTheHighlightBackground();
     void rankAndFileLabelsAreDrawn();
-    void largerWidgetDrawsWholeMultiplesCrisply();
+    void largerSquaresDrawSharpGlyphs_data();
+    void largerSquaresDrawSharpGlyphs();
     void emptyBoardWithoutPosition();
     void programBitmapDrawsOutlinesAndSilhouettes();
 };
@@ -94,7 +95,7 @@ QImage Render(BoardView& board) {
 
 QRgb PixelOf(const QImage& image, const BoardView& board, int file, int rank, QPoint at) {
     const QRect square = board.SquareRect(file, rank);
-    return image.pixel(square.topLeft() + at * board.Scale()) & 0xFFFFFF;
+    return image.pixel(square.topLeft() + at) & 0xFFFFFF;
 }
 
 }  // namespace
@@ -220,6 +221,19 @@ int CountInk(const QImage& image, const QRect& rect) {
     return CountPixels(image, rect, [](QRgb pixel) { return qGray(pixel) < 100; });
 }
 
+// The smallest rectangle holding every ink pixel of `rect`.
+QRect InkBounds(const QImage& image, const QRect& rect) {
+    QRect bounds;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100) {
+                bounds = bounds.united(QRect(x, y, 1, 1));
+            }
+        }
+    }
+    return bounds;
+}
+
 }  // namespace
 
 void BoardViewTest::highlightedFileLabelHasTheHighlightBackground() {
@@ -249,25 +263,45 @@ void BoardViewTest::rankAndFileLabelsAreDrawn() {
     }
 }
 
-void BoardViewTest::largerWidgetDrawsWholeMultiplesCrisply() {
+void BoardViewTest::largerSquaresDrawSharpGlyphs_data() {
+    QTest::addColumn<int>("square");
+    QTest::newRow("40 pixels") << 40;
+    QTest::newRow("87 pixels") << 87;
+}
+
+void BoardViewTest::largerSquaresDrawSharpGlyphs() {
+    QFETCH(int, square);
     BoardView board;
-    board.resize(2 * BoardView::kBaseWidth + 30, 2 * BoardView::kBaseHeight + 5);
+    board.resize(24 + 8 * square + 10, 14 + 8 * square + 40);
     board.Init(19, 12, 14, MakeStrip());
+    board.SetBoardGeometry(square, 24, 14, GetDrawingResources().programFont);
     const QImage image = Render(board);
-    QCOMPARE(board.Scale(), 2);
-    QCOMPARE(board.SquareRect(0, 0), QRect(24, 28 + 7 * 38, 38, 38));
-    QCOMPARE(PixelOf(image, board, 0, 0, kBodyPixel), kWhitePixel);
-    QCOMPARE(PixelOf(image, board, 0, 0, kOutlinePixel), kBlackPixel);
-    // Each outline pixel became a 2 x 2 block, with nothing blended at its edges.
-    const QRect a1 = board.SquareRect(0, 0);
-    QCOMPARE(image.pixel(a1.left() + 2 * kOutline + 1, a1.top() + 19) & 0xFFFFFF, kBlackPixel);
-    QCOMPARE(image.pixel(a1.left() + 2 * kOutline + 2, a1.top() + 19) & 0xFFFFFF, kWhitePixel);
-    QCOMPARE(image.pixel(a1.left() + 2 * kOutline - 1, a1.top() + 19) & 0xFFFFFF,
-             DarkSquareColour & 0xFFFFFF);
-    QCOMPARE(ColoursIn(image, a1),
-             (QSet<QRgb>{kBlackPixel, kWhitePixel, DarkSquareColour & 0xFFFFFF}));
-    board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-    QCOMPARE(board.Scale(), 1);
+    const QRect e1 = board.SquareRect(4, 0);
+    const QRect e8 = board.SquareRect(4, 7);
+    QCOMPARE(e1.size(), QSize(square, square));
+    // The kings fill most of their squares at any size, not the test strip's ring.
+    const QRect ink = InkBounds(image, e1);
+    QVERIFY2(ink.height() > square * 6 / 10 && ink.height() < square * 95 / 100,
+             qPrintable(QString::number(ink.height())));
+    QCOMPARE(InkBounds(image, e8).height(), ink.height());
+    // White's king is white inside its outline; Black's queen, on a dark square too,
+    // is mostly black.
+    const QRect d8 = board.SquareRect(3, 7);
+    QVERIFY(CountPixels(image, e1, kWhitePixel) > square);
+    QVERIFY(CountInk(image, d8) > 4 * CountPixels(image, d8, kWhitePixel));
+    // Drawn at the size itself: the colour changes along the rows fall on columns of
+    // every remainder, where a bitmap enlarged k times changes only every k columns.
+    for (int k = 2; k <= 6; ++k) {
+        QSet<int> remainders;
+        for (int y = e1.top(); y <= e1.bottom(); ++y) {
+            for (int x = e1.left() + 1; x <= e1.right(); ++x) {
+                if (image.pixel(x, y) != image.pixel(x - 1, y)) {
+                    remainders.insert((x - e1.left()) % k);
+                }
+            }
+        }
+        QCOMPARE(remainders.size(), k);
+    }
 }
 
 void BoardViewTest::emptyBoardWithoutPosition() {

@@ -186,7 +186,7 @@ void DialogConventionsTest::f2OpensThePopupAndItsItemSendsItsCommand() {
         screen_test::ChooseMenuItem(menu, QStringLiteral("About..."));
     });
     QTest::keyClick(&screen, Qt::Key_F2);
-    QCOMPARE(shown, (QStringList{"New...", "-", "About...", "Quit"}));
+    QCOMPARE(shown, (QStringList{"New...", "-", "Settings...", "About...", "Quit"}));
     QCOMPARE(screen.popupMenus, std::vector<int>{kBarGamesList});
     QCOMPARE(screen.commands, std::vector<int>{kCmdAbout});
 }

@@ -64,7 +64,8 @@ private slots:
     void closingTellsWhetherToSave_data();
     void closingTellsWhetherToSave();
     void openedOverAWindowCoversIt();
-    void statusLineGrowsWithTheBoard();
+    void boardFitsTheWindow_data();
+    void boardFitsTheWindow();
     void documentOutlivesItsDisplay();
 };
 
@@ -452,18 +453,55 @@ void GameDisplayTest::openedOverAWindowCoversIt() {
     QVERIFY(document.primaryView == nullptr);
 }
 
-void GameDisplayTest::statusLineGrowsWithTheBoard() {
+void GameDisplayTest::boardFitsTheWindow_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("phone 240x320") << QSize(240, 320);
+    QTest::newRow("wide 1024x768") << QSize(1024, 768);
+    QTest::newRow("tall 600x900") << QSize(600, 900);
+}
+
+void GameDisplayTest::boardFitsTheWindow() {
+    QFETCH(QSize, window);
     GameDocument document(nullptr);
     GameDisplay display;
     OpenOnScreen(display, document);
-    const QRect small = display.StatusLabel(GameDisplay::kDepth)->geometry();
-    QCOMPARE(small.top(), 0);
-    QVERIFY(small.bottom() < BoardView::kOriginY);
-    display.resize(2 * 240, 2 * 320);
-    QCOMPARE(display.Board().Scale(), 2);
-    const QRect large = display.StatusLabel(GameDisplay::kDepth)->geometry();
-    QVERIFY(large.left() > small.left() + small.left() / 2);
-    QVERIFY(large.bottom() < 2 * BoardView::kOriginY);
+    display.resize(window);
+    Type(display, "5254");  // e2-e4
+    const QImage image = display.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const BoardView& board = display.Board();
+    const QRect client = display.contentsRect();
+    const QRect squares = board.SquareRect(0, 7).united(board.SquareRect(7, 0));
+    const QRect labels = board.FileLabelRect(0).united(board.FileLabelRect(7));
+    // A corner of a square, where no piece reaches.
+    auto colourOf = [&](int file, int rank) {
+        return image.pixel(board.SquareRect(file, rank).topLeft() + QPoint(1, 1)) & 0xFFFFFF;
+    };
+    const QRgb dark = DarkSquareColour & 0xFFFFFF;
+    QCOMPARE(colourOf(3, 1), dark);  // d2
+    QVERIFY(display.StatusLabel(GameDisplay::kDepth)->geometry().bottom() < squares.top());
+    if (window == QSize(240, 320)) {
+        // As on the phone: the fixed board, no last move, no list beside it.
+        QCOMPARE(squares, QRect(12, 14, 152, 152));
+        QCOMPARE(colourOf(4, 1), LightSquareColour & 0xFFFFFF);
+        QCOMPARE(colourOf(4, 3), LightSquareColour & 0xFFFFFF);
+        QVERIFY(!display.MoveList()->isVisible());
+        return;
+    }
+    const bool wide = window.width() > window.height();
+    // The board fills the window's short side and shows e2-e4's two squares.
+    QVERIFY(squares.width() > (wide ? client.height() : client.width()) * 8 / 10);
+    QVERIFY(client.contains(squares) && client.contains(labels));
+    QCOMPARE(colourOf(4, 1), LastMoveLightColour & 0xFFFFFF);
+    QCOMPARE(colourOf(4, 3), LastMoveLightColour & 0xFFFFFF);
+    // The move list stands beside or below the board and follows the current move.
+    const QRect list = display.MoveList()->geometry();
+    QVERIFY(display.MoveList()->isVisible());
+    QVERIFY(client.contains(list));
+    QVERIFY(wide ? list.left() > squares.right() : list.top() > labels.bottom());
+    QCOMPARE(display.MoveList()->count(), 2);
+    QCOMPARE(display.MoveList()->currentRow(), 1);
+    QTest::keyClick(&display, Qt::Key_Left);
+    QCOMPARE(display.MoveList()->currentRow(), 0);
 }
 
 void GameDisplayTest::documentOutlivesItsDisplay() {

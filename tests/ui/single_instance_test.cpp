@@ -10,6 +10,15 @@ namespace {
 
 constexpr int kProcessTimeoutMs = 30000;
 
+// Sets an owner in `home`'s settings, so that the program goes straight to its games
+// list instead of asking for its settings first.
+void SetOwner(const QString& home) {
+    QDir().mkpath(home + QStringLiteral("/config/korvani"));
+    QFile settings(home + QStringLiteral("/config/korvani/device.ini"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Owner]\nName=Ann\nE-mail=ann@example.org\n");
+}
+
 // A run of the real program with its own home folder, sharing `runtimeDir` (where the
 // instance server lives) with the other runs of a test.
 class ProgramRun {
@@ -75,6 +84,7 @@ void SingleInstanceTest::secondStartBringsTheFirstToTheFrontAndEnds() {
     QTemporaryDir firstHome;
     QTemporaryDir secondHome;
     QTemporaryDir runtime;
+    SetOwner(firstHome.path());
     ProgramRun first(firstHome.path(), runtime.path());
     first.Start();
     QTRY_VERIFY_WITH_TIMEOUT(first.Log().contains(QStringLiteral("games list shown, 0 rows")),
@@ -100,6 +110,7 @@ void SingleInstanceTest::secondStartBringsTheFirstToTheFrontAndEnds() {
 void SingleInstanceTest::startAfterACrashTakesOverTheServer() {
     QTemporaryDir home;
     QTemporaryDir runtime;
+    SetOwner(home.path());
     {
         ProgramRun crashed(home.path(), runtime.path());
         crashed.Start();
@@ -145,6 +156,7 @@ void SingleInstanceTest::liveServerIsNeverTakenOver() {
 
 void SingleInstanceTest::simultaneousStartsNeverBothRun() {
     QTemporaryDir home;
+    SetOwner(home.path());
     for (int round = 0; round < 20; ++round) {
         QTemporaryDir runtime;
         ProgramRun first(home.path(), runtime.path());
@@ -167,6 +179,7 @@ void SingleInstanceTest::sameGamesFileFromAnotherSessionIsRefused() {
     QTemporaryDir home;
     QTemporaryDir runtime;
     QTemporaryDir otherRuntime;
+    SetOwner(home.path());
     // Left by a save that was killed, and a copy the user made.
     const QString documents = home.filePath(QStringLiteral("Documents"));
     QVERIFY(QDir().mkpath(documents));

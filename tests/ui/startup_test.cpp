@@ -2,6 +2,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cerrno>
+
+#include "messaging/message_store.h"
 #include "screen_test_support.h"
 #include "ui/program_startup.h"
 
@@ -13,6 +16,7 @@ class StepRecorder {
 public:
     StepRecorder(bool contactsOpen, bool messagingOpen) {
         steps.loadOwnerIdentity = [this] { log << "load owner"; };
+        steps.askFirstSettings = [this] { log << "first settings"; };
         steps.createDrawingResources = [this] { log << "create drawing"; };
         steps.openContacts = [this, contactsOpen] {
             log << "open contacts";
@@ -53,7 +57,7 @@ private:
 };
 
 const QString kContactsNotice = QStringLiteral(
-    "notice [Korvani] Pocket Outlook not initialized, some features may not work (1 buttons, "
+    "notice [Korvani] Address book not available, some features may not work (1 buttons, "
     "icon 0)");
 const QString kMessagingNotice = QStringLiteral(
     "notice [Korvani] Messaging not initialized, some features may not work (1 buttons, icon "
@@ -68,6 +72,7 @@ private slots:
     void cleanup() { screen_test::CancelPending(); }
     void stepsRunInOrderWithTheirNotices_data();
     void stepsRunInOrderWithTheirNotices();
+    void mailStoreFailureNamesTheStoreAndTheReason();
 
 private:
     screen_test::ModalWatchdog watchdog_;
@@ -77,7 +82,7 @@ void StartupTest::stepsRunInOrderWithTheirNotices_data() {
     QTest::addColumn<bool>("contactsOpen");
     QTest::addColumn<bool>("messagingOpen");
     QTest::addColumn<QStringList>("expected");
-    const QStringList before = {"load owner", "create drawing", "open contacts"};
+    const QStringList before = {"load owner", "first settings", "create drawing", "open contacts"};
     const QStringList after = {"games list", "close messaging", "close contacts", "free drawing",
                                "save owner"};
     QTest::newRow("both sessions open")
@@ -98,6 +103,16 @@ void StartupTest::stepsRunInOrderWithTheirNotices() {
     StepRecorder recorder(contactsOpen, messagingOpen);
     QCOMPARE(RunStartupSteps(recorder.steps), 0);
     QCOMPARE(recorder.log, expected);
+}
+
+void StartupTest::mailStoreFailureNamesTheStoreAndTheReason() {
+    MessagingSettings settings;
+    QCOMPARE(QString::fromStdU16String(MailStoreErrorText(settings, ENOENT)),
+             QStringLiteral("Cannot open the mail store: No such file or directory"));
+    // Logon fails only when every store failed; the first one's reason is given.
+    settings.stores = {"/home/ann/Mail", "/home/ann/Other"};
+    QCOMPARE(QString::fromStdU16String(MailStoreErrorText(settings, ENOTDIR)),
+             QStringLiteral("Cannot open the mail store /home/ann/Mail: Not a directory"));
 }
 
 QTEST_MAIN(StartupTest)
