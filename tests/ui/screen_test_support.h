@@ -61,13 +61,22 @@ inline void WhenPopupShows(std::function<void(QMenu&)> action, int attempts = 50
     });
 }
 
-// Closes every modal dialog and popup still open after a test's time is up, so that a
-// screen a test forgot to answer cannot block the run; counts what it had to close.
+// Closes every modal dialog and popup that stayed open for a whole interval, so that a
+// screen a test forgot to answer cannot block the run; counts what it had to close. A
+// screen that opened since the last tick is left alone, however slow the machine.
 class ModalWatchdog {
 public:
     explicit ModalWatchdog(int intervalMs = 10000) {
         timer_.setInterval(intervalMs);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* open = QApplication::activePopupWidget();
+            if (open == nullptr) {
+                open = QApplication::activeModalWidget();
+            }
+            if (open == nullptr || open != seenAtLastTick_) {
+                seenAtLastTick_ = open;
+                return;
+            }
             while (QWidget* popup = QApplication::activePopupWidget()) {
                 popup->close();
                 ++closed_;
@@ -77,6 +86,7 @@ public:
                 modal->hide();
                 ++closed_;
             }
+            seenAtLastTick_ = nullptr;
         });
         timer_.start();
     }
@@ -84,6 +94,7 @@ public:
 
 private:
     QTimer timer_;
+    QPointer<QWidget> seenAtLastTick_;
     int closed_ = 0;
 };
 
