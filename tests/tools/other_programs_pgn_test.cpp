@@ -3,6 +3,7 @@
 // written games must hold (line breaks of the wrapping undone). Each case lost or
 // changed something before.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -147,7 +148,9 @@ class OtherProgramsPgn : public testing::TestWithParam<OtherProgramCase> {};
 
 TEST_P(OtherProgramsPgn, AreListedReadAndWrittenWhole) {
     const OtherProgramCase& c = GetParam();
-    const fs::path path = fs::path(testing::TempDir()) / "korvani_other_program.pgn";
+    // One name per process: ctest runs the cases side by side.
+    const fs::path path = fs::path(testing::TempDir()) /
+                          ("korvani_other_program_" + std::to_string(::getpid()) + ".pgn");
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out << c.text;
