@@ -99,7 +99,7 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
     PgnToken token;
     std::u16string text;
     while (true) {
-        switch (lexer.NextToken(token)) {
+        switch (lexer.NextSignificantToken(token)) {
             case TokenKind::CommentStart:
                 switch (lexer.ReadCommentText(text)) {
                     case PgnLexer::CommentRead::Read:
@@ -250,32 +250,39 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
     file.Seek(offset);
 
     std::string bytes;
-    std::u16string line;
+    std::string_view line;  // in the file's buffer or in `bytes`
+    std::u16string text;
+    std::string tagLine;  // the last tag line, kept past the reads that follow it
     bool lineCut = false;
-    if (!ReadWholeLine(file, bytes, line, lineCut)) {
+    if (!ReadWholeLineBytes(file, bytes, line, lineCut)) {
         return kReadUnexpected;
     }
     // The header begins at the game's first tag line: lines before it are skipped,
     // and the first other line after it starts the move text. Escape lines ("%") are
-    // no part of the game.
+    // no part of the game. Only tag lines are decoded here; the lexer decodes what it
+    // needs of the move text.
     bool headerBegun = false;
     SetUpState setUp;
     while (true) {
-        if (!line.empty() && line[0] == u'[') {
+        const std::string_view shown = LineUpToZero(line);
+        if (!shown.empty() && shown[0] == '[') {
             headerBegun = true;
-            const int result = ReadTagLine(document, line, setUp);
+            tagLine.assign(shown);
+            DecodeWholeLine(shown, text);
+            const int result = ReadTagLine(document, text, setUp);
             if (result != kReadOk) {
                 return result;
             }
-        } else if (headerBegun && (line.empty() || line[0] != u'%')) {
+        } else if (headerBegun && (shown.empty() || shown[0] != '%')) {
             break;
         }
-        if (!ReadWholeLine(file, bytes, line, lineCut)) {
+        if (!ReadWholeLineBytes(file, bytes, line, lineCut)) {
             if (!headerBegun) {
                 return kReadUnexpected;
             }
             // Tags up to the end of the file: the last tag line is handed to the lexer
             // as the move text, where its "[" is an unknown token.
+            line = tagLine;
             break;
         }
     }
