@@ -146,14 +146,21 @@ std::u16string ExtractTagValue(std::u16string_view text) {
     if (quote == std::u16string_view::npos) {
         return value;
     }
-    for (std::size_t i = quote + 1; i < text.size() && text[i] != u'"'; ++i) {
-        // Other programs (and ours) write a quote or a backslash inside a value as \"
-        // and \\; any other backslash is an ordinary character.
-        if (text[i] == u'\\' && i + 1 < text.size() &&
-            (text[i + 1] == u'"' || text[i + 1] == u'\\')) {
-            ++i;
+    // Runs without a quote or a backslash are taken whole. Other programs (and ours)
+    // write a quote or a backslash inside a value as \" and \\; any other backslash
+    // is an ordinary character.
+    std::size_t i = quote + 1;
+    while (i < text.size()) {
+        const std::size_t stop = text.find_first_of(u"\"\\", i);
+        const std::size_t end = stop == std::u16string_view::npos ? text.size() : stop;
+        value.append(text.substr(i, end - i));
+        if (end == text.size() || text[end] == u'"') {
+            break;
         }
-        value += text[i];
+        const bool escape =
+            end + 1 < text.size() && (text[end + 1] == u'"' || text[end + 1] == u'\\');
+        value += escape ? text[end + 1] : u'\\';
+        i = end + (escape ? 2 : 1);
     }
     return value;
 }

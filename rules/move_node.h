@@ -24,7 +24,7 @@ struct MoveAnnotations {
 // that follow it in its list (nextSibling) and the position it leads to (child);
 // prevSibling and parent are back links. Destruction is iterative, so a line of any
 // length is freed without deep recursion.
-class MoveNode {
+class MoveNode final {
 public:
     // Stores the squares and links, clears every other field and computes the SAN
     // disambiguation from `parent` (the position before the move).
