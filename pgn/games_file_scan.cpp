@@ -66,6 +66,38 @@ std::size_t FindEither(std::string_view data, char a, char b) {
     return std::string_view::npos;
 }
 
+// Index of the first of the four bytes a, b, c, d in `data`, or npos; sixteen bytes
+// per step on x86-64.
+std::size_t FindAnyOf(std::string_view data, char a, char b, char c, char d) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i as = _mm_set1_epi8(a);
+    const __m128i bs = _mm_set1_epi8(b);
+    const __m128i cs = _mm_set1_epi8(c);
+    const __m128i ds = _mm_set1_epi8(d);
+    for (; i + 16 <= data.size(); i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i));
+        const __m128i found =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, as), _mm_cmpeq_epi8(block, bs)),
+                         _mm_or_si128(_mm_cmpeq_epi8(block, cs), _mm_cmpeq_epi8(block, ds)));
+        const int mask = _mm_movemask_epi8(found);
+        if (mask != 0) {
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        }
+    }
+#endif
+    for (; i < data.size(); ++i) {
+        if (data[i] == a || data[i] == b || data[i] == c || data[i] == d) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
 // What the line being read is, for the pieces of it that follow a cut.
 enum class LineKind { Ignored, Tag, MoveText };
 
@@ -108,6 +140,66 @@ public:
     void Reset() {
         braceOpen_ = false;
         restOfLine_ = false;
+    }
+
+    // Reads on from the start of a line that follows a line of move text, many lines
+    // at a time in the file's buffer, as Read would read them piece by piece, and
+    // stops at the start of a line that may be something else: one that begins with
+    // "[", "%" or a byte-order mark outside a brace comment (or at the end of the
+    // file). Every line passed over is move text.
+    void SkipMoveTextLines(BufferedFile& file) {
+        bool afterBreak = true;  // further line breaks belong to the same run
+        while (true) {
+            const std::string_view data = file.Peek(BufferedFile::kMaxPeek);
+            if (data.empty()) {
+                return;
+            }
+            std::size_t i = 0;
+            while (i < data.size()) {
+                if (afterBreak) {
+                    while (i < data.size() && IsLineBreak(data[i])) {
+                        ++i;
+                    }
+                    if (i == data.size()) {
+                        break;
+                    }
+                    afterBreak = false;
+                    restOfLine_ = false;
+                    const char first = data[i];
+                    if (!braceOpen_ && (first == '[' || first == '%' || first == '\xEF')) {
+                        file.Skip(i);
+                        return;
+                    }
+                }
+                if (braceOpen_) {
+                    const std::size_t close = data.find('}', i);
+                    if (close == std::string_view::npos) {
+                        i = data.size();
+                        break;
+                    }
+                    braceOpen_ = false;
+                    i = close + 1;
+                    continue;
+                }
+                const std::size_t found = restOfLine_
+                                              ? FindEither(data.substr(i), '\r', '\n')
+                                              : FindAnyOf(data.substr(i), '{', ';', '\r', '\n');
+                if (found == std::string_view::npos) {
+                    i = data.size();
+                    break;
+                }
+                const char c = data[i + found];
+                i += found + 1;
+                if (c == '{') {
+                    braceOpen_ = true;
+                } else if (c == ';') {
+                    restOfLine_ = true;
+                } else {
+                    afterBreak = true;
+                }
+            }
+            file.Skip(i);
+        }
     }
 
 private:
@@ -171,6 +263,10 @@ void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit) {
         }
         if (kind == LineKind::MoveText) {
             comments.Read(bytes, !piece->cut);
+            if (!piece->cut) {
+                // The lines after a line of move text are mostly more of it.
+                comments.SkipMoveTextLines(file);
+            }
         }
         atLineStart = !piece->cut;
     }
