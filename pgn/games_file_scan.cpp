@@ -21,16 +21,23 @@ namespace {
 // far the usual case, reads the same under either code page and is widened directly;
 // anything else goes through the decoding of the whole line.
 std::u16string TagValue(std::string_view line, std::size_t valueStart) {
-    std::size_t quote = valueStart;
-    while (quote < line.size() && line[quote] != '"' && line[quote] != '\0') {
-        ++quote;
-    }
-    if (quote == line.size() || line[quote] != '"') {
+    // Where a plain value stops: its closing quote, or a byte that needs the slow way.
+    static constexpr std::array<bool, 256> kStops = [] {
+        std::array<bool, 256> stops{};
+        stops['"'] = stops['\0'] = stops['\\'] = true;
+        for (std::size_t c = 0x80; c < stops.size(); ++c) {
+            stops[c] = true;
+        }
+        return stops;
+    }();
+    // The opening quote, unless the line's text ends at a zero byte before it.
+    const std::size_t quote = line.find('"', valueStart);
+    if (quote == std::string_view::npos ||
+        line.substr(valueStart, quote - valueStart).find('\0') != std::string_view::npos) {
         return {};
     }
     std::size_t end = quote + 1;
-    while (end < line.size() && line[end] != '"' && line[end] != '\0' && line[end] != '\\' &&
-           static_cast<unsigned char>(line[end]) < 0x80) {
+    while (end < line.size() && !kStops[static_cast<unsigned char>(line[end])]) {
         ++end;
     }
     if (end == line.size() || line[end] == '"' || line[end] == '\0') {

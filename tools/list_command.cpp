@@ -1,5 +1,7 @@
 #include "tools/list_command.h"
 
+#include <array>
+#include <charconv>
 #include <string>
 
 #include "pgn/game_list_columns.h"
@@ -13,14 +15,15 @@ namespace {
 
 // Appends `text` in UTF-8; plain ASCII, the usual case, goes straight in.
 void AppendUtf8(std::string& out, std::u16string_view text) {
-    for (const char16_t c : text) {
-        if (c >= 0x80) {
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] >= 0x80) {
+            out.resize(start);
             out += EncodeUtf8(text);
             return;
         }
-    }
-    for (const char16_t c : text) {
-        out += static_cast<char>(c);
+        out[start + i] = static_cast<char>(text[i]);
     }
 }
 
@@ -35,11 +38,15 @@ int RunListCommand(const std::filesystem::path& path, std::ostream& out, std::os
     // file never sits in memory.
     std::string row;
     const ScanSummary summary = ScanGamesFile(file, [&](std::unique_ptr<GameListEntry> entry) {
-        row = std::to_string(entry->fileOffset);
-        for (const std::u16string& column :
-             {WhiteColumnText(*entry), BlackColumnText(*entry), LastColumnText(*entry)}) {
+        std::array<char, 24> digits{};
+        const auto end =
+            std::to_chars(digits.data(), digits.data() + digits.size(), entry->fileOffset).ptr;
+        row.assign(digits.data(), end);
+        for (const ColumnParts column :
+             {WhiteColumn(*entry), BlackColumn(*entry), LastColumn(*entry)}) {
             row += '\t';
-            AppendUtf8(row, column);
+            AppendUtf8(row, column.mark);
+            AppendUtf8(row, column.text);
         }
         row += '\n';
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
