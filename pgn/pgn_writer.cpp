@@ -98,8 +98,8 @@ std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRul
 
 // True when the line may end just before `bytes`: a leading blank must be a place
 // where the rule allows a break. Inside a comment the reader turns every line break
-// into a blank, so a line may end before another character only where a piece of a
-// blankless run begins (that blank cannot be helped), never in the rest of a piece.
+// into a blank, so a line may end before another character only at the start of a
+// comment's first piece (its opening brace): every later piece starts with a blank.
 bool CanBreakBefore(std::string_view bytes, BreakRule rule, bool pieceStart) {
     if (bytes.front() != ' ') {
         return rule != BreakRule::Comment || pieceStart;
@@ -163,18 +163,17 @@ bool IsUtf8Continuation(char byte) {
 }
 
 // Where the next piece of a long text starts: at the last blank among its first 512
-// bytes (not the first byte), else after 511 bytes, moved back to a character start.
+// bytes (not the first byte), else at the first blank after them or at the text's
+// end. A run without a blank is never cut: the reader would read the line break of a
+// cut back as a blank (it reads lines whole, however long).
 std::size_t PieceLength(std::string_view bytes) {
     for (std::size_t i = kMaxPiece; i >= 1; --i) {
         if (bytes[i] == ' ') {
             return i;
         }
     }
-    std::size_t length = kMaxPiece;
-    while (length > 0 && IsUtf8Continuation(bytes[length])) {
-        --length;
-    }
-    return length > 0 ? length : kMaxPiece;
+    const std::size_t nextBlank = bytes.find(' ', kMaxPiece + 1);
+    return nextBlank == std::string_view::npos ? bytes.size() : nextBlank;
 }
 
 void WriteLongBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule rule) {
