@@ -350,6 +350,7 @@ public:
     void OnMove(const MoveNode& move) override {
         Line& line = lines_.back();
         line.number += (move.moveNumber - line.number) & 0xFFu;
+        WriteNagsBefore(move, line);
         const bool black = MoverColour(move) == kBlack;
         std::u16string piece = line.started ? u" " : u"";
         if (line.numbered) {
@@ -406,6 +407,21 @@ private:
         bool started;
         unsigned number;
     };
+
+    // NAGs written before the first move of the game or of a variation are written
+    // back there, where they are read back the same; a blank separates them from a
+    // comment before them, none from an opening bracket.
+    void WriteNagsBefore(const MoveNode& move, Line& line) {
+        const bool opensLine = IsAlternative(move) || move.parent->incomingMove == nullptr;
+        if (!opensLine || !move.annotations) {
+            return;
+        }
+        for (const std::uint8_t nag : move.annotations->nagsBefore) {
+            const bool blank = line.started || (lines_.size() == 1 && WrapColumn() > 0);
+            WriteWrapped(&sink_, (blank ? u" $" : u"$") + Number(nag), true);
+            line.started = true;
+        }
+    }
 
     ByteSink& sink_;
     std::vector<Line> lines_;

@@ -18,6 +18,9 @@ struct MoveAnnotations {
     std::vector<std::uint8_t> nags;
     // The comment written before the move, at the start of a variation.
     std::optional<std::u16string> commentBefore;
+    // The NAGs written before the move, in the order read, at the start of a game or of
+    // a variation (some programs put signs such as "better is" or "novelty" there).
+    std::vector<std::uint8_t> nagsBefore;
 };
 
 // One move between two positions of a game tree. A MoveNode owns the alternatives
