@@ -29,15 +29,15 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
 
 }  // namespace
 
-int RunListCommand(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
-    BufferedFile file;
-    if (!OpenForCommand(file, path, err)) {
+int RunListCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
+    BufferedFile opened;
+    if (!OpenForCommand(opened, file, err)) {
         return kToolCannotRun;
     }
     // Each entry is printed as it is found and then dropped: the index of a large
     // file never sits in memory.
     std::string row;
-    const ScanSummary summary = ScanGamesFile(file, [&](std::unique_ptr<GameListEntry> entry) {
+    const ScanSummary summary = ScanGamesFile(opened, [&](std::unique_ptr<GameListEntry> entry) {
         std::array<char, 24> digits{};
         const auto end =
             std::to_chars(digits.data(), digits.data() + digits.size(), entry->fileOffset).ptr;
@@ -51,7 +51,7 @@ int RunListCommand(const std::filesystem::path& path, std::ostream& out, std::os
         row += '\n';
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
     });
-    if (!ReadWentWell(file, path, err)) {
+    if (!ReadWentWell(opened, file, err)) {
         return kToolCannotRun;
     }
     if (summary.unlistedGames > 0) {
