@@ -30,10 +30,13 @@ std::u16string TagValue(std::string_view line, std::size_t valueStart) {
         }
         return stops;
     }();
-    // The opening quote, unless the line's text ends at a zero byte before it.
-    const std::size_t quote = line.find('"', valueStart);
-    if (quote == std::string_view::npos ||
-        line.substr(valueStart, quote - valueStart).find('\0') != std::string_view::npos) {
+    // The opening quote (most often the next byte but one), unless the line's text
+    // ends at a zero byte before it.
+    std::size_t quote = valueStart;
+    while (quote < line.size() && line[quote] != '"' && line[quote] != '\0') {
+        ++quote;
+    }
+    if (quote == line.size() || line[quote] != '"') {
         return {};
     }
     std::size_t end = quote + 1;
@@ -214,6 +217,42 @@ private:
     bool restOfLine_ = false;  // after ";" up to the line's end
 };
 
+// Stores the value of the tag line `bytes` in `entry` when the index interprets it. A
+// tag's beginning holds no zero byte and TagValue stops at one, so the line need not be
+// cut at a zero byte first.
+void StoreTag(GameListEntry& entry, std::string_view bytes) {
+    std::size_t valueStart = 0;
+    const TagName name = ClassifyTagLine(bytes, valueStart);
+    if (name <= TagName::Trait) {
+        StoreHeaderTag(entry, name, TagValue(bytes, valueStart));
+    }
+}
+
+// Reads on from the start of the line after a tag line, straight from the file's
+// buffer, while the lines are tag lines that ReadLinePiece would give whole (shorter
+// than its capacity), and stores them in `entry`; stops at the start of any other line.
+void ReadFollowingTagLines(BufferedFile& file, GameListEntry& entry) {
+    while (true) {
+        const std::string_view data = file.Peek(BufferedFile::kMaxPeek);
+        std::size_t i = 0;
+        while (i < data.size() && data[i] == '[') {
+            const std::size_t lineBreak = FindEither(data.substr(i, kLineCapacity - 1), '\r', '\n');
+            if (lineBreak == std::string_view::npos) {
+                break;  // a long line, or one that the buffer cuts: read the usual way
+            }
+            StoreTag(entry, data.substr(i, lineBreak));
+            i += lineBreak;
+            while (i < data.size() && IsLineBreak(data[i])) {
+                ++i;
+            }
+        }
+        file.Skip(i);
+        if (i == 0 || i < data.size()) {
+            return;
+        }
+    }
+}
+
 constexpr std::array<std::string_view, 7> kRosterNames = {"White", "Black", "Event", "Site",
                                                           "Date",  "Round", "Result"};
 
@@ -256,12 +295,10 @@ void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit) {
                     hasMoveText = false;
                     comments.Reset();
                 }
-                // A tag's beginning holds no zero byte and TagValue stops at one, so the
-                // line need not be cut at a zero byte first.
-                std::size_t valueStart = 0;
-                const TagName name = ClassifyTagLine(bytes, valueStart);
-                if (name <= TagName::Trait) {
-                    StoreHeaderTag(*entry, name, TagValue(bytes, valueStart));
+                StoreTag(*entry, bytes);
+                if (!piece->cut) {
+                    // The lines after a tag line are mostly more tag lines.
+                    ReadFollowingTagLines(file, *entry);
                 }
             } else if (kind == LineKind::MoveText) {
                 inTags = false;

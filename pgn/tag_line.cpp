@@ -63,17 +63,6 @@ bool IsNameEnd(Char c) {
            c == static_cast<Char>('"');
 }
 
-// The index scan classifies every tag line of a file as bytes: one table look-up a byte.
-template <>
-bool IsNameEnd(char c) {
-    static constexpr std::array<bool, 256> kEnds = [] {
-        std::array<bool, 256> ends{};
-        ends[' '] = ends['\t'] = ends['"'] = true;
-        return ends;
-    }();
-    return kEnds[static_cast<unsigned char>(c)];
-}
-
 template <typename Char>
 bool Equals(std::basic_string_view<Char> text, std::string_view name) {
     if (text.size() != name.size()) {
@@ -109,19 +98,15 @@ TagName Classify(std::basic_string_view<Char> line, std::size_t& valueStart) {
     if (line.size() < 2) {
         return TagName::Other;
     }
-    // The name runs to a blank, a tab or the value's opening quote; a line without any
-    // of them holds no value to interpret.
-    std::size_t end = 1;
-    while (end < line.size() && !IsNameEnd(line[end])) {
-        ++end;
-    }
-    if (end == line.size()) {
-        return TagName::Other;
-    }
-    const std::basic_string_view<Char> name = line.substr(1, end - 1);
+    // The name runs to a blank, a tab or the value's opening quote (a line without any
+    // of them holds no value to interpret), so a known name is one that the line
+    // starts with, followed by one of those. Only the names of the first letter's
+    // group are tried: most other tags are told apart by their first letter alone.
     const auto [first, count] = GroupOf(line[1]);
     for (std::size_t i = first; i < first + count; ++i) {
-        if (!Equals(name, kNames[i].name)) {
+        const std::size_t end = 1 + kNames[i].name.size();
+        if (line.size() <= end || !IsNameEnd(line[end]) ||
+            !Equals(line.substr(1, end - 1), kNames[i].name)) {
             continue;
         }
         if (kNames[i].tag == TagName::SetUpOne && !HoldsValueOne(line.substr(end))) {

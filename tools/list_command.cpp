@@ -13,17 +13,17 @@
 
 namespace {
 
-// Appends `text` in UTF-8; plain ASCII, the usual case, goes straight in.
+// Appends `text` in UTF-8; plain ASCII, the usual case, goes straight in (the row's
+// storage is reused from row to row, so appending a byte rarely grows it).
 void AppendUtf8(std::string& out, std::u16string_view text) {
     const std::size_t start = out.size();
-    out.resize(start + text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] >= 0x80) {
+    for (const char16_t c : text) {
+        if (c >= 0x80) {
             out.resize(start);
             out += EncodeUtf8(text);
             return;
         }
-        out[start + i] = static_cast<char>(text[i]);
+        out.push_back(static_cast<char>(c));
     }
 }
 
