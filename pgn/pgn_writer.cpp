@@ -22,9 +22,9 @@ constexpr std::size_t kMaxPiece = 511;  // bytes of one piece of a long text
 constexpr std::size_t kMaxTagLine = 65533;
 
 // The wrapping state of the one game being written. A line break is held back until
-// the first byte of the next line is known: when that byte is "[" the break is taken
-// back (with the blank it replaced), because the games index would read a line that
-// starts with "[" as the next game's first tag.
+// the first bytes of the next line are known: when they may not start a line (see
+// StartsNoLine) the break is taken back (with the blank it replaced), because the
+// games index would read a line that starts with "[" as the next game's first tag.
 struct WrapState {
     std::size_t column = 0;
     bool breakPending = false;
@@ -35,9 +35,10 @@ struct WrapState {
 WrapState wrap;
 
 // A line may not start with "[", which the games index reads as the next game's first
-// tag, nor with "%", which readers skip as an escape line.
-bool StartsNoLine(char c) {
-    return c == '[' || c == '%';
+// tag, nor with "%", which readers skip as an escape line, nor with a byte-order mark
+// (U+FEFF in a comment), which readers skip where a file joined with cat has one.
+bool StartsNoLine(std::string_view rest) {
+    return rest.starts_with('[') || rest.starts_with('%') || rest.starts_with("\xEF\xBB\xBF");
 }
 
 void PutBytes(ByteSink& sink, std::string_view bytes) {
@@ -46,7 +47,7 @@ void PutBytes(ByteSink& sink, std::string_view bytes) {
     }
     if (wrap.breakPending) {
         wrap.breakPending = false;
-        if (StartsNoLine(bytes.front())) {
+        if (StartsNoLine(bytes)) {
             wrap.column = wrap.columnBeforeBreak;
             if (wrap.pendingBlank) {
                 sink.Write(" ");
@@ -89,8 +90,8 @@ std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRul
     }
     // The reader turns a line break inside a comment into a blank, except just before
     // the closing brace: a blank there must stay on the line.
-    const char next = i + 1 < bytes.size() ? bytes[i + 1] : '\0';
-    if (StartsNoLine(next) || (rule == BreakRule::Comment && next == '}')) {
+    const std::string_view rest = bytes.substr(i + 1);
+    if (StartsNoLine(rest) || (rule == BreakRule::Comment && rest.starts_with('}'))) {
         return std::nullopt;
     }
     return blank ? LineBreak{i, true} : LineBreak{i + 1, false};
