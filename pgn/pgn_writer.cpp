@@ -207,12 +207,17 @@ std::u16string EscapeTagValue(std::u16string_view value) {
 }
 
 // A closing brace would end the comment early and a line break would escape the
-// wrapping; both are written as blanks.
+// wrapping; both are written as blanks. Blanks and tabs at the start of the text are
+// left out, as the reader leaves them out (a ";" comment may start with "}").
 std::u16string CommentText(std::u16string_view comment, bool leadingBlank) {
     std::u16string out = leadingBlank ? u" {" : u"{";
     out.reserve(comment.size() + 3);
+    const std::size_t opened = out.size();
     for (const char16_t c : comment) {
-        out += (c == u'}' || c == u'\r' || c == u'\n' || c == 0) ? u' ' : c;
+        const char16_t written = (c == u'}' || c == u'\r' || c == u'\n' || c == 0) ? u' ' : c;
+        if (out.size() > opened || (written != u' ' && written != u'\t')) {
+            out += written;
+        }
     }
     out += u'}';
     return out;

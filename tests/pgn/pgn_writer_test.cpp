@@ -304,6 +304,9 @@ TEST(PgnWriterMoveText, NumbersCommentsVariationsAndAnnotations) {
         {"characters that would end the comment become blanks", 3,
          [](Position& root) { PlayLine(root, {u"e4"})->SetComment(u"a}b\r\nc"); },
          "1. e4 {a b  c} *\r\n\r\n"},
+        {"blanks that would start the comment are left out, as the reader drops them", 3,
+         [](Position& root) { PlayLine(root, {u"e4"})->SetComment(u"} \tx"); },
+         "1. e4 {x} *\r\n\r\n"},
         {"an unknown result writes no mark", 7, [](Position& root) { PlayLine(root, {u"e4"}); },
          "1. e4\r\n\r\n"},
     };
