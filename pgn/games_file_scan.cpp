@@ -108,6 +108,11 @@ bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
+// The bytes looked at in one go when lines are read in bulk: as many as a line piece.
+// A larger window would make the file's buffer keep more unread bytes at a refill and
+// so grow it again, by a whole buffer at a time, as a large file is read.
+constexpr std::size_t kScanWindow = kLineCapacity - 1;
+
 // What the line being read is, for the pieces of it that follow a cut.
 enum class LineKind { Ignored, Tag, MoveText };
 
@@ -160,7 +165,7 @@ public:
     void SkipMoveTextLines(BufferedFile& file) {
         bool afterBreak = true;  // further line breaks belong to the same run
         while (true) {
-            const std::string_view data = file.Peek(BufferedFile::kMaxPeek);
+            const std::string_view data = file.Peek(kScanWindow);
             if (data.empty()) {
                 return;
             }
@@ -233,7 +238,7 @@ void StoreTag(GameListEntry& entry, std::string_view bytes) {
 // than its capacity), and stores them in `entry`; stops at the start of any other line.
 void ReadFollowingTagLines(BufferedFile& file, GameListEntry& entry) {
     while (true) {
-        const std::string_view data = file.Peek(BufferedFile::kMaxPeek);
+        const std::string_view data = file.Peek(kScanWindow);
         std::size_t i = 0;
         while (i < data.size() && data[i] == '[') {
             const std::size_t lineBreak = FindEither(data.substr(i, kLineCapacity - 1), '\r', '\n');
