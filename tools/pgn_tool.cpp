@@ -10,6 +10,7 @@
 #include "tools/check_command.h"
 #include "tools/list_command.h"
 #include "tools/normalize_command.h"
+#include "tools/standard_input_copy.h"
 #include "tools/tool_file.h"
 
 namespace {

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,31 +17,16 @@ struct CommandFile {
     std::string name;  // the path as given, or "standard input"
 };
 
+// Writes "korvani-pgn: cannot read NAME: why" to `err`, `why` being the text of the
+// errno value `error`.
+void ReportUnreadable(const std::string& name, int error, std::ostream& err);
+
 // Opens `file` for a command; on failure writes "korvani-pgn: cannot read NAME: why"
 // to `err` and returns false.
 bool OpenForCommand(BufferedFile& opened, const CommandFile& file, std::ostream& err);
 
 // After reading: when a read failed, writes the same kind of message and returns false.
 bool ReadWentWell(const BufferedFile& opened, const CommandFile& file, std::ostream& err);
-
-// Standard input kept in a file of its own, for the commands that read a file more
-// than once and at offsets (a pipe can do neither). The file lies in the temporary
-// folder and is removed with the object.
-class StandardInputCopy {
-public:
-    StandardInputCopy() = default;
-    ~StandardInputCopy();
-
-    StandardInputCopy(const StandardInputCopy&) = delete;
-    StandardInputCopy& operator=(const StandardInputCopy&) = delete;
-
-    // Copies all of `in` into the file; on failure writes "korvani-pgn: cannot read
-    // standard input: why" to `err` and returns std::nullopt.
-    std::optional<CommandFile> Copy(std::istream& in, std::ostream& err);
-
-private:
-    std::filesystem::path path_;
-};
 
 // One game of a file as LoadEveryGame hands it over: where its text lies, whether
 // the games list shows it, LoadGame's result code and the document it filled (usable
