@@ -21,7 +21,7 @@ inline constexpr int kDirectionCount = 8;
 inline constexpr std::array<int, kDirectionCount> kFileStep = {1, -1, 0, 0, 1, -1, 1, -1};
 inline constexpr std::array<int, kDirectionCount> kRankStep = {0, 0, 1, -1, 1, 1, -1, -1};
 inline constexpr std::array<int, kDirectionCount> kSquareStep = {1, -1, 8, -8, 9, 7, -7, -9};
-inline constexpr std::int8_t kNoDirection = -1;
+inline constexpr std::uint8_t kNoDirection = kDirectionCount;  // no direction leads there
 
 constexpr bool IsDiagonal(int direction) {
     return direction >= 4;
@@ -38,7 +38,7 @@ struct Tables {
     // The squares after a square in a direction, up to the edge of the board.
     std::array<std::array<SquareSet, kDirectionCount>, 64> ray{};
     // The direction from one square to another on the same line, else kNoDirection.
-    std::array<std::array<std::int8_t, 64>, 64> direction{};
+    std::array<std::array<std::uint8_t, 64>, 64> direction{};
 };
 
 constexpr Tables MakeTables() {
@@ -64,7 +64,7 @@ constexpr Tables MakeTables() {
                  onBoard(file + kFileStep[d] * length, rank + kRankStep[d] * length); ++length) {
                 const int reached = square + kSquareStep[d] * length;
                 tables.ray[square][d] |= Bit(reached);
-                tables.direction[square][reached] = static_cast<std::int8_t>(d);
+                tables.direction[square][reached] = static_cast<std::uint8_t>(d);
                 if (length == 1) {
                     tables.king[square] |= Bit(reached);
                 }

@@ -3,6 +3,7 @@
 #include "rules/board_geometry.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -41,8 +42,8 @@ SquareSet SquaresHolding(const Board& board, PieceCode code) {
 #if defined(__SSE2__)
     const __m128i pattern = _mm_set1_epi8(static_cast<char>(code));
     for (int block = 0; block < 4; ++block) {
-        const __m128i squares =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(board.data() + 16 * block));
+        const __m128i squares = _mm_loadu_si128(
+            reinterpret_cast<const __m128i*>(board.data() + std::ptrdiff_t{16} * block));
         const auto found =
             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(squares, pattern)));
         set |= SquareSet{found} << (16 * block);
