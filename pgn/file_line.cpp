@@ -105,10 +105,6 @@ std::optional<std::string_view> ReadFileLineView(BufferedFile& file, std::size_t
     return piece->bytes;
 }
 
-namespace {
-
-// Decodes a line up to its first zero byte into `text`; plain ASCII, most lines, is
-// widened in place without a temporary.
 void DecodeWholeLine(std::string_view bytes, std::u16string& text) {
     text.resize(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -124,6 +120,8 @@ void DecodeWholeLine(std::string_view bytes, std::u16string& text) {
         text[i] = byte;
     }
 }
+
+namespace {
 
 // The number of bytes at the end of `bytes` that begin a UTF-8 character without
 // finishing it.
@@ -141,14 +139,14 @@ std::size_t UnfinishedUtf8Tail(std::string_view bytes) {
 
 }  // namespace
 
-bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text, bool& cut) {
+bool ReadWholeLineBytes(BufferedFile& file, std::string& bytes, std::string_view& line, bool& cut) {
     cut = false;
     std::optional<LinePiece> piece = ReadLinePiece(file);
     if (!piece) {
         return false;
     }
     if (!piece->cut) {
-        DecodeWholeLine(piece->bytes, text);
+        line = piece->bytes;
         return true;
     }
     bytes.assign(piece->bytes);
@@ -158,7 +156,7 @@ bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text,
             // character, or both halves would be misread.
             const std::size_t tail = UnfinishedUtf8Tail(bytes);
             if (tail > 0 && tail < bytes.size()) {
-                bytes.resize(bytes.size() - tail);
+                bytes.erase(bytes.end() - static_cast<std::ptrdiff_t>(tail), bytes.end());
                 file.Seek(file.Tell() - tail);
             }
             cut = true;
@@ -169,7 +167,16 @@ bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text,
             bytes.append(piece->bytes);
         }
     }
-    DecodeWholeLine(bytes, text);
+    line = bytes;
+    return true;
+}
+
+bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text, bool& cut) {
+    std::string_view line;
+    if (!ReadWholeLineBytes(file, bytes, line, cut)) {
+        return false;
+    }
+    DecodeWholeLine(line, text);
     return true;
 }
 

@@ -57,6 +57,15 @@ inline constexpr std::size_t kMaxWholeLine = std::size_t{1} << 20;
 // line. Returns false at the end of the file or when the read fails.
 bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text, bool& cut);
 
+// ReadWholeLine without the decoding: `line` receives the line's bytes (all of them,
+// zero bytes included), a view into the file's buffer or into `bytes`, valid until
+// either is next used.
+bool ReadWholeLineBytes(BufferedFile& file, std::string& bytes, std::string_view& line, bool& cut);
+
+// Decodes the bytes of a line up to its first zero byte into `text`, by the code page
+// that those bytes decide; plain ASCII, most lines, is widened without a temporary.
+void DecodeWholeLine(std::string_view bytes, std::u16string& text);
+
 // The bytes of a line up to its first zero byte: the line as the text readers see it.
 std::string_view LineUpToZero(std::string_view bytes);
 

@@ -6,27 +6,41 @@ namespace {
 
 constexpr int kUnfinished = 3;
 
-std::u16string NameText(const std::optional<std::u16string>& name, bool toMove) {
-    std::u16string text = toMove ? u"* " : u"";
-    if (name) {
-        text += *name;
-    }
+ColumnParts NameParts(const std::optional<std::u16string>& name, bool toMove) {
+    return {toMove ? u"* " : u"", name ? std::u16string_view(*name) : std::u16string_view()};
+}
+
+std::u16string Joined(ColumnParts parts) {
+    std::u16string text(parts.mark);
+    text += parts.text;
     return text;
 }
 
 }  // namespace
 
+ColumnParts WhiteColumn(const GameHeaders& entry) {
+    return NameParts(entry.white, entry.IsRunningEmailGame() && entry.trait == 0);
+}
+
+ColumnParts BlackColumn(const GameHeaders& entry) {
+    return NameParts(entry.black, entry.IsRunningEmailGame() && entry.trait == 32);
+}
+
+ColumnParts LastColumn(const GameHeaders& entry) {
+    if (entry.resultCode == kUnfinished) {
+        return {u"", entry.lastMoveDate ? std::u16string_view(*entry.lastMoveDate) : u"?"};
+    }
+    return {u"", entry.ResultText(true)};
+}
+
 std::u16string WhiteColumnText(const GameHeaders& entry) {
-    return NameText(entry.white, entry.IsRunningEmailGame() && entry.trait == 0);
+    return Joined(WhiteColumn(entry));
 }
 
 std::u16string BlackColumnText(const GameHeaders& entry) {
-    return NameText(entry.black, entry.IsRunningEmailGame() && entry.trait == 32);
+    return Joined(BlackColumn(entry));
 }
 
 std::u16string LastColumnText(const GameHeaders& entry) {
-    if (entry.resultCode == kUnfinished) {
-        return entry.lastMoveDate ? *entry.lastMoveDate : u"?";
-    }
-    return std::u16string(entry.ResultText(true));
+    return Joined(LastColumn(entry));
 }

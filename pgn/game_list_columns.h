@@ -1,12 +1,25 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class GameHeaders;
 
 // The texts of the games list's three columns for one game, shared by the screen and
 // the command-line companion. A "* " before a name marks the side to move in a running
 // game played by e-mail.
+
+// A column's text in two parts: the mark ("* " or nothing) and what follows it. Both
+// view constants or the entry's own strings, so they are valid while it lives.
+struct ColumnParts {
+    std::u16string_view mark;
+    std::u16string_view text;
+};
+
+// The columns below in parts, for a caller that copies them anyway.
+ColumnParts WhiteColumn(const GameHeaders& entry);
+ColumnParts BlackColumn(const GameHeaders& entry);
+ColumnParts LastColumn(const GameHeaders& entry);
 
 // White's name (empty when unset), with "* " when the game is a running e-mail game
 // (GameHeaders::IsRunningEmailGame) and White is to move.

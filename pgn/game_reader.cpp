@@ -88,18 +88,43 @@ struct LineState {
     // written before that move.
     bool pending;
     std::optional<std::u16string> commentBefore;
+    // NAGs met before the line's first move (of a variation, or of the game), which
+    // are written before that move.
+    std::vector<std::uint8_t> nagsBefore;
 };
+
+// Hands what was written before a line's first move to that move.
+void GiveBeforeAnnotations(LineState& line, MoveNode& first) {
+    if (line.commentBefore) {
+        AnnotationsOf(first).commentBefore = std::move(line.commentBefore);
+        line.commentBefore.reset();
+    }
+    if (!line.nagsBefore.empty()) {
+        AnnotationsOf(first).nagsBefore = std::move(line.nagsBefore);
+        line.nagsBefore.clear();
+    }
+}
+
+// What was written in a variation that has no moves stays with the move before it.
+void KeepBeforeAnnotations(LineState& line) {
+    if (line.commentBefore) {
+        JoinComment(line.current->comment, *line.commentBefore);
+    }
+    for (const std::uint8_t nag : line.nagsBefore) {
+        StoreNag(*line.current, nag);
+    }
+}
 
 void AddCommentText(LineState& line, std::u16string_view text) {
     JoinComment(line.pending ? line.commentBefore : line.current->comment, text);
 }
 
 int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nesting) {
-    LineState line{&position, startsVariation, std::nullopt};
+    LineState line{&position, startsVariation, std::nullopt, {}};
     PgnToken token;
     std::u16string text;
     while (true) {
-        switch (lexer.NextToken(token)) {
+        switch (lexer.NextSignificantToken(token)) {
             case TokenKind::CommentStart:
                 switch (lexer.ReadCommentText(text)) {
                     case PgnLexer::CommentRead::Read:
@@ -134,9 +159,8 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 }
                 [[fallthrough]];
             case TokenKind::VariationEnd:
-                // Comments of a variation without moves stay with the move before it.
-                if (line.commentBefore) {
-                    JoinComment(line.current->comment, *line.commentBefore);
+                if (line.pending) {
+                    KeepBeforeAnnotations(line);
                 }
                 return kReadOk;
             case TokenKind::MoveNumber:
@@ -149,6 +173,9 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                         return Fail(kReadIllegalMove, token, u"Token refus\u00E9 (2)\n");
                     }
                     line.current = child;
+                    if (!line.nagsBefore.empty()) {
+                        GiveBeforeAnnotations(line, *child->incomingMove);  // the game's first
+                    }
                     break;
                 }
                 if (!line.current->incomingMove) {
@@ -164,18 +191,23 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 }
                 line.current = child;
                 line.pending = false;
-                if (line.commentBefore) {
-                    AnnotationsOf(*child->incomingMove).commentBefore =
-                        std::move(line.commentBefore);
-                    line.commentBefore.reset();
-                }
+                GiveBeforeAnnotations(line, *child->incomingMove);
                 break;
             }
             case TokenKind::UnknownToken:
                 return Fail(kReadUnknownToken, token, u"Token Erreur\n");
-            case TokenKind::NagToken:
-                StoreNag(*line.current, NagNumber(token.View()));
+            case TokenKind::NagToken: {
+                const unsigned number = NagNumber(token.View());
+                // Before the first move of a variation or of the game, a NAG goes with
+                // that move. At the game's start it still assesses the position too.
+                if (line.pending || line.current->incomingMove == nullptr) {
+                    line.nagsBefore.push_back(static_cast<std::uint8_t>(number & 0xFF));
+                }
+                if (!line.pending) {
+                    StoreNag(*line.current, number);
+                }
                 break;
+            }
         }
     }
 }
@@ -250,32 +282,39 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
     file.Seek(offset);
 
     std::string bytes;
-    std::u16string line;
+    std::string_view line;  // in the file's buffer or in `bytes`
+    std::u16string text;
+    std::string tagLine;  // the last tag line, kept past the reads that follow it
     bool lineCut = false;
-    if (!ReadWholeLine(file, bytes, line, lineCut)) {
+    if (!ReadWholeLineBytes(file, bytes, line, lineCut)) {
         return kReadUnexpected;
     }
     // The header begins at the game's first tag line: lines before it are skipped,
     // and the first other line after it starts the move text. Escape lines ("%") are
-    // no part of the game.
+    // no part of the game. Only tag lines are decoded here; the lexer decodes what it
+    // needs of the move text.
     bool headerBegun = false;
     SetUpState setUp;
     while (true) {
-        if (!line.empty() && line[0] == u'[') {
+        const std::string_view shown = LineUpToZero(line);
+        if (!shown.empty() && shown[0] == '[') {
             headerBegun = true;
-            const int result = ReadTagLine(document, line, setUp);
+            tagLine.assign(shown);
+            DecodeWholeLine(shown, text);
+            const int result = ReadTagLine(document, text, setUp);
             if (result != kReadOk) {
                 return result;
             }
-        } else if (headerBegun && (line.empty() || line[0] != u'%')) {
+        } else if (headerBegun && (shown.empty() || shown[0] != '%')) {
             break;
         }
-        if (!ReadWholeLine(file, bytes, line, lineCut)) {
+        if (!ReadWholeLineBytes(file, bytes, line, lineCut)) {
             if (!headerBegun) {
                 return kReadUnexpected;
             }
             // Tags up to the end of the file: the last tag line is handed to the lexer
             // as the move text, where its "[" is an unknown token.
+            line = tagLine;
             break;
         }
     }

@@ -21,6 +21,17 @@ namespace {
 // far the usual case, reads the same under either code page and is widened directly;
 // anything else goes through the decoding of the whole line.
 std::u16string TagValue(std::string_view line, std::size_t valueStart) {
+    // Where a plain value stops: its closing quote, or a byte that needs the slow way.
+    static constexpr std::array<bool, 256> kStops = [] {
+        std::array<bool, 256> stops{};
+        stops['"'] = stops['\0'] = stops['\\'] = true;
+        for (std::size_t c = 0x80; c < stops.size(); ++c) {
+            stops[c] = true;
+        }
+        return stops;
+    }();
+    // The opening quote (most often the next byte but one), unless the line's text
+    // ends at a zero byte before it.
     std::size_t quote = valueStart;
     while (quote < line.size() && line[quote] != '"' && line[quote] != '\0') {
         ++quote;
@@ -29,8 +40,7 @@ std::u16string TagValue(std::string_view line, std::size_t valueStart) {
         return {};
     }
     std::size_t end = quote + 1;
-    while (end < line.size() && line[end] != '"' && line[end] != '\0' && line[end] != '\\' &&
-           static_cast<unsigned char>(line[end]) < 0x80) {
+    while (end < line.size() && !kStops[static_cast<unsigned char>(line[end])]) {
         ++end;
     }
     if (end == line.size() || line[end] == '"' || line[end] == '\0') {
@@ -65,6 +75,43 @@ std::size_t FindEither(std::string_view data, char a, char b) {
     }
     return std::string_view::npos;
 }
+
+// Index of the first of the four bytes a, b, c, d in `data`, or npos; sixteen bytes
+// per step on x86-64.
+std::size_t FindAnyOf(std::string_view data, char a, char b, char c, char d) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i as = _mm_set1_epi8(a);
+    const __m128i bs = _mm_set1_epi8(b);
+    const __m128i cs = _mm_set1_epi8(c);
+    const __m128i ds = _mm_set1_epi8(d);
+    for (; i + 16 <= data.size(); i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i));
+        const __m128i found =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, as), _mm_cmpeq_epi8(block, bs)),
+                         _mm_or_si128(_mm_cmpeq_epi8(block, cs), _mm_cmpeq_epi8(block, ds)));
+        const int mask = _mm_movemask_epi8(found);
+        if (mask != 0) {
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        }
+    }
+#endif
+    for (; i < data.size(); ++i) {
+        if (data[i] == a || data[i] == b || data[i] == c || data[i] == d) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The bytes looked at in one go when lines are read in bulk: as many as a line piece.
+// A larger window would make the file's buffer keep more unread bytes at a refill and
+// so grow it again, by a whole buffer at a time, as a large file is read.
+constexpr std::size_t kScanWindow = kLineCapacity - 1;
 
 // What the line being read is, for the pieces of it that follow a cut.
 enum class LineKind { Ignored, Tag, MoveText };
@@ -110,10 +157,106 @@ public:
         restOfLine_ = false;
     }
 
+    // Reads on from the start of a line that follows a line of move text, many lines
+    // at a time in the file's buffer, as Read would read them piece by piece, and
+    // stops at the start of a line that may be something else: one that begins with
+    // "[", "%" or a byte-order mark outside a brace comment (or at the end of the
+    // file). Every line passed over is move text.
+    void SkipMoveTextLines(BufferedFile& file) {
+        bool afterBreak = true;  // further line breaks belong to the same run
+        while (true) {
+            const std::string_view data = file.Peek(kScanWindow);
+            if (data.empty()) {
+                return;
+            }
+            std::size_t i = 0;
+            while (i < data.size()) {
+                if (afterBreak) {
+                    while (i < data.size() && IsLineBreak(data[i])) {
+                        ++i;
+                    }
+                    if (i == data.size()) {
+                        break;
+                    }
+                    afterBreak = false;
+                    restOfLine_ = false;
+                    const char first = data[i];
+                    if (!braceOpen_ && (first == '[' || first == '%' || first == '\xEF')) {
+                        file.Skip(i);
+                        return;
+                    }
+                }
+                if (braceOpen_) {
+                    const std::size_t close = data.find('}', i);
+                    if (close == std::string_view::npos) {
+                        i = data.size();
+                        break;
+                    }
+                    braceOpen_ = false;
+                    i = close + 1;
+                    continue;
+                }
+                const std::size_t found = restOfLine_
+                                              ? FindEither(data.substr(i), '\r', '\n')
+                                              : FindAnyOf(data.substr(i), '{', ';', '\r', '\n');
+                if (found == std::string_view::npos) {
+                    i = data.size();
+                    break;
+                }
+                const char c = data[i + found];
+                i += found + 1;
+                if (c == '{') {
+                    braceOpen_ = true;
+                } else if (c == ';') {
+                    restOfLine_ = true;
+                } else {
+                    afterBreak = true;
+                }
+            }
+            file.Skip(i);
+        }
+    }
+
 private:
     bool braceOpen_ = false;
     bool restOfLine_ = false;  // after ";" up to the line's end
 };
+
+// Stores the value of the tag line `bytes` in `entry` when the index interprets it. A
+// tag's beginning holds no zero byte and TagValue stops at one, so the line need not be
+// cut at a zero byte first.
+void StoreTag(GameListEntry& entry, std::string_view bytes) {
+    std::size_t valueStart = 0;
+    const TagName name = ClassifyTagLine(bytes, valueStart);
+    if (name <= TagName::Trait) {
+        StoreHeaderTag(entry, name, TagValue(bytes, valueStart));
+    }
+}
+
+// Reads on from the start of the line after a tag line, straight from the file's
+// buffer, while the lines are tag lines that ReadLinePiece would give whole (shorter
+// than its capacity), and stores them in `entry`; stops at the start of any other line.
+void ReadFollowingTagLines(BufferedFile& file, GameListEntry& entry) {
+    while (true) {
+        const std::string_view data = file.Peek(kScanWindow);
+        std::size_t i = 0;
+        while (i < data.size() && data[i] == '[') {
+            const std::size_t lineBreak = FindEither(data.substr(i, kLineCapacity - 1), '\r', '\n');
+            if (lineBreak == std::string_view::npos) {
+                break;  // a long line, or one that the buffer cuts: read the usual way
+            }
+            StoreTag(entry, data.substr(i, lineBreak));
+            i += lineBreak;
+            while (i < data.size() && IsLineBreak(data[i])) {
+                ++i;
+            }
+        }
+        file.Skip(i);
+        if (i == 0 || i < data.size()) {
+            return;
+        }
+    }
+}
 
 constexpr std::array<std::string_view, 7> kRosterNames = {"White", "Black", "Event", "Site",
                                                           "Date",  "Round", "Result"};
@@ -157,12 +300,10 @@ void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit) {
                     hasMoveText = false;
                     comments.Reset();
                 }
-                // A tag's beginning holds no zero byte and TagValue stops at one, so the
-                // line need not be cut at a zero byte first.
-                std::size_t valueStart = 0;
-                const TagName name = ClassifyTagLine(bytes, valueStart);
-                if (name <= TagName::Trait) {
-                    StoreHeaderTag(*entry, name, TagValue(bytes, valueStart));
+                StoreTag(*entry, bytes);
+                if (!piece->cut) {
+                    // The lines after a tag line are mostly more tag lines.
+                    ReadFollowingTagLines(file, *entry);
                 }
             } else if (kind == LineKind::MoveText) {
                 inTags = false;
@@ -171,6 +312,10 @@ void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit) {
         }
         if (kind == LineKind::MoveText) {
             comments.Read(bytes, !piece->cut);
+            if (!piece->cut) {
+                // The lines after a line of move text are mostly more of it.
+                comments.SkipMoveTextLines(file);
+            }
         }
         atLineStart = !piece->cut;
     }

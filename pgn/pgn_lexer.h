@@ -14,12 +14,15 @@ class Position;
 // Cuts the move text of one game into tokens, one line at a time. It knows nothing of
 // chess: whether a move is legal is the reader's business. The file is not owned and
 // stays open for the lexer's whole life; its position is always just past the last
-// line read.
+// line read. Lines are cut into tokens as bytes (every token but a comment and an
+// unknown token is ASCII); only the text of those is decoded, by the code page of its
+// whole line.
 class PgnLexer {
 public:
-    // Starts on `firstLine`, already read and converted by the creator; `firstLineCut`
-    // when the file goes on with the rest of that line (ReadWholeLine's `cut`).
-    PgnLexer(BufferedFile& file, std::u16string_view firstLine, bool firstLineCut = false);
+    // Starts on the bytes of `firstLine`, already read by the creator (and copied
+    // here); `firstLineCut` when the file goes on with the rest of that line
+    // (ReadWholeLine's `cut`).
+    PgnLexer(BufferedFile& file, std::string_view firstLine, bool firstLineCut = false);
     virtual ~PgnLexer() = default;
 
     PgnLexer(const PgnLexer&) = delete;
@@ -32,6 +35,11 @@ public:
     // that a variation may hold one and the move text go on after it. Lines that
     // start with "%" outside comments are skipped.
     TokenKind NextToken(PgnToken& token);
+
+    // NextToken without the Separator and MoveNumber tokens, which a reader of the moves
+    // passes over: blanks, tabs and move numbers are stepped over here without making a
+    // token of each.
+    TokenKind NextSignificantToken(PgnToken& token);
 
     // True when the last GameEnd came from a result mark, not from the end of the
     // file or the next game's tags.
@@ -68,12 +76,19 @@ public:
     int pos() const { return pos_; }
 
 private:
-    // Reads and converts the next line; false at the end of the file.
+    // Reads the next line; false at the end of the file.
     bool ReadLine();
-    char16_t At(int index) const {
+    // Makes `bytes` the current line, up to its first zero byte.
+    void SetLine(std::string_view bytes);
+    char At(int index) const {
         return index < static_cast<int>(line_.size()) ? line_[static_cast<std::size_t>(index)]
-                                                      : u'\0';
+                                                      : '\0';
     }
+    // Whether the current line is read as UTF-8 (else as Windows-1252).
+    bool LineIsUtf8();
+    // Decodes the bytes [start, end) of the current line, which begin and end between
+    // characters, by the code page of the whole line.
+    void Decode(std::size_t start, std::size_t end, std::u16string& text);
     TokenKind SkipResultMark();
     TokenKind ReadMoveNumber(PgnToken& token);
     TokenKind ReadMoveCharacters(PgnToken& token);
@@ -81,11 +96,16 @@ private:
     TokenKind ReadGlyph(PgnToken& token);
     TokenKind ReadUnknown(PgnToken& token);
 
+    enum class CodePage { Unknown, Utf8, Windows1252 };
+
     BufferedFile& file_;
-    std::u16string line_;
-    std::string bytes_;          // scratch storage of ReadWholeLine
-    bool lineCut_ = false;       // the file goes on with the rest of line_
-    bool continuation_ = false;  // line_ goes on from the previous line read
+    std::string_view line_;                  // the file's buffer, bytes_ or firstLine_
+    CodePage codePage_ = CodePage::Unknown;  // of line_, decided when first needed
+    std::string firstLine_;                  // the copy of the creator's line
+    std::string bytes_;                      // scratch storage of ReadWholeLineBytes
+    std::u16string decoded_;                 // scratch storage of Decode
+    bool lineCut_ = false;                   // the file goes on with the rest of line_
+    bool continuation_ = false;              // line_ goes on from the previous line read
     int pos_ = 0;
     bool ended_ = false;           // the game ended at the file's end or the next tags
     std::uint64_t endOffset_ = 0;  // where, when ended_

@@ -39,6 +39,15 @@ public:
         return true;
     }
 
+    // Assign for ASCII bytes, each widened to one character.
+    void AssignAscii(std::string_view bytes) {
+        length_ = bytes.size() < kMaxLength ? bytes.size() : kMaxLength;
+        for (std::size_t i = 0; i < length_; ++i) {
+            text_[i] = static_cast<unsigned char>(bytes[i]);
+        }
+        text_[length_] = u'\0';
+    }
+
     void Assign(std::u16string_view text) {
         Clear();
         for (const char16_t c : text) {

@@ -22,9 +22,9 @@ constexpr std::size_t kMaxPiece = 511;  // bytes of one piece of a long text
 constexpr std::size_t kMaxTagLine = 65533;
 
 // The wrapping state of the one game being written. A line break is held back until
-// the first byte of the next line is known: when that byte is "[" the break is taken
-// back (with the blank it replaced), because the games index would read a line that
-// starts with "[" as the next game's first tag.
+// the first bytes of the next line are known: when they may not start a line (see
+// StartsNoLine) the break is taken back (with the blank it replaced), because the
+// games index would read a line that starts with "[" as the next game's first tag.
 struct WrapState {
     std::size_t column = 0;
     bool breakPending = false;
@@ -35,9 +35,10 @@ struct WrapState {
 WrapState wrap;
 
 // A line may not start with "[", which the games index reads as the next game's first
-// tag, nor with "%", which readers skip as an escape line.
-bool StartsNoLine(char c) {
-    return c == '[' || c == '%';
+// tag, nor with "%", which readers skip as an escape line, nor with a byte-order mark
+// (U+FEFF in a comment), which readers skip where a file joined with cat has one.
+bool StartsNoLine(std::string_view rest) {
+    return rest.starts_with('[') || rest.starts_with('%') || rest.starts_with("\xEF\xBB\xBF");
 }
 
 void PutBytes(ByteSink& sink, std::string_view bytes) {
@@ -46,7 +47,7 @@ void PutBytes(ByteSink& sink, std::string_view bytes) {
     }
     if (wrap.breakPending) {
         wrap.breakPending = false;
-        if (StartsNoLine(bytes.front())) {
+        if (StartsNoLine(bytes)) {
             wrap.column = wrap.columnBeforeBreak;
             if (wrap.pendingBlank) {
                 sink.Write(" ");
@@ -89,8 +90,8 @@ std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRul
     }
     // The reader turns a line break inside a comment into a blank, except just before
     // the closing brace: a blank there must stay on the line.
-    const char next = i + 1 < bytes.size() ? bytes[i + 1] : '\0';
-    if (StartsNoLine(next) || (rule == BreakRule::Comment && next == '}')) {
+    const std::string_view rest = bytes.substr(i + 1);
+    if (StartsNoLine(rest) || (rule == BreakRule::Comment && rest.starts_with('}'))) {
         return std::nullopt;
     }
     return blank ? LineBreak{i, true} : LineBreak{i + 1, false};
@@ -98,8 +99,8 @@ std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRul
 
 // True when the line may end just before `bytes`: a leading blank must be a place
 // where the rule allows a break. Inside a comment the reader turns every line break
-// into a blank, so a line may end before another character only where a piece of a
-// blankless run begins (that blank cannot be helped), never in the rest of a piece.
+// into a blank, so a line may end before another character only at the start of a
+// comment's first piece (its opening brace): every later piece starts with a blank.
 bool CanBreakBefore(std::string_view bytes, BreakRule rule, bool pieceStart) {
     if (bytes.front() != ' ') {
         return rule != BreakRule::Comment || pieceStart;
@@ -163,18 +164,17 @@ bool IsUtf8Continuation(char byte) {
 }
 
 // Where the next piece of a long text starts: at the last blank among its first 512
-// bytes (not the first byte), else after 511 bytes, moved back to a character start.
+// bytes (not the first byte), else at the first blank after them or at the text's
+// end. A run without a blank is never cut: the reader would read the line break of a
+// cut back as a blank (it reads lines whole, however long).
 std::size_t PieceLength(std::string_view bytes) {
     for (std::size_t i = kMaxPiece; i >= 1; --i) {
         if (bytes[i] == ' ') {
             return i;
         }
     }
-    std::size_t length = kMaxPiece;
-    while (length > 0 && IsUtf8Continuation(bytes[length])) {
-        --length;
-    }
-    return length > 0 ? length : kMaxPiece;
+    const std::size_t nextBlank = bytes.find(' ', kMaxPiece + 1);
+    return nextBlank == std::string_view::npos ? bytes.size() : nextBlank;
 }
 
 void WriteLongBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule rule) {
@@ -207,12 +207,17 @@ std::u16string EscapeTagValue(std::u16string_view value) {
 }
 
 // A closing brace would end the comment early and a line break would escape the
-// wrapping; both are written as blanks.
+// wrapping; both are written as blanks. Blanks and tabs at the start of the text are
+// left out, as the reader leaves them out (a ";" comment may start with "}").
 std::u16string CommentText(std::u16string_view comment, bool leadingBlank) {
     std::u16string out = leadingBlank ? u" {" : u"{";
     out.reserve(comment.size() + 3);
+    const std::size_t opened = out.size();
     for (const char16_t c : comment) {
-        out += (c == u'}' || c == u'\r' || c == u'\n' || c == 0) ? u' ' : c;
+        const char16_t written = (c == u'}' || c == u'\r' || c == u'\n' || c == 0) ? u' ' : c;
+        if (out.size() > opened || (written != u' ' && written != u'\t')) {
+            out += written;
+        }
     }
     out += u'}';
     return out;
@@ -351,6 +356,7 @@ public:
     void OnMove(const MoveNode& move) override {
         Line& line = lines_.back();
         line.number += (move.moveNumber - line.number) & 0xFFu;
+        WriteNagsBefore(move, line);
         const bool black = MoverColour(move) == kBlack;
         std::u16string piece = line.started ? u" " : u"";
         if (line.numbered) {
@@ -407,6 +413,21 @@ private:
         bool started;
         unsigned number;
     };
+
+    // NAGs written before the first move of the game or of a variation are written
+    // back there, where they are read back the same; a blank separates them from a
+    // comment before them, none from an opening bracket.
+    void WriteNagsBefore(const MoveNode& move, Line& line) {
+        const bool opensLine = IsAlternative(move) || move.parent->incomingMove == nullptr;
+        if (!opensLine || !move.annotations) {
+            return;
+        }
+        for (const std::uint8_t nag : move.annotations->nagsBefore) {
+            const bool blank = line.started || (lines_.size() == 1 && WrapColumn() > 0);
+            WriteWrapped(&sink_, (blank ? u" $" : u"$") + Number(nag), true);
+            line.started = true;
+        }
+    }
 
     ByteSink& sink_;
     std::vector<Line> lines_;

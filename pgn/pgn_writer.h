@@ -43,8 +43,9 @@ void WriteWrapped(ByteSink* sink, std::u16string_view text, bool fillLine,
 std::optional<LineBreak> FindBreak(std::string_view bytes, long from, BreakRule rule);
 
 // Writes a text of any length through WriteWrapped as pieces of at most 511 bytes,
-// cut at blanks where there are blanks (each later piece starts with its blank), never
-// inside a UTF-8 sequence.
+// cut at blanks (each later piece starts with its blank); a run of more than 511 bytes
+// without a blank is a piece of its own, never cut, since a line break inside it
+// would read back as a blank.
 void WriteLongText(ByteSink& sink, std::u16string_view text, bool fillLine,
                    BreakRule rule = BreakRule::MoveText);
 

@@ -98,19 +98,15 @@ TagName Classify(std::basic_string_view<Char> line, std::size_t& valueStart) {
     if (line.size() < 2) {
         return TagName::Other;
     }
-    // The name runs to a blank, a tab or the value's opening quote; a line without any
-    // of them holds no value to interpret.
-    std::size_t end = 1;
-    while (end < line.size() && !IsNameEnd(line[end])) {
-        ++end;
-    }
-    if (end == line.size()) {
-        return TagName::Other;
-    }
-    const std::basic_string_view<Char> name = line.substr(1, end - 1);
+    // The name runs to a blank, a tab or the value's opening quote (a line without any
+    // of them holds no value to interpret), so a known name is one that the line
+    // starts with, followed by one of those. Only the names of the first letter's
+    // group are tried: most other tags are told apart by their first letter alone.
     const auto [first, count] = GroupOf(line[1]);
     for (std::size_t i = first; i < first + count; ++i) {
-        if (!Equals(name, kNames[i].name)) {
+        const std::size_t end = 1 + kNames[i].name.size();
+        if (line.size() <= end || !IsNameEnd(line[end]) ||
+            !Equals(line.substr(1, end - 1), kNames[i].name)) {
             continue;
         }
         if (kNames[i].tag == TagName::SetUpOne && !HoldsValueOne(line.substr(end))) {
@@ -146,14 +142,21 @@ std::u16string ExtractTagValue(std::u16string_view text) {
     if (quote == std::u16string_view::npos) {
         return value;
     }
-    for (std::size_t i = quote + 1; i < text.size() && text[i] != u'"'; ++i) {
-        // Other programs (and ours) write a quote or a backslash inside a value as \"
-        // and \\; any other backslash is an ordinary character.
-        if (text[i] == u'\\' && i + 1 < text.size() &&
-            (text[i + 1] == u'"' || text[i + 1] == u'\\')) {
-            ++i;
+    // Runs without a quote or a backslash are taken whole. Other programs (and ours)
+    // write a quote or a backslash inside a value as \" and \\; any other backslash
+    // is an ordinary character.
+    std::size_t i = quote + 1;
+    while (i < text.size()) {
+        const std::size_t stop = text.find_first_of(u"\"\\", i);
+        const std::size_t end = stop == std::u16string_view::npos ? text.size() : stop;
+        value.append(text.substr(i, end - i));
+        if (end == text.size() || text[end] == u'"') {
+            break;
         }
-        value += text[i];
+        const bool escape =
+            end + 1 < text.size() && (text[end + 1] == u'"' || text[end + 1] == u'\\');
+        value += escape ? text[end + 1] : u'\\';
+        i = end + (escape ? 2 : 1);
     }
     return value;
 }

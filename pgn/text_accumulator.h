@@ -24,12 +24,19 @@ public:
     // grow.
     bool Append(char16_t c);
 
+    // Appends all of `text`, or nothing when the storage cannot grow to hold it.
+    bool Append(std::u16string_view text);
+
     // The text so far; valid until the next Append.
     std::u16string_view View() const { return {Data(), length_}; }
 
     std::size_t capacity() const { return capacity_; }
 
 private:
+    // Makes room for `count` more characters and the place kept free; false when the
+    // storage cannot grow that far.
+    bool Reserve(std::size_t count);
+
     const char16_t* Data() const { return heap_ ? heap_.get() : inline_.data(); }
     char16_t* Data() { return heap_ ? heap_.get() : inline_.data(); }
 

@@ -6,12 +6,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace board_rules {
 namespace {
 
+using board_geometry::Bit;
+using board_geometry::IsDiagonal;
+using board_geometry::kNoDirection;
 using board_geometry::kTables;
+using board_geometry::SquareSet;
 
 constexpr bool OnBoard(int file, int rank) {
     return file >= 0 && file < 8 && rank >= 0 && rank < 8;
@@ -29,80 +36,78 @@ bool EnemyAt(const Board& board, Colour colour, int file, int rank, int type) {
     return IsEnemy(code, colour) && PieceType(code) == type;
 }
 
-bool AnyOf(const Board& board, const board_geometry::SquareList& squares, PieceCode code) {
-    for (int i = 0; i < squares.count; ++i) {
-        if (board[squares.squares[i]] == code) {
-            return true;
+// The squares that hold exactly `code`; on x86-64 sixteen squares are compared at once.
+SquareSet SquaresHolding(const Board& board, PieceCode code) {
+    SquareSet set = 0;
+#if defined(__SSE2__)
+    const __m128i pattern = _mm_set1_epi8(static_cast<char>(code));
+    for (int block = 0; block < 4; ++block) {
+        const __m128i squares = _mm_loadu_si128(
+            reinterpret_cast<const __m128i*>(board.data() + std::ptrdiff_t{16} * block));
+        const auto found =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(squares, pattern)));
+        set |= SquareSet{found} << (16 * block);
+    }
+#else
+    for (int square = 0; square < 64; ++square) {
+        if (board[square] == code) {
+            set |= Bit(square);
         }
     }
-    return false;
+#endif
+    return set;
+}
+
+SquareSet Occupied(const Board& board) {
+    return ~SquaresHolding(board, kEmpty);
+}
+
+// The squares strictly between `from` and `to`, which lie on one line in `direction`.
+SquareSet Between(int from, int to, int direction) {
+    return kTables.ray[from][direction] & ~(kTables.ray[to][direction] | Bit(to));
+}
+
+// The square of `set`, a non-empty set of squares on one ray, met first along the
+// ray's `direction`.
+int Nearest(SquareSet set, int direction) {
+    return board_geometry::Ascends(direction) ? std::countr_zero(set) : 63 - std::countl_zero(set);
+}
+
+// Whether a rook (straight), bishop (diagonal) or queen (both) moves along `direction`.
+bool MovesAlong(int type, int direction) {
+    return type == kQueen || (type == kBishop) == IsDiagonal(direction);
+}
+
+// A rook, bishop or queen of `type` reaches `to` from `from` when both lie on one of
+// its lines with every square between them empty.
+bool SliderCanReach(int type, int from, int to, SquareSet occupied) {
+    const int direction = kTables.direction[from][to];
+    return direction != kNoDirection && MovesAlong(type, direction) &&
+           (Between(from, to, direction) & occupied) == 0;
 }
 
 bool AttackedByKnightOrKing(const Board& board, Colour colour, int square) {
     const Colour enemy = OtherColour(colour);
-    return AnyOf(board, kTables.knight[square], static_cast<PieceCode>(enemy + kKnight)) ||
-           AnyOf(board, kTables.king[square], static_cast<PieceCode>(enemy + kKing));
+    return (kTables.knight[square] &
+            SquaresHolding(board, static_cast<PieceCode>(enemy + kKnight))) != 0 ||
+           (kTables.king[square] & SquaresHolding(board, static_cast<PieceCode>(enemy + kKing))) !=
+               0;
 }
 
-// The first square from `start` on that holds `code`, or -1. Eight squares are
-// compared at once: a byte of `word ^ pattern` is zero exactly where the code stands.
-int FindNextHolding(const Board& board, PieceCode code, int start) {
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-    const std::uint64_t pattern = 0x0101010101010101ULL * code;
-    for (int word = start >> 3; word < 8; ++word) {
-        std::uint64_t bytes = 0;
-        std::memcpy(&bytes, board.data() + std::ptrdiff_t{8} * word, sizeof bytes);
-        std::uint64_t x = bytes ^ pattern;
-        if (word == start >> 3) {
-            x |= (std::uint64_t{1} << (8 * (start & 7))) - 1;  // squares before start
-        }
-        const std::uint64_t zeroBytes = ~(((x & kLow7) + kLow7) | x | kLow7);
-        if (zeroBytes != 0) {
-            return 8 * word + (std::countr_zero(zeroBytes) >> 3);
-        }
-    }
-    return -1;
-}
-
-// Calls `visit` with each square holding `code`, in ascending order, until it returns
-// true; returns whether it did.
-template <typename Visit>
-bool AnySquareHolding(const Board& board, PieceCode code, Visit visit) {
-    for (int s = FindNextHolding(board, code, 0); s >= 0; s = FindNextHolding(board, code, s + 1)) {
-        if (visit(s)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool RookCanReach(const Board& board, int from, int to);
-bool BishopCanReach(const Board& board, int from, int to);
-
-// The first occupied square from `square` along `direction`, or -1 at the edge.
-int FirstOccupied(const Board& board, int square, int direction) {
-    const int step = board_geometry::kSquareStep[direction];
-    int s = square;
-    for (int left = kTables.rayLength[square][direction]; left > 0; --left) {
-        s += step;
-        if (board[s] != kEmpty) {
-            return s;
-        }
-    }
-    return -1;
-}
-
+// An enemy rook, bishop or queen attacks `square` when it is the first piece met along
+// one of its lines from the square.
 bool AttackedBySlider(const Board& board, Colour colour, int square) {
     const Colour enemy = OtherColour(colour);
-    const auto queen = static_cast<PieceCode>(enemy + kQueen);
+    const SquareSet queens = SquaresHolding(board, static_cast<PieceCode>(enemy + kQueen));
+    const SquareSet straight =
+        queens | SquaresHolding(board, static_cast<PieceCode>(enemy + kRook));
+    const SquareSet diagonal =
+        queens | SquaresHolding(board, static_cast<PieceCode>(enemy + kBishop));
+    const SquareSet occupied = Occupied(board);
     for (int direction = 0; direction < board_geometry::kDirectionCount; ++direction) {
-        const int s = FirstOccupied(board, square, direction);
-        if (s < 0) {
-            continue;
-        }
-        const auto slider = static_cast<PieceCode>(
-            enemy + (board_geometry::IsDiagonal(direction) ? kBishop : kRook));
-        if (board[s] == queen || board[s] == slider) {
+        const SquareSet attackers = IsDiagonal(direction) ? diagonal : straight;
+        const SquareSet ray = kTables.ray[square][direction];
+        if ((ray & attackers) != 0 && (attackers & Bit(Nearest(ray & occupied, direction))) != 0) {
             return true;
         }
     }
@@ -147,27 +152,6 @@ bool PawnCanReach(const Board& board, int from, int to) {
     return signedDy == forward;
 }
 
-bool RookCanReach(const Board& board, int from, int to) {
-    const bool sameRank = RankOf(from) == RankOf(to);
-    const bool sameFile = FileOf(from) == FileOf(to);
-    if (sameRank == sameFile) {
-        return false;
-    }
-    const int step =
-        sameRank ? (FileOf(to) < FileOf(from) ? -1 : 1) : (RankOf(to) > RankOf(from) ? 8 : -8);
-    return IsPathClear(board, from, to, step);
-}
-
-bool BishopCanReach(const Board& board, int from, int to) {
-    const int dx = FileOf(to) - FileOf(from);
-    const int dy = RankOf(to) - RankOf(from);
-    if (std::abs(dx) != std::abs(dy)) {
-        return false;
-    }
-    const int step = (dy > 0 ? 8 : -8) + (dx > 0 ? 1 : -1);
-    return IsPathClear(board, from, to, step);
-}
-
 // Collects squares in ascending order; the lists are short.
 class SquareCollector {
 public:
@@ -187,22 +171,21 @@ private:
     int count_ = 0;
 };
 
-void CollectFromList(const Board& board, const board_geometry::SquareList& squares, PieceCode code,
-                     SquareCollector& found) {
-    for (int i = 0; i < squares.count; ++i) {
-        if (board[squares.squares[i]] == code) {
-            found.Add(squares.squares[i]);
-        }
+void CollectAll(SquareSet squares, SquareCollector& found) {
+    for (; squares != 0; squares &= squares - 1) {
+        found.Add(std::countr_zero(squares));
     }
 }
 
 void CollectSliders(const Board& board, PieceCode code, int target, SquareCollector& found) {
-    AnySquareHolding(board, code, [&](int s) {
-        if (CanReach(board, s, target)) {
-            found.Add(s);
+    const SquareSet occupied = Occupied(board);
+    const int type = PieceType(code);
+    for (SquareSet pieces = SquaresHolding(board, code); pieces != 0; pieces &= pieces - 1) {
+        const int square = std::countr_zero(pieces);
+        if (SliderCanReach(type, square, target, occupied)) {
+            found.Add(square);
         }
-        return false;
-    });
+    }
 }
 
 // Pawns reach an occupied square diagonally forward, an empty one straight ahead (two
@@ -248,11 +231,12 @@ int FindReachingPieces(const Board& board, PieceCode code, int target,
             CollectSliders(board, code, target, found);
             break;
         case kKnight:
-            CollectFromList(board, kTables.knight[target], code, found);
+        case kKing: {
+            const SquareSet reach =
+                PieceType(code) == kKnight ? kTables.knight[target] : kTables.king[target];
+            CollectAll(SquaresHolding(board, code) & reach, found);
             break;
-        case kKing:
-            CollectFromList(board, kTables.king[target], code, found);
-            break;
+        }
         default:
             break;
     }
@@ -277,23 +261,18 @@ bool CanReach(const Board& board, int from, int to) {
     if (from == to || board[from] == kEmpty) {
         return false;
     }
-    switch (PieceType(board[from])) {
+    const int type = PieceType(board[from]);
+    switch (type) {
         case kPawn:
             return PawnCanReach(board, from, to);
-        case kRook:
-            return RookCanReach(board, from, to);
-        case kKnight: {
-            const int dx = std::abs(FileOf(to) - FileOf(from));
-            const int dy = std::abs(RankOf(to) - RankOf(from));
-            return (dx == 2 && dy == 1) || (dx == 1 && dy == 2);
-        }
-        case kBishop:
-            return BishopCanReach(board, from, to);
-        case kQueen:
-            return RookCanReach(board, from, to) || BishopCanReach(board, from, to);
+        case kKnight:
+            return (kTables.knight[from] & Bit(to)) != 0;
         case kKing:
-            return std::abs(FileOf(to) - FileOf(from)) <= 1 &&
-                   std::abs(RankOf(to) - RankOf(from)) <= 1;
+            return (kTables.king[from] & Bit(to)) != 0;
+        case kRook:
+        case kBishop:
+        case kQueen:
+            return SliderCanReach(type, from, to, Occupied(board));
         default:
             return false;
     }
@@ -306,43 +285,37 @@ bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule
 }
 
 bool LineOpenedOntoKing(const Board& board, int king, int from, Colour colour) {
-    const int fileStep = (FileOf(from) > FileOf(king)) - (FileOf(from) < FileOf(king));
-    const int rankStep = (RankOf(from) > RankOf(king)) - (RankOf(from) < RankOf(king));
-    const int fileDistance = std::abs(FileOf(from) - FileOf(king));
-    const int rankDistance = std::abs(RankOf(from) - RankOf(king));
-    if (from == king || (fileDistance != 0 && rankDistance != 0 && fileDistance != rankDistance)) {
+    const int direction = kTables.direction[king][from];
+    if (direction == kNoDirection) {
         return false;
     }
-    int file = FileOf(king) + fileStep;
-    int rank = RankOf(king) + rankStep;
-    bool passedFrom = false;
-    for (; OnBoard(file, rank); file += fileStep, rank += rankStep) {
-        const int s = MakeSquare(file, rank);
-        passedFrom = passedFrom || s == from;
-        if (board[s] == kEmpty) {
-            continue;
-        }
-        if (!passedFrom || !IsEnemy(board[s], colour)) {
-            return false;
-        }
-        const bool diagonal = fileStep != 0 && rankStep != 0;
-        const int type = PieceType(board[s]);
-        return type == kQueen || type == (diagonal ? kBishop : kRook);
+    const SquareSet pieces = kTables.ray[king][direction] & Occupied(board);
+    if (pieces == 0) {
+        return false;
     }
-    return false;
+    // The first piece from the king must stand on `from` or beyond it: one between them
+    // still shields the king.
+    const int first = Nearest(pieces, direction);
+    if ((Bit(first) & (kTables.ray[from][direction] | Bit(from))) == 0 ||
+        !IsEnemy(board[first], colour)) {
+        return false;
+    }
+    const int type = PieceType(board[first]);
+    return type == kQueen || type == (IsDiagonal(direction) ? kBishop : kRook);
 }
 
 int FindPiece(const Board& board, PieceCode code) {
-    return FindNextHolding(board, code, 0);
+    const SquareSet squares = SquaresHolding(board, code);
+    return squares != 0 ? std::countr_zero(squares) : -1;
 }
 
-MoveEffects PlayOnBoard(Board& board, int from, int to, Square epSquare) {
-    MoveEffects effects;
+void PlayOnBoard(Board& board, int from, int to, Square epSquare, MoveEffects& effects) {
+    effects = MoveEffects{};
     const PieceCode mover = board[from];
     if (board[to] != kEmpty) {
-        effects.isCapture = true;
+        effects.isCapture = 1;
     } else if (PieceType(mover) == kPawn && to == epSquare) {
-        effects.isCapture = true;
+        effects.isCapture = 1;
         board[FileOf(to) + 8 * RankOf(from)] = kEmpty;
     } else if ((mover == kKing && from == 4) || (mover == kBlack + kKing && from == 60)) {
         if (to == from + 2) {
@@ -355,13 +328,12 @@ MoveEffects PlayOnBoard(Board& board, int from, int to, Square epSquare) {
             effects.castling = 2;
         }
     } else if (mover == kPawn && RankOf(from) == 1 && RankOf(to) == 3) {
-        effects.newEpSquare = static_cast<Square>(FileOf(from) + 16);
+        effects.newEpSquare = FileOf(from) + 16;
     } else if (mover == kBlack + kPawn && RankOf(from) == 6 && RankOf(to) == 4) {
-        effects.newEpSquare = static_cast<Square>(FileOf(from) + 40);
+        effects.newEpSquare = FileOf(from) + 40;
     }
     board[to] = mover;
     board[from] = kEmpty;
-    return effects;
 }
 
 }  // namespace board_rules

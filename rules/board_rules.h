@@ -35,14 +35,17 @@ int FindPiece(const Board& board, PieceCode code);
 
 // What playing from->to on a board did besides moving the piece.
 struct MoveEffects {
-    bool isCapture = false;
-    std::uint8_t castling = 0;
-    Square newEpSquare = kNoSquare;
+    int isCapture = 0;
+    int castling = 0;
+    int newEpSquare = kNoSquare;
 };
 
 // Plays from->to on `board`: captures (en passant through `epSquare`), moves the rook
 // of a castling king, notes a pawn's double step, then moves the piece. No promotion.
-MoveEffects PlayOnBoard(Board& board, int from, int to, Square epSquare);
+// The effects are written into `effects` rather than returned, as whole words: the
+// compiler returned a struct of bytes by storing them one by one and reloading them as
+// one word, a stall on every move played.
+void PlayOnBoard(Board& board, int from, int to, Square epSquare, MoveEffects& effects);
 
 }  // namespace board_rules
 

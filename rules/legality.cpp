@@ -261,7 +261,8 @@ bool Position::LeavesKingAttacked(int from, int to) const {
         return false;
     }
     Board scratch = squares;
-    board_rules::PlayOnBoard(scratch, from, to, epSquare);
+    board_rules::MoveEffects ignored;
+    board_rules::PlayOnBoard(scratch, from, to, epSquare, ignored);
     if (!playOut) {
         return board_rules::LineOpenedOntoKing(scratch, king, from, sideToMove);
     }

@@ -18,13 +18,16 @@ struct MoveAnnotations {
     std::vector<std::uint8_t> nags;
     // The comment written before the move, at the start of a variation.
     std::optional<std::u16string> commentBefore;
+    // The NAGs written before the move, in the order read, at the start of a game or of
+    // a variation (some programs put signs such as "better is" or "novelty" there).
+    std::vector<std::uint8_t> nagsBefore;
 };
 
 // One move between two positions of a game tree. A MoveNode owns the alternatives
 // that follow it in its list (nextSibling) and the position it leads to (child);
 // prevSibling and parent are back links. Destruction is iterative, so a line of any
 // length is freed without deep recursion.
-class MoveNode {
+class MoveNode final {
 public:
     // Stores the squares and links, clears every other field and computes the SAN
     // disambiguation from `parent` (the position before the move).

@@ -220,6 +220,12 @@ char16_t PieceLetter(int pieceType, NotationLanguage language) {
 
 std::array<char16_t, 3> ComputeDisambiguation(const Position& position, int from, int to) {
     std::array<char16_t, 3> result{};
+    // A pawn's SAN names its file by itself and a king is never ambiguous: about half
+    // the moves of a game need no search at all.
+    const int type = from >= 0 && from < 64 ? PieceType(position.squares[from]) : kEmpty;
+    if (type < kRook || type > kQueen) {
+        return result;
+    }
     std::array<Square, 64> candidates{};
     const int count = position.FindCandidates(kEmpty, from, to, candidates);
     if (count == 0) {

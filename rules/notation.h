@@ -49,5 +49,6 @@ Position* ParseSan(Position& position, std::u16string_view text);
 Position* ParseSanAsNewLine(Position& position, std::u16string_view text);
 
 // The disambiguation SAN writes after the piece letter of from->to in `position`:
-// empty, a file letter, a rank digit, or both. Pinned pieces count.
+// empty, a file letter, a rank digit, or both. Pinned pieces count. Always empty for a
+// pawn or a king (and an empty square), whose SAN has none.
 std::array<char16_t, 3> ComputeDisambiguation(const Position& position, int from, int to);

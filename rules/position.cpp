@@ -40,6 +40,8 @@ void JoinComment(std::optional<std::u16string>& comment, std::u16string_view tex
 }
 
 Position::~Position() {
+    // A position made later at the same address must not find this one's candidates.
+    ForgetCachedCandidates(this);
     DestroyMoveList(std::move(firstMove));
 }
 
@@ -70,11 +72,11 @@ std::unique_ptr<MoveNode> Position::MakeChild(Position& parent, int from, int to
         std::make_unique<MoveNode>(&parent, std::move(child), from, to, position.moveNumber);
     position.incomingMove = node.get();
 
-    const board_rules::MoveEffects effects =
-        board_rules::PlayOnBoard(position.squares, from, to, parent.epSquare);
-    node->isCapture = effects.isCapture;
-    node->castling = effects.castling;
-    position.epSquare = effects.newEpSquare;
+    board_rules::MoveEffects effects;
+    board_rules::PlayOnBoard(position.squares, from, to, parent.epSquare, effects);
+    node->isCapture = effects.isCapture != 0;
+    node->castling = static_cast<std::uint8_t>(effects.castling);
+    position.epSquare = static_cast<Square>(effects.newEpSquare);
     return node;
 }
 

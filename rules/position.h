@@ -18,7 +18,7 @@ void JoinComment(std::optional<std::u16string>& comment, std::u16string_view tex
 // One node of a game tree: a complete board position and the moves that leave it.
 // A Position owns its comment and its list of moves (firstMove and the siblings after
 // it); destroying it destroys the whole subtree below it, iteratively.
-class Position {
+class Position final {
 public:
     using Board = std::array<PieceCode, 64>;
 

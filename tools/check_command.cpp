@@ -9,10 +9,10 @@
 #include "tools/pgn_tool.h"
 #include "tools/tool_file.h"
 
-int RunCheckCommand(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
+int RunCheckCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
     std::size_t failed = 0;
     const std::optional<FileGamesSummary> summary =
-        LoadEveryGame(path, err, [&](const LoadedFileGame& game) {
+        LoadEveryGame(file, err, [&](const LoadedFileGame& game) {
             if (game.code != kReadOk) {
                 ++failed;
                 out << game.offset << '\t' << game.code << '\t'

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <filesystem>
 #include <ostream>
+
+#include "tools/tool_file.h"
 
 // `korvani-pgn check FILE`: loads every game of the file (those the games list does not
 // show included) as the program would open it and prints "offset<TAB>code<TAB>text"
@@ -10,4 +11,4 @@
 // Nothing is kept per game, so the memory used does not grow with the file.
 // Returns kToolOk when none failed, kToolSomeFailed when some did, kToolCannotRun after
 // a message on `err` when the file cannot be read.
-int RunCheckCommand(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
+int RunCheckCommand(const CommandFile& file, std::ostream& out, std::ostream& err);

@@ -1,5 +1,7 @@
 #include "tools/list_command.h"
 
+#include <array>
+#include <charconv>
 #include <string>
 
 #include "pgn/game_list_columns.h"
@@ -11,40 +13,45 @@
 
 namespace {
 
-// Appends `text` in UTF-8; plain ASCII, the usual case, goes straight in.
+// Appends `text` in UTF-8; plain ASCII, the usual case, goes straight in (the row's
+// storage is reused from row to row, so appending a byte rarely grows it).
 void AppendUtf8(std::string& out, std::u16string_view text) {
+    const std::size_t start = out.size();
     for (const char16_t c : text) {
         if (c >= 0x80) {
+            out.resize(start);
             out += EncodeUtf8(text);
             return;
         }
-    }
-    for (const char16_t c : text) {
-        out += static_cast<char>(c);
+        out.push_back(static_cast<char>(c));
     }
 }
 
 }  // namespace
 
-int RunListCommand(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
-    BufferedFile file;
-    if (!OpenForCommand(file, path, err)) {
+int RunListCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
+    BufferedFile opened;
+    if (!OpenForCommand(opened, file, err)) {
         return kToolCannotRun;
     }
     // Each entry is printed as it is found and then dropped: the index of a large
     // file never sits in memory.
     std::string row;
-    const ScanSummary summary = ScanGamesFile(file, [&](std::unique_ptr<GameListEntry> entry) {
-        row = std::to_string(entry->fileOffset);
-        for (const std::u16string& column :
-             {WhiteColumnText(*entry), BlackColumnText(*entry), LastColumnText(*entry)}) {
+    const ScanSummary summary = ScanGamesFile(opened, [&](std::unique_ptr<GameListEntry> entry) {
+        std::array<char, 24> digits{};
+        const auto end =
+            std::to_chars(digits.data(), digits.data() + digits.size(), entry->fileOffset).ptr;
+        row.assign(digits.data(), end);
+        for (const ColumnParts column :
+             {WhiteColumn(*entry), BlackColumn(*entry), LastColumn(*entry)}) {
             row += '\t';
-            AppendUtf8(row, column);
+            AppendUtf8(row, column.mark);
+            AppendUtf8(row, column.text);
         }
         row += '\n';
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
     });
-    if (!ReadWentWell(file, path, err)) {
+    if (!ReadWentWell(opened, file, err)) {
         return kToolCannotRun;
     }
     if (summary.unlistedGames > 0) {

@@ -28,12 +28,12 @@ private:
 
 }  // namespace
 
-int RunNormalizeCommand(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
+int RunNormalizeCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
     StreamSink sink(out);
     std::size_t failed = 0;
     bool copied = true;
     const std::optional<FileGamesSummary> summary =
-        LoadEveryGame(path, err, [&](const LoadedFileGame& game) {
+        LoadEveryGame(file, err, [&](const LoadedFileGame& game) {
             if (game.code == kReadOk) {
                 WritePgnGame(*game.document, sink);
                 return;

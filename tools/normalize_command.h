@@ -1,7 +1,8 @@
 #pragma once
 
-#include <filesystem>
 #include <ostream>
+
+#include "tools/tool_file.h"
 
 // `korvani-pgn normalize FILE`: loads every game of the file (those the games list
 // does not show included), in file order, and writes it to `out` as the program would
@@ -9,4 +10,4 @@
 // "offset: error text (copied unchanged)" on `err`. Returns kToolOk when every game
 // was read, kToolSomeFailed when some were copied, kToolCannotRun after a message on
 // `err` when the file cannot be read.
-int RunNormalizeCommand(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
+int RunNormalizeCommand(const CommandFile& file, std::ostream& out, std::ostream& err);

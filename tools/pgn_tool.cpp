@@ -1,7 +1,8 @@
 #include "tools/pgn_tool.h"
 
 #include <array>
-#include <filesystem>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,11 +10,12 @@
 #include "tools/check_command.h"
 #include "tools/list_command.h"
 #include "tools/normalize_command.h"
+#include "tools/standard_input_copy.h"
+#include "tools/tool_file.h"
 
 namespace {
 
-using CommandFunction = int (*)(const std::filesystem::path& file, std::ostream& out,
-                                std::ostream& err);
+using CommandFunction = int (*)(const CommandFile& file, std::ostream& out, std::ostream& err);
 
 // One row per command; a new command is a new row and a file of its own.
 struct ToolCommand {
@@ -33,7 +35,7 @@ void PrintUsage(std::ostream& stream) {
     stream << "Usage: korvani-pgn [--verbose] COMMAND FILE\n"
               "\n"
               "Lists, checks and normalizes a Korvani games file (PGN) without the program's\n"
-              "window.\n"
+              "window. FILE may be '-' for standard input.\n"
               "\n"
               "Commands:\n";
     for (const ToolCommand& command : kCommands) {
@@ -43,14 +45,17 @@ void PrintUsage(std::ostream& stream) {
     }
     stream << "\n"
               "Options:\n"
-              "  --verbose        also show the reader's diagnostics on standard error\n"
+              "  -v, --verbose    also show the reader's diagnostics on standard error\n"
               "  -h, --help       show this help\n"
+              "  --version        show the version\n"
               "\n"
               "list tells on standard error how many games it leaves out and why; normalize\n"
               "copies a game it cannot read unchanged and names it on standard error.\n"
               "\n"
               "Exit status: 0 success, 1 some games failed to load (check, normalize),\n"
-              "2 the file cannot be read or the command line is wrong.\n";
+              "2 the file cannot be read or the command line is wrong.\n"
+              "\n"
+              "See korvani-pgn(1).\n";
 }
 
 int UsageError(std::ostream& err, std::string_view message) {
@@ -70,6 +75,11 @@ const ToolCommand* FindCommand(std::string_view name) {
 }  // namespace
 
 int RunPgnTool(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    return RunPgnTool(args, std::cin, out, err);
+}
+
+int RunPgnTool(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
+               std::ostream& err) {
     std::vector<std::string_view> operands;
     bool verbose = false;
     bool optionsEnded = false;
@@ -80,6 +90,9 @@ int RunPgnTool(std::span<const std::string_view> args, std::ostream& out, std::o
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             PrintUsage(out);
+            return kToolOk;
+        } else if (arg == "--version") {
+            out << "korvani-pgn " << KORVANI_VERSION << '\n';
             return kToolOk;
         } else if (arg == "--verbose" || arg == "-v") {
             verbose = true;
@@ -97,9 +110,19 @@ int RunPgnTool(std::span<const std::string_view> args, std::ostream& out, std::o
     if (operands.size() != 2) {
         return UsageError(err, "'" + std::string(command->name) + "' takes one FILE");
     }
+    // A command reads its file more than once and at offsets, which a pipe does not
+    // allow: standard input is copied to a file first.
+    StandardInputCopy copy;
+    std::optional<CommandFile> file = CommandFile{operands[1], std::string(operands[1])};
+    if (operands[1] == "-") {
+        file = copy.Copy(in, err);
+        if (!file) {
+            return kToolCannotRun;
+        }
+    }
     const bool wasVerbose = IsDebugSinkEnabled();
     SetDebugSinkEnabled(verbose);
-    const int status = command->run(std::filesystem::path(operands[1]), out, err);
+    const int status = command->run(*file, out, err);
     SetDebugSinkEnabled(wasVerbose);
     return status;
 }

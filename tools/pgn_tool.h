@@ -1,5 +1,6 @@
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <span>
 #include <string_view>
@@ -10,6 +11,10 @@ inline constexpr int kToolOk = 0;
 inline constexpr int kToolSomeFailed = 1;
 inline constexpr int kToolCannotRun = 2;  // unreadable file or wrong command line
 
-// Runs the command line `args` (without the program name), writing results to `out`
-// and messages to `err`; returns the exit status.
+// Runs the command line `args` (without the program name), reading the file "-" from
+// `in`, writing results to `out` and messages to `err`; returns the exit status.
+int RunPgnTool(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
+               std::ostream& err);
+
+// RunPgnTool reading "-" from the process's standard input.
 int RunPgnTool(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);

@@ -11,42 +11,38 @@
 #include "platform/error_report.h"
 #include "platform/text_codec.h"
 
-namespace {
-
-void ReportUnreadable(const std::filesystem::path& path, int error, std::ostream& err) {
-    err << "korvani-pgn: cannot read " << path.string() << ": "
-        << EncodeUtf8(SystemErrorText(error)) << '\n';
+void ReportUnreadable(const std::string& name, int error, std::ostream& err) {
+    err << "korvani-pgn: cannot read " << name << ": " << EncodeUtf8(SystemErrorText(error))
+        << '\n';
 }
 
-}  // namespace
-
-bool OpenForCommand(BufferedFile& file, const std::filesystem::path& path, std::ostream& err) {
-    const int error = file.Open(path);
+bool OpenForCommand(BufferedFile& opened, const CommandFile& file, std::ostream& err) {
+    const int error = opened.Open(file.path);
     if (error != 0) {
-        ReportUnreadable(path, error, err);
+        ReportUnreadable(file.name, error, err);
         return false;
     }
     return true;
 }
 
-bool ReadWentWell(const BufferedFile& file, const std::filesystem::path& path, std::ostream& err) {
-    if (file.Failed()) {
-        ReportUnreadable(path, file.ReadError(), err);
+bool ReadWentWell(const BufferedFile& opened, const CommandFile& file, std::ostream& err) {
+    if (opened.Failed()) {
+        ReportUnreadable(file.name, opened.ReadError(), err);
         return false;
     }
     return true;
 }
 
-std::optional<FileGamesSummary> LoadEveryGame(const std::filesystem::path& path, std::ostream& err,
+std::optional<FileGamesSummary> LoadEveryGame(const CommandFile& file, std::ostream& err,
                                               const FileGameVisitor& visit) {
     // One handle finds the games, the other reads each one as soon as it is found, so
     // both go through the file once, in order.
     BufferedFile scanned;
     BufferedFile loaded;
-    if (!OpenForCommand(scanned, path, err) || !OpenForCommand(loaded, path, err)) {
+    if (!OpenForCommand(scanned, file, err) || !OpenForCommand(loaded, file, err)) {
         return std::nullopt;
     }
-    GamesFile games(path);
+    GamesFile games(file.path);
     FileGamesSummary summary;
     ScanEveryGame(scanned,
                   [&](std::unique_ptr<GameListEntry> entry, std::uint64_t end, bool hasMoveText) {
@@ -68,7 +64,7 @@ std::optional<FileGamesSummary> LoadEveryGame(const std::filesystem::path& path,
                       game.file = &loaded;
                       visit(game);
                   });
-    if (!ReadWentWell(scanned, path, err) || !ReadWentWell(loaded, path, err)) {
+    if (!ReadWentWell(scanned, file, err) || !ReadWentWell(loaded, file, err)) {
         return std::nullopt;
     }
     return summary;

@@ -6,16 +6,27 @@
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <string>
 
 class BufferedFile;
 class GameDocument;
 
-// Opens `path` for a command; on failure writes "korvani-pgn: cannot read PATH: why"
+// The file a command reads: where it is, and how its messages name it.
+struct CommandFile {
+    std::filesystem::path path;
+    std::string name;  // the path as given, or "standard input"
+};
+
+// Writes "korvani-pgn: cannot read NAME: why" to `err`, `why` being the text of the
+// errno value `error`.
+void ReportUnreadable(const std::string& name, int error, std::ostream& err);
+
+// Opens `file` for a command; on failure writes "korvani-pgn: cannot read NAME: why"
 // to `err` and returns false.
-bool OpenForCommand(BufferedFile& file, const std::filesystem::path& path, std::ostream& err);
+bool OpenForCommand(BufferedFile& opened, const CommandFile& file, std::ostream& err);
 
 // After reading: when a read failed, writes the same kind of message and returns false.
-bool ReadWentWell(const BufferedFile& file, const std::filesystem::path& path, std::ostream& err);
+bool ReadWentWell(const BufferedFile& opened, const CommandFile& file, std::ostream& err);
 
 // One game of a file as LoadEveryGame hands it over: where its text lies, whether
 // the games list shows it, LoadGame's result code and the document it filled (usable
@@ -39,11 +50,11 @@ struct FileGamesSummary {
     unsigned missingTags = 0;  // RosterTagsMissing of the unlisted games, joined
 };
 
-// Finds every game of `path` (listed by the games list or not) and loads each one, in
+// Finds every game of `file` (listed by the games list or not) and loads each one, in
 // file order, as soon as it is found: nothing is kept from one game to the next, so
 // the memory used does not grow with the file. Returns std::nullopt after a message
 // on `err` when the file cannot be read.
-std::optional<FileGamesSummary> LoadEveryGame(const std::filesystem::path& path, std::ostream& err,
+std::optional<FileGamesSummary> LoadEveryGame(const CommandFile& file, std::ostream& err,
                                               const FileGameVisitor& visit);
 
 // Copies the bytes [from, to) of the open `file` to `out`; false when a read fails.

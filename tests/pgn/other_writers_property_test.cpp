@@ -1,8 +1,9 @@
 // Random games written as other programs write them (long lines, LF or CR LF, a
 // byte-order mark, UTF-8 or Latin-1, tags with a tab or without a blank, FEN before
-// SetUp, comments in a row, ";" comments, comments before variations, glyphs and
-// several NAGs, variations that repeat the main move) are read, written by the
-// program, read again, and every move, comment text, NAG and tag is what was written.
+// SetUp, comments in a row, ";" comments, comments and NAGs before the first move of
+// the game or of a variation, glyphs and several NAGs, variations that repeat the main
+// move) are read, written by the program, read again, and every move, comment text,
+// NAG and tag is what was written.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -38,6 +39,7 @@ constexpr std::u16string_view kWords[] = {
 // What the test wrote for each move, beside the tree that holds the moves.
 struct Expected {
     std::map<const MoveNode*, std::vector<int>> nags;
+    std::map<const MoveNode*, std::vector<int>> nagsBefore;
     std::map<const MoveNode*, std::u16string> after;
     std::map<const MoveNode*, std::u16string> before;
     std::u16string rootComment;
@@ -74,12 +76,25 @@ public:
         return nullptr;
     }
 
+    std::vector<int> Nags() {
+        std::vector<int> nags;
+        const int count = 1 + Pick(3);
+        for (int i = 0; i < count; ++i) {
+            nags.push_back(Chance(50) ? 1 + Pick(6) : 7 + Pick(140));
+        }
+        return nags;
+    }
+
+    // NAGs before the first move of the game or of a variation, now and then.
+    void AnnotateBefore(const MoveNode& first, Expected& expected) {
+        if (Chance(25)) {
+            expected.nagsBefore[&first] = Nags();
+        }
+    }
+
     void Annotate(MoveNode& move, Expected& expected, bool latin1) {
         if (Chance(30)) {
-            const int count = 1 + Pick(3);
-            for (int i = 0; i < count; ++i) {
-                expected.nags[&move].push_back(Chance(50) ? 1 + Pick(6) : 7 + Pick(140));
-            }
+            expected.nags[&move] = Nags();
         }
         if (Chance(35)) {
             expected.after[&move] = Comment(latin1);
@@ -104,6 +119,7 @@ public:
                     if (Chance(40)) {
                         expected.before[alternative->incomingMove] = Comment(latin1);
                     }
+                    AnnotateBefore(*alternative->incomingMove, expected);
                     Line(*alternative, Pick(4), depth + 1, expected, latin1);
                 }
             }
@@ -150,9 +166,11 @@ public:
         }
         tag(u"Annotator", u"Zo\u00eb");
         text += eol_;
-        Pieces(u"{" + expected_.rootComment + u"}");
         if (game.root.firstMove) {
+            Before(*game.root.firstMove, expected_.rootComment);
             WriteLine(*game.root.firstMove);
+        } else {
+            Pieces(u"{" + expected_.rootComment + u"}");
         }
         Pieces(u"*");
         return text + Flush() + eol_ + eol_;
@@ -200,6 +218,24 @@ private:
         return {digits.begin(), digits.end()};
     }
 
+    // What comes before the first move of a line: a comment and NAGs, in either order.
+    void Before(const MoveNode& first, const std::u16string& comment) {
+        const auto nags = expected_.nagsBefore.find(&first);
+        const bool nagsFirst = g_.Chance(50);
+        if (!comment.empty() && !nagsFirst) {
+            Pieces(u"{" + comment + u"}");
+        }
+        if (nags != expected_.nagsBefore.end()) {
+            for (const int nag : nags->second) {
+                const bool glyph = nag <= 6 && g_.Chance(50);
+                Pieces(glyph ? std::u16string(NagGlyphs[nag - 1]) : u"$" + Number(nag));
+            }
+        }
+        if (!comment.empty() && nagsFirst) {
+            Pieces(u"{" + comment + u"}");
+        }
+    }
+
     // Recursion is fine here: the test's variations nest two deep at most.
     void WriteLine(const MoveNode& first) {
         bool numbered = true;
@@ -211,9 +247,7 @@ private:
                      alternative = alternative->nextSibling.get()) {
                     Pieces(u"(");
                     const auto before = expected_.before.find(alternative);
-                    if (before != expected_.before.end()) {
-                        Pieces(u"{" + before->second + u"}");
-                    }
+                    Before(*alternative, before != expected_.before.end() ? before->second : u"");
                     WriteLine(*alternative);
                     Pieces(u")");
                     numbered = true;
@@ -289,6 +323,15 @@ std::string Difference(const MoveNode* expected, const MoveNode* read, const Exp
                 return "comment after " + EncodeUtf8(Generator::SanOf(*b->child)) + ": " +
                        EncodeUtf8(b->child->comment.value_or(u"(none)"));
             }
+            const auto nagsBefore = what.nagsBefore.find(a);
+            const std::vector<int> readNagsBefore =
+                b->annotations ? std::vector<int>(b->annotations->nagsBefore.begin(),
+                                                  b->annotations->nagsBefore.end())
+                               : std::vector<int>{};
+            if (readNagsBefore !=
+                (nagsBefore == what.nagsBefore.end() ? std::vector<int>{} : nagsBefore->second)) {
+                return "NAGs before " + EncodeUtf8(Generator::SanOf(*b->child));
+            }
             const auto before = what.before.find(a);
             const std::u16string readBefore =
                 b->annotations ? b->annotations->commentBefore.value_or(u"") : u"";
@@ -333,6 +376,9 @@ TEST(OtherWriters, RandomGamesReadAndWriteBackWhole) {
         Expected expected;
         expected.rootComment = g.Comment(latin1);
         g.Line(model.root, 5 + g.Pick(30), 0, expected, latin1);
+        if (model.root.firstMove) {
+            g.AnnotateBefore(*model.root.firstMove, expected);
+        }
 
         OtherWriter writer(g, expected, g.Chance(50));
         std::string text =

@@ -33,14 +33,16 @@ constexpr TokenKind kUnknown = TokenKind::UnknownToken;
 
 // The tokens of one line followed by an empty file, up to the first GameEnd or
 // UnknownToken (the reader stops at either).
-std::vector<Token> Tokens(std::u16string_view line) {
+// With `significant`, through NextSignificantToken.
+std::vector<Token> Tokens(std::string_view line, bool significant = false) {
     BufferedFile file;
     EXPECT_EQ(file.Open(PgnData("empty.pgn")), 0);
     PgnLexer lexer(file, line);
     std::vector<Token> tokens;
     PgnToken token;
     for (int guard = 0; guard < 100; ++guard) {
-        const TokenKind kind = lexer.NextToken(token);
+        const TokenKind kind =
+            significant ? lexer.NextSignificantToken(token) : lexer.NextToken(token);
         tokens.push_back({kind, std::u16string(token.View())});
         if (kind == kEnd || kind == kUnknown) {
             break;
@@ -80,7 +82,7 @@ std::vector<Token> Expected(std::u16string_view compact) {
 
 struct LexerCase {
     const char* name;
-    std::u16string line;
+    std::string line;
     std::u16string_view tokens;
 };
 
@@ -88,38 +90,46 @@ class LexerTable : public ::testing::TestWithParam<LexerCase> {};
 
 TEST_P(LexerTable, CutsTheLineIntoTokens) {
     EXPECT_EQ(Tokens(GetParam().line), Expected(GetParam().tokens));
+    // The reader's tokens are the same without separators and move numbers.
+    std::vector<Token> significant = Expected(GetParam().tokens);
+    std::erase_if(significant,
+                  [](const Token& token) { return token.kind == kSep || token.kind == kNum; });
+    EXPECT_EQ(Tokens(GetParam().line, true), significant);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, LexerTable,
     ::testing::Values(
-        LexerCase{"MovesAndNumbers", u"1. e4 e5 2. Nf3 1-0", u"N1.|_|Me4|_|Me5|_|N2.|_|MNf3|_|E"},
-        LexerCase{"BlackMoveNumber", u"12...Nc6", u"N12...|MNc6|_|E"},
-        LexerCase{"NumberThenMove", u"12.Nc6 *", u"N12.|MNc6|_|E"},
-        LexerCase{"ZeroCastling", u"0-0 0-0-0 0-1", u"M0-0|_|M0-0-0|_|E"},
-        LexerCase{"LetterCastling", u"O-O O-O-O", u"MO-O|_|MO-O-O|_|E"},
-        LexerCase{"LowerCaseCastling", u"o-o", u"Uo-o"},
-        LexerCase{"GlyphsBecomeNags", u"e4!? Nf3?? d4! c4? b3!! a3?!",
+        LexerCase{"MovesAndNumbers", "1. e4 e5 2. Nf3 1-0", u"N1.|_|Me4|_|Me5|_|N2.|_|MNf3|_|E"},
+        LexerCase{"BlackMoveNumber", "12...Nc6", u"N12...|MNc6|_|E"},
+        LexerCase{"NumberThenMove", "12.Nc6 *", u"N12.|MNc6|_|E"},
+        LexerCase{"ZeroCastling", "0-0 0-0-0 0-1", u"M0-0|_|M0-0-0|_|E"},
+        LexerCase{"LetterCastling", "O-O O-O-O", u"MO-O|_|MO-O-O|_|E"},
+        LexerCase{"LowerCaseCastling", "o-o", u"Uo-o"},
+        LexerCase{"GlyphsBecomeNags", "e4!? Nf3?? d4! c4? b3!! a3?!",
                   u"Me4|$5|_|MNf3|$4|_|Md4|$1|_|Mc4|$2|_|Mb3|$3|_|Ma3|$6|_|E"},
-        LexerCase{"PromotionAndLongMoves", u"e8=Q+ Qh4xe1", u"Me8=Q+|_|MQh4xe1|_|E"},
-        LexerCase{"PawnLetterIsUnknown", u"Pe4 and what follows it here", u"UPe4 and what follows"},
-        LexerCase{"NumericNag", u"$14 *", u"$14|_|E"},
-        LexerCase{"BracketInsideLine", u"e4 [", u"Me4|_|U["},
-        LexerCase{"DrawByFirstTwoCharacters", u"1/2", u"E"}, LexerCase{"Star", u"*", u"E"},
-        LexerCase{"BlanksAndTabs", u" \t e4\t", u"_|Me4|_|_|E"},
-        LexerCase{"Punctuation", u"{;()", u"{|;|(|)|_|E"},
-        LexerCase{"DotAndDashStartNothing", u".", u"U."},
-        LexerCase{"NineIsNotAMoveCharacter", u"e9", u"Me|N9|_|E"},
+        LexerCase{"PromotionAndLongMoves", "e8=Q+ Qh4xe1", u"Me8=Q+|_|MQh4xe1|_|E"},
+        LexerCase{"PawnLetterIsUnknown", "Pe4 and what follows it here", u"UPe4 and what follows"},
+        LexerCase{"NumericNag", "$14 *", u"$14|_|E"},
+        LexerCase{"BracketInsideLine", "e4 [", u"Me4|_|U["},
+        LexerCase{"DrawByFirstTwoCharacters", "1/2", u"E"}, LexerCase{"Star", "*", u"E"},
+        LexerCase{"BlanksAndTabs", " \t e4\t", u"_|Me4|_|_|E"},
+        LexerCase{"Punctuation", "{;()", u"{|;|(|)|_|E"},
+        LexerCase{"DotAndDashStartNothing", ".", u"U."},
+        // The text of an unknown token is decoded by the code page of its whole line.
+        LexerCase{"Utf8UnknownToken", "e4 \xC3\xA9t\xC3\xA9", u"Me4|_|U\u00E9t\u00E9"},
+        LexerCase{"Windows1252UnknownToken", "\xE9t\xE9 \xBD", u"U\u00E9t\u00E9 \u00BD"},
+        LexerCase{"NineIsNotAMoveCharacter", "e9", u"Me|N9|_|E"},
         // Over-long tokens are cut at 20 characters and the line goes on after them.
-        LexerCase{"LongMoveIsCut", u"abcdefgh12345678abcdefgh *", u"Mabcdefgh12345678abcd|_|E"},
-        LexerCase{"LongNumberIsCut", u"1234567890123456789012345. *", u"N12345678901234567890|_|E"},
-        LexerCase{"LongNagIsCut", u"$12345678901234567890123 *", u"$1234567890123456789|_|E"}),
+        LexerCase{"LongMoveIsCut", "abcdefgh12345678abcdefgh *", u"Mabcdefgh12345678abcd|_|E"},
+        LexerCase{"LongNumberIsCut", "1234567890123456789012345. *", u"N12345678901234567890|_|E"},
+        LexerCase{"LongNagIsCut", "$12345678901234567890123 *", u"$1234567890123456789|_|E"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Lexer, UnknownTokenDoesNotMove) {
     BufferedFile file;
     ASSERT_EQ(file.Open(PgnData("empty.pgn")), 0);
-    PgnLexer lexer(file, u"Zz");
+    PgnLexer lexer(file, "Zz");
     PgnToken token;
     EXPECT_EQ(lexer.NextToken(token), kUnknown);
     EXPECT_EQ(lexer.NextToken(token), kUnknown);
@@ -134,7 +144,7 @@ TEST(Lexer, TagLineEndsTheGameAtItsStart) {
     ASSERT_EQ(file.Open(path), 0);
     const std::size_t moves = content.find("1. e4 e5");
     file.Seek(moves + 9);
-    PgnLexer lexer(file, u"1. e4 e5");
+    PgnLexer lexer(file, "1. e4 e5");
     PgnToken token;
     while (lexer.NextToken(token) != kEnd) {
     }
@@ -148,7 +158,7 @@ TEST(Lexer, TagLineEndsTheGameAtItsStart) {
 TEST(Lexer, LineCommentSkipsTheRest) {
     BufferedFile file;
     ASSERT_EQ(file.Open(PgnData("empty.pgn")), 0);
-    PgnLexer lexer(file, u"; Zz ) e4");
+    PgnLexer lexer(file, "; Zz ) e4");
     PgnToken token;
     EXPECT_EQ(lexer.NextToken(token), TokenKind::LineComment);
     lexer.SkipRestOfLine();
@@ -157,7 +167,7 @@ TEST(Lexer, LineCommentSkipsTheRest) {
 }
 
 // Comments: the brace has been taken by NextToken; ReadComment reads the rest.
-std::optional<std::u16string> CommentOf(std::u16string_view firstLine, const char* file) {
+std::optional<std::u16string> CommentOf(std::string_view firstLine, const char* file) {
     BufferedFile input;
     EXPECT_EQ(input.Open(PgnData(file)), 0);
     PgnLexer lexer(input, firstLine);
@@ -172,10 +182,13 @@ std::optional<std::u16string> CommentOf(std::u16string_view firstLine, const cha
 TEST(Comment, BlanksEmptyBracesAndAnUnterminatedComment) {
     // Blanks at the start are dropped, those at the end kept; a second comment is
     // joined to the first by one blank, and an empty one adds nothing.
-    EXPECT_EQ(CommentOf(u"{ \t good move  } e4", "empty.pgn"), u"earlier good move  ");
-    EXPECT_EQ(CommentOf(u"{}", "empty.pgn"), u"earlier");
+    EXPECT_EQ(CommentOf("{ \t good move  } e4", "empty.pgn"), u"earlier good move  ");
+    EXPECT_EQ(CommentOf("{}", "empty.pgn"), u"earlier");
     // Unterminated at the end of the file, it leaves the old comment.
-    EXPECT_EQ(CommentOf(u"{ never closed", "empty.pgn"), u"earlier");
+    EXPECT_EQ(CommentOf("{ never closed", "empty.pgn"), u"earlier");
+    // The whole line decides the code page, not the comment's own bytes.
+    EXPECT_EQ(CommentOf("{\xC3\xA9l\xC3\xA8ve} e4", "empty.pgn"), u"earlier \u00E9l\u00E8ve");
+    EXPECT_EQ(CommentOf("{\xC3\xA9} \xFF", "empty.pgn"), u"earlier \u00C3\u00A9");
 }
 
 TEST(Comment, LineBreakBecomesOneBlank) {
@@ -184,7 +197,7 @@ TEST(Comment, LineBreakBecomesOneBlank) {
     // Start at the comment's first line as the reader would.
     const std::string content = ReadWholeFile(PgnData("comment_over_two_lines.pgn"));
     input.Seek(content.find("move }"));
-    PgnLexer lexer(input, u"1. e4 { good");
+    PgnLexer lexer(input, "1. e4 { good");
     PgnToken token;
     while (lexer.NextToken(token) != TokenKind::CommentStart) {
     }

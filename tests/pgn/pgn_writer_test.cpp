@@ -304,6 +304,9 @@ TEST(PgnWriterMoveText, NumbersCommentsVariationsAndAnnotations) {
         {"characters that would end the comment become blanks", 3,
          [](Position& root) { PlayLine(root, {u"e4"})->SetComment(u"a}b\r\nc"); },
          "1. e4 {a b  c} *\r\n\r\n"},
+        {"blanks that would start the comment are left out, as the reader drops them", 3,
+         [](Position& root) { PlayLine(root, {u"e4"})->SetComment(u"} \tx"); },
+         "1. e4 {x} *\r\n\r\n"},
         {"an unknown result writes no mark", 7, [](Position& root) { PlayLine(root, {u"e4"}); },
          "1. e4\r\n\r\n"},
     };
@@ -390,14 +393,14 @@ TEST(PgnWriterWrapping, LongCommentBreaksAtItsBlanks) {
     EXPECT_EQ(Unwrapped(text), expected + "} *");
 }
 
-TEST(PgnWriterWrapping, CommentWithoutBlanksIsCutIntoPiecesOfAtMost511Bytes) {
-    const auto lines = LinesOf(MoveTextOf(E4WithComment(std::u16string(1500, u'x'))));
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[0], "1. e4");
-    EXPECT_EQ(lines[1], "{" + std::string(509, 'x'));
-    EXPECT_EQ(lines[2], std::string(511, 'x'));
-    EXPECT_EQ(lines[3], std::string(480, 'x') + "}");
-    EXPECT_EQ(lines[4], "*");
+TEST(PgnWriterWrapping, CommentRunWithoutBlanksStaysWholeOnALineOfItsOwn) {
+    // A line break inside the run would read back as a blank.
+    const auto lines =
+        LinesOf(MoveTextOf(E4WithComment(u"short " + std::u16string(1500, u'x') + u" end")));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "1. e4 {short");
+    EXPECT_EQ(lines[1], std::string(1500, 'x'));
+    EXPECT_EQ(lines[2], "end} *");
 }
 
 TEST(PgnWriterWrapping, WidthsCountBytesOfUtf8) {

@@ -188,6 +188,7 @@ std::u16string RandomComment(std::mt19937& random) {
                                                      u"Nf3",
                                                      u"\u2654",
                                                      u"long-winded-word-here",
+                                                     u"\uFEFFzero-width",
                                                      u"\t"};
     const int words = std::uniform_int_distribution<int>(1, 120)(random);
     std::u16string comment;

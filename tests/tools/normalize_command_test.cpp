@@ -1,5 +1,6 @@
 // korvani-pgn normalize: every indexed game written again as the program saves it.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -40,7 +41,9 @@ fs::path Data(std::string_view name) {
 
 // Normalizing twice gives the same bytes as normalizing once.
 void ExpectStable(const std::string& normalized) {
-    const fs::path again = fs::path(testing::TempDir()) / "korvani_normalized_again.pgn";
+    // One name per process: ctest runs the tests side by side.
+    const fs::path again = fs::path(testing::TempDir()) /
+                           ("korvani_normalized_again_" + std::to_string(::getpid()) + ".pgn");
     std::ofstream(again, std::ios::binary) << normalized;
     const ToolRun second = Normalize(again);
     fs::remove(again);

@@ -3,6 +3,7 @@
 // written games must hold (line breaks of the wrapping undone). Each case lost or
 // changed something before.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -81,6 +82,11 @@ std::vector<OtherProgramCase> Cases() {
          1,
          1,
          {"1. e4 {" + accents + " " + longWords + "} *"}},
+        {"a comment run of more than 511 bytes without a blank is written back whole",
+         Game("1. e4 {" + std::string(1500, 'x') + " end} *"),
+         1,
+         1,
+         {"1. e4 {" + std::string(1500, 'x') + " end} *"}},
         {"a byte-order mark at the start and after a cat join is skipped",
          "\xEF\xBB\xBF" + Game("1. e4 *") + "\xEF\xBB\xBF" + Game("1. d4 *"),
          2,
@@ -129,6 +135,11 @@ std::vector<OtherProgramCase> Cases() {
          1,
          1,
          {"1. d4 d5 {a note on d5} 2. c4 *"}},
+        {"NAGs before the first move of the game or of a variation stay before it",
+         Game("{intro} $1 1. e4 e5 ( $2 1... c5 ) ( {x} $146 1... e6 ) 2. Nf3 *"),
+         1,
+         1,
+         {"{intro} $1 1. e4 e5 ($2 1... c5) ({x} $146 1... e6) 2. Nf3 *"}},
         {"every NAG of a move is kept in order",
          Game("1. e4 ! $4 e5 $5 {x} $10 *"),
          1,
@@ -147,7 +158,9 @@ class OtherProgramsPgn : public testing::TestWithParam<OtherProgramCase> {};
 
 TEST_P(OtherProgramsPgn, AreListedReadAndWrittenWhole) {
     const OtherProgramCase& c = GetParam();
-    const fs::path path = fs::path(testing::TempDir()) / "korvani_other_program.pgn";
+    // One name per process: ctest runs the cases side by side.
+    const fs::path path = fs::path(testing::TempDir()) /
+                          ("korvani_other_program_" + std::to_string(::getpid()) + ".pgn");
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out << c.text;

@@ -105,12 +105,63 @@ INSTANTIATE_TEST_SUITE_P(
                                 "cannot read /no/such/file.pgn: No such file or directory"},
                       UsageCase{{"check", KORVANI_TEST_DATA_DIR}, 2, "Is a directory"}));
 
-TEST(CommandLine, HelpListsTheCommands) {
+std::string FileText(std::string_view name) {
+    std::ifstream stream(PgnData(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+// A command line that works: its standard input, exit status, and what its standard
+// output starts with.
+struct UseCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string in;
+    int status;
+    std::string outStart;
+};
+
+class CommandLineUse : public ::testing::TestWithParam<UseCase> {};
+
+TEST_P(CommandLineUse, GivesItsOutputAndStatus) {
+    const UseCase& c = GetParam();
+    const std::vector<std::string_view> views(c.args.begin(), c.args.end());
+    std::istringstream in(c.in);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunPgnTool(views, in, out, err), c.status) << err.str();
+    EXPECT_TRUE(out.str().starts_with(c.outStart)) << out.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Uses, CommandLineUse,
+    ::testing::Values(
+        UseCase{"Version", {"--version"}, "", 0, "korvani-pgn " KORVANI_VERSION "\n"},
+        UseCase{"ListReadsStandardInput",
+                {"list", "-"},
+                FileText("email_game.pgn"),
+                0,
+                "0\tAlice\t* Bob\t03.14\n"},
+        UseCase{"CheckReadsStandardInput",
+                {"check", "-"},
+                FileText("illegal_move_ke3.pgn"),
+                1,
+                "0\t8\tIllegal move : Ke3\n1 games, 1 failed\n"},
+        UseCase{"NormalizeReadsStandardInput",
+                {"normalize", "--", "-"},
+                FileText("simple_game.pgn"),
+                0,
+                "[Event "},
+        UseCase{"EmptyStandardInputHoldsNoGame", {"check", "-"}, "", 0, "0 games, 0 failed\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLine, HelpListsTheCommandsAndExitStatuses) {
     const ToolRun run = RunTool({"--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("Usage: korvani-pgn"), std::string::npos);
     EXPECT_NE(run.out.find("list FILE"), std::string::npos);
     EXPECT_NE(run.out.find("check FILE"), std::string::npos);
+    EXPECT_NE(run.out.find("'-' for standard input"), std::string::npos);
+    EXPECT_NE(run.out.find("Exit status: 0 success, 1 some games failed to load"),
+              std::string::npos);
 }
 
 // The program itself, on the real collections: exit status and summary line.
@@ -181,6 +232,18 @@ TEST(Program, ListsTheRealCollections) {
 
 TEST(Program, UnreadableFileExitsWithTwo) {
     EXPECT_EQ(RunProgram("list", "/no/such/file.pgn").status, 2);
+}
+
+TEST(Program, ReadsStandardInputForDash) {
+    const std::string line = std::string(KORVANI_PGN_PROGRAM) + " check - < '" +
+                             PgnData("two_games_blank_line.pgn") + "'";
+    FILE* pipe = popen(line.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::array<char, 256> buffer{};
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe);
+    const int status = pclose(pipe);
+    EXPECT_EQ(std::string(buffer.data(), got), "2 games, 0 failed\n");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace
