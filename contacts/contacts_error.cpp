@@ -1,21 +1,7 @@
 #include "contacts/contacts_error.h"
 
-#include <cstdio>
-#include <system_error>
-
 #include "platform/error_report.h"
 #include "platform/text_codec.h"
-
-std::u16string ContactsErrorText(int code) {
-    std::string message = std::system_category().message(code);
-    if (message.empty() || message.starts_with("Unknown error")) {
-        char buffer[32];
-        static_cast<void>(
-            std::snprintf(buffer, sizeof buffer, "Err : 0x%08X", static_cast<unsigned>(code)));
-        message = buffer;
-    }
-    return DecodeUtf8Line(message);
-}
 
 std::u16string AddressBookErrorText(int code, std::u16string_view action,
                                     const std::filesystem::path& path) {
@@ -28,7 +14,7 @@ std::u16string AddressBookErrorText(int code, std::u16string_view action,
         text += DecodeLine(path.string());
     }
     text += u": ";
-    text += ContactsErrorText(code);
+    text += SystemErrorText(code);
     return text;
 }
 

@@ -14,7 +14,3 @@ void ShowAddressBookError(int code, std::u16string_view caption, std::u16string_
 // The text of that box; without a path it names the address book alone.
 std::u16string AddressBookErrorText(int code, std::u16string_view action,
                                     const std::filesystem::path& path);
-
-// The reason: the system's text for `code`, or "Err : 0x%08X" with the code when the
-// system has none.
-std::u16string ContactsErrorText(int code);

@@ -57,8 +57,9 @@ std::u16string EntryText(const Contact& contact) {
 
 }  // namespace
 
-NewGameDialog::NewGameDialog(QWidget* parent, GamesFile& games, const ContactsDatabase* contacts)
-    : DialogController(parent), games_(games), contacts_(contacts) {
+NewGameDialog::NewGameDialog(QWidget* parent, GamesFile& games, const ContactsDatabase* contacts,
+                             OwnerIdentity& owner)
+    : DialogController(parent), games_(games), contacts_(contacts), owner_(owner) {
     setWindowTitle(QStringLiteral("New Game"));
     auto* form = new QWidget;
     auto* layout = new QVBoxLayout(form);
@@ -101,10 +102,10 @@ void NewGameDialog::InitDialog() {
         return;
     }
     OverrideBackKey();
-    storeIdentity_ = OwnerName().empty();
+    storeIdentity_ = owner_.name.empty();
     if (!storeIdentity_) {
-        nameEdit_->setText(QString::fromStdU16String(OwnerName()));
-        emailEdit_->setText(QString::fromStdU16String(OwnerEmail()));
+        nameEdit_->setText(QString::fromStdU16String(owner_.name));
+        emailEdit_->setText(QString::fromStdU16String(owner_.email));
     }
     nameEdit_->setFocus();
     if (!FillOpponents()) {
@@ -188,7 +189,7 @@ bool NewGameDialog::Done() {
         return false;
     }
     if (storeIdentity_) {
-        SetOwnerIdentity(name, email);
+        owner_.Set(name, email);
     }
     result_ = BuildGame(name, email);
     return true;
@@ -218,8 +219,9 @@ std::unique_ptr<GameDocument> NewGameDialog::TakeResult() {
 }
 
 std::unique_ptr<GameDocument> RunNewGameDialog(QWidget* parent, GamesFile& games,
-                                               const ContactsDatabase* contacts) {
-    NewGameDialog dialog(parent, games, contacts);
+                                               const ContactsDatabase* contacts,
+                                               OwnerIdentity& owner) {
+    NewGameDialog dialog(parent, games, contacts, owner);
     if (RunDialog(dialog, parent) != kIdOk) {
         return nullptr;
     }

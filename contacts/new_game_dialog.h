@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
+struct OwnerIdentity;
 
 // New Game: the user's name and address (the owner's identity, or typed in and then
 // kept as the owner's when none was set), the opponent chosen among the contacts that
@@ -26,8 +27,10 @@ public:
     static constexpr std::size_t kMaxEntryText = 135;
 
     // `contacts` is the address book session (null when it could not be opened);
-    // neither it nor `games` is owned.
-    NewGameDialog(QWidget* parent, GamesFile& games, const ContactsDatabase* contacts);
+    // `owner` is the identity of the run, which takes the name and address typed when
+    // it had no name. None of them is owned.
+    NewGameDialog(QWidget* parent, GamesFile& games, const ContactsDatabase* contacts,
+                  OwnerIdentity& owner);
     ~NewGameDialog() override;
 
     // Fills the owner's fields and the opponents; ends after a box when no opponent
@@ -65,6 +68,7 @@ private:
     std::unique_ptr<GameDocument> result_;
     GamesFile& games_;
     const ContactsDatabase* contacts_;
+    OwnerIdentity& owner_;
     std::vector<std::u16string> addresses_;  // the address of each opponent entry
     QLineEdit* nameEdit_;
     QLineEdit* emailEdit_;
@@ -80,4 +84,5 @@ private:
 // Runs New Game over `parent`; returns the new game with its tags set, for `games`,
 // or null when the user cancelled or no opponent could be offered.
 std::unique_ptr<GameDocument> RunNewGameDialog(QWidget* parent, GamesFile& games,
-                                               const ContactsDatabase* contacts);
+                                               const ContactsDatabase* contacts,
+                                               OwnerIdentity& owner);

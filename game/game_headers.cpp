@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "game/letter_case.h"
+
 namespace {
 
 constexpr std::u16string_view kWhiteWins = u"1-0";
@@ -16,18 +18,6 @@ void Store(std::optional<std::u16string>& field, std::optional<std::u16string_vi
     } else {
         field.reset();
     }
-}
-
-// Lower case of ASCII and Latin-1 capitals; every other character is itself.
-char16_t FoldCase(char16_t c) {
-    if (c >= u'A' && c <= u'Z') {
-        return static_cast<char16_t>(c + 0x20);
-    }
-    // U+00C0..U+00DE are capitals, except U+00D7 (the multiplication sign).
-    if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) {
-        return static_cast<char16_t>(c + 0x20);
-    }
-    return c;
 }
 
 }  // namespace
@@ -133,14 +123,8 @@ std::u16string_view GameHeaders::PlayerToMove() const {
     return name ? std::u16string_view(*name) : std::u16string_view();
 }
 
-bool GameHeaders::IsPlayerToMove(std::u16string_view ownerName) const {
-    // With no name for the player to move, nobody can be sure to be that player.
-    const std::optional<std::u16string>& name = trait == 0 ? white : black;
-    return name && EqualsIgnoringCase(*name, ownerName);
-}
-
 std::uint16_t ParseTrait(std::u16string_view value) {
-    return EqualsIgnoringCase(value, u"White") ? 0 : 32;
+    return EqualsIgnoringLetterCase(value, u"White") ? 0 : 32;
 }
 
 std::uint16_t ParseLastMove(std::u16string_view value) {
@@ -158,16 +142,4 @@ std::uint16_t ParseLastMove(std::u16string_view value) {
         }
     }
     return static_cast<std::uint16_t>(number);
-}
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }

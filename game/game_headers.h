@@ -56,10 +56,6 @@ public:
     // is 0, Black's otherwise); empty when that tag is unset.
     std::u16string_view PlayerToMove() const;
 
-    // True when `ownerName` equals the player to move, ignoring letter case; false
-    // when that player's tag is unset.
-    bool IsPlayerToMove(std::u16string_view ownerName) const;
-
     std::optional<std::u16string> white;
     std::optional<std::u16string> black;
     std::optional<std::u16string> event;
@@ -85,6 +81,3 @@ std::uint16_t ParseTrait(std::u16string_view value);
 
 // Reads a LastMove tag's value: the decimal number at its start, 0 when none.
 std::uint16_t ParseLastMove(std::u16string_view value);
-
-// Compares two texts ignoring letter case (ASCII and Latin-1 letters).
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);

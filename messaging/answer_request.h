@@ -36,6 +36,3 @@ public:
     std::u16string date;
     const MessageStore& session;
 };
-
-// Today's date from the system clock in UTC, "%02d.%02d" with the month first.
-std::u16string TodayDateText();

@@ -3,10 +3,11 @@
 #include "messaging/answer_request.h"
 #include "messaging/send_move_dialog.h"
 
-ExchangeDialogs MailExchangeDialogs(const MessageStore& session) {
+ExchangeDialogs MailExchangeDialogs(const MessageStore& session, const OwnerIdentity& owner) {
     ExchangeDialogs dialogs;
-    dialogs.sendMove = [&session](QWidget* parent, GameDocument& game) {
-        return RunSendMoveDialog(parent, game, session);
+    dialogs.owner = &owner;
+    dialogs.sendMove = [&session, &owner](QWidget* parent, GameDocument& game) {
+        return RunSendMoveDialog(parent, game, session, owner);
     };
     dialogs.getAnswer = [&session](QWidget* parent, GameDocument& game) {
         AnswerRequest request(game, session);

@@ -56,10 +56,12 @@ QLabel* AddLabel(QGridLayout& layout, const QString& text, int row) {
 
 }  // namespace
 
-SendMoveDialog::SendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session)
+SendMoveDialog::SendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session,
+                               const OwnerIdentity& owner)
     : DialogController(parent),
       game_(game),
       session_(session),
+      owner_(owner),
       moveLabel_(new QLabel(QStringLiteral("Move :"), this)),
       languageList_(new QComboBox(this)),
       toEdit_(new QLineEdit(this)),
@@ -142,7 +144,7 @@ bool SendMoveDialog::HandleCommand(int commandId) {
 }
 
 bool SendMoveDialog::SendMessage() {
-    if (QString::fromStdU16String(OwnerEmail()).trimmed().isEmpty()) {
+    if (QString::fromStdU16String(owner_.email).trimmed().isEmpty()) {
         // Never a message without a From address.
         ShowErrorMessage(this, kNoOwnerEmailText, QStringLiteral("Korvani"));
         return false;
@@ -156,7 +158,7 @@ bool SendMoveDialog::SendMessage() {
     SendOutcome outcome = SendOutcome::Failed;
     {
         const WaitCursor wait;
-        outcome = SendMoveMessage(session_, message, OwnerName(), OwnerEmail());
+        outcome = SendMoveMessage(session_, message, owner_.name, owner_.email);
     }
     const QString move = QString::fromStdU16String(message.moveText).trimmed();
     switch (outcome) {
@@ -173,7 +175,8 @@ bool SendMoveDialog::SendMessage() {
     return false;
 }
 
-bool RunSendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session) {
-    SendMoveDialog dialog(parent, game, session);
+bool RunSendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session,
+                       const OwnerIdentity& owner) {
+    SendMoveDialog dialog(parent, game, session, owner);
     return RunDialog(dialog, parent) == kIdOk;
 }

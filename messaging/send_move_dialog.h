@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+struct OwnerIdentity;
 
 // Send move: composes the e-mail that carries the user's move to the opponent and puts
 // it in the outbox. The move is the one that follows the last exchanged position; it
@@ -24,8 +25,9 @@ public:
     static constexpr int kStartFailed = 5;
 
     // A dialog for the move that follows `game`'s last exchanged position, sent
-    // through `session`.
-    SendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session);
+    // through `session`, from `owner`.
+    SendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session,
+                   const OwnerIdentity& owner);
     ~SendMoveDialog() override;
 
     // Fills the fields; ends with kStartFailed when there is no move to send.
@@ -47,6 +49,7 @@ private:
 
     GameDocument& game_;
     const MessageStore& session_;
+    const OwnerIdentity& owner_;
     const MoveNode* move_ = nullptr;
     QLabel* moveLabel_;
     QComboBox* languageList_;
@@ -58,4 +61,5 @@ private:
 // Runs Send move over `parent` for `game`: true when the message was sent or put in
 // the outbox, false for Cancel, closing, or a dialog that could not start (no move
 // follows the last exchanged position, or no softkey bar).
-bool RunSendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session);
+bool RunSendMoveDialog(QWidget* parent, GameDocument& game, const MessageStore& session,
+                       const OwnerIdentity& owner);

@@ -6,6 +6,7 @@
 class GameDocument;
 class MoveNode;
 class QWidget;
+struct OwnerIdentity;
 
 // The two mail screens the game display opens: Send move and Get answer. They live
 // with the mail store, above the screens of this folder, so the program's start-up
@@ -18,6 +19,8 @@ struct ExchangeDialogs {
         std::u16string date;
     };
 
+    // The owner of the run, who sends the moves; whose turn it is depends on it.
+    const OwnerIdentity* owner = nullptr;
     // Runs Send move over `parent` for `game`; true when the message went out.
     std::function<bool(QWidget* parent, GameDocument& game)> sendMove;
     // Runs the Get answer dialogs over `parent` for `game`.

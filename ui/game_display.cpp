@@ -1,6 +1,5 @@
 #include "ui/game_display.h"
 
-#include <QDateTime>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -8,6 +7,7 @@
 #include <memory>
 
 #include "contacts/owner_identity.h"
+#include "game/exchange_rules.h"
 #include "game/game_document.h"
 #include "game/move_tree.h"
 #include "resources/resource_ids.h"
@@ -41,15 +41,6 @@ constexpr std::array<StatusFieldLayout, GameDisplay::kStatusFieldCount> kStatusL
     {"Depth:", "Depth:", 2},
     {"", "9", 10},
 }};
-
-// Today's date from the system clock in UTC, month first: "05.06" on the sixth of May.
-std::u16string TodayUtcDateText() {
-    const QDate today = QDateTime::currentDateTimeUtc().date();
-    return QStringLiteral("%1.%2")
-        .arg(today.month(), 2, 10, QLatin1Char('0'))
-        .arg(today.day(), 2, 10, QLatin1Char('0'))
-        .toStdU16String();
-}
 
 }  // namespace
 
@@ -353,7 +344,7 @@ void GameDisplay::SetResult(int resultCode) {
 }
 
 bool GameDisplay::CanExchange() const {
-    return document_ != nullptr && document_->IsRunningEmailGame();
+    return document_ != nullptr && ::CanExchange(*document_);
 }
 
 void GameDisplay::SendMove() {
@@ -369,13 +360,13 @@ void GameDisplay::SendMove() {
                          QStringLiteral("Korvani"));
         return;
     }
-    if (!OwnerSeemsToMove()) {
+    if (WhoseTurn(*document_, OwnerNameText()) != Turn::Owner) {
         const QString question =
             QStringLiteral(
                 "Player to move is '%1' and does not seem to be you ('%2'), do you want to "
                 "continue ?")
                 .arg(QString::fromStdU16String(std::u16string(document_->PlayerToMove())),
-                     QString::fromStdU16String(OwnerName()));
+                     QString::fromStdU16String(std::u16string(OwnerNameText())));
         if (!AskConfirmation(this, question)) {
             return;
         }
@@ -383,8 +374,7 @@ void GameDisplay::SendMove() {
     if (!exchange_.sendMove(this, *document_)) {
         return;
     }
-    document_->AdvanceAfterExchange();
-    document_->SetLastMoveDate(TodayUtcDateText());
+    RecordExchange(*document_, TodayDateText());
     canDiscard_ = false;
     modified_ = true;
 }
@@ -395,7 +385,7 @@ void GameDisplay::GetAnswer() {
     }
     // A game without the name of the player to move cannot tell whose turn it is, so
     // it asks as it would on the owner's own turn.
-    if (OwnerSeemsToMove() || !PlayerToMoveKnown()) {
+    if (WhoseTurn(*document_, OwnerNameText()) != Turn::Opponent) {
         const QString question = QStringLiteral(
             "It seem to be your turn to play, do you really want to import an anwser ?");
         if (!AskConfirmation(this, question)) {
@@ -407,8 +397,7 @@ void GameDisplay::GetAnswer() {
         return;
     }
     ApplyAnswer(*answer.move);
-    document_->AdvanceAfterExchange();
-    document_->SetLastMoveDate(answer.date);
+    RecordExchange(*document_, answer.date);
     canDiscard_ = false;
     modified_ = true;
 }
@@ -427,14 +416,9 @@ void GameDisplay::ApplyAnswer(MoveNode& answer) {
     OnCurrentChanged(answer.child.get());
 }
 
-bool GameDisplay::PlayerToMoveKnown() const {
-    const std::optional<std::u16string>& name =
-        document_->trait == 0 ? document_->white : document_->black;
-    return name.has_value();
-}
-
-bool GameDisplay::OwnerSeemsToMove() const {
-    return PlayerToMoveKnown() && IsOwnerToMove(document_->PlayerToMove());
+std::u16string_view GameDisplay::OwnerNameText() const {
+    return exchange_.owner != nullptr ? std::u16string_view(exchange_.owner->name)
+                                      : std::u16string_view();
 }
 
 bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& document) {

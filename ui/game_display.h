@@ -112,10 +112,8 @@ private:
     void SendMove();
     void GetAnswer();
     void ApplyAnswer(MoveNode& answer);
-    // True when the owner may be the player to move: false when that player's name
-    // is another one or is missing, since then nobody can tell whose turn it is.
-    bool OwnerSeemsToMove() const;
-    bool PlayerToMoveKnown() const;
+    // The owner's name that decides whose turn it is; empty without an owner.
+    std::u16string_view OwnerNameText() const;
 
     SoftkeyBar* boardBar_ = nullptr;
     SoftkeyBar* listBar_ = nullptr;

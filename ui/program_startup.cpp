@@ -122,12 +122,13 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     const std::filesystem::path settingsPath = DeviceSettings::DefaultPath();
     ContactsDatabase contacts;
     MessageStore messages;
+    OwnerIdentity owner;
 
     StartupSteps steps;
-    steps.loadOwnerIdentity = [&] { LoadOwnerIdentity(settingsPath); };
+    steps.loadOwnerIdentity = [&] { owner = LoadOwnerIdentity(settingsPath); };
     steps.askFirstSettings = [&] {
-        if (OwnerName().empty() || OwnerEmail().empty()) {
-            RunSettingsDialog(nullptr, settingsPath);
+        if (owner.name.empty() || owner.email.empty()) {
+            RunSettingsDialog(nullptr, settingsPath, owner);
         }
     };
     steps.createDrawingResources = [] { CreateDrawingResources(); };
@@ -136,20 +137,20 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     steps.runGamesList = [&] {
         GamesListDialog list(gamesPath);
         const ExchangeDialogs exchange =
-            makeExchangeDialogs ? makeExchangeDialogs(messages) : ExchangeDialogs();
+            makeExchangeDialogs ? makeExchangeDialogs(messages, owner) : ExchangeDialogs();
         list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document) {
             return OpenGameDisplayWithMail(parent, document, exchange);
         };
         list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
-        list.runNewGame = [&contacts](QWidget* parent, GamesFile& games) {
-            return RunNewGameDialog(parent, games, &contacts);
+        list.runNewGame = [&contacts, &owner](QWidget* parent, GamesFile& games) {
+            return RunNewGameDialog(parent, games, &contacts, owner);
         };
         list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
             return AppendNewGame(document, games) == kSaveOk;
         };
         // Saved settings take effect at once: both sessions open again on them.
         list.runSettings = [&](QWidget* parent) {
-            if (RunSettingsDialog(parent, settingsPath)) {
+            if (RunSettingsDialog(parent, settingsPath, owner)) {
                 OpenContacts(contacts, settingsPath);
                 OpenMessaging(messages, settingsPath);
             }
@@ -161,6 +162,8 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     steps.closeMessaging = [&] { messages.Release(); };
     steps.closeContacts = [&] { contacts.Close(); };
     steps.freeDrawingResources = [] { FreeDrawingResources(true); };
-    steps.saveOwnerIdentity = [&] { SaveOwnerIdentity(settingsPath); };
+    // The settings screen has said whether its save worked; at the end of the run no
+    // box can be shown any more.
+    steps.saveOwnerIdentity = [&] { static_cast<void>(SaveOwnerIdentity(owner, settingsPath)); };
     return RunStartupSteps(steps);
 }

@@ -6,6 +6,7 @@
 #include "ui/exchange_dialogs.h"
 
 class MessageStore;
+struct OwnerIdentity;
 struct MessagingSettings;
 
 // The steps of one run of the program, in the order they run. Each step is a
@@ -33,8 +34,10 @@ int RunStartupSteps(const StartupSteps& steps);
 // being the first store's errno value: "Cannot open the mail store <path>: <reason>".
 std::u16string MailStoreErrorText(const MessagingSettings& settings, int error);
 
-// Makes the Send move and Get answer screens for the mail store session of the run.
-using ExchangeDialogsMaker = std::function<ExchangeDialogs(const MessageStore& session)>;
+// Makes the Send move and Get answer screens for the mail store session and the owner
+// of the run.
+using ExchangeDialogsMaker =
+    std::function<ExchangeDialogs(const MessageStore& session, const OwnerIdentity& owner)>;
 
 // The program: gives way to a running instance (asking it to come to the front,
 // before anything is read); then takes the games file for its run, or, when another

@@ -81,8 +81,9 @@ void ShowInformation(QWidget* owner, const QString& text) {
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(QWidget* parent, std::filesystem::path settingsPath)
-    : DialogController(parent), settingsPath_(std::move(settingsPath)) {
+SettingsDialog::SettingsDialog(QWidget* parent, std::filesystem::path settingsPath,
+                               OwnerIdentity& owner)
+    : DialogController(parent), settingsPath_(std::move(settingsPath)), owner_(owner) {
     setWindowTitle(kCaption);
     auto* form = new QWidget;
     auto* layout = new QVBoxLayout(form);
@@ -153,8 +154,8 @@ void SettingsDialog::InitDialog() {
         return;
     }
     // The name and address of this run may be newer than the file's.
-    nameEdit_->setText(QString::fromStdU16String(OwnerName()));
-    emailEdit_->setText(QString::fromStdU16String(OwnerEmail()));
+    nameEdit_->setText(QString::fromStdU16String(owner_.name));
+    emailEdit_->setText(QString::fromStdU16String(owner_.email));
     storesEdit_->setText(Value(settings, kStoresKey));
     sendCommandEdit_->setText(Value(settings, kSendCommandKey));
     addressBookEdit_->setText(Value(settings, kAddressBookKey));
@@ -207,7 +208,7 @@ bool SettingsDialog::Save() {
                          kCaption);
         return false;
     }
-    SetOwnerIdentity(name.toStdU16String(), email.toStdU16String());
+    owner_.Set(name.toStdU16String(), email.toStdU16String());
     return true;
 }
 
@@ -245,7 +246,8 @@ void SettingsDialog::TestSendCommand() {
         this, QStringLiteral("A test message to %1 was handed to the send command.").arg(email));
 }
 
-bool RunSettingsDialog(QWidget* parent, const std::filesystem::path& settingsPath) {
-    SettingsDialog dialog(parent, settingsPath);
+bool RunSettingsDialog(QWidget* parent, const std::filesystem::path& settingsPath,
+                       OwnerIdentity& owner) {
+    SettingsDialog dialog(parent, settingsPath, owner);
     return RunDialog(dialog, parent) == kIdOk;
 }

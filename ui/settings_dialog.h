@@ -4,6 +4,8 @@
 
 #include "ui/dialog_controller.h"
 
+struct OwnerIdentity;
+
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
@@ -16,8 +18,9 @@ class QScrollArea;
 // showing the focused field.
 class SettingsDialog : public DialogController {
 public:
-    // `settingsPath` is the device settings file; it need not exist yet.
-    SettingsDialog(QWidget* parent, std::filesystem::path settingsPath);
+    // `settingsPath` is the device settings file; it need not exist yet. `owner` is
+    // the identity of the run, shown and, on a save, changed.
+    SettingsDialog(QWidget* parent, std::filesystem::path settingsPath, OwnerIdentity& owner);
     ~SettingsDialog() override;
 
     // Fills the fields from the owner's identity and the settings file; ends after a
@@ -45,6 +48,7 @@ private:
     bool Save();
 
     std::filesystem::path settingsPath_;
+    OwnerIdentity& owner_;
     QLineEdit* nameEdit_;
     QLineEdit* emailEdit_;
     QLineEdit* storesEdit_;
@@ -56,4 +60,5 @@ private:
 
 // Runs Settings over `parent` (null when it is the first screen of the run); returns
 // true when the user saved.
-bool RunSettingsDialog(QWidget* parent, const std::filesystem::path& settingsPath);
+bool RunSettingsDialog(QWidget* parent, const std::filesystem::path& settingsPath,
+                       OwnerIdentity& owner);

@@ -164,9 +164,4 @@ TEST_F(ContactsDatabaseTest, ClosedSessionReadsNothing) {
     EXPECT_TRUE(boxes_.empty());
 }
 
-TEST(ContactsErrorText, UsesSystemTextOrTheCode) {
-    EXPECT_EQ(ContactsErrorText(2), u"No such file or directory");
-    EXPECT_EQ(ContactsErrorText(static_cast<int>(0x80004005u)), u"Err : 0x80004005");
-}
-
 }  // namespace

@@ -100,6 +100,7 @@ private:
     std::unique_ptr<QTemporaryDir> folder_;
     std::filesystem::path bookPath_;
     ContactsDatabase contacts_;
+    OwnerIdentity owner_;
     std::unique_ptr<GamesFile> games_;
     std::vector<ErrorBox> errorBoxes_;
 };
@@ -112,7 +113,7 @@ void NewGameDialogTest::init() {
     games_ = std::make_unique<GamesFile>(root / "Korvani.pgn");
     WriteBook(kFourContacts);
     QCOMPARE(contacts_.Logon({bookPath_, false}), 0);
-    SetOwnerIdentity(u"Alice Martin", u"alice@example.org");
+    owner_.Set(u"Alice Martin", u"alice@example.org");
     errorBoxes_.clear();
     SetErrorBoxHandler([this](const ErrorBox& box) { errorBoxes_.push_back(box); });
 }
@@ -135,7 +136,7 @@ std::unique_ptr<GameDocument> NewGameDialogTest::Run(ModalScript::Step step, int
     for (int box = 0; box < boxes; ++box) {
         script.ThenAcceptBox();
     }
-    return RunNewGameDialog(nullptr, *games_, &contacts_);
+    return RunNewGameDialog(nullptr, *games_, &contacts_, owner_);
 }
 
 void NewGameDialogTest::extractEmailAddress_data() {
@@ -180,7 +181,7 @@ void NewGameDialogTest::extractEmailAddress() {
 }
 
 void NewGameDialogTest::opponentsAreTheContactsWithAnAddress() {
-    NewGameDialog dialog(nullptr, *games_, &contacts_);
+    NewGameDialog dialog(nullptr, *games_, &contacts_, owner_);
     dialog.InitDialog();
     QVERIFY(!dialog.hasEnded());
     QCOMPARE(dialog.activeSoftkeyBar()->barId(), kBarNewGame);
@@ -196,7 +197,7 @@ void NewGameDialogTest::opponentsAreTheContactsWithAnAddress() {
 }
 
 void NewGameDialogTest::ownerIdentityFillsTheFieldsAndIsKept() {
-    NewGameDialog dialog(nullptr, *games_, &contacts_);
+    NewGameDialog dialog(nullptr, *games_, &contacts_, owner_);
     dialog.InitDialog();
     QCOMPARE(dialog.nameEdit()->text(), QStringLiteral("Alice Martin"));
     QCOMPARE(dialog.emailEdit()->text(), QStringLiteral("alice@example.org"));
@@ -207,7 +208,7 @@ void NewGameDialogTest::ownerIdentityFillsTheFieldsAndIsKept() {
     QVERIFY(game != nullptr);
     QCOMPARE(Text(game->whiteEmail), QStringLiteral("alice@work.example"));
     // The identity was set before the dialog: typing does not replace it.
-    QVERIFY(OwnerEmail() == u"alice@example.org");
+    QVERIFY(owner_.email == u"alice@example.org");
 }
 
 void NewGameDialogTest::doneBuildsTheGameWithTheUserAsWhite() {
@@ -264,7 +265,7 @@ void NewGameDialogTest::playBlackGivesWhiteToTheOpponent() {
 }
 
 void NewGameDialogTest::withoutOwnerIdentityTheTypedOneIsStored() {
-    SetOwnerIdentity(u"", u"");
+    owner_.Set(u"", u"");
     bool fieldsStartedEmpty = false;
     ModalScript script;
     auto game = Run(
@@ -293,12 +294,12 @@ void NewGameDialogTest::withoutOwnerIdentityTheTypedOneIsStored() {
     QVERIFY(game != nullptr);
     const QString name(127, QLatin1Char('N'));
     QCOMPARE(Text(game->white), name);
-    QCOMPARE(QString::fromStdU16String(OwnerName()), name);
-    QVERIFY(OwnerEmail() == u"new.owner@example.org");
+    QCOMPARE(QString::fromStdU16String(owner_.name), name);
+    QVERIFY(owner_.email == u"new.owner@example.org");
 }
 
 void NewGameDialogTest::cancelGivesNoGame() {
-    SetOwnerIdentity(u"", u"");
+    owner_.Set(u"", u"");
     ModalScript script;
     auto game = Run(
         [](QWidget* modal) {
@@ -311,7 +312,7 @@ void NewGameDialogTest::cancelGivesNoGame() {
         0, script);
     QVERIFY(game == nullptr);
     QCOMPARE(script.strayCount(), 0);
-    QVERIFY(OwnerName().empty());
+    QVERIFY(owner_.name.empty());
 }
 
 void NewGameDialogTest::backKeyDeletesInTheNameField() {
@@ -385,7 +386,7 @@ void NewGameDialogTest::noContactWithAnAddressEndsTheDialog() {
     WriteBook(kNoAddress);
     ModalScript script;
     script.ThenAcceptBox();
-    QVERIFY(RunNewGameDialog(nullptr, *games_, &contacts_) == nullptr);
+    QVERIFY(RunNewGameDialog(nullptr, *games_, &contacts_, owner_) == nullptr);
     QCOMPARE(script.strayCount(), 0);
     QCOMPARE(script.boxes().size(), std::size_t{1});
     QCOMPARE(script.boxes()[0].text, QStringLiteral("No contact found"));
@@ -398,7 +399,7 @@ void NewGameDialogTest::contactsUnavailableEndsTheDialog() {
     std::filesystem::remove(bookPath_);
     ModalScript script;
     script.ThenAcceptBox();
-    QVERIFY(RunNewGameDialog(nullptr, *games_, &contacts_) == nullptr);
+    QVERIFY(RunNewGameDialog(nullptr, *games_, &contacts_, owner_) == nullptr);
     QCOMPARE(script.strayCount(), 0);
     QCOMPARE(script.boxes().size(), std::size_t{1});
     QCOMPARE(script.boxes()[0].text, QStringLiteral("Unable to access Contacts list"));
@@ -411,12 +412,12 @@ void NewGameDialogTest::contactsUnavailableEndsTheDialog() {
 void NewGameDialogTest::missingSessionEndsTheDialog() {
     ModalScript script;
     script.ThenAcceptBox();
-    QVERIFY(RunNewGameDialog(nullptr, *games_, nullptr) == nullptr);
+    QVERIFY(RunNewGameDialog(nullptr, *games_, nullptr, owner_) == nullptr);
     QCOMPARE(script.boxes().size(), std::size_t{1});
     QCOMPARE(script.boxes()[0].text, QStringLiteral("Unable to access Contacts list"));
     contacts_.Close();
     script.ThenAcceptBox();
-    QVERIFY(RunNewGameDialog(nullptr, *games_, &contacts_) == nullptr);
+    QVERIFY(RunNewGameDialog(nullptr, *games_, &contacts_, owner_) == nullptr);
     QCOMPARE(script.boxes().size(), std::size_t{2});
     QCOMPARE(script.boxes()[1].text, QStringLiteral("Unable to access Contacts list"));
     QCOMPARE(script.strayCount(), 0);
@@ -427,7 +428,7 @@ int NewGameDialogTest::RunNewFromGamesList(const std::filesystem::path& gamesPat
                                            QStringList& opened, ModalScript& script) {
     GamesListDialog list(gamesPath);
     list.runNewGame = [this](QWidget* parent, GamesFile& games) {
-        return RunNewGameDialog(parent, games, &contacts_);
+        return RunNewGameDialog(parent, games, &contacts_, owner_);
     };
     list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
         return AppendNewGame(document, games) == kSaveOk;

@@ -192,33 +192,6 @@ TEST(CorrespondenceTags, LastMoveIsTheNumberAtTheStart) {
     }
 }
 
-TEST(PlayerToMove, ComparedWithTheOwnerIgnoringCase) {
-    GameHeaders headers;
-    headers.SetWhite(u"Jean Dupont");
-    headers.SetBlack(u"\u00C9lodie M\u00DCller");
-    EXPECT_EQ(headers.PlayerToMove(), u"Jean Dupont");
-    EXPECT_TRUE(headers.IsPlayerToMove(u"jean dupont"));
-    EXPECT_TRUE(headers.IsPlayerToMove(u"JEAN DUPONT"));
-    EXPECT_FALSE(headers.IsPlayerToMove(u"Jean Dupon"));
-    EXPECT_FALSE(headers.IsPlayerToMove(u"\u00E9lodie m\u00FCller"));
-
-    headers.trait = 32;
-    EXPECT_EQ(headers.PlayerToMove(), u"\u00C9lodie M\u00DCller");
-    EXPECT_TRUE(headers.IsPlayerToMove(u"\u00E9lodie m\u00FCller"));
-    EXPECT_FALSE(headers.IsPlayerToMove(u"jean dupont"));
-
-    headers.SetBlack(std::nullopt);
-    EXPECT_EQ(headers.PlayerToMove(), u"");
-    EXPECT_FALSE(headers.IsPlayerToMove(u"")) << "nobody is the player of an unnamed side";
-}
-
-TEST(PlayerToMove, CaseFoldingLeavesOtherCharactersAlone) {
-    EXPECT_TRUE(EqualsIgnoringCase(u"ABC xyz", u"abc XYZ"));
-    EXPECT_FALSE(EqualsIgnoringCase(u"\u00D7", u"\u00F7")) << "multiplication and division";
-    EXPECT_FALSE(EqualsIgnoringCase(u"[", u"{"));
-    EXPECT_FALSE(EqualsIgnoringCase(u"ab", u"abc"));
-}
-
 TEST(GameListEntry, HundredThousandEntriesAreDestroyedWithoutRecursion) {
     constexpr int kEntries = 100000;
     const std::int64_t baseline = LiveAllocations();

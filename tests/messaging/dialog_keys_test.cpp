@@ -103,6 +103,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> folder_;
     MessageStore session_;
+    OwnerIdentity owner_;
 };
 
 void DialogKeysTest::init() {
@@ -112,7 +113,7 @@ void DialogKeysTest::init() {
     settings.stores = {std::filesystem::path(folder_->path().toStdString()) / "Mail"};
     settings.isDefault = true;
     QCOMPARE(session_.Logon(settings), 0);
-    SetOwnerIdentity(u"Alice Martin", u"alice@example.org");
+    owner_.Set(u"Alice Martin", u"alice@example.org");
     SetErrorBoxHandler([](const ErrorBox&) {});
 }
 
@@ -222,7 +223,7 @@ void DialogKeysTest::keysReachFieldsAndValues() {
             game->SetWhiteEmail(u"bob@example.net");
             game->lastMove = 12;
             game->trait = 32;
-            SendMoveDialog dialog(nullptr, *game, session_);
+            SendMoveDialog dialog(nullptr, *game, session_, owner_);
             state = PressKeys(dialog, keys, expected, Qt::Key_F2);
             break;
         }
@@ -250,7 +251,7 @@ void DialogKeysTest::keysReachFieldsAndValues() {
             ContactsDatabase contacts;
             QCOMPARE(contacts.Logon({root / "contacts.vcf", false}), 0);
             GamesFile games(root / "Korvani.pgn");
-            NewGameDialog dialog(nullptr, games, &contacts);
+            NewGameDialog dialog(nullptr, games, &contacts, owner_);
             state = PressKeys(dialog, keys, expected, Qt::Key_F2);
             break;
         }

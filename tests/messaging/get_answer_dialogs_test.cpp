@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "game/exchange_rules.h"
 #include "game/game_document.h"
 #include "messaging/answer_request.h"
 #include "messaging/get_answer_dialog.h"

@@ -77,6 +77,7 @@ private:
     std::unique_ptr<QTemporaryDir> folder_;
     std::filesystem::path store_;
     MessageStore session_;
+    OwnerIdentity owner_;
     std::vector<ErrorBox> errorBoxes_;
 };
 
@@ -88,7 +89,7 @@ void SendMoveDialogTest::init() {
     settings.stores = {store_};
     settings.isDefault = true;
     QCOMPARE(session_.Logon(settings), 0);
-    SetOwnerIdentity(u"Alice Martin", u"alice@example.org");
+    owner_.Set(u"Alice Martin", u"alice@example.org");
     errorBoxes_.clear();
     SetErrorBoxHandler([this](const ErrorBox& box) { errorBoxes_.push_back(box); });
 }
@@ -126,7 +127,7 @@ std::unique_ptr<GameDocument> SendMoveDialogTest::BlackToSend() {
 void SendMoveDialogTest::whiteMoverWritesToBlackWithItsNumber() {
     auto game = WhiteToSend();
     QVERIFY(game != nullptr);
-    SendMoveDialog dialog(nullptr, *game, session_);
+    SendMoveDialog dialog(nullptr, *game, session_, owner_);
     dialog.InitDialog();
     QVERIFY(!dialog.hasEnded());
     QCOMPARE(dialog.moveLabel()->text(), QStringLiteral("12. Nd4"));
@@ -144,7 +145,7 @@ void SendMoveDialogTest::whiteMoverWritesToBlackWithItsNumber() {
 void SendMoveDialogTest::blackMoverWritesToWhiteWithDotsAfterNumber() {
     auto game = BlackToSend();
     QVERIFY(game != nullptr);
-    SendMoveDialog dialog(nullptr, *game, session_);
+    SendMoveDialog dialog(nullptr, *game, session_, owner_);
     dialog.InitDialog();
     QCOMPARE(dialog.moveLabel()->text(), QStringLiteral("12... Nf6"));
     QCOMPARE(dialog.toEdit()->text(), QStringLiteral("bob@example.net"));
@@ -157,7 +158,7 @@ void SendMoveDialogTest::annotationIsCutKeepingTheBlank() {
     Position* exchange = game->FindLastMovePosition();
     QVERIFY(exchange != nullptr && exchange->firstMove != nullptr);
     exchange->firstMove->nag = 1;
-    SendMoveDialog dialog(nullptr, *game, session_);
+    SendMoveDialog dialog(nullptr, *game, session_, owner_);
     dialog.InitDialog();
     QCOMPARE(dialog.moveLabel()->text(), QStringLiteral("12. Nd4 "));
 }
@@ -166,7 +167,7 @@ void SendMoveDialogTest::missingOpponentAddressLeavesToEmpty() {
     auto game = WhiteToSend();
     QVERIFY(game != nullptr);
     game->SetBlackEmail(std::nullopt);
-    SendMoveDialog dialog(nullptr, *game, session_);
+    SendMoveDialog dialog(nullptr, *game, session_, owner_);
     dialog.InitDialog();
     QVERIFY(!dialog.hasEnded());
     QVERIFY(dialog.toEdit()->text().isEmpty());
@@ -179,7 +180,7 @@ void SendMoveDialogTest::noMoveToSendDoesNotStart() {
     game->lastMove = 12;
     game->trait = 32;
     ModalScript script;
-    QVERIFY(!RunSendMoveDialog(nullptr, *game, session_));
+    QVERIFY(!RunSendMoveDialog(nullptr, *game, session_, owner_));
     QCOMPARE(script.strayCount(), 0);
     QVERIFY(MessageFiles(store_ / ".Outbox").empty());
 }
@@ -223,7 +224,7 @@ void SendMoveDialogTest::sendSaysWhatHappened() {
     settings.stores = {store_};
     settings.sendCommand = sendCommand.toStdString();
     QCOMPARE(session_.Logon(settings), 0);
-    SetOwnerIdentity(u"Alice Martin", ownerEmail.toStdU16String());
+    owner_.Set(u"Alice Martin", ownerEmail.toStdU16String());
     auto game = BlackToSend();
     QVERIFY(game != nullptr);
     bool keptFields = false;
@@ -242,7 +243,7 @@ void SendMoveDialogTest::sendSaysWhatHappened() {
         }
     });
     script.ThenAcceptBox();
-    QCOMPARE(RunSendMoveDialog(nullptr, *game, session_), done);
+    QCOMPARE(RunSendMoveDialog(nullptr, *game, session_, owner_), done);
     QCOMPARE(script.strayCount(), 0);
     QCOMPARE(script.boxes().size(), std::size_t{1});
     QCOMPARE(script.boxes()[0].text, boxText);
@@ -287,7 +288,7 @@ void SendMoveDialogTest::backKeyDeletesInTheFocusedField() {
         openAfterBack = !dialog->hasEnded();
         QTest::keyClick(dialog, Qt::Key_F2);
     });
-    QVERIFY(!RunSendMoveDialog(nullptr, *game, session_));
+    QVERIFY(!RunSendMoveDialog(nullptr, *game, session_, owner_));
     QVERIFY(openAfterBack);
     QCOMPARE(toAfterBack, QStringLiteral("bob@example.ne"));
     QCOMPARE(script.strayCount(), 0);

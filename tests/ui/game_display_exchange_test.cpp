@@ -19,6 +19,9 @@ using namespace screen_test;
 
 namespace {
 
+// The owner of the run that each test sets.
+OwnerIdentity runOwner;
+
 // Stands in for the two mail screens: counts the calls and gives what the test set.
 struct FakeMail {
     int sendCalls = 0;
@@ -31,6 +34,7 @@ struct FakeMail {
 
     ExchangeDialogs Dialogs() {
         ExchangeDialogs dialogs;
+        dialogs.owner = &runOwner;
         dialogs.sendMove = [this](QWidget*, GameDocument&) {
             ++sendCalls;
             return sendResult;
@@ -83,7 +87,7 @@ class GameDisplayExchangeTest : public QObject {
 
 private slots:
     void initTestCase() { CreateDrawingResources(); }
-    void init() { SetOwnerIdentity(u"Anna", u"anna@example.org"); }
+    void init() { runOwner.Set(u"Anna", u"anna@example.org"); }
     void cleanup() { screen_test::CancelPending(); }
 
     void sendWithoutAMoveAsksForOne();
@@ -143,7 +147,7 @@ void GameDisplayExchangeTest::sendOnOwnTurnAdvancesTheGameIfSent() {
 }
 
 void GameDisplayExchangeTest::sendByBlackKeepsTheMoveNumber() {
-    SetOwnerIdentity(u"boris", u"boris@example.org");  // the case does not matter
+    runOwner.Set(u"boris", u"boris@example.org");  // the case does not matter
     ExchangeScreen screen;
     Play(screen.document.root, u"e4 e5");
     screen.document.lastMove = 1;
@@ -179,7 +183,7 @@ void GameDisplayExchangeTest::sendForAnotherPlayerAsksFirst() {
     QFETCH(bool, whiteNamed);
     QFETCH(QMessageBox::StandardButton, button);
     QFETCH(QString, text);
-    SetOwnerIdentity(owner.toStdU16String(), owner.isEmpty() ? u"" : u"boris@example.org");
+    runOwner.Set(owner.toStdU16String(), owner.isEmpty() ? u"" : u"boris@example.org");
     ExchangeScreen screen;
     if (!whiteNamed) {
         screen.document.SetWhite(std::nullopt);

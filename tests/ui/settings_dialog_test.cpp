@@ -156,7 +156,8 @@ void SettingsDialogTest::testSendsAMessageToTheOwner() {
     const QString message = folder_.filePath(QStringLiteral("sent-%1.eml").arg(sent));
     command = command.arg(message);
     reply.replace(QStringLiteral("%1"), message);
-    SetOwnerIdentity(u"Ann Example", u"ann@example.org");
+    OwnerIdentity owner;
+    owner.Set(u"Ann Example", u"ann@example.org");
     const QString ini = folder_.filePath(QStringLiteral("test/device.ini"));
 
     ScreenScript script;
@@ -173,7 +174,7 @@ void SettingsDialogTest::testSendsAMessageToTheOwner() {
     script.ThenOn<SettingsDialog>(
         QStringLiteral("Settings, to cancel"), {},
         [](SettingsDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_F2); });
-    QVERIFY(!RunSettingsDialog(nullptr, ini.toStdString()));
+    QVERIFY(!RunSettingsDialog(nullptr, ini.toStdString(), owner));
     QVERIFY2(script.Finished(), qPrintable(script.StalledAt()));
 
     QVERIFY(seen.has_value());
