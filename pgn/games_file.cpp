@@ -5,7 +5,7 @@
 #include "pgn/games_file_scan.h"
 #include "platform/buffered_file.h"
 #include "platform/error_report.h"
-#include "platform/string_table.h"
+#include "resources/string_table.h"
 
 GamesFile::GamesFile(std::filesystem::path path) : path_(std::move(path)) {}
 

@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "platform/debug_sink.h"
-#include "platform/string_table.h"
 #include "platform/text_codec.h"
+#include "resources/string_table.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/string_table.h"
 #include "resources/resource_ids.h"
+#include "resources/string_table.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 
 #include "contacts/contacts_database.h"
 #include "contacts/extract_email_address.h"
-#include "contacts/new_game_dialog.h"
 #include "contacts/owner_identity.h"
 #include "game/game_document.h"
 #include "pgn/games_file.h"
@@ -19,9 +18,10 @@
 #include "platform/error_report.h"
 #include "resources/resource_ids.h"
 #include "tests/messaging/modal_script.h"
-#include "ui/games_list_dialog.h"
-#include "ui/run_dialog.h"
-#include "ui/softkey_bar.h"
+#include "ui/games_list/games_list_dialog.h"
+#include "ui/kit/run_dialog.h"
+#include "ui/kit/softkey_bar.h"
+#include "ui/new_game/new_game_dialog.h"
 
 namespace {
 

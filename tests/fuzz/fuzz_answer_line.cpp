@@ -7,8 +7,7 @@
 #include <string_view>
 
 #include "contacts/extract_email_address.h"
-#include "messaging/answer_line.h"
-#include "messaging/message_body_lines.h"
+#include "messaging/move_text.h"
 #include "rules/move_node.h"
 #include "rules/position.h"
 

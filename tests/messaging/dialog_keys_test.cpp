@@ -15,14 +15,10 @@
 #include <memory>
 
 #include "contacts/contacts_database.h"
-#include "contacts/new_game_dialog.h"
 #include "contacts/owner_identity.h"
 #include "game/game_document.h"
-#include "messaging/answer_request.h"
 #include "messaging/inbox_message.h"
-#include "messaging/message_lines_dialog.h"
 #include "messaging/message_store.h"
-#include "messaging/send_move_dialog.h"
 #include "pgn/games_file.h"
 #include "platform/error_report.h"
 #include "resources/resource_ids.h"
@@ -30,7 +26,11 @@
 #include "rules/notation.h"
 #include "tests/messaging/game_builder.h"
 #include "tests/messaging/modal_script.h"
-#include "ui/run_dialog.h"
+#include "ui/exchange/answer_request.h"
+#include "ui/exchange/message_lines_dialog.h"
+#include "ui/exchange/send_move_dialog.h"
+#include "ui/kit/run_dialog.h"
+#include "ui/new_game/new_game_dialog.h"
 
 namespace {
 

@@ -14,19 +14,19 @@
 
 #include "game/exchange_rules.h"
 #include "game/game_document.h"
-#include "messaging/answer_request.h"
-#include "messaging/get_answer_dialog.h"
-#include "messaging/inbox_list_dialog.h"
-#include "messaging/message_body_lines.h"
-#include "messaging/message_lines_dialog.h"
 #include "messaging/message_store.h"
+#include "messaging/move_text.h"
 #include "platform/error_report.h"
 #include "resources/resource_ids.h"
 #include "rules/move_node.h"
 #include "rules/notation.h"
 #include "tests/messaging/game_builder.h"
 #include "tests/messaging/modal_script.h"
-#include "ui/softkey_bar.h"
+#include "ui/exchange/answer_request.h"
+#include "ui/exchange/get_answer_dialog.h"
+#include "ui/exchange/inbox_list_dialog.h"
+#include "ui/exchange/message_lines_dialog.h"
+#include "ui/kit/softkey_bar.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "messaging/move_message.h"
+#include "messaging/send_move_message.h"
 
 #include <gtest/gtest.h>
 

@@ -11,12 +11,12 @@
 #include "contacts/owner_identity.h"
 #include "game/game_document.h"
 #include "messaging/message_store.h"
-#include "messaging/send_move_dialog.h"
 #include "platform/error_report.h"
 #include "resources/resource_ids.h"
 #include "tests/messaging/game_builder.h"
 #include "tests/messaging/modal_script.h"
-#include "ui/softkey_bar.h"
+#include "ui/exchange/send_move_dialog.h"
+#include "ui/kit/softkey_bar.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "rules/position.h"
-#include "ui/board_view.h"
-#include "ui/drawing_resources.h"
+#include "ui/game/board_view.h"
+#include "ui/game/drawing_resources.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "rules/promotion_chooser.h"
 #include "rules/square.h"
 #include "screen_test_support.h"
-#include "ui/add_new_line_dialog.h"
-#include "ui/choose_move_dialog.h"
-#include "ui/choose_piece_dialog.h"
-#include "ui/run_dialog.h"
+#include "ui/game/add_new_line_dialog.h"
+#include "ui/game/choose_move_dialog.h"
+#include "ui/game/choose_piece_dialog.h"
+#include "ui/kit/run_dialog.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "resources/resource_ids.h"
 #include "screen_test_support.h"
-#include "ui/dialog_controller.h"
-#include "ui/run_dialog.h"
-#include "ui/softkey_bar.h"
+#include "ui/kit/dialog_controller.h"
+#include "ui/kit/run_dialog.h"
+#include "ui/kit/softkey_bar.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "ui/drawing_resources.h"
+#include "ui/game/drawing_resources.h"
 
 namespace {
 

@@ -21,17 +21,17 @@
 #include <QtTest>
 #include <memory>
 
-#include "contacts/new_game_dialog.h"
+#include "app/mail_exchange_dialogs.h"
+#include "app/program_startup.h"
 #include "game_screen_fixtures.h"
-#include "messaging/inbox_list_dialog.h"
-#include "messaging/mail_exchange_dialogs.h"
-#include "messaging/message_lines_dialog.h"
-#include "messaging/send_move_dialog.h"
 #include "screen_script.h"
-#include "ui/game_display.h"
-#include "ui/games_list_dialog.h"
-#include "ui/games_list_model.h"
-#include "ui/program_startup.h"
+#include "ui/exchange/inbox_list_dialog.h"
+#include "ui/exchange/message_lines_dialog.h"
+#include "ui/exchange/send_move_dialog.h"
+#include "ui/game/game_display.h"
+#include "ui/games_list/games_list_dialog.h"
+#include "ui/games_list/games_list_model.h"
+#include "ui/new_game/new_game_dialog.h"
 
 namespace {
 

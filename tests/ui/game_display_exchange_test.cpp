@@ -12,8 +12,8 @@
 #include "game_screen_fixtures.h"
 #include "resources/resource_ids.h"
 #include "rules/square.h"
-#include "ui/drawing_resources.h"
-#include "ui/move_list_view.h"
+#include "ui/game/drawing_resources.h"
+#include "ui/game/move_list_view.h"
 
 using namespace screen_test;
 

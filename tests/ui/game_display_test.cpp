@@ -11,11 +11,11 @@
 #include "rules/move_node.h"
 #include "rules/notation.h"
 #include "rules/position.h"
-#include "ui/board_view.h"
-#include "ui/drawing_resources.h"
-#include "ui/game_display.h"
-#include "ui/move_list_view.h"
-#include "ui/softkey_bar.h"
+#include "ui/game/board_view.h"
+#include "ui/game/drawing_resources.h"
+#include "ui/game/game_display.h"
+#include "ui/game/move_list_view.h"
+#include "ui/kit/softkey_bar.h"
 
 using namespace screen_test;
 

@@ -13,8 +13,8 @@
 #include "rules/notation.h"
 #include "rules/position.h"
 #include "screen_test_support.h"
-#include "ui/game_display.h"
-#include "ui/softkey_bar.h"
+#include "ui/game/game_display.h"
+#include "ui/kit/softkey_bar.h"
 
 // Fixtures shared by the screen tests that set up a game: playing moves, showing a
 // game display and typing on it.

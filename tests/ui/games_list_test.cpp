@@ -14,10 +14,10 @@
 #include "pgn/games_file.h"
 #include "resources/resource_ids.h"
 #include "screen_test_support.h"
-#include "ui/game_display.h"
-#include "ui/games_list_dialog.h"
-#include "ui/games_list_model.h"
-#include "ui/softkey_bar.h"
+#include "ui/game/game_display.h"
+#include "ui/games_list/games_list_dialog.h"
+#include "ui/games_list/games_list_model.h"
+#include "ui/kit/softkey_bar.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "rules/notation.h"
 #include "rules/position.h"
 #include "rules/promotion_chooser.h"
-#include "ui/board_view.h"
-#include "ui/drawing_resources.h"
-#include "ui/move_entry.h"
-#include "ui/move_entry_host.h"
+#include "ui/game/board_view.h"
+#include "ui/game/drawing_resources.h"
+#include "ui/game/move_entry.h"
+#include "ui/game/move_entry_host.h"
 
 using screen_test::MoveCount;
 

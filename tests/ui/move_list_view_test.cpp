@@ -7,7 +7,7 @@
 #include "rules/move_node.h"
 #include "rules/notation.h"
 #include "rules/position.h"
-#include "ui/move_list_view.h"
+#include "ui/game/move_list_view.h"
 
 using screen_test::Play;
 

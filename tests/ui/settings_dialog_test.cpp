@@ -12,13 +12,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "contacts/new_game_dialog.h"
+#include "app/program_startup.h"
 #include "contacts/owner_identity.h"
 #include "screen_script.h"
 #include "screen_test_support.h"
-#include "ui/games_list_dialog.h"
-#include "ui/program_startup.h"
-#include "ui/settings_dialog.h"
+#include "ui/games_list/games_list_dialog.h"
+#include "ui/games_list/settings_dialog.h"
+#include "ui/new_game/new_game_dialog.h"
 
 namespace {
 

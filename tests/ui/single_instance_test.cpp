@@ -4,7 +4,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "ui/single_instance.h"
+#include "app/single_instance.h"
 
 namespace {
 

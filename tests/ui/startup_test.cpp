@@ -4,9 +4,9 @@
 
 #include <cerrno>
 
+#include "app/program_startup.h"
 #include "messaging/message_store.h"
 #include "screen_test_support.h"
-#include "ui/program_startup.h"
 
 namespace {
 
