@@ -36,17 +36,24 @@ function(add_unit_test name)
                          DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# Declares one QtTest screen program built from NAME.cpp and registers it with CTest,
-# run on the offscreen platform: add_screen_test(NAME LIBS ...).
+# Declares one QtTest screen program built from NAME.cpp and registers each of its
+# test functions with CTest as NAME.function, run on the offscreen platform:
+# add_screen_test(NAME LIBS ... [TIMEOUT seconds]).
 function(add_screen_test name)
-    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
     add_executable(${name} ${name}.cpp)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     korvani_warnings(${name})
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-        TIMEOUT 120
-        LABELS screen)
+    set(tests_file "${CMAKE_CURRENT_BINARY_DIR}/${name}_tests.cmake")
+    add_custom_command(TARGET ${name} POST_BUILD
+        COMMAND "${CMAKE_COMMAND}" -D "PROGRAM=$<TARGET_FILE:${name}>" -D "NAME=${name}"
+                -D "OUTPUT=${tests_file}" -D "TIMEOUT=${ARG_TIMEOUT}"
+                -P "${PROJECT_SOURCE_DIR}/cmake/DiscoverQtTests.cmake"
+        BYPRODUCTS "${tests_file}"
+        VERBATIM)
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${tests_file}")
 endfunction()

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "game/game_headers.h"
 
 namespace {
@@ -14,6 +16,11 @@ struct TurnCase {
     std::u16string owner;
     Turn turn;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const TurnCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WhoseTurnTest : public ::testing::TestWithParam<TurnCase> {};
 

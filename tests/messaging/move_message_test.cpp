@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -11,6 +13,13 @@ struct SplitCase {
     std::u16string text;
     std::vector<std::u16string> pieces;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    for (const char16_t u : c.text) {
+        *os << (u < 0x80 ? static_cast<char>(u) : '?');
+    }
+}
 
 class SplitAddressTextTest : public ::testing::TestWithParam<SplitCase> {};
 

@@ -1,6 +1,8 @@
 // The line reader: which lines come out of a file and at which offsets they start.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <array>
 #include <string>
 #include <utility>
@@ -41,6 +43,11 @@ struct LineCase {
     std::string file;
     std::vector<Line> lines;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.file;
+}
 
 class LineReaderTest : public ::testing::TestWithParam<LineCase> {};
 

@@ -1,6 +1,8 @@
 // The game reader: tags, set-ups, the move tree, and every result code.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -33,6 +35,11 @@ struct CodeCase {
     int code;
     std::u16string text;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const CodeCase& c, std::ostream* os) {
+    *os << c.file;
+}
 
 class ResultCodes : public ::testing::TestWithParam<CodeCase> {};
 

@@ -1,6 +1,8 @@
 // The lexer: the token table, comments, and where the game ends.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -85,6 +87,11 @@ struct LexerCase {
     std::string line;
     std::u16string_view tokens;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LexerCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LexerTable : public ::testing::TestWithParam<LexerCase> {};
 

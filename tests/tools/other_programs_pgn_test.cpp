@@ -3,7 +3,9 @@
 // written games must hold (line breaks of the wrapping undone). Each case lost or
 // changed something before.
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include <ostream>
 
 #include <filesystem>
 #include <fstream>
@@ -26,6 +28,11 @@ struct OtherProgramCase {
     std::size_t written;  // games that normalize writes
     std::vector<std::string> expected;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const OtherProgramCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const std::string kRoster =
     "[Event \"E\"]\r\n[Site \"S\"]\r\n[Date \"2024.01.01\"]\r\n[Round \"1\"]\r\n"

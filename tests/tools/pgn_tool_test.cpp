@@ -2,6 +2,8 @@
 // collections.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/wait.h>
 
 #include <array>
@@ -84,6 +86,13 @@ struct UsageCase {
     std::string errContains;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const UsageCase& c, std::ostream* os) {
+    for (const std::string& arg : c.args) {
+        *os << arg << ' ';
+    }
+}
+
 class CommandLine : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(CommandLine, RefusesClearly) {
@@ -119,6 +128,11 @@ struct UseCase {
     int status;
     std::string outStart;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const UseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CommandLineUse : public ::testing::TestWithParam<UseCase> {};
 
