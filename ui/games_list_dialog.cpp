@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <ctime>
 #include <system_error>
 
 #include "game/game_document.h"
@@ -23,9 +24,11 @@
 #include "pgn/games_file_update.h"
 #include "resources/resource_ids.h"
 #include "ui/about_box.h"
+#include "ui/answer_waiting.h"
 #include "ui/display_title.h"
 #include "ui/games_list_model.h"
 #include "ui/message_boxes.h"
+#include "ui/read_progress_view.h"
 #include "ui/softkey_bar.h"
 #include "ui/wait_cursor.h"
 
@@ -40,12 +43,26 @@ constexpr int kColumnCount = 3;
 
 }  // namespace
 
+std::unique_ptr<InboxSendersRead> StartInboxSendersRead(std::vector<std::filesystem::path> stores) {
+    if (stores.empty()) {
+        return nullptr;
+    }
+    return std::make_unique<InboxSendersRead>(
+        [stores = std::move(stores)](const ReadProgress& progress) {
+            return ReadNewestMessages(stores, progress);
+        });
+}
+
 GamesListDialog::GamesListDialog(std::filesystem::path gamesPath)
     : DialogController(nullptr),
       gamesPath_(std::move(gamesPath)),
       model_(new GamesListModel(this)),
       listView_(new QTableView(this)),
-      countLabel_(new QLabel(QStringLiteral("Games :"), this)) {
+      countLabel_(new QLabel(QStringLiteral("Games :"), this)),
+      progress_(new ReadProgressView(this)) {
+    readIndex = [](const std::filesystem::path& path, const ReadProgress& progress) {
+        return ReadGamesIndex(path, progress);
+    };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->setSpacing(kMargin);
@@ -68,6 +85,7 @@ GamesListDialog::GamesListDialog(std::filesystem::path gamesPath)
     listView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     listView_->horizontalHeader()->setHighlightSections(false);
     layout->addWidget(countLabel_);
+    layout->addWidget(progress_);
     layout->addWidget(listView_, 1);
     QObject::connect(listView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                      [this] { UpdateOpenSoftkey(); });
@@ -115,31 +133,74 @@ void GamesListDialog::TellUnlistedGames() {
 }
 
 bool GamesListDialog::FillGamesList() {
-    if (games_ == nullptr) {
+    if (games_ == nullptr || progress_->IsWaiting()) {
         return false;
     }
-    rowCount_ = 0;
-    bool loaded = false;
-    {
-        // Reading the index is what takes long with a large file.
-        WaitCursor wait;
-        const int selected = SelectedRow();
-        loaded = games_->Reload();
-        // The rows point into the index, which Reload has rebuilt (or emptied).
-        model_->Refill(*games_);
-        rowCount_ = model_->rowCount();
-        if (loaded) {
-            SelectRow(selected >= 0 ? selected : 0);
-        }
+    const int selected = SelectedRow();
+    // Each read gets copies of what it needs and builds its result from nothing; the
+    // rows keep showing the previous index until both are done.
+    std::unique_ptr<InboxSendersRead> senders = std::move(inboxSendersAhead_);
+    if (senders == nullptr && inboxStores) {
+        senders = StartInboxSendersRead(inboxStores());
     }
+    BackgroundRead<GamesIndex> index(
+        [path = games_->path(), read = readIndex](const ReadProgress& progress) {
+            return read(path, progress);
+        });
+    indexRead_ = &index;
+    inboxSendersRead_ = senders.get();
+    {
+        // Reading the index (and the Inbox) is what takes long with a large file.
+        WaitCursor wait;
+        index.OnFinished([this] { progress_->Wake(); });
+        if (senders != nullptr) {
+            senders->OnFinished([this] { progress_->Wake(); });
+        }
+        progress_->WaitUntil(
+            [&] { return index.IsFinished() && (senders == nullptr || senders->IsFinished()); },
+            [&] {
+                return !index.IsFinished() || senders == nullptr
+                           ? QStringLiteral("%1 games indexed").arg(index.itemsRead())
+                           : QStringLiteral("%1 messages read").arg(senders->itemsRead());
+            });
+    }
+    indexRead_ = nullptr;
+    inboxSendersRead_ = nullptr;
+    if (hasEnded()) {
+        // Quit while reading: what was read is dropped with the list.
+        return false;
+    }
+    // The rows point into the index and the marks into the senders: both change
+    // together, with no event in between.
+    const bool loaded = games_->Adopt(index.Take());
+    inboxSenders_ = senders != nullptr ? senders->Take() : NewestMessages();
+    inboxSendersTime_ = std::time(nullptr);
+    model_->Refill(*games_);
+    model_->SetAnswersWaiting(&inboxSenders_, inboxSendersTime_);
+    rowCount_ = model_->rowCount();
     if (!loaded) {
         ShowErrorMessage(this, QStringLiteral("Unable to load games file"), DisplayTitle());
         EndDialog(kIdCancel);
         return false;
     }
+    SelectRow(selected >= 0 ? selected : 0);
     ShowCount();
     listView_->setFocus();
+    LogShownOnce();
     return true;
+}
+
+void GamesListDialog::UseInboxSendersRead(std::unique_ptr<InboxSendersRead> read) {
+    inboxSendersAhead_ = std::move(read);
+}
+
+void GamesListDialog::StopReads() {
+    if (indexRead_ != nullptr) {
+        indexRead_->Stop();
+    }
+    if (inboxSendersRead_ != nullptr) {
+        inboxSendersRead_->Stop();
+    }
 }
 
 void GamesListDialog::OpenSelectedGame() {
@@ -147,12 +208,15 @@ void GamesListDialog::OpenSelectedGame() {
     if (entry == nullptr || !runGameDisplay) {
         return;
     }
+    const NewestMessages::Message* waiting =
+        AnswerWaiting(*entry, inboxSenders_, inboxSendersTime_);
+    const std::filesystem::path answerWaiting = waiting != nullptr ? waiting->file : "";
     GameDocument document(games_.get());
     if (LoadGameForUpdate(document, entry->fileOffset, static_cast<std::uint32_t>(rowCount_)) !=
         kReadOk) {
         return;
     }
-    if (!runGameDisplay(this, document) || !saveGame) {
+    if (!runGameDisplay(this, document, answerWaiting) || !saveGame) {
         return;
     }
     if (!saveGame(document)) {
@@ -191,6 +255,13 @@ void GamesListDialog::BringToFront() {
 }
 
 bool GamesListDialog::HandleCommand(int commandId) {
+    if (progress_->IsWaiting()) {
+        if (commandId == kIdCancel || commandId == kCmdQuit) {
+            StopReads();
+            EndDialog(kIdCancel);
+        }
+        return true;
+    }
     switch (commandId) {
         case kIdOk:
         case kCmdOpen:
@@ -216,8 +287,13 @@ bool GamesListDialog::HandleCommand(int commandId) {
     }
 }
 
+void GamesListDialog::HandleClose() {
+    StopReads();
+    EndDialog(kIdCancel);
+}
+
 void GamesListDialog::InitMenuPopup(int /*menuId*/, QMenu& popup) {
-    SoftkeyBar::EnableMenuCommand(popup, kCmdOpen, SelectedRow() >= 0);
+    SoftkeyBar::EnableMenuCommand(popup, kCmdOpen, SelectedRow() >= 0 && !progress_->IsWaiting());
 }
 
 int GamesListDialog::SelectedRow() const {
@@ -246,12 +322,18 @@ void GamesListDialog::showEvent(QShowEvent* event) {
     DialogController::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        // Logged once the first frame is drawn, for measuring start-up.
-        QTimer::singleShot(0, this, [this] {
-            repaint();
-            qCDebug(lcGamesList) << "games list shown," << rowCount_ << "rows";
-        });
+        QTimer::singleShot(0, this, [this] { LogShownOnce(); });
     }
+}
+
+void GamesListDialog::LogShownOnce() {
+    // Once the first frame with the rows is drawn: a long read shows the list before.
+    if (shownLogged_ || !shownOnce_ || progress_->IsWaiting() || games_ == nullptr) {
+        return;
+    }
+    shownLogged_ = true;
+    repaint();
+    qCDebug(lcGamesList) << "games list shown," << rowCount_ << "rows";
 }
 
 void GamesListDialog::SizeColumns() {

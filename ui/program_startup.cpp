@@ -134,11 +134,17 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     steps.openContacts = [&] { return OpenContacts(contacts, settingsPath); };
     steps.openMessaging = [&] { return OpenMessaging(messages, settingsPath); };
     steps.runGamesList = [&] {
+        // The Inbox's senders, for the games list's marks, are read while the screen is
+        // being built.
+        std::unique_ptr<InboxSendersRead> sendersAhead = StartInboxSendersRead(messages.Stores());
         GamesListDialog list(gamesPath);
+        list.UseInboxSendersRead(std::move(sendersAhead));
+        list.inboxStores = [&messages] { return messages.Stores(); };
         const ExchangeDialogs exchange =
             makeExchangeDialogs ? makeExchangeDialogs(messages) : ExchangeDialogs();
-        list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document) {
-            return OpenGameDisplayWithMail(parent, document, exchange);
+        list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document,
+                                          const std::filesystem::path& answerWaiting) {
+            return OpenGameDisplayWithMail(parent, document, exchange, answerWaiting);
         };
         list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
         list.runNewGame = [&contacts](QWidget* parent, GamesFile& games) {

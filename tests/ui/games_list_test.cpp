@@ -35,7 +35,8 @@ public:
                                   QFile::ReadOwner | QFile::WriteOwner);
         }
         list = std::make_unique<GamesListDialog>(path);
-        list->runGameDisplay = [this](QWidget* parent, GameDocument& document) {
+        list->runGameDisplay = [this](QWidget* parent, GameDocument& document,
+                                      const std::filesystem::path& /*answerWaiting*/) {
             opened << QString::fromStdU16String(document.white.value_or(u""));
             openedSaveMode = document.saveMode;
             displayParent = parent;
@@ -255,7 +256,10 @@ void GamesListTest::openLoadsTheSelectedGame() {
 
 void GamesListTest::openShowsTheGameInTheGameDisplay() {
     ListFixture fixture(kMarksFile);
-    fixture.list->runGameDisplay = &OpenGameDisplay;
+    fixture.list->runGameDisplay = [](QWidget* parent, GameDocument& document,
+                                      const std::filesystem::path& /*answerWaiting*/) {
+        return OpenGameDisplay(parent, document);
+    };
     fixture.Start();
     fixture.list->SelectRow(1);
     QString title;
