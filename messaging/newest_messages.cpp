@@ -10,38 +10,26 @@
 #include "messaging/mail_limits.h"
 #include "messaging/maildir.h"
 #include "messaging/parsed_mail.h"
+#include "messaging/sender_cache.h"
+#include "platform/text_codec.h"
 
 namespace {
 
 // What one read asks for first: more than the header of almost any message.
 constexpr std::size_t kFirstHeaderRead = std::size_t{4} << 10;
 
-std::u16string AddressKey(std::u16string_view address) {
-    while (!address.empty() && (address.front() == u' ' || address.front() == u'\t')) {
-        address.remove_prefix(1);
-    }
-    while (!address.empty() && (address.back() == u' ' || address.back() == u'\t')) {
-        address.remove_suffix(1);
-    }
-    std::u16string key(address);
-    for (char16_t& c : key) {
-        if (c >= u'A' && c <= u'Z') {
-            c = static_cast<char16_t>(c - u'A' + u'a');
+// The address without the blanks around it, its ASCII letters in lower case.
+std::string AddressKey(std::string_view address) {
+    const std::size_t first = address.find_first_not_of(" \t");
+    const std::size_t last = address.find_last_not_of(" \t");
+    std::string key(first == std::string_view::npos ? std::string_view()
+                                                    : address.substr(first, last - first + 1));
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
         }
     }
     return key;
-}
-
-// True when `a` comes after `b` in the order the Inbox lists its messages: by delivery
-// time, then by file name.
-bool DeliveredLater(const NewestMessages::Message& a, const NewestMessages::Message& b) {
-    if (a.delivered != b.delivered) {
-        return a.delivered > b.delivered;
-    }
-    if (a.deliveredNanos != b.deliveredNanos) {
-        return a.deliveredNanos > b.deliveredNanos;
-    }
-    return a.file.filename() > b.file.filename();
 }
 
 // Where the header section of `bytes` ends (just after the line end before its
@@ -102,29 +90,52 @@ bool ReadHeaderSection(int folder, const char* name, std::string& header, struct
     return true;
 }
 
-// Reads the senders of one store's Inbox into `newest`; false when `progress` asked to
-// stop.
-bool ReadStoreSenders(const std::filesystem::path& root, NewestMessages& newest,
-                      const ReadProgress& progress, std::size_t& read) {
-    const Maildir inbox(root);
+// What one reading of the Inboxes works with: the senders found so far and the
+// cache of what earlier readings found.
+struct SenderReading {
+    NewestMessages newest;
+    SenderCache cache;
+    std::size_t read = 0;
+};
+
+// The sender and delivery time of the message `name` of the open folder `subfolderFd`
+// (whose path is `path`), from the cache or else from the file; null when the file
+// cannot be read. Valid until the next call.
+const SenderCache::Known* KnowMessage(int subfolderFd, const char* name, const std::string& path,
+                                      SenderCache& cache, std::string& header) {
+    if (const SenderCache::Known* cached = cache.Use(path)) {
+        return cached;
+    }
+    struct stat info {};
+    if (!ReadHeaderSection(subfolderFd, name, header, info)) {
+        return nullptr;
+    }
+    const std::optional<std::u16string> sender = ParseSenderAddress(header);
+    return cache.Remember(path, {sender ? EncodeUtf8(*sender) : std::string(), info.st_mtim.tv_sec,
+                                 info.st_mtim.tv_nsec});
+}
+
+// Reads the senders of one store's Inbox; false when `progress` asked to stop.
+bool ReadStoreSenders(const std::filesystem::path& root, SenderReading& reading,
+                      const ReadProgress& progress) {
     std::string header;
+    std::string path;
     bool goOn = true;
     // Each file is opened once, for its time and its header together; the order of
     // the folder does not matter to the newest message of a sender.
-    inbox.VisitNames(
+    static_cast<void>(Maildir(root).VisitNames(
         [&](int subfolderFd, const std::filesystem::path& subfolder, const char* name) {
-            struct stat info {};
             if (!goOn) {
                 return;
             }
-            if (ReadHeaderSection(subfolderFd, name, header, info)) {
-                if (const std::optional<std::u16string> sender = ParseSenderAddress(header)) {
-                    newest.Offer(*sender,
-                                 {subfolder / name, info.st_mtim.tv_sec, info.st_mtim.tv_nsec});
-                }
+            path.assign(subfolder.native()).append("/").append(name);
+            if (const SenderCache::Known* known =
+                    KnowMessage(subfolderFd, name, path, reading.cache, header);
+                known != nullptr && !known->sender.empty()) {
+                reading.newest.Offer(known->sender, known->delivered, known->deliveredNanos, path);
             }
-            goOn = !progress || progress(++read);
-        });
+            goOn = !progress || progress(++reading.read);
+        }));
     return goOn;
 }
 
@@ -145,15 +156,23 @@ int Number(std::u16string_view text) {
 
 }  // namespace
 
-void NewestMessages::Offer(std::u16string_view sender, Message message) {
-    auto [kept, added] = bySender_.try_emplace(AddressKey(sender), message);
-    if (!added && DeliveredLater(message, kept->second)) {
-        kept->second = std::move(message);
+void NewestMessages::Offer(std::string_view sender, std::time_t delivered, long deliveredNanos,
+                           std::string_view file) {
+    const auto [kept, added] = bySender_.try_emplace(AddressKey(sender));
+    Message& message = kept->second;
+    // The Inbox lists its messages by delivery time, then by file name.
+    const bool later = added || delivered > message.delivered ||
+                       (delivered == message.delivered &&
+                        (deliveredNanos > message.deliveredNanos ||
+                         (deliveredNanos == message.deliveredNanos &&
+                          std::filesystem::path(file).filename() > message.file.filename())));
+    if (later) {
+        message = {std::filesystem::path(file), delivered, deliveredNanos};
     }
 }
 
 const NewestMessages::Message* NewestMessages::From(std::u16string_view address) const {
-    const auto found = bySender_.find(AddressKey(address));
+    const auto found = bySender_.find(AddressKey(EncodeUtf8(address)));
     return found == bySender_.end() ? nullptr : &found->second;
 }
 
@@ -170,15 +189,23 @@ const NewestMessages::Message* NewestMessages::NewerThan(std::u16string_view add
 }
 
 NewestMessages ReadNewestMessages(const std::vector<std::filesystem::path>& stores,
-                                  const ReadProgress& progress) {
-    NewestMessages newest;
-    std::size_t read = 0;
+                                  const ReadProgress& progress,
+                                  const std::filesystem::path& cacheFile) {
+    SenderReading reading;
+    if (!cacheFile.empty()) {
+        reading.cache = SenderCache::Load(cacheFile);
+    }
+    bool stopped = false;
     for (const std::filesystem::path& root : stores) {
-        if (!ReadStoreSenders(root, newest, progress, read)) {
+        if (!ReadStoreSenders(root, reading, progress)) {
+            stopped = true;
             break;
         }
     }
-    return newest;
+    if (!cacheFile.empty() && !stopped && reading.cache.OutOfDate()) {
+        static_cast<void>(reading.cache.Save(cacheFile));
+    }
+    return std::move(reading.newest);
 }
 
 std::optional<std::int64_t> DayOfGameDate(std::u16string_view text, std::time_t now) {

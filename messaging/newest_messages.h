@@ -22,11 +22,11 @@ public:
         long deliveredNanos = 0;
     };
 
-    virtual ~NewestMessages() = default;
-
-    // Keeps `message` as the message from `sender` when none is kept yet or it was
-    // delivered later than the one kept.
-    void Offer(std::u16string_view sender, Message message);
+    // Keeps the message file `file`, delivered at `delivered` (and `deliveredNanos`),
+    // as the message from `sender` (UTF-8) when none is kept yet or it comes later in
+    // the Inbox's order (by delivery time, then by file name) than the one kept.
+    void Offer(std::string_view sender, std::time_t delivered, long deliveredNanos,
+               std::string_view file);
 
     // The newest message from `address` (blanks around it ignored, letters compared
     // without regard to case); null when there is none. Valid while this object lives.
@@ -39,8 +39,8 @@ public:
     std::size_t senderCount() const { return bySender_.size(); }
 
 private:
-    // Keyed by the address with its ASCII letters in lower case.
-    std::unordered_map<std::u16string, Message> bySender_;
+    // Keyed by the address in UTF-8 with its ASCII letters in lower case.
+    std::unordered_map<std::string, Message> bySender_;
 };
 
 // Reads the sender of each message in the Inbox of every one of `stores` (at most
@@ -48,10 +48,13 @@ private:
 // the newest message per sender. Only reads: nothing in the stores changes. A store,
 // a message or a header that cannot be read is passed over; the messages flagged
 // trashed are not looked at. `progress`, when set, is told the count of messages read
-// after each one and stops the reading when it returns false. Touches no state but
-// its own, so it may run on any thread.
+// after each one and stops the reading when it returns false. With `cacheFile` set,
+// the messages that the SenderCache there knows are not opened, and the cache is
+// written again when this reading found it out of date (unless it was stopped).
+// Touches no state but its own and that file, so it may run on any thread.
 NewestMessages ReadNewestMessages(const std::vector<std::filesystem::path>& stores,
-                                  const ReadProgress& progress = {});
+                                  const ReadProgress& progress = {},
+                                  const std::filesystem::path& cacheFile = {});
 
 // The day (UTC, counted from 1970-01-01) that a game's date text names: "MM.DD", as a
 // last move's date is kept, is the latest such day that is not after `now`;

@@ -43,14 +43,24 @@ constexpr int kColumnCount = 3;
 
 }  // namespace
 
-std::unique_ptr<InboxSendersRead> StartInboxSendersRead(std::vector<std::filesystem::path> stores) {
+std::unique_ptr<InboxSendersRead> StartInboxSendersRead(std::vector<std::filesystem::path> stores,
+                                                        std::filesystem::path cacheFile) {
     if (stores.empty()) {
         return nullptr;
     }
     return std::make_unique<InboxSendersRead>(
-        [stores = std::move(stores)](const ReadProgress& progress) {
-            return ReadNewestMessages(stores, progress);
+        [stores = std::move(stores),
+         cacheFile = std::move(cacheFile)](const ReadProgress& progress) {
+            return ReadNewestMessages(stores, progress, cacheFile);
         });
+}
+
+std::filesystem::path DefaultSenderCachePath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (folder.isEmpty()) {
+        return {};
+    }
+    return QDir(folder).filePath(QStringLiteral("korvani/inbox-senders")).toStdString();
 }
 
 GamesListDialog::GamesListDialog(std::filesystem::path gamesPath)
@@ -141,7 +151,7 @@ bool GamesListDialog::FillGamesList() {
     // rows keep showing the previous index until both are done.
     std::unique_ptr<InboxSendersRead> senders = std::move(inboxSendersAhead_);
     if (senders == nullptr && inboxStores) {
-        senders = StartInboxSendersRead(inboxStores());
+        senders = StartInboxSendersRead(inboxStores(), senderCacheFile);
     }
     BackgroundRead<GamesIndex> index(
         [path = games_->path(), read = readIndex](const ReadProgress& progress) {

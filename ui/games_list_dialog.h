@@ -24,8 +24,14 @@ class SoftkeyBar;
 using InboxSendersRead = BackgroundRead<NewestMessages>;
 
 // Starts reading the Inbox of `stores` for the games list's marks (see
-// ReadNewestMessages) on a thread of its own; null without stores.
-std::unique_ptr<InboxSendersRead> StartInboxSendersRead(std::vector<std::filesystem::path> stores);
+// ReadNewestMessages, with the SenderCache `cacheFile` unless it is empty) on a thread
+// of its own; null without stores.
+std::unique_ptr<InboxSendersRead> StartInboxSendersRead(std::vector<std::filesystem::path> stores,
+                                                        std::filesystem::path cacheFile = {});
+
+// Where the program keeps what it read of the Inboxes' senders (see SenderCache): a
+// file in the user's cache folder.
+std::filesystem::path DefaultSenderCachePath();
 
 // The games list, the program's outermost screen: one row per game of the games file
 // with White, Black and the date of the last move or the result, "* " marking the
@@ -122,6 +128,8 @@ public:
     IndexReader readIndex;
     // Unset, or giving no store: no marks.
     InboxStores inboxStores;
+    // The SenderCache file of the Inbox reads; empty for none.
+    std::filesystem::path senderCacheFile;
     // Shows a start-up notice; the program's box unless a test replaces it.
     std::function<void(const QString& text)> showNotice;
 

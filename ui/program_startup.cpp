@@ -136,10 +136,13 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     steps.runGamesList = [&] {
         // The Inbox's senders, for the games list's marks, are read while the screen is
         // being built.
-        std::unique_ptr<InboxSendersRead> sendersAhead = StartInboxSendersRead(messages.Stores());
+        const std::filesystem::path senderCache = DefaultSenderCachePath();
+        std::unique_ptr<InboxSendersRead> sendersAhead =
+            StartInboxSendersRead(messages.Stores(), senderCache);
         GamesListDialog list(gamesPath);
         list.UseInboxSendersRead(std::move(sendersAhead));
         list.inboxStores = [&messages] { return messages.Stores(); };
+        list.senderCacheFile = senderCache;
         const ExchangeDialogs exchange =
             makeExchangeDialogs ? makeExchangeDialogs(messages) : ExchangeDialogs();
         list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document,
