@@ -146,7 +146,6 @@ bool GamesListDialog::FillGamesList() {
     if (games_ == nullptr || progress_->IsWaiting()) {
         return false;
     }
-    const int selected = SelectedRow();
     // Each read gets copies of what it needs and builds its result from nothing; the
     // rows keep showing the previous index until both are done.
     std::unique_ptr<InboxSendersRead> senders = std::move(inboxSendersAhead_);
@@ -181,7 +180,9 @@ bool GamesListDialog::FillGamesList() {
         return false;
     }
     // The rows point into the index and the marks into the senders: both change
-    // together, with no event in between.
+    // together, with no event in between. The row kept is the one selected now: the
+    // user may have moved while the file was read.
+    const int selected = SelectedRow();
     const bool loaded = games_->Adopt(index.Take());
     inboxSenders_ = senders != nullptr ? senders->Take() : NewestMessages();
     inboxSendersTime_ = std::time(nullptr);
