@@ -9,8 +9,10 @@ ExchangeDialogs MailExchangeDialogs(const MessageStore& session, const OwnerIden
     dialogs.sendMove = [&session, &owner](QWidget* parent, GameDocument& game) {
         return RunSendMoveDialog(parent, game, session, owner);
     };
-    dialogs.getAnswer = [&session](QWidget* parent, GameDocument& game) {
+    dialogs.getAnswer = [&session](QWidget* parent, GameDocument& game,
+                                   const std::filesystem::path& answerWaiting) {
         AnswerRequest request(game, session);
+        request.waitingMessage = answerWaiting;
         ExchangeDialogs::Answer answer;
         answer.move = request.Run(parent);
         answer.date = request.date;

@@ -135,11 +135,21 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
     steps.openContacts = [&] { return OpenContacts(contacts, settingsPath); };
     steps.openMessaging = [&] { return OpenMessaging(messages, settingsPath); };
     steps.runGamesList = [&] {
+        // The Inbox's senders, for the games list's marks, are read while the screen is
+        // being built.
+        const std::filesystem::path senderCache = DefaultSenderCachePath();
+        std::unique_ptr<InboxSendersRead> sendersAhead =
+            StartInboxSendersRead(messages.Stores(), senderCache);
         GamesListDialog list(gamesPath);
+        list.UseInboxSendersRead(std::move(sendersAhead));
+        list.inboxStores = [&messages] { return messages.Stores(); };
+        list.senderCacheFile = senderCache;
+        list.owner = &owner;
         const ExchangeDialogs exchange =
             makeExchangeDialogs ? makeExchangeDialogs(messages, owner) : ExchangeDialogs();
-        list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document) {
-            return OpenGameDisplayWithMail(parent, document, exchange);
+        list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document,
+                                          const std::filesystem::path& answerWaiting) {
+            return OpenGameDisplayWithMail(parent, document, exchange, answerWaiting);
         };
         list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
         list.runNewGame = [&contacts, &owner](QWidget* parent, GamesFile& games) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <string>
 
+#include "messaging/file_handle.h"
 #include "messaging/maildir.h"
 #include "messaging/message_store.h"
 #include "platform/error_report.h"
@@ -16,25 +17,10 @@ namespace {
 
 constexpr int kFail = static_cast<int>(0x80004005u);
 
-// Closes a file descriptor when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// Reads the store's Inbox, handing each message to `callback`; 0 or the failed step.
+// Reads the store's Inbox, handing each message to `callback` and counting it in
+// `read`; 0 or the failed step. `stopped` is set when `progress` asked to stop.
 int ReadStoreInbox(const std::filesystem::path& root, const InboxCallback& callback,
+                   const ReadProgress& progress, std::size_t& read, bool& stopped,
                    std::u16string_view& caption) {
     struct stat info {};
     if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
@@ -54,6 +40,10 @@ int ReadStoreInbox(const std::filesystem::path& root, const InboxCallback& callb
     for (const Maildir::Entry& entry : entries) {
         if (std::unique_ptr<InboxMessage> message = ReadInboxMessage(entry.path)) {
             callback(std::move(message));
+        }
+        if (progress && !progress(++read)) {
+            stopped = true;
+            break;
         }
     }
     return 0;
@@ -102,15 +92,25 @@ std::unique_ptr<InboxMessage> ReadInboxMessage(const std::filesystem::path& file
 }
 
 void EnumerateInbox(const MessageStore& session, const InboxCallback& callback) {
-    if (!session.IsOpen()) {
-        ShowSystemError(kFail, u"GetMsgStoresTable ");
-        return;
+    if (const InboxReadFailure failure = ReadInbox(session.Stores(), callback); failure.code != 0) {
+        ShowSystemError(failure.code, failure.caption);
     }
-    for (const std::filesystem::path& root : session.Stores()) {
-        std::u16string_view caption;
-        if (const int error = ReadStoreInbox(root, callback, caption); error != 0) {
-            ShowSystemError(error, caption);
-            return;
+}
+
+InboxReadFailure ReadInbox(const std::vector<std::filesystem::path>& stores,
+                           const InboxCallback& callback, const ReadProgress& progress) {
+    // An open session has at least one store.
+    if (stores.empty()) {
+        return {kFail, u"GetMsgStoresTable "};
+    }
+    std::size_t read = 0;
+    bool stopped = false;
+    for (const std::filesystem::path& root : stores) {
+        InboxReadFailure failure;
+        failure.code = ReadStoreInbox(root, callback, progress, read, stopped, failure.caption);
+        if (failure.code != 0 || stopped) {
+            return failure;
         }
     }
+    return {};
 }

@@ -1,5 +1,7 @@
 #include <gmime/gmime.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "messaging/gobject_ptr.h"
@@ -103,7 +105,118 @@ std::optional<std::u16string> BodyText(GMimeMessage* message) {
     return std::nullopt;
 }
 
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// True when `line` starts the field `name` (given in lower case): the name in any
+// letter case, then its colon.
+bool StartsField(std::string_view line, std::string_view name) {
+    if (line.size() <= name.size() || line[name.size()] != ':') {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (LowerAscii(line[i]) != name[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The value of the first field `name` (in lower case) of `header`, its folded lines
+// joined; std::nullopt when the header has no such field.
+std::optional<std::string> FieldValue(std::string_view header, std::string_view name) {
+    std::optional<std::string> value;
+    std::size_t start = 0;
+    while (start < header.size()) {
+        std::size_t end = header.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = header.size();
+        }
+        std::string_view line = header.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        const bool continued = !line.empty() && (line.front() == ' ' || line.front() == '\t');
+        if (value && !continued) {
+            break;
+        }
+        if (value) {
+            *value += line;
+        } else if (StartsField(line, name)) {
+            value.emplace(line.substr(name.size() + 1));
+        }
+        start = end + 1;
+    }
+    return value;
+}
+
+// True for the bytes that an address written plainly holds: no blank, no control
+// character, nothing outside ASCII, none of the characters that quote, comment,
+// group or list.
+bool IsPlainAddressByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte > ' ' && byte < 0x7F &&
+           std::string_view("\"(),:;<>[\\]").find(c) == std::string_view::npos;
+}
+
+// The address of a field value written in one of the two plain forms that nearly all
+// mail uses, "local@domain" and "Some Name <local@domain>" (a name of plain words),
+// which GMime would read to the same address; std::nullopt for any other value, which
+// GMime then reads.
+std::optional<std::string_view> PlainAddress(std::string_view value) {
+    const std::size_t start = value.find_first_not_of(" \t");
+    const std::size_t end = value.find_last_not_of(" \t");
+    if (start == std::string_view::npos) {
+        return std::nullopt;
+    }
+    value = value.substr(start, end - start + 1);
+    std::string_view address = value;
+    if (value.back() == '>') {
+        const std::size_t open = value.find('<');
+        const std::string_view name = value.substr(0, open);
+        const bool plainName = std::all_of(name.begin(), name.end(), [](char c) {
+            return c == ' ' || (IsPlainAddressByte(c) && c != '@');
+        });
+        if (open == std::string_view::npos || !plainName) {
+            return std::nullopt;
+        }
+        address = value.substr(open + 1, value.size() - open - 2);
+    }
+    const std::size_t at = address.find('@');
+    const bool plain = std::all_of(address.begin(), address.end(), IsPlainAddressByte);
+    if (!plain || at == 0 || at == std::string_view::npos || at + 1 == address.size() ||
+        address.find('@', at + 1) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+// The first mailbox of the address field `name` (in lower case) of `header`.
+std::optional<std::u16string> FieldMailbox(std::string_view header, std::string_view name) {
+    const std::optional<std::string> value = FieldValue(header, name);
+    if (!value) {
+        return std::nullopt;
+    }
+    if (const std::optional<std::string_view> plain = PlainAddress(*value)) {
+        return DecodeLine(*plain);
+    }
+    GObjectPtr<InternetAddressList> list(internet_address_list_parse(nullptr, value->c_str()));
+    return FirstMailbox(list.get());
+}
+
 }  // namespace
+
+std::optional<std::u16string> ParseSenderAddress(std::string_view header) {
+    if (!WithinMailLimits(header)) {
+        return std::nullopt;
+    }
+    EnsureGMime();
+    if (std::optional<std::u16string> sender = FieldMailbox(header, "from")) {
+        return sender;
+    }
+    return FieldMailbox(header, "sender");
+}
 
 std::optional<ParsedMail> ParseMail(std::string_view bytes) {
     if (!WithinMailLimits(bytes)) {

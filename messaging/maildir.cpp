@@ -1,5 +1,6 @@
 #include "messaging/maildir.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,9 +44,9 @@ int ErrnoOr(int fallback) {
 
 // True when the maildir flags of a file name (the letters after ":2,") hold T, the
 // mark of a message the user has thrown away.
-bool IsTrashed(const std::string& name) {
+bool IsTrashed(std::string_view name) {
     const std::size_t info = name.find(":2,");
-    return info != std::string::npos && name.find('T', info + 3) != std::string::npos;
+    return info != std::string_view::npos && name.find('T', info + 3) != std::string_view::npos;
 }
 
 // True when `folder` is a directory of its own, not a link to one elsewhere.
@@ -148,6 +149,38 @@ int Maildir::List(std::vector<Entry>& entries) const {
         }
         return a.path.filename() < b.path.filename();
     });
+    return 0;
+}
+
+int Maildir::VisitNames(const NameVisitor& visit) const {
+    for (const char* sub : {"new", "cur"}) {
+        const std::filesystem::path subfolder = folder_ / sub;
+        // O_NOFOLLOW: a new/ or cur/ that links elsewhere would show files from outside
+        // the store.
+        const int fd = ::open(subfolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) {
+            if (errno == ELOOP || errno == ENOTDIR) {
+                continue;
+            }
+            return ErrnoOr(EIO);
+        }
+        DIR* folder = ::fdopendir(fd);
+        if (folder == nullptr) {
+            const int error = ErrnoOr(EIO);
+            ::close(fd);
+            return error;
+        }
+        while (const dirent* entry = ::readdir(folder)) {
+            const std::string_view name(entry->d_name);
+            if (name.empty() || name[0] == '.' || IsTrashed(entry->d_name) ||
+                (entry->d_type != DT_REG && entry->d_type != DT_LNK &&
+                 entry->d_type != DT_UNKNOWN)) {
+                continue;
+            }
+            visit(fd, subfolder, entry->d_name);
+        }
+        ::closedir(folder);
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,16 @@ public:
     // by file name. Hidden files, messages flagged trashed (T) and a new/ or cur/ that
     // is a link to another folder are skipped.
     int List(std::vector<Entry>& entries) const;
+
+    // Calls `visit` with each name in new/ and cur/ that List could give (hidden
+    // files, messages flagged trashed and a new/ or cur/ that is a link left out), with
+    // the subfolder it is in, open as `subfolderFd`, in the folders' own order and
+    // without looking at the files: a caller that opens each file anyway saves List's
+    // look-ups and sorting. Returns 0 or the errno value of a subfolder that could not
+    // be read.
+    using NameVisitor = std::function<void(int subfolderFd, const std::filesystem::path& subfolder,
+                                           const char* name)>;
+    int VisitNames(const NameVisitor& visit) const;
 
 private:
     std::filesystem::path folder_;

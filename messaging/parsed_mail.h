@@ -23,3 +23,9 @@ struct ParsedMail {
 // std::nullopt, without giving the bytes to GMime at all, for a message beyond
 // MailLimits (see WithinMailLimits).
 std::optional<ParsedMail> ParseMail(std::string_view bytes);
+
+// The sender's address of a message from its header section alone (its bytes up to
+// the first empty line): the first mailbox of From, or else of Sender, as ParseMail
+// finds it, with GMime given only those two fields. std::nullopt when the header has
+// neither, or lies beyond MailLimits.
+std::optional<std::u16string> ParseSenderAddress(std::string_view header);

@@ -7,6 +7,7 @@
 
 #include "game/game_list_entry.h"
 #include "pgn/games_file_scan.h"
+#include "pgn/games_index.h"
 #include "platform/file_identity.h"
 
 // The user's games file and its in-memory index: one GameListEntry per game, in file
@@ -24,27 +25,28 @@ public:
     // identity of the file read, unless the file changed while it was read.
     bool Reload();
 
+    // Takes `index`, read from this games file by ReadGamesIndex (on any thread), as
+    // the index, replacing the previous one; returns what Reload would have, after
+    // the same box.
+    bool Adopt(GamesIndex index);
+
     // Links `entry` after the last entry and takes ownership of it.
     void Append(std::unique_ptr<GameListEntry> entry);
 
     const std::filesystem::path& path() const { return path_; }
-    GameListEntry* firstEntry() const { return firstEntry_.get(); }
-    GameListEntry* lastEntry() const { return lastEntry_; }
-    std::size_t entryCount() const { return entryCount_; }
+    GameListEntry* firstEntry() const { return index_.firstEntry.get(); }
+    GameListEntry* lastEntry() const { return index_.lastEntry; }
+    std::size_t entryCount() const { return index_.entryCount; }
     // What the last Reload found besides the listed games (the games it left out).
-    const ScanSummary& lastScan() const { return lastScan_; }
+    const ScanSummary& lastScan() const { return index_.scan; }
 
     // The identity of the file that the index describes: the one Reload read, or the
     // one a save wrote without moving any listed game; std::nullopt when the index may
     // no longer match the file (a save moved games, or found the file changed).
-    const std::optional<FileIdentity>& indexedIdentity() const { return indexedIdentity_; }
-    void SetIndexedIdentity(std::optional<FileIdentity> identity) { indexedIdentity_ = identity; }
+    const std::optional<FileIdentity>& indexedIdentity() const { return index_.identity; }
+    void SetIndexedIdentity(std::optional<FileIdentity> identity) { index_.identity = identity; }
 
 private:
     std::filesystem::path path_;
-    std::unique_ptr<GameListEntry> firstEntry_;
-    GameListEntry* lastEntry_ = nullptr;
-    std::size_t entryCount_ = 0;
-    ScanSummary lastScan_;
-    std::optional<FileIdentity> indexedIdentity_;
+    GamesIndex index_;
 };

@@ -263,8 +263,16 @@ constexpr std::array<std::string_view, 7> kRosterNames = {"White", "Black", "Eve
 
 }  // namespace
 
-void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit) {
+void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit,
+                   const ReadProgress& progress) {
     file.Seek(0);
+    std::size_t visited = 0;
+    // Hands over the game read so far; false when the reader asked to stop.
+    const auto handOver = [&](std::unique_ptr<GameListEntry> done, std::uint64_t end,
+                              bool withMoveText) {
+        visit(std::move(done), end, withMoveText);
+        return !progress || progress(++visited);
+    };
     std::unique_ptr<GameListEntry> entry;
     bool inTags = false;
     bool hasMoveText = false;
@@ -290,8 +298,8 @@ void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit) {
             if (kind == LineKind::Tag) {
                 if (!inTags) {
                     const std::uint64_t tagStart = piece->start;
-                    if (entry) {
-                        visit(std::move(entry), tagStart, hasMoveText);
+                    if (entry && !handOver(std::move(entry), tagStart, hasMoveText)) {
+                        return;
                     }
                     entry = std::make_unique<GameListEntry>();
                     entry->ClearTags();
@@ -320,14 +328,16 @@ void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit) {
         atLineStart = !piece->cut;
     }
     if (entry) {
-        visit(std::move(entry), file.Tell(), hasMoveText);
+        handOver(std::move(entry), file.Tell(), hasMoveText);
     }
 }
 
-ScanSummary ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer) {
+ScanSummary ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer,
+                          const ReadProgress& progress) {
     ScanSummary summary;
     ScanEveryGame(
-        file, [&](std::unique_ptr<GameListEntry> entry, std::uint64_t /*end*/, bool hasMoveText) {
+        file,
+        [&](std::unique_ptr<GameListEntry> entry, std::uint64_t /*end*/, bool hasMoveText) {
             if (!entry->IsComplete()) {
                 if (summary.unlistedGames++ == 0) {
                     summary.firstUnlistedOffset = entry->fileOffset;
@@ -336,7 +346,8 @@ ScanSummary ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer)
             } else if (hasMoveText) {
                 consumer(std::move(entry));
             }
-        });
+        },
+        progress);
     return summary;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/game_list_entry.h"
+#include "platform/read_progress.h"
 
 class BufferedFile;
 
@@ -32,13 +33,16 @@ using ScannedGameVisitor =
 // the move text after it, up to the next line that starts with "[" outside a comment
 // (a "{" still open at a line's end and a ";" comment are followed, as the game reader
 // follows them). Lines before the first tag line and escape lines ("%") belong to no
-// game. Reading stops quietly at a read failure.
-void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit);
+// game. Reading stops quietly at a read failure. `progress`, when set, is told the
+// count of games visited after each one, and stops the scan when it returns false.
+void ScanEveryGame(BufferedFile& file, const ScannedGameVisitor& visit,
+                   const ReadProgress& progress = {});
 
 // ScanEveryGame that hands `consumer` the games the games list shows: those whose
 // seven roster tags are present and that have move text. The games left out for
-// missing tags are counted in the summary.
-ScanSummary ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer);
+// missing tags are counted in the summary. `progress` as for ScanEveryGame.
+ScanSummary ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer,
+                          const ReadProgress& progress = {});
 
 // The roster tags that `headers` lacks, one bit each in the order of RosterTagNames.
 unsigned RosterTagsMissing(const GameHeaders& headers);

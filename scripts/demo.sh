@@ -67,7 +67,7 @@ make_player bob Bob Durand bob@example.org Alice Martin alice@example.org alice
 start_player() {
     local home=$demo/$1
     shift
-    HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
+    HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_CACHE_HOME=$home/cache \
         XDG_RUNTIME_DIR=$home/runtime "$program" "$@" &
 }
 
@@ -76,7 +76,7 @@ if ((setup_only)) || [[ -z ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
     echo "Players set up in $demo. Start each of them with:"
     for player in alice bob; do
         home=$demo/$player
-        echo "  HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \\"
+        echo "  HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_CACHE_HOME=$home/cache \\"
         echo "    XDG_RUNTIME_DIR=$home/runtime $program &"
     done
     exit 0

@@ -433,7 +433,8 @@ int NewGameDialogTest::RunNewFromGamesList(const std::filesystem::path& gamesPat
     list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
         return AppendNewGame(document, games) == kSaveOk;
     };
-    list.runGameDisplay = [&opened](QWidget* /*parent*/, GameDocument& document) {
+    list.runGameDisplay = [&opened](QWidget* /*parent*/, GameDocument& document,
+                                    const std::filesystem::path& /*answerWaiting*/) {
         opened << Text(document.white);
         return false;
     };

@@ -1,6 +1,7 @@
 // Builds an inbox record from arbitrary message bytes, as the inbox list does for every
 // file of the Inbox (the MIME library reads every address header on the way: From, To,
-// Cc and the others, forwarded messages included), and checks its limits.
+// Cc and the others, forwarded messages included), and checks its limits; reads the
+// sender from the same bytes taken as a header, as the games list's marks do.
 #include <pthread.h>
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 
 #include "messaging/inbox_message.h"
 #include "messaging/mail_limits.h"
+#include "messaging/parsed_mail.h"
 
 namespace {
 
@@ -20,6 +22,10 @@ constexpr std::size_t kStackBytes = std::size_t{1} << 20;
 
 void* CheckMessage(void* input) {
     const std::string_view bytes = *static_cast<const std::string_view*>(input);
+    const auto sender = ParseSenderAddress(bytes.substr(0, MailLimits::kMaxHeaderSectionBytes));
+    if (sender && sender->empty()) {
+        __builtin_trap();
+    }
     const auto message = BuildInboxMessage(bytes, 0);
     if (message->sender.empty() || message->sender.size() > InboxMessage::kMaxSender ||
         message->subject.size() > InboxMessage::kMaxSubject || message->date != u"01.01") {

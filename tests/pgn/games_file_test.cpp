@@ -10,6 +10,7 @@
 #include "pgn/games_file.h"
 #include "pgn/games_file_scan.h"
 #include "pgn/games_file_update.h"
+#include "pgn/games_index.h"
 #include "pgn_test_support.h"
 #include "pgn_write_support.h"
 #include "platform/buffered_file.h"
@@ -219,6 +220,32 @@ TEST(Index, ConsumerGetsEachEntryAsItCompletes) {
     ASSERT_EQ(handedOverAt.size(), 2u);
     const std::string content = ReadWholeFile(path);
     EXPECT_LE(handedOverAt[0], content.find("[Site", content.find("[Event", 1)));
+}
+
+TEST(ReadGamesIndex, TellsEachGameReadAndStopsWhenAsked) {
+    const auto path = PgnData("real/annotated-dortmund.pgn");
+    std::vector<std::size_t> counts;
+    const GamesIndex whole = ReadGamesIndex(path, [&](std::size_t games) {
+        counts.push_back(games);
+        return true;
+    });
+    // Every game scanned is counted, listed or not, one by one from 1.
+    ASSERT_GT(counts.size(), 100u);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        ASSERT_EQ(counts[i], i + 1);
+    }
+    EXPECT_FALSE(whole.stopped);
+    EXPECT_EQ(whole.entryCount + whole.scan.unlistedGames, counts.size());
+    EXPECT_TRUE(whole.identity.has_value());
+
+    const GamesIndex part = ReadGamesIndex(path, [](std::size_t games) { return games < 10; });
+    EXPECT_TRUE(part.stopped);
+    EXPECT_LE(part.entryCount, 10u);
+    EXPECT_GT(part.entryCount, 0u);
+
+    const GamesIndex missing = ReadGamesIndex(PgnData("no_such_file.pgn"));
+    EXPECT_EQ(missing.openError, ENOENT);
+    EXPECT_EQ(missing.firstEntry, nullptr);
 }
 
 TEST(Append, LinksAfterTheLastEntry) {

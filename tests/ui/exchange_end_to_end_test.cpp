@@ -208,6 +208,7 @@ void ExchangeEndToEndTest::RunAs(const Player& player, ScreenScript& script) {
     qputenv("HOME", player.home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (player.home + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (player.home + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (player.home + QStringLiteral("/cache")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", (player.home + QStringLiteral("/runtime")).toUtf8());
     QCOMPARE(RunKorvani(&MailExchangeDialogs), 0);
     QVERIFY2(

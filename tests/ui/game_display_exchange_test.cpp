@@ -39,7 +39,7 @@ struct FakeMail {
             ++sendCalls;
             return sendResult;
         };
-        dialogs.getAnswer = [this](QWidget*, GameDocument& game) {
+        dialogs.getAnswer = [this](QWidget*, GameDocument& game, const std::filesystem::path&) {
             ++answerCalls;
             if (onGetAnswer) {
                 onGetAnswer(game);

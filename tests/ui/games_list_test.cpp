@@ -3,12 +3,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <filesystem>
+#include <future>
 
 #include "game/game_document.h"
 #include "pgn/games_file.h"
@@ -17,6 +20,7 @@
 #include "ui/game/game_display.h"
 #include "ui/games_list/games_list_dialog.h"
 #include "ui/games_list/games_list_model.h"
+#include "ui/kit/read_progress_view.h"
 #include "ui/kit/softkey_bar.h"
 
 namespace {
@@ -35,7 +39,8 @@ public:
                                   QFile::ReadOwner | QFile::WriteOwner);
         }
         list = std::make_unique<GamesListDialog>(path);
-        list->runGameDisplay = [this](QWidget* parent, GameDocument& document) {
+        list->runGameDisplay = [this](QWidget* parent, GameDocument& document,
+                                      const std::filesystem::path& /*answerWaiting*/) {
             opened << QString::fromStdU16String(document.white.value_or(u""));
             openedSaveMode = document.saveMode;
             displayParent = parent;
@@ -97,6 +102,8 @@ private slots:
     void menuRunsTheAboutBox();
     void quitAndBackKeyEndTheList_data();
     void quitAndBackKeyEndTheList();
+    void slowReadShowsItsProgressThenTheRows();
+    void backKeyStopsASlowReadAndEndsTheList();
 
 private:
     screen_test::ModalWatchdog watchdog_;
@@ -255,7 +262,10 @@ void GamesListTest::openLoadsTheSelectedGame() {
 
 void GamesListTest::openShowsTheGameInTheGameDisplay() {
     ListFixture fixture(kMarksFile);
-    fixture.list->runGameDisplay = &OpenGameDisplay;
+    fixture.list->runGameDisplay = [](QWidget* parent, GameDocument& document,
+                                      const std::filesystem::path& /*answerWaiting*/) {
+        return OpenGameDisplay(parent, document);
+    };
     fixture.Start();
     fixture.list->SelectRow(1);
     QString title;
@@ -410,6 +420,83 @@ void GamesListTest::quitAndBackKeyEndTheList() {
     QVERIFY(fixture.list->hasEnded());
     QCOMPARE(fixture.list->endCode(), kIdCancel);
     QVERIFY(fixture.opened.isEmpty());
+}
+
+namespace {
+
+// A read of ten games that then waits for `release` (or a minute, so that a test whose
+// bar never shows fails instead of hanging) before reading the file for good.
+GamesListDialog::IndexReader SlowIndexReader(std::shared_future<void> release) {
+    return [release](const std::filesystem::path& path, const ReadProgress& progress) {
+        for (std::size_t games = 1; games <= 10; ++games) {
+            progress(games);
+        }
+        release.wait_for(std::chrono::minutes(1));
+        return ReadGamesIndex(path, progress);
+    };
+}
+
+// Runs `onBar` once the list's progress bar shows; polled from the screen's events,
+// which go on while the list waits for its read.
+void WhenBarShows(GamesListDialog& list, QTimer& poll, std::function<void()> onBar) {
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &list, [&list, &poll, onBar = std::move(onBar)] {
+        if (list.progressView()->isVisible()) {
+            poll.stop();
+            onBar();
+        }
+    });
+    poll.start();
+}
+
+}  // namespace
+
+void GamesListTest::slowReadShowsItsProgressThenTheRows() {
+    ListFixture fixture(kMarksFile);
+    std::promise<void> release;
+    fixture.list->readIndex = SlowIndexReader(release.get_future().share());
+    QString count;
+    bool listShown = false;
+    bool barShown = false;
+    QTimer poll;
+    WhenBarShows(*fixture.list, poll, [&] {
+        count = fixture.list->progressView()->countLabel()->text();
+        barShown = fixture.list->progressView()->bar()->isVisible();
+        listShown = fixture.list->isVisible();
+        release.set_value();
+    });
+    fixture.Start();
+    QCOMPARE(count, QStringLiteral("10 games indexed"));
+    QVERIFY(barShown);
+    QVERIFY(listShown);
+    QVERIFY(!fixture.list->progressView()->isVisible());
+    QCOMPARE(fixture.list->rowCount(), 6);
+    QCOMPARE(fixture.Cell(0, 0), QStringLiteral("* Alice Martin"));
+    QCOMPARE(fixture.list->countLabel()->text(), QStringLiteral("6 games"));
+}
+
+void GamesListTest::backKeyStopsASlowReadAndEndsTheList() {
+    ListFixture fixture(kMarksFile);
+    std::atomic<bool> stopSeen = false;
+    // A read that goes on until it is told to stop.
+    fixture.list->readIndex = [&stopSeen](const std::filesystem::path&,
+                                          const ReadProgress& progress) {
+        for (std::size_t games = 1; games < 100000000; ++games) {
+            if (!progress(games)) {
+                stopSeen = true;
+                break;
+            }
+            std::this_thread::yield();
+        }
+        return GamesIndex();
+    };
+    QTimer poll;
+    WhenBarShows(*fixture.list, poll, [&] { QTest::keyClick(fixture.list.get(), Qt::Key_Escape); });
+    fixture.list->InitDialog();
+    QVERIFY(stopSeen);
+    QVERIFY(fixture.list->hasEnded());
+    QCOMPARE(fixture.list->endCode(), kIdCancel);
+    QVERIFY(fixture.notices.isEmpty());
 }
 
 QTEST_MAIN(GamesListTest)

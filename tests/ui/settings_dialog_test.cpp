@@ -100,6 +100,7 @@ void SettingsDialogTest::firstStartAsksForTheOwnerAndTheMenuReopensIt() {
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/cache")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toUtf8());
 
     ScreenScript script;

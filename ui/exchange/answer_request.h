@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 class GameDocument;
@@ -25,7 +26,8 @@ public:
 
     // Shows the studied moves over `parent` and returns the chosen answer: a move of
     // the game tree (a studied one, or one read from a message and added to the tree
-    // when new), or null when the user gave up.
+    // when new), or null when the user gave up. With `waitingMessage` set, that
+    // message's lines show first; cancelled, the studied moves follow as usual.
     MoveNode* Run(QWidget* parent);
 
     MoveNode* answer = nullptr;
@@ -35,4 +37,6 @@ public:
     // The date to record: today's, or the date of the message the answer came from.
     std::u16string date;
     const MessageStore& session;
+    // The message file that waits as the answer (see AnswerWaiting); empty for none.
+    std::filesystem::path waitingMessage;
 };

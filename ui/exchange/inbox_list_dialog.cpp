@@ -9,15 +9,32 @@
 
 #include "messaging/enumerate_inbox.h"
 #include "messaging/inbox_message.h"
+#include "messaging/message_store.h"
+#include "platform/error_report.h"
 #include "resources/resource_ids.h"
 #include "ui/exchange/answer_request.h"
 #include "ui/exchange/message_lines_dialog.h"
 #include "ui/game/drawing_resources.h"
+#include "ui/kit/background_read.h"
+#include "ui/kit/read_progress_view.h"
 #include "ui/kit/run_dialog.h"
 #include "ui/kit/wait_cursor.h"
 
+namespace {
+
+// What a read of the Inboxes brings back to the screen.
+struct InboxReading {
+    std::vector<std::unique_ptr<InboxMessage>> messages;
+    InboxReadFailure failure;
+};
+
+}  // namespace
+
 InboxListDialog::InboxListDialog(QWidget* parent, AnswerRequest& request)
-    : DialogController(parent), request_(request), list_(new QTreeWidget(this)) {
+    : DialogController(parent),
+      request_(request),
+      list_(new QTreeWidget(this)),
+      progress_(new ReadProgressView(this)) {
     setWindowTitle(QStringLiteral("Get answer"));
     list_->setObjectName(QStringLiteral("messages"));
     list_->setColumnCount(3);
@@ -30,6 +47,7 @@ InboxListDialog::InboxListDialog(QWidget* parent, AnswerRequest& request)
     list_->header()->setStretchLastSection(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(progress_);
     layout->addWidget(list_);
 }
 
@@ -45,6 +63,9 @@ void InboxListDialog::InitDialog() {
     const int dateWidth = QFontMetrics(list_->font()).horizontalAdvance(QStringLiteral("88/8")) + 2;
     SizeColumns(dateWidth);
     FillList();
+    if (hasEnded()) {
+        return;
+    }
     list_->resizeColumnToContents(0);
     list_->setUpdatesEnabled(true);
     if (list_->topLevelItemCount() > 0) {
@@ -66,19 +87,50 @@ void InboxListDialog::SizeColumns(int dateWidth) {
 
 void InboxListDialog::FillList() {
     const WaitCursor wait;
-    EnumerateInbox(request_.session, [this](std::unique_ptr<InboxMessage> message) {
-        if (message == nullptr) {
-            return;
-        }
+    // The read gets its own copy of the stores and builds its records from nothing.
+    BackgroundRead<InboxReading> reading(
+        [stores = request_.session.Stores()](const ReadProgress& progress) {
+            InboxReading read;
+            read.failure = ReadInbox(
+                stores,
+                [&read](std::unique_ptr<InboxMessage> message) {
+                    read.messages.push_back(std::move(message));
+                },
+                progress);
+            return read;
+        });
+    reading.OnFinished([this] { progress_->Wake(); });
+    stopReading_ = [&reading] { reading.Stop(); };
+    progress_->WaitUntil(
+        [&reading] { return reading.IsFinished(); },
+        [&reading] { return QStringLiteral("%1 messages read").arg(reading.itemsRead()); });
+    stopReading_ = nullptr;
+    InboxReading read = reading.Take();
+    if (hasEnded()) {
+        return;
+    }
+    for (std::unique_ptr<InboxMessage>& message : read.messages) {
         auto* row = new QTreeWidgetItem(list_);
         row->setText(0, QString::fromStdU16String(message->date));
         row->setText(1, QString::fromStdU16String(message->sender));
         row->setText(2, QString::fromStdU16String(message->subject));
         messages_.push_back(std::move(message));
-    });
+    }
+    // Shown once the messages read before the failure are listed.
+    if (read.failure.code != 0) {
+        ShowSystemError(read.failure.code, read.failure.caption);
+    }
 }
 
 bool InboxListDialog::HandleCommand(int commandId) {
+    if (stopReading_) {
+        // While the Inbox is read, only the back key does something: it gives up.
+        if (commandId == kIdCancel) {
+            stopReading_();
+            Finish(kIdCancel);
+        }
+        return true;
+    }
     switch (commandId) {
         case kIdOk:
         case kCmdNext:
@@ -93,6 +145,9 @@ bool InboxListDialog::HandleCommand(int commandId) {
 }
 
 void InboxListDialog::HandleClose() {
+    if (stopReading_) {
+        stopReading_();
+    }
     Finish(kIdCancel);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -8,11 +9,14 @@
 class AnswerRequest;
 class InboxMessage;
 class QTreeWidget;
+class ReadProgressView;
 
 // The second Get answer dialog: the received messages of every store's Inbox, one
 // row each with its date, sender and subject. "Next" (F2, Return) opens the selected
 // message line by line; when the answer is found there, this dialog ends with it. The
-// dialog owns the message records and frees them when it ends.
+// dialog owns the message records and frees them when it ends. The Inbox is read off
+// the screen's thread; a read that takes long shows how many messages it has read, and
+// the back key stops it.
 class InboxListDialog : public DialogController {
 public:
     // `request` is not owned.
@@ -28,6 +32,7 @@ public:
     QTreeWidget* list() const { return list_; }
     // How many message records the dialog holds.
     std::size_t messageCount() const { return messages_.size(); }
+    ReadProgressView* progressView() const { return progress_; }
 
 private:
     void FillList();
@@ -38,5 +43,8 @@ private:
 
     AnswerRequest& request_;
     QTreeWidget* list_;
+    ReadProgressView* progress_;
+    // Stops the Inbox's reading while it runs; unset otherwise.
+    std::function<void()> stopReading_;
     std::vector<std::unique_ptr<InboxMessage>> messages_;  // row i shows messages_[i]
 };

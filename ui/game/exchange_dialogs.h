@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -23,6 +24,10 @@ struct ExchangeDialogs {
     const OwnerIdentity* owner = nullptr;
     // Runs Send move over `parent` for `game`; true when the message went out.
     std::function<bool(QWidget* parent, GameDocument& game)> sendMove;
-    // Runs the Get answer dialogs over `parent` for `game`.
-    std::function<Answer(QWidget* parent, GameDocument& game)> getAnswer;
+    // Runs the Get answer dialogs over `parent` for `game`. `answerWaiting`, when not
+    // empty, is the message file that the games list found waiting as the opponent's
+    // answer: it opens line by line at once.
+    std::function<Answer(QWidget* parent, GameDocument& game,
+                         const std::filesystem::path& answerWaiting)>
+        getAnswer;
 };

@@ -375,6 +375,8 @@ void GameDisplay::SendMove() {
         return;
     }
     RecordExchange(*document_, TodayDateText());
+    // The game's last move is now newer than any answer that waited.
+    answerWaiting_.clear();
     canDiscard_ = false;
     modified_ = true;
 }
@@ -392,10 +394,11 @@ void GameDisplay::GetAnswer() {
             return;
         }
     }
-    const ExchangeDialogs::Answer answer = exchange_.getAnswer(this, *document_);
+    const ExchangeDialogs::Answer answer = exchange_.getAnswer(this, *document_, answerWaiting_);
     if (answer.move == nullptr) {
         return;
     }
+    answerWaiting_.clear();
     ApplyAnswer(*answer.move);
     RecordExchange(*document_, answer.date);
     canDiscard_ = false;
@@ -432,8 +435,10 @@ bool OpenGameDisplay(QWidget* parent, GameDocument& document) {
 }
 
 bool OpenGameDisplayWithMail(QWidget* parent, GameDocument& document,
-                             const ExchangeDialogs& dialogs) {
+                             const ExchangeDialogs& dialogs,
+                             const std::filesystem::path& answerWaiting) {
     GameDisplay display;
     display.SetExchangeDialogs(dialogs);
+    display.SetAnswerWaiting(answerWaiting);
     return RunGameDisplay(display, parent, document);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <utility>
 
 #include "game/game_observer.h"
@@ -75,6 +76,11 @@ public:
     // nothing.
     void SetExchangeDialogs(ExchangeDialogs dialogs) { exchange_ = std::move(dialogs); }
 
+    // The message file that waits as the opponent's answer, which Get answer opens at
+    // once; empty for none. Forgotten after the next exchange.
+    void SetAnswerWaiting(std::filesystem::path file) { answerWaiting_ = std::move(file); }
+    const std::filesystem::path& AnswerWaitingFile() const { return answerWaiting_; }
+
     // The game changed since the display opened.
     bool IsModified() const { return modified_; }
     // "Close, no save" is still offered.
@@ -129,6 +135,7 @@ private:
     std::array<QLabel*, kStatusFieldCount> status_{};
     GameDisplayLayout layout_;
     ExchangeDialogs exchange_;
+    std::filesystem::path answerWaiting_;
 };
 
 // Runs `display` over `parent` (the games list) for `document` and returns true when
@@ -139,6 +146,8 @@ bool RunGameDisplay(GameDisplay& display, QWidget* parent, GameDocument& documen
 // list's way to open a game.
 bool OpenGameDisplay(QWidget* parent, GameDocument& document);
 
-// OpenGameDisplay with Send move and Get answer wired to `dialogs`.
+// OpenGameDisplay with Send move and Get answer wired to `dialogs`, and the message
+// file `answerWaiting` (empty for none) waiting as the opponent's answer.
 bool OpenGameDisplayWithMail(QWidget* parent, GameDocument& document,
-                             const ExchangeDialogs& dialogs);
+                             const ExchangeDialogs& dialogs,
+                             const std::filesystem::path& answerWaiting = {});

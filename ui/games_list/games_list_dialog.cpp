@@ -15,23 +15,30 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <ctime>
 #include <system_error>
 
+#include "contacts/owner_identity.h"
 #include "game/game_document.h"
 #include "pgn/game_reader.h"
 #include "pgn/games_file.h"
 #include "pgn/games_file_update.h"
 #include "resources/resource_ids.h"
+#include "ui/games_list/answer_waiting.h"
 #include "ui/games_list/games_list_model.h"
 #include "ui/kit/about_box.h"
 #include "ui/kit/display_title.h"
 #include "ui/kit/message_boxes.h"
+#include "ui/kit/read_progress_view.h"
 #include "ui/kit/softkey_bar.h"
 #include "ui/kit/wait_cursor.h"
 
 Q_LOGGING_CATEGORY(lcGamesList, "korvani.gameslist", QtInfoMsg)
 
 namespace {
+
+// Whose opponents are marked when no owner was handed in: nobody's.
+const OwnerIdentity kNobody;
 
 // The margin around the list, and the gap the columns leave for the list's frame.
 constexpr int kMargin = 3;
@@ -40,12 +47,36 @@ constexpr int kColumnCount = 3;
 
 }  // namespace
 
+std::unique_ptr<InboxSendersRead> StartInboxSendersRead(std::vector<std::filesystem::path> stores,
+                                                        std::filesystem::path cacheFile) {
+    if (stores.empty()) {
+        return nullptr;
+    }
+    return std::make_unique<InboxSendersRead>(
+        [stores = std::move(stores),
+         cacheFile = std::move(cacheFile)](const ReadProgress& progress) {
+            return ReadNewestMessages(stores, progress, cacheFile);
+        });
+}
+
+std::filesystem::path DefaultSenderCachePath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (folder.isEmpty()) {
+        return {};
+    }
+    return QDir(folder).filePath(QStringLiteral("korvani/inbox-senders")).toStdString();
+}
+
 GamesListDialog::GamesListDialog(std::filesystem::path gamesPath)
     : DialogController(nullptr),
       gamesPath_(std::move(gamesPath)),
       model_(new GamesListModel(this)),
       listView_(new QTableView(this)),
-      countLabel_(new QLabel(QStringLiteral("Games :"), this)) {
+      countLabel_(new QLabel(QStringLiteral("Games :"), this)),
+      progress_(new ReadProgressView(this)) {
+    readIndex = [](const std::filesystem::path& path, const ReadProgress& progress) {
+        return ReadGamesIndex(path, progress);
+    };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->setSpacing(kMargin);
@@ -68,6 +99,7 @@ GamesListDialog::GamesListDialog(std::filesystem::path gamesPath)
     listView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     listView_->horizontalHeader()->setHighlightSections(false);
     layout->addWidget(countLabel_);
+    layout->addWidget(progress_);
     layout->addWidget(listView_, 1);
     QObject::connect(listView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                      [this] { UpdateOpenSoftkey(); });
@@ -115,31 +147,75 @@ void GamesListDialog::TellUnlistedGames() {
 }
 
 bool GamesListDialog::FillGamesList() {
-    if (games_ == nullptr) {
+    if (games_ == nullptr || progress_->IsWaiting()) {
         return false;
     }
-    rowCount_ = 0;
-    bool loaded = false;
-    {
-        // Reading the index is what takes long with a large file.
-        WaitCursor wait;
-        const int selected = SelectedRow();
-        loaded = games_->Reload();
-        // The rows point into the index, which Reload has rebuilt (or emptied).
-        model_->Refill(*games_);
-        rowCount_ = model_->rowCount();
-        if (loaded) {
-            SelectRow(selected >= 0 ? selected : 0);
-        }
+    // Each read gets copies of what it needs and builds its result from nothing; the
+    // rows keep showing the previous index until both are done.
+    std::unique_ptr<InboxSendersRead> senders = std::move(inboxSendersAhead_);
+    if (senders == nullptr && inboxStores) {
+        senders = StartInboxSendersRead(inboxStores(), senderCacheFile);
     }
+    BackgroundRead<GamesIndex> index(
+        [path = games_->path(), read = readIndex](const ReadProgress& progress) {
+            return read(path, progress);
+        });
+    indexRead_ = &index;
+    inboxSendersRead_ = senders.get();
+    {
+        // Reading the index (and the Inbox) is what takes long with a large file.
+        WaitCursor wait;
+        index.OnFinished([this] { progress_->Wake(); });
+        if (senders != nullptr) {
+            senders->OnFinished([this] { progress_->Wake(); });
+        }
+        progress_->WaitUntil(
+            [&] { return index.IsFinished() && (senders == nullptr || senders->IsFinished()); },
+            [&] {
+                return !index.IsFinished() || senders == nullptr
+                           ? QStringLiteral("%1 games indexed").arg(index.itemsRead())
+                           : QStringLiteral("%1 messages read").arg(senders->itemsRead());
+            });
+    }
+    indexRead_ = nullptr;
+    inboxSendersRead_ = nullptr;
+    if (hasEnded()) {
+        // Quit while reading: what was read is dropped with the list.
+        return false;
+    }
+    // The rows point into the index and the marks into the senders: both change
+    // together, with no event in between. The row kept is the one selected now: the
+    // user may have moved while the file was read.
+    const int selected = SelectedRow();
+    const bool loaded = games_->Adopt(index.Take());
+    inboxSenders_ = senders != nullptr ? senders->Take() : NewestMessages();
+    inboxSendersTime_ = std::time(nullptr);
+    model_->Refill(*games_);
+    model_->SetAnswersWaiting(&inboxSenders_, inboxSendersTime_, OwnerOrNobody());
+    rowCount_ = model_->rowCount();
     if (!loaded) {
         ShowErrorMessage(this, QStringLiteral("Unable to load games file"), DisplayTitle());
         EndDialog(kIdCancel);
         return false;
     }
+    SelectRow(selected >= 0 ? selected : 0);
     ShowCount();
     listView_->setFocus();
+    LogShownOnce();
     return true;
+}
+
+void GamesListDialog::UseInboxSendersRead(std::unique_ptr<InboxSendersRead> read) {
+    inboxSendersAhead_ = std::move(read);
+}
+
+void GamesListDialog::StopReads() {
+    if (indexRead_ != nullptr) {
+        indexRead_->Stop();
+    }
+    if (inboxSendersRead_ != nullptr) {
+        inboxSendersRead_->Stop();
+    }
 }
 
 void GamesListDialog::OpenSelectedGame() {
@@ -147,12 +223,15 @@ void GamesListDialog::OpenSelectedGame() {
     if (entry == nullptr || !runGameDisplay) {
         return;
     }
+    const NewestMessages::Message* waiting =
+        AnswerWaiting(*entry, OwnerOrNobody(), inboxSenders_, inboxSendersTime_);
+    const std::filesystem::path answerWaiting = waiting != nullptr ? waiting->file : "";
     GameDocument document(games_.get());
     if (LoadGameForUpdate(document, entry->fileOffset, static_cast<std::uint32_t>(rowCount_)) !=
         kReadOk) {
         return;
     }
-    if (!runGameDisplay(this, document) || !saveGame) {
+    if (!runGameDisplay(this, document, answerWaiting) || !saveGame) {
         return;
     }
     if (!saveGame(document)) {
@@ -191,6 +270,13 @@ void GamesListDialog::BringToFront() {
 }
 
 bool GamesListDialog::HandleCommand(int commandId) {
+    if (progress_->IsWaiting()) {
+        if (commandId == kIdCancel || commandId == kCmdQuit) {
+            StopReads();
+            EndDialog(kIdCancel);
+        }
+        return true;
+    }
     switch (commandId) {
         case kIdOk:
         case kCmdOpen:
@@ -216,8 +302,13 @@ bool GamesListDialog::HandleCommand(int commandId) {
     }
 }
 
+void GamesListDialog::HandleClose() {
+    StopReads();
+    EndDialog(kIdCancel);
+}
+
 void GamesListDialog::InitMenuPopup(int /*menuId*/, QMenu& popup) {
-    SoftkeyBar::EnableMenuCommand(popup, kCmdOpen, SelectedRow() >= 0);
+    SoftkeyBar::EnableMenuCommand(popup, kCmdOpen, SelectedRow() >= 0 && !progress_->IsWaiting());
 }
 
 int GamesListDialog::SelectedRow() const {
@@ -246,12 +337,18 @@ void GamesListDialog::showEvent(QShowEvent* event) {
     DialogController::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        // Logged once the first frame is drawn, for measuring start-up.
-        QTimer::singleShot(0, this, [this] {
-            repaint();
-            qCDebug(lcGamesList) << "games list shown," << rowCount_ << "rows";
-        });
+        QTimer::singleShot(0, this, [this] { LogShownOnce(); });
     }
+}
+
+void GamesListDialog::LogShownOnce() {
+    // Once the first frame with the rows is drawn: a long read shows the list before.
+    if (shownLogged_ || !shownOnce_ || progress_->IsWaiting() || games_ == nullptr) {
+        return;
+    }
+    shownLogged_ = true;
+    repaint();
+    qCDebug(lcGamesList) << "games list shown," << rowCount_ << "rows";
 }
 
 void GamesListDialog::SizeColumns() {
@@ -291,4 +388,8 @@ bool EnsureGamesFileExists(const std::filesystem::path& path) {
     // NewOnly: never truncate a file that appeared meanwhile.
     return file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
            std::filesystem::exists(path, error);
+}
+
+const OwnerIdentity& GamesListDialog::OwnerOrNobody() const {
+    return owner != nullptr ? *owner : kNobody;
 }

@@ -2,10 +2,20 @@
 
 #include "pgn/game_list_columns.h"
 #include "pgn/games_file.h"
+#include "ui/games_list/answer_waiting.h"
 
 namespace {
 
 constexpr int kColumnCount = 3;
+
+QString NameText(ColumnParts parts, bool answerWaiting) {
+    std::u16string text(parts.mark);
+    if (answerWaiting) {
+        text += kAnswerWaitingMark;
+    }
+    text += parts.text;
+    return QString::fromStdU16String(text);
+}
 
 }  // namespace
 
@@ -17,6 +27,16 @@ void GamesListModel::Refill(const GamesFile& games) {
     unwalked_ = games.firstEntry();
     rowCount_ = static_cast<int>(games.entryCount());
     endResetModel();
+}
+
+void GamesListModel::SetAnswersWaiting(const NewestMessages* inbox, std::time_t now,
+                                       const OwnerIdentity& owner) {
+    inbox_ = inbox;
+    owner_ = &owner;
+    inboxTime_ = now;
+    if (rowCount_ > 0) {
+        emit dataChanged(index(0, 0), index(rowCount_ - 1, 1), {Qt::DisplayRole});
+    }
 }
 
 void GamesListModel::AppendRow(const GameListEntry& entry) {
@@ -54,11 +74,15 @@ QVariant GamesListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || entry == nullptr) {
         return {};
     }
+    const auto answerWaitingFrom = [this, entry](PlayerSide side) {
+        return inbox_ != nullptr && OpponentSide(*entry, *owner_) == side &&
+               AnswerWaiting(*entry, *owner_, *inbox_, inboxTime_) != nullptr;
+    };
     switch (index.column()) {
         case 0:
-            return QString::fromStdU16String(WhiteColumnText(*entry));
+            return NameText(WhiteColumn(*entry), answerWaitingFrom(PlayerSide::White));
         case 1:
-            return QString::fromStdU16String(BlackColumnText(*entry));
+            return NameText(BlackColumn(*entry), answerWaitingFrom(PlayerSide::Black));
         case 2:
             return QString::fromStdU16String(LastColumnText(*entry));
         default:
