@@ -194,7 +194,7 @@ void RunAddingBatches(benchmark::State& state, Call call) {
         state.SkipWithError("no games read");
         return;
     }
-    std::vector<std::unique_ptr<MoveNode>> kept(kBatch);
+    std::vector<MoveNodePtr> kept(kBatch);
     std::size_t start = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -247,7 +247,7 @@ BENCHMARK(BM_IsLegal_AnyTarget);
 void BM_AddMove(benchmark::State& state) {
     RunAddingBatches(state, [](const Sample& s) {
         benchmark::DoNotOptimize(
-            s.before->AddMove(s.move->from, s.move->to, nullptr, s.move->promotion, nullptr));
+            s.before->AddMove(s.move->from, s.move->to, nullptr, s.move->promotion));
     });
 }
 BENCHMARK(BM_AddMove);

@@ -28,7 +28,7 @@ Colour MoverColour(const MoveNode& move);
 // Cuts `move` out of its position's list and returns it, owned by the caller. An
 // alternative leaves alone; a first move takes all its alternatives with it (the
 // position's list becomes empty).
-std::unique_ptr<MoveNode> UnlinkMove(MoveNode& move);
+MoveNodePtr UnlinkMove(MoveNode& move);
 
 // Raises the variation that contains `move` one level; requires move.depth > 0.
 void PromoteVariation(MoveNode& move);

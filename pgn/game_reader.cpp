@@ -20,16 +20,9 @@
 
 namespace {
 
-// The token that made the last game fail, for ReadErrorText.
-PgnToken& LastFailingToken() {
-    static PgnToken token;
-    return token;
-}
-
-int Fail(int code, const PgnToken& token, std::u16string_view note) {
+ReadResult Fail(int code, const PgnToken& token, std::u16string_view note) {
     DebugOutput(note);
-    LastFailingToken() = token;
-    return code;
+    return {code, std::u16string(token.View())};
 }
 
 // A NAG's number; a long run of digits saturates instead of wrapping.
@@ -119,7 +112,7 @@ void AddCommentText(LineState& line, std::u16string_view text) {
     JoinComment(line.pending ? line.commentBefore : line.current->comment, text);
 }
 
-int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nesting) {
+ReadResult ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nesting) {
     LineState line{&position, startsVariation, std::nullopt, {}};
     PgnToken token;
     std::u16string text;
@@ -133,7 +126,7 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                     case PgnLexer::CommentRead::Unterminated:
                         break;
                     case PgnLexer::CommentRead::TooLong:
-                        return kReadCommentTooLong;
+                        return {kReadCommentTooLong};
                 }
                 break;
             case TokenKind::LineComment:
@@ -145,8 +138,8 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 if (nesting >= kMaxVariationNesting) {
                     return Fail(kReadBadVariation, token, u"Variations nested too deeply\n");
                 }
-                const int result = ReadLine(lexer, *line.current, true, nesting + 1);
-                if (result != kReadOk) {
+                ReadResult result = ReadLine(lexer, *line.current, true, nesting + 1);
+                if (result.code != kReadOk) {
                     return result;
                 }
                 break;
@@ -162,7 +155,7 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 if (line.pending) {
                     KeepBeforeAnnotations(line);
                 }
-                return kReadOk;
+                return {kReadOk};
             case TokenKind::MoveNumber:
             case TokenKind::Separator:
                 break;
@@ -180,7 +173,7 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 }
                 if (!line.current->incomingMove) {
                     DebugOutput(u"Pas normal d'\u00EAtre dans une variante\n");
-                    return kReadBadVariation;
+                    return {kReadBadVariation};
                 }
                 // The variation is a line of its own even when its first move is the
                 // move it is an alternative to.
@@ -259,20 +252,20 @@ int ReadTagLine(GameDocument& document, std::u16string_view line, SetUpState& se
 
 }  // namespace
 
-int ReadMoveText(PgnLexer& lexer, Position& position, bool startsVariation) {
+ReadResult ReadMoveText(PgnLexer& lexer, Position& position, bool startsVariation) {
     return ReadLine(lexer, position, startsVariation, startsVariation ? 1 : 0);
 }
 
-int LoadGame(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
+ReadResult LoadGame(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
     BufferedFile file;
     if (!document.gamesFile || file.Open(document.gamesFile->path()) != 0) {
-        return kReadCannotOpen;
+        return {kReadCannotOpen};
     }
     return LoadGameFromFile(file, document, offset, saveMode);
 }
 
-int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t offset,
-                     std::uint32_t saveMode) {
+ReadResult LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t offset,
+                            std::uint32_t saveMode) {
     document.saveMode = saveMode;
     document.fileOffset = offset;
     // A new document names its players "White" and "Black"; a game read from a file
@@ -287,7 +280,7 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
     std::string tagLine;  // the last tag line, kept past the reads that follow it
     bool lineCut = false;
     if (!ReadWholeLineBytes(file, bytes, line, lineCut)) {
-        return kReadUnexpected;
+        return {kReadUnexpected};
     }
     // The header begins at the game's first tag line: lines before it are skipped,
     // and the first other line after it starts the move text. Escape lines ("%") are
@@ -303,14 +296,14 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
             DecodeWholeLine(shown, text);
             const int result = ReadTagLine(document, text, setUp);
             if (result != kReadOk) {
-                return result;
+                return {result};
             }
         } else if (headerBegun && (shown.empty() || shown[0] != '%')) {
             break;
         }
         if (!ReadWholeLineBytes(file, bytes, line, lineCut)) {
             if (!headerBegun) {
-                return kReadUnexpected;
+                return {kReadUnexpected};
             }
             // Tags up to the end of the file: the last tag line is handed to the lexer
             // as the move text, where its "[" is an unknown token.
@@ -319,19 +312,18 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
         }
     }
     if (setUp.setUpPending || setUp.fen) {
-        return kReadBadHeaders;
+        return {kReadBadHeaders};
     }
     PgnLexer lexer(file, line, lineCut);
-    const int result = ReadMoveText(lexer, document.root, false);
-    if (result != kReadOk) {
-        return result;
+    ReadResult result = ReadMoveText(lexer, document.root, false);
+    if (result.code == kReadOk) {
+        document.fileEnd = lexer.EndOffset();
     }
-    document.fileEnd = lexer.EndOffset();
-    return kReadOk;
+    return result;
 }
 
-std::u16string ReadErrorText(int code) {
-    switch (code) {
+std::u16string ReadErrorText(const ReadResult& result) {
+    switch (result.code) {
         case 0:
         case 1:
             return u"No error";
@@ -342,11 +334,11 @@ std::u16string ReadErrorText(int code) {
         case kReadBadHeaders:
             return u"Incorrect PGN headers";
         case kReadUnknownToken:
-            return u"Unknown token : " + std::u16string(LastFailingToken().View());
+            return u"Unknown token : " + result.failingToken;
         case kReadBadVariation:
             return u"Error in alternate line";
         case kReadIllegalMove:
-            return u"Illegal move : " + std::u16string(LastFailingToken().View());
+            return u"Illegal move : " + result.failingToken;
         case kReadIllegalLineStart:
             return u"Illegal move starting line";
         case kReadCommentTooLong:

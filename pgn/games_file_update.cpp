@@ -440,7 +440,7 @@ bool CopyFileBytes(int target, int source, std::int64_t count, std::uint64_t* co
     return ok;
 }
 
-int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
+ReadResult LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
     document.slotText.clear();
     document.slotFileStamp = 0;
     if (document.gamesFile == nullptr) {
@@ -448,8 +448,8 @@ int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_
     }
     const fs::path& path = document.gamesFile->path();
     const std::optional<FileIdentity> before = IdentityOfFile(path);
-    const int result = LoadGame(document, offset, saveMode);
-    if (result != kReadOk || !before || document.fileEnd < document.fileOffset) {
+    ReadResult result = LoadGame(document, offset, saveMode);
+    if (result.code != kReadOk || !before || document.fileEnd < document.fileOffset) {
         return result;
     }
     // The slot is read again from a file that is still the one the game was read from;

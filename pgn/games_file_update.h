@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "pgn/game_reader.h"
+
 class GameDocument;
 class GamesFile;
 
@@ -28,7 +30,7 @@ inline constexpr char16_t kSavedAsNewGameText[] =
 // describes, a fingerprint of it (slotFileStamp), so that SaveGame can find the slot
 // again. slotText stays empty when the file changed while the game was read; SaveGame
 // then saves the game as a new game.
-int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode);
+ReadResult LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode);
 
 // Writes the document back into its slot of its games file (fileOffset to fileEnd),
 // leaving every other byte of the file as it was. The slot is taken only where the

@@ -48,7 +48,3 @@ struct MoveEffects {
 void PlayOnBoard(Board& board, int from, int to, Square epSquare, MoveEffects& effects);
 
 }  // namespace board_rules
-
-// Drops what the candidate search remembers of `position` (its board changed, or it
-// is being destroyed).
-void ForgetCachedCandidates(const Position* position);

@@ -1,3 +1,4 @@
+#include <bit>
 #include <cstdlib>
 #include <memory>
 
@@ -5,7 +6,6 @@
 #include "rules/move_links.h"
 #include "rules/move_node.h"
 #include "rules/position.h"
-#include "rules/promotion_chooser.h"
 
 namespace {
 
@@ -92,13 +92,13 @@ void ClearCastlingRights(Position& child, int from, int to) {
     }
 }
 
-int ChoosePromotion(int requested, void* chooserContext) {
+int ChoosePromotion(int requested, const PromotionChooser& chooser) {
     auto isPromotionType = [](int type) { return type >= kRook && type <= kQueen; };
     if (isPromotionType(requested)) {
         return requested;
     }
-    if (PromotionChooser chooser = GetPromotionChooser()) {
-        const int chosen = chooser(chooserContext);
+    if (chooser) {
+        const int chosen = chooser();
         if (isPromotionType(chosen)) {
             return chosen;
         }
@@ -106,44 +106,26 @@ int ChoosePromotion(int requested, void* chooserContext) {
     return kQueen;
 }
 
-void ApplyPromotion(MoveNode& node, PieceCode mover, int requested, void* chooserContext) {
+void ApplyPromotion(MoveNode& node, PieceCode mover, int requested,
+                    const PromotionChooser& chooser) {
     const bool reachesLastRank = (mover == kPawn && RankOf(node.to) == 7) ||
                                  (mover == kBlack + kPawn && RankOf(node.to) == 0);
     if (!reachesLastRank) {
         return;
     }
-    const int type = ChoosePromotion(requested, chooserContext);
+    const int type = ChoosePromotion(requested, chooser);
     node.promotion = static_cast<std::uint8_t>(type);
     node.child->squares[node.to] = static_cast<PieceCode>(type + PieceColour(mover));
 }
 
-// The last candidates found: reading a move asks for the pieces that reach its target,
-// and the new move's disambiguation asks again for the same pieces but one. The chess
-// core runs on one thread at a time, so one entry for the whole process will do.
-struct CandidateCache {
-    const Position* owner = nullptr;
-    PieceCode code = kEmpty;
-    int target = -1;
-    int count = 0;
-    std::array<Square, 64> squares{};
-};
-
-CandidateCache candidateCache;
-
 }  // namespace
-
-void ForgetCachedCandidates(const Position* position) {
-    if (candidateCache.owner == position) {
-        candidateCache.owner = nullptr;
-    }
-}
 
 void Position::ForgetTests() {
     testedFrom = testedTo = kNoSquare;
     inCheck_ = kUnknown;
     otherKingSafe_ = kUnknown;
     sideToMoveKing_ = kUnknownSquare;
-    ForgetCachedCandidates(this);
+    candidateCode_ = kEmpty;
 }
 
 bool Position::CanReach(int from, int to) const {
@@ -176,18 +158,24 @@ int Position::FindCandidates(PieceCode pieceCode, int exclude, int target,
     if (pieceCode == kEmpty || !IsBoardSquare(target)) {
         return 0;
     }
-    CandidateCache& cache = candidateCache;
-    if (cache.owner != this || cache.code != pieceCode || cache.target != target) {
-        cache.count = board_rules::FindReachingPieces(squares, pieceCode, target, cache.squares);
-        cache.owner = this;
-        cache.code = pieceCode;
-        cache.target = target;
+    if (candidateCode_ != pieceCode || candidateTarget_ != target) {
+        std::array<Square, 64> found;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+        const int foundCount = board_rules::FindReachingPieces(squares, pieceCode, target, found);
+        candidateSquares_ = 0;
+        for (int i = 0; i < foundCount; ++i) {
+            candidateSquares_ |= std::uint64_t{1} << found[i];
+        }
+        candidateCode_ = pieceCode;
+        candidateTarget_ = static_cast<Square>(target);
+    }
+    // The squares come out in ascending order, as FindReachingPieces gives them.
+    std::uint64_t remaining = candidateSquares_;
+    if (IsBoardSquare(exclude)) {
+        remaining &= ~(std::uint64_t{1} << exclude);
     }
     int count = 0;
-    for (int i = 0; i < cache.count; ++i) {
-        if (cache.squares[i] != exclude) {
-            out[count++] = cache.squares[i];
-        }
+    for (; remaining != 0; remaining &= remaining - 1) {
+        out[count++] = static_cast<Square>(std::countr_zero(remaining));
     }
     return count;
 }
@@ -299,7 +287,7 @@ bool Position::MoveGivesCheck(const MoveNode& node, const Position& child) const
 }
 
 Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
-                            void* chooserContext) {
+                            const PromotionChooser& chooser) {
     if (!IsBoardSquare(from) || !IsBoardSquare(to)) {
         return nullptr;
     }
@@ -313,7 +301,7 @@ Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
         return nullptr;
     }
     const PieceCode mover = squares[from];
-    std::unique_ptr<MoveNode> owned = MakeChild(*this, from, to);
+    MoveNodePtr owned = MakeChild(*this, from, to);
     MoveNode& node = *owned;
     Position& child = *node.child;
     ClearCastlingRights(child, from, to);
@@ -323,7 +311,7 @@ Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
     } else {
         LinkNewMove(*this, std::move(owned));
     }
-    ApplyPromotion(node, mover, promotion, chooserContext);
+    ApplyPromotion(node, mover, promotion, chooser);
     node.givesCheck = MoveGivesCheck(node, child);
     child.inCheck_ = node.givesCheck ? 1 : 0;
     child.otherKingSafe_ = 1;  // the move was legal

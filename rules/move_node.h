@@ -31,16 +31,12 @@ class MoveNode final {
 public:
     // Stores the squares and links, clears every other field and computes the SAN
     // disambiguation from `parent` (the position before the move).
-    MoveNode(Position* parent, std::unique_ptr<Position> child, int from, int to,
-             std::uint8_t moveNumber);
+    MoveNode(Position* parent, PositionPtr child, int from, int to,
+             std::uint8_t moveNumber) noexcept;
     virtual ~MoveNode();
 
     MoveNode(const MoveNode&) = delete;
     MoveNode& operator=(const MoveNode&) = delete;
-
-    // Moves come from a pool of their size.
-    static void* operator new(std::size_t size);
-    static void operator delete(void* block, std::size_t size) noexcept;
 
     Square from;
     Square to;
@@ -53,11 +49,11 @@ public:
     std::array<char16_t, 3> disambiguation{};      // 0 to 2 characters, zero-terminated
     std::uint8_t nag = 0;                          // move annotation 1..10, 0 none
     std::unique_ptr<MoveAnnotations> annotations;  // null when there is nothing more
-    std::unique_ptr<MoveNode> nextSibling;
+    MoveNodePtr nextSibling;
     MoveNode* prevSibling = nullptr;
     Position* parent;
-    std::unique_ptr<Position> child;
+    PositionPtr child;
 };
 
 // Destroys a list of moves and everything below them without recursion.
-void DestroyMoveList(std::unique_ptr<MoveNode> first);
+void DestroyMoveList(MoveNodePtr first);

@@ -339,7 +339,7 @@ Position* ReadSan(Position& position, std::u16string_view text, bool reuseExisti
             return existing;
         }
     }
-    return position.AddMove(move.from, move.to, nullptr, move.promotion, nullptr);
+    return position.AddMove(move.from, move.to, nullptr, move.promotion);
 }
 
 }  // namespace

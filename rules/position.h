@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "rules/node_pool.h"
+#include "rules/promotion_chooser.h"
 #include "rules/square.h"
 
 class MoveNode;
@@ -17,7 +19,8 @@ void JoinComment(std::optional<std::u16string>& comment, std::u16string_view tex
 
 // One node of a game tree: a complete board position and the moves that leave it.
 // A Position owns its comment and its list of moves (firstMove and the siblings after
-// it); destroying it destroys the whole subtree below it, iteratively.
+// it); destroying it destroys the whole subtree below it, iteratively. A root (a
+// position made by the public constructor) owns the pools its tree is made from.
 class Position final {
 public:
     using Board = std::array<PieceCode, 64>;
@@ -29,10 +32,6 @@ public:
     Position(const Position&) = delete;
     Position& operator=(const Position&) = delete;
 
-    // Positions made on the heap come from a pool of their size.
-    static void* operator new(std::size_t size);
-    static void operator delete(void* block, std::size_t size) noexcept;
-
     // Sets the standard initial position and clears every other field; the moves
     // below this position, if any, are destroyed.
     void InitStandard();
@@ -40,7 +39,10 @@ public:
     // Plays from->to on a copy of `parent` and returns the new, unlinked move that
     // owns the resulting child position. No legality test, no promotion, no loss of
     // castling rights and no check flag: AddMove does those.
-    static std::unique_ptr<MoveNode> MakeChild(Position& parent, int from, int to);
+    static MoveNodePtr MakeChild(Position& parent, int from, int to);
+
+    // The pools of this position's tree; null for a root that has had no move yet.
+    TreePools* Pools() const { return pools_; }
 
     PieceCode GetSquare(int square) const { return squares[square]; }
     PieceCode GetSquare(int file, int rank) const { return squares[MakeSquare(file, rank)]; }
@@ -84,8 +86,9 @@ public:
     // Plays a legal move into the tree and returns its child position, or null when
     // the move is not legal. With `replaced` the new move takes that move's place
     // and `replaced` is destroyed; otherwise it is the first move or is appended.
-    // `promotion` 0 asks the PromotionChooser (with chooserContext) when needed.
-    Position* AddMove(int from, int to, MoveNode* replaced, int promotion, void* chooserContext);
+    // `promotion` 0 asks `chooser` when needed (a queen without one).
+    Position* AddMove(int from, int to, MoveNode* replaced, int promotion,
+                      const PromotionChooser& chooser = {});
 
     // The child of the existing move with equal from, to and promotion, or null.
     Position* FindMove(int from, int to, int promotion) const;
@@ -106,8 +109,8 @@ public:
     std::uint32_t halfMoveClock = 0;
     std::uint32_t fullMoveNumber = 0;
     std::optional<std::u16string> comment;
-    MoveNode* incomingMove = nullptr;     // back link; null for the root
-    std::unique_ptr<MoveNode> firstMove;  // the main continuation, then its siblings
+    MoveNode* incomingMove = nullptr;  // back link; null for the root
+    MoveNodePtr firstMove;             // the main continuation, then its siblings
 
 private:
     struct ChildTag {};
@@ -136,5 +139,18 @@ private:
     int SideToMoveKing() const;
     static constexpr std::int8_t kUnknownSquare = -2;
     mutable std::int8_t sideToMoveKing_ = kUnknownSquare;
+
+    // The last pieces FindCandidates found: reading a move asks for the pieces that
+    // reach its target, and the new move's disambiguation asks again for the same
+    // pieces but one. One bit per square; valid while candidateCode_ is not kEmpty.
+    mutable std::uint64_t candidateSquares_ = 0;
+    mutable PieceCode candidateCode_ = kEmpty;
+    mutable Square candidateTarget_ = kNoSquare;
+
+    // The pools of the tree: a root's own (made with its first move), a child's
+    // parent's.
+    TreePools* pools_ = nullptr;
+    std::unique_ptr<TreePools> ownPools_;
+
     Position(ChildTag, const Position& parent);
 };

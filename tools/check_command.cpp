@@ -13,10 +13,10 @@ int RunCheckCommand(const CommandFile& file, std::ostream& out, std::ostream& er
     std::size_t failed = 0;
     const std::optional<FileGamesSummary> summary =
         LoadEveryGame(file, err, [&](const LoadedFileGame& game) {
-            if (game.code != kReadOk) {
+            if (game.result.code != kReadOk) {
                 ++failed;
-                out << game.offset << '\t' << game.code << '\t'
-                    << EncodeUtf8(ReadErrorText(game.code)) << '\n';
+                out << game.offset << '\t' << game.result.code << '\t'
+                    << EncodeUtf8(ReadErrorText(game.result)) << '\n';
             }
         });
     if (!summary) {

@@ -34,13 +34,13 @@ int RunNormalizeCommand(const CommandFile& file, std::ostream& out, std::ostream
     bool copied = true;
     const std::optional<FileGamesSummary> summary =
         LoadEveryGame(file, err, [&](const LoadedFileGame& game) {
-            if (game.code == kReadOk) {
+            if (game.result.code == kReadOk) {
                 WritePgnGame(*game.document, sink);
                 return;
             }
             // A game that cannot be read is not dropped: its text goes through as it is.
             ++failed;
-            err << game.offset << ": " << EncodeUtf8(ReadErrorText(game.code))
+            err << game.offset << ": " << EncodeUtf8(ReadErrorText(game.result))
                 << " (copied unchanged)\n";
             copied = CopyFileRange(*game.file, game.offset, game.end, out) && copied;
         });

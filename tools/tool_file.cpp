@@ -59,7 +59,7 @@ std::optional<FileGamesSummary> LoadEveryGame(const CommandFile& file, std::ostr
                       game.offset = entry->fileOffset;
                       game.end = end;
                       game.listed = complete && hasMoveText;
-                      game.code = LoadGameFromFile(loaded, document, game.offset, 2);
+                      game.result = LoadGameFromFile(loaded, document, game.offset, 2);
                       game.document = &document;
                       game.file = &loaded;
                       visit(game);

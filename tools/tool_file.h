@@ -8,6 +8,8 @@
 #include <ostream>
 #include <string>
 
+#include "pgn/game_reader.h"
+
 class BufferedFile;
 class GameDocument;
 
@@ -29,13 +31,13 @@ bool OpenForCommand(BufferedFile& opened, const CommandFile& file, std::ostream&
 bool ReadWentWell(const BufferedFile& opened, const CommandFile& file, std::ostream& err);
 
 // One game of a file as LoadEveryGame hands it over: where its text lies, whether
-// the games list shows it, LoadGame's result code and the document it filled (usable
-// only when the code is 0).
+// the games list shows it, what LoadGame gave and the document it filled (usable
+// only when that is kReadOk).
 struct LoadedFileGame {
     std::uint64_t offset = 0;
     std::uint64_t end = 0;  // the next game's first tag line, or the end of the file
     bool listed = false;
-    int code = 0;
+    ReadResult result;
     GameDocument* document = nullptr;
     BufferedFile* file = nullptr;  // the open file the game was read from
 };

@@ -85,7 +85,7 @@ void MoveEntry::TryEnterMove() {
     if (position->firstMove) {
         added = host_.RunAddNewLine(*position, from, to);
     } else {
-        added = position->AddMove(from, to, nullptr, 0, host_.ChooserContext());
+        added = position->AddMove(from, to, nullptr, 0, host_.Chooser());
     }
     if (added == nullptr) {
         digitCount_ = 3;

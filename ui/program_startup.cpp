@@ -15,7 +15,6 @@
 #include "platform/error_report.h"
 #include "platform/text_codec.h"
 #include "resources/resource_ids.h"
-#include "ui/choose_piece_dialog.h"
 #include "ui/drawing_resources.h"
 #include "ui/game_display.h"
 #include "ui/games_list_dialog.h"
@@ -116,7 +115,6 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
         }
     });
     InstallErrorBoxHandler();
-    InstallPromotionChooser();
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIconProgramPath)));
 
     const std::filesystem::path settingsPath = DeviceSettings::DefaultPath();

@@ -35,7 +35,7 @@ inline int Sq(std::string_view name) {
 
 // Plays a move given as "e2e4" through AddMove as a new line; null when refused.
 inline Position* Play(Position& position, std::string_view move) {
-    return position.AddMove(Sq(move.substr(0, 2)), Sq(move.substr(2, 2)), nullptr, 0, nullptr);
+    return position.AddMove(Sq(move.substr(0, 2)), Sq(move.substr(2, 2)), nullptr, 0);
 }
 
 // Plays a line of SAN moves from `from` (reusing moves that exist) and returns the last

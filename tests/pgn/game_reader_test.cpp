@@ -38,8 +38,8 @@ class ResultCodes : public ::testing::TestWithParam<CodeCase> {};
 
 TEST_P(ResultCodes, GiveTheirCodeAndText) {
     const LoadedGame game(PgnData(GetParam().file));
-    EXPECT_EQ(game.code, GetParam().code);
-    EXPECT_EQ(ReadErrorText(game.code), GetParam().text);
+    EXPECT_EQ(game.result.code, GetParam().code);
+    EXPECT_EQ(ReadErrorText(game.result), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -77,12 +77,12 @@ TEST(ResultCodes, TextsOfCodesTheReaderDoesNotGive) {
 TEST(ResultCodes, AnOffsetAtTheEndOfTheFileReadsNothing) {
     const auto path = PgnData("simple_game.pgn");
     const LoadedGame game(path, std::filesystem::file_size(path));
-    EXPECT_EQ(game.code, kReadUnexpected);
+    EXPECT_EQ(game.result.code, kReadUnexpected);
 }
 
 TEST(Tags, ReadTheRosterAndCorrespondenceTags) {
     const LoadedGame game(PgnData("email_game.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     const GameDocument& d = game.document;
     EXPECT_EQ(d.white, u"Alice");
     EXPECT_EQ(d.black, u"Bob");
@@ -116,7 +116,7 @@ TEST(Tags, Windows1252NamesAreDecodedAndEscapesUndone) {
                  {"quote_in_tag.pgn", u"Smith \"Bob\" Jr", u"C:\\games\\x"}};
     for (const auto& c : cases) {
         const LoadedGame game(PgnData(c.file));
-        ASSERT_EQ(game.code, kReadOk) << c.file;
+        ASSERT_EQ(game.result.code, kReadOk) << c.file;
         EXPECT_EQ(game.document.white, c.white);
         EXPECT_EQ(game.document.black, c.black);
     }
@@ -124,7 +124,7 @@ TEST(Tags, Windows1252NamesAreDecodedAndEscapesUndone) {
 
 TEST(Tags, UninterpretedTagsAreKeptInFileOrder) {
     const LoadedGame game(PgnData("extra_tags.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     std::vector<std::pair<std::u16string, std::u16string>> tags;
     for (const ExtraTag* tag = game.document.extraTags.get(); tag; tag = tag->next.get()) {
         tags.emplace_back(tag->name, tag->value);
@@ -138,7 +138,7 @@ TEST(Tags, UninterpretedTagsAreKeptInFileOrder) {
 TEST(Tags, GameWithoutWhiteTagEndsAtItsOwnMoves) {
     const auto path = PgnData("game_without_white_tag.pgn");
     const LoadedGame game(path);
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     EXPECT_FALSE(game.document.white.has_value());  // no name is invented
     EXPECT_EQ(game.document.event, u"Study");
     EXPECT_EQ(MainLine(game.document.root), std::vector<std::u16string>{u"e4"});
@@ -165,7 +165,7 @@ TEST(MainLines, SetUpsJunkLineCommentsAndStrayParentheses) {
     };
     for (const Case& c : cases) {
         const LoadedGame game(PgnData(c.file));
-        ASSERT_EQ(game.code, kReadOk) << c.file;
+        ASSERT_EQ(game.result.code, kReadOk) << c.file;
         EXPECT_EQ(game.document.root.setUp, c.setUp) << c.file;
         if (!c.fen.empty()) {
             EXPECT_EQ(WriteFen(game.document.root), c.fen) << c.file;
@@ -176,7 +176,7 @@ TEST(MainLines, SetUpsJunkLineCommentsAndStrayParentheses) {
 
 TEST(Comments, OverTwoLinesAndJoined) {
     const LoadedGame game(PgnData("comment_over_two_lines.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     const Position& root = game.document.root;
     const Position& afterE4 = *root.firstMove->child;
     const Position& afterE5 = *afterE4.firstMove->child;
@@ -190,7 +190,7 @@ TEST(Comments, OverTwoLinesAndJoined) {
 TEST(Comments, NothingInsideIsInterpreted) {
     const auto path = PgnData("comment_with_brackets.pgn");
     const LoadedGame game(path);
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     EXPECT_EQ(game.document.root.firstMove->child->comment, u"see (this) ; [Event \"not a tag\"] ");
     EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
 }
@@ -198,7 +198,7 @@ TEST(Comments, NothingInsideIsInterpreted) {
 TEST(Comments, UnterminatedAtTheEndIsDropped) {
     const auto path = PgnData("comment_unterminated_at_end.pgn");
     const LoadedGame game(path);
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
     EXPECT_FALSE(game.document.root.firstMove->child->firstMove->child->comment.has_value());
     EXPECT_EQ(game.document.fileEnd, std::filesystem::file_size(path));
@@ -206,7 +206,7 @@ TEST(Comments, UnterminatedAtTheEndIsDropped) {
 
 TEST(Variations, AlternativeFromTheParentOfTheLastMove) {
     const LoadedGame game(PgnData("variation_simple.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     const Position& root = game.document.root;
     EXPECT_EQ(MainLine(root), (std::vector<std::u16string>{u"e4", u"e5", u"Nf3"}));
     const Position& afterE4 = *root.firstMove->child;
@@ -220,7 +220,7 @@ TEST(Variations, AlternativeFromTheParentOfTheLastMove) {
 
 TEST(Variations, NestedTwoLevels) {
     const LoadedGame game(PgnData("variation_nested_two.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     const Position& root = game.document.root;
     EXPECT_EQ(MainLine(root), (std::vector<std::u16string>{u"e4", u"e5"}));
     const MoveNode* d4 = root.firstMove->nextSibling.get();
@@ -236,7 +236,7 @@ TEST(Variations, NestedTwoLevels) {
 
 TEST(Variations, DeepestAllowedNestingIsRead) {
     const LoadedGame game(PgnData("variations_nested_255.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     // Every level repeats 1...c5 from the same place: each is a branch of its own.
     const Position& afterE4 = *game.document.root.firstMove->child;
     std::size_t branches = 0;
@@ -251,7 +251,7 @@ TEST(Variations, DeepestAllowedNestingIsRead) {
 
 TEST(Nags, MoveAndPositionAnnotations) {
     const LoadedGame game(PgnData("nags.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     const Position& root = game.document.root;
     EXPECT_EQ(root.positionNag, 0);
     const MoveNode& e4 = *root.firstMove;
@@ -270,12 +270,12 @@ TEST(GameEnd, AtTheNextGamesTagLine) {
     for (const char* file : {"game_without_result_then_next.pgn", "result_then_blank_lines.pgn"}) {
         const auto path = PgnData(file);
         const LoadedGame game(path);
-        ASSERT_EQ(game.code, kReadOk) << file;
+        ASSERT_EQ(game.result.code, kReadOk) << file;
         const std::string content = ReadWholeFile(path);
         EXPECT_EQ(game.document.fileEnd, content.find("[Event", 1)) << file;
         // The second game reads from there.
         const LoadedGame second(path, game.document.fileEnd);
-        ASSERT_EQ(second.code, kReadOk) << file;
+        ASSERT_EQ(second.result.code, kReadOk) << file;
         EXPECT_EQ(second.document.white, u"Carol") << file;
         EXPECT_EQ(second.document.fileEnd, content.size()) << file;
     }
@@ -287,7 +287,7 @@ TEST(Diagnostics, RefusedMoveIsReportedToTheDebugSink) {
     const LoadedGame game(PgnData("illegal_move_ke3.pgn"));
     SetDebugSinkEnabled(false);
     const std::string output = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(game.code, kReadIllegalMove);
+    EXPECT_EQ(game.result.code, kReadIllegalMove);
     EXPECT_EQ(output, "Token refus\xC3\xA9 (2)\n");
 }
 

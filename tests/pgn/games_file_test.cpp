@@ -172,7 +172,7 @@ TEST(Index, ZeroByteEndsATagValue) {
     ASSERT_EQ(games.entryCount(), 1u);
     EXPECT_EQ(games.firstEntry()->white, u"Al");
     const LoadedGame game(PgnData("zero_byte_in_tag.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, kReadOk);
     EXPECT_EQ(game.document.white, u"Al");
 }
 

@@ -116,7 +116,7 @@ class RoundTrip : public testing::Test {
 protected:
     // Writes `text` as a new file (rewriting a truncated file makes ext4 flush it)
     // and reads the game at its start into `into`.
-    int WriteAndRead(const std::string& text, GameDocument& into) {
+    ReadResult WriteAndRead(const std::string& text, GameDocument& into) {
         fs::remove(written);
         WriteFileBytes(written, text);
         return LoadGame(into, 0, 3);

@@ -49,7 +49,7 @@ std::vector<Position*> PositionsNear(Position& root) {
         for (int from = 0; from < 64; ++from) {
             for (int to = 0; to < 64; ++to) {
                 if (position->IsLegal(from, to)) {
-                    positions.push_back(position->AddMove(from, to, nullptr, 0, nullptr));
+                    positions.push_back(position->AddMove(from, to, nullptr, 0));
                 }
             }
         }

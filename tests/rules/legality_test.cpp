@@ -137,16 +137,13 @@ TEST(Legality, PromotionAsksTheChooserOrMakesAQueen) {
     EXPECT_EQ(position.FindMove(Sq("e7"), Sq("e8"), kKnight), knight);
     EXPECT_EQ(position.FindMove(Sq("e7"), Sq("e8"), kBishop), nullptr);
 
-    static void* askedWith = nullptr;
-    SetPromotionChooser([](void* context) {
-        askedWith = context;
+    int asked = 0;
+    Position* rook = position.AddMove(Sq("e7"), Sq("e8"), nullptr, 0, [&asked] {
+        ++asked;
         return static_cast<int>(kRook);
     });
-    int context = 0;
-    Position* rook = position.AddMove(Sq("e7"), Sq("e8"), nullptr, 0, &context);
-    SetPromotionChooser(nullptr);
     ASSERT_NE(rook, nullptr);
-    EXPECT_EQ(askedWith, &context);
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(rook->GetSquare(Sq("e8")), kRook);
     EXPECT_FALSE(rook->incomingMove->givesCheck);
 
@@ -172,7 +169,7 @@ TEST(Legality, AddMoveLinksFirstMovesAndAlternativesWithDepths) {
     EXPECT_EQ(Play(*d4, "d7d5")->incomingMove->depth, 2);
 
     // Replacing the first move keeps its place and depth and frees its line.
-    Position* f4 = root.AddMove(Sq("f2"), Sq("f4"), root.firstMove.get(), 0, nullptr);
+    Position* f4 = root.AddMove(Sq("f2"), Sq("f4"), root.firstMove.get(), 0);
     ASSERT_NE(f4, nullptr);
     EXPECT_EQ(root.firstMove->child.get(), f4);
     EXPECT_EQ(root.firstMove->depth, 0);
@@ -182,8 +179,8 @@ TEST(Legality, AddMoveLinksFirstMovesAndAlternativesWithDepths) {
 
     // An illegal move and a move of another position's list add nothing.
     EXPECT_EQ(Play(root, "e2e5"), nullptr);
-    EXPECT_EQ(root.AddMove(Sq("g1"), Sq("f3"), d4->firstMove.get(), 0, nullptr), nullptr);
-    EXPECT_EQ(root.AddMove(64, 0, nullptr, 0, nullptr), nullptr);
+    EXPECT_EQ(root.AddMove(Sq("g1"), Sq("f3"), d4->firstMove.get(), 0), nullptr);
+    EXPECT_EQ(root.AddMove(64, 0, nullptr, 0), nullptr);
 }
 
 TEST(Legality, CheckIsMarkedButMateIsNot) {

@@ -27,7 +27,7 @@ inline std::uint64_t Perft(Position& position, int depth) {
             const bool promotes = PieceType(piece) == kPawn && (RankOf(to) == 0 || RankOf(to) == 7);
             for (int promotion = promotes ? kRook : 0; promotion <= (promotes ? kQueen : 0);
                  ++promotion) {
-                Position* child = position.AddMove(from, to, nullptr, promotion, nullptr);
+                Position* child = position.AddMove(from, to, nullptr, promotion);
                 EXPECT_NE(child, nullptr);
                 if (child != nullptr) {
                     // The check flag is found by a shortcut; it must agree with the
