@@ -123,7 +123,7 @@ Position* GameDocument::FindLastMovePosition() {
     if (lastMove == 0) {
         return &root;
     }
-    const Colour lastMover = OtherColour(static_cast<Colour>(trait == 0 ? kWhite : kBlack));
+    const Colour lastMover = OtherColour(static_cast<Colour>(trait == kWhite ? kWhite : kBlack));
     // The move numbers stored in the tree are one byte; counting along the line gives
     // the full number, which the byte only repeats modulo 256.
     unsigned number = root.moveNumber;

@@ -22,22 +22,24 @@ public:
     // Rebuilds the index from the file. Returns false, after the "Unable to open file"
     // error box, when the file cannot be opened; the index is then empty. Records the
     // identity of the file read, unless the file changed while it was read.
-    bool Reload();
+    [[nodiscard]] bool Reload();
 
     // Links `entry` after the last entry and takes ownership of it.
     void Append(std::unique_ptr<GameListEntry> entry);
 
-    const std::filesystem::path& path() const { return path_; }
-    GameListEntry* firstEntry() const { return firstEntry_.get(); }
-    GameListEntry* lastEntry() const { return lastEntry_; }
-    std::size_t entryCount() const { return entryCount_; }
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    [[nodiscard]] GameListEntry* firstEntry() const { return firstEntry_.get(); }
+    [[nodiscard]] GameListEntry* lastEntry() const { return lastEntry_; }
+    [[nodiscard]] std::size_t entryCount() const { return entryCount_; }
     // What the last Reload found besides the listed games (the games it left out).
-    const ScanSummary& lastScan() const { return lastScan_; }
+    [[nodiscard]] const ScanSummary& lastScan() const { return lastScan_; }
 
     // The identity of the file that the index describes: the one Reload read, or the
     // one a save wrote without moving any listed game; std::nullopt when the index may
     // no longer match the file (a save moved games, or found the file changed).
-    const std::optional<FileIdentity>& indexedIdentity() const { return indexedIdentity_; }
+    [[nodiscard]] const std::optional<FileIdentity>& indexedIdentity() const {
+        return indexedIdentity_;
+    }
     void SetIndexedIdentity(std::optional<FileIdentity> identity) { indexedIdentity_ = identity; }
 
 private:

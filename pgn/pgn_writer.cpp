@@ -184,6 +184,12 @@ std::u16string Number(unsigned value) {
     return {digits.begin(), digits.end()};
 }
 
+// The results the Result tag and the end of the move text can give; an unknown code
+// writes neither.
+bool HasResultTag(GameResult result) {
+    return result >= GameResult::WhiteWins && result <= GameResult::Other;
+}
+
 void WriteTags(const GameDocument& document, ByteSink& sink) {
     WriteTag(sink, u"Event", document.event, u"?");
     WriteTag(sink, u"Site", document.site, u"?");
@@ -191,9 +197,8 @@ void WriteTags(const GameDocument& document, ByteSink& sink) {
     WriteTag(sink, u"Round", document.round, u"?");
     WriteTag(sink, u"White", document.white, u"?");
     WriteTag(sink, u"Black", document.black, u"?");
-    static constexpr std::u16string_view kResults[] = {u"1-0", u"1/2-1/2", u"0-1", u"*"};
-    if (document.resultCode >= 0 && document.resultCode <= 3) {
-        WriteTag(sink, u"Result", kResults[document.resultCode]);
+    if (HasResultTag(document.result)) {
+        WriteTag(sink, u"Result", document.ResultText(false));
     }
     if (document.root.setUp) {
         WriteTag(sink, u"SetUp", u"1");
@@ -467,9 +472,8 @@ void WritePgnGame(const GameDocument& document, ByteSink& sink) {
         MoveTextWriter writer(out, true, FirstMoveNumber(document.root, *first));
         WalkDisplayOrder(first, writer);
     }
-    static constexpr std::u16string_view kResultMarks[] = {u" 1-0", u" 1/2-1/2", u" 0-1", u" *"};
-    if (document.resultCode >= 0 && document.resultCode <= 3) {
-        out.Write(kResultMarks[document.resultCode], true);
+    if (HasResultTag(document.result)) {
+        out.Write(u" " + std::u16string(document.ResultText(false)), true);
     }
     sink.Write("\r\n\r\n");
 }

@@ -53,7 +53,7 @@ public:
     void WriteLong(std::u16string_view text, bool fillLine, BreakRule rule = BreakRule::MoveText);
 
     // The bytes already written on the current output line.
-    std::size_t Column() const { return column_; }
+    [[nodiscard]] std::size_t Column() const { return column_; }
 
 private:
     void PutBytes(std::string_view bytes);

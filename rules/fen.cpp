@@ -9,7 +9,8 @@
 namespace {
 
 constexpr std::u16string_view kFenLetters = u"PRNBQKprnbqk";
-constexpr char16_t kCastlingLetters[4] = {u'K', u'Q', u'k', u'q'};
+// The letter of each castling right, in the order of CastlingRight.
+constexpr char16_t kCastlingLetters[kCastlingRightCount] = {u'K', u'Q', u'k', u'q'};
 
 char16_t FenLetter(PieceCode code) {
     const int index = PieceType(code) - 1 + (PieceColour(code) == kBlack ? 6 : 0);
@@ -17,7 +18,7 @@ char16_t FenLetter(PieceCode code) {
 }
 
 void WritePlacement(const Position& position, std::u16string& out) {
-    for (int rank = 7; rank >= 0; --rank) {
+    for (int rank = kRank8; rank >= kRank1; --rank) {
         int empty = 0;
         for (int file = 0; file < 8; ++file) {
             const PieceCode code = position.GetSquare(file, rank);
@@ -53,10 +54,10 @@ void ReadPlacement(Position& position, std::u16string_view field) {
         if (index == std::u16string_view::npos) {
             continue;
         }
-        if (cursor < 64) {
+        if (cursor < kSquareCount) {
             const int type = static_cast<int>(index % 6) + 1;
             const Colour colour = index < 6 ? kWhite : kBlack;
-            position.squares[MakeSquare(cursor % 8, 7 - cursor / 8)] =
+            position.squares[MakeSquare(cursor % 8, kRank8 - cursor / 8)] =
                 static_cast<PieceCode>(type + colour);
         }
         ++cursor;
@@ -99,8 +100,8 @@ std::u16string WriteFen(const Position& position) {
     WritePlacement(position, out);
     out += position.sideToMove == kBlack ? u" b " : u" w ";
     bool anyRight = false;
-    for (int i = 0; i < 4; ++i) {
-        if (position.castleRights[i] != 0) {
+    for (int i = 0; i < kCastlingRightCount; ++i) {
+        if (position.HasCastlingRight(static_cast<CastlingRight>(i))) {
             out += kCastlingLetters[i];
             anyRight = true;
         }
@@ -109,7 +110,7 @@ std::u16string WriteFen(const Position& position) {
         out += u'-';
     }
     out += u' ';
-    if (position.epSquare == kNoSquare || position.epSquare > 63) {
+    if (position.epSquare >= kSquareCount) {
         out += u'-';
     } else {
         out += static_cast<char16_t>(u'a' + FileOf(position.epSquare));
@@ -156,13 +157,13 @@ bool ReadFen(Position& position, std::u16string_view text) {
             continue;
         }
         int right = 0;
-        while (right < 4 && kCastlingLetters[right] != c) {
+        while (right < kCastlingRightCount && kCastlingLetters[right] != c) {
             ++right;
         }
-        if (right == 4) {
+        if (right == kCastlingRightCount) {
             return false;
         }
-        position.castleRights[right] = 1;
+        position.SetCastlingRight(static_cast<CastlingRight>(right), true);
     }
     if (!TakeField(text, enPassant) || enPassant.empty()) {
         return false;

@@ -10,7 +10,7 @@
 namespace {
 
 constexpr bool IsBoardSquare(int square) {
-    return square >= 0 && square < 64;
+    return square >= 0 && square < kSquareCount;
 }
 
 // The castling moves: the king's squares, the squares that must be empty, the square
@@ -22,14 +22,14 @@ struct CastlingRule {
     int emptyTo;
     int passed;
     int rookCorner;
-    int right;
+    CastlingRight right;
 };
 
-constexpr CastlingRule kCastlingRules[4] = {
-    {4, 6, 5, 6, 5, 7, 0},
-    {4, 2, 1, 3, 3, 0, 1},
-    {60, 62, 61, 62, 61, 63, 2},
-    {60, 58, 57, 59, 59, 56, 3},
+constexpr CastlingRule kCastlingRules[kCastlingRightCount] = {
+    {kE1, kG1, kF1, kG1, kF1, kH1, CastlingRight::WhiteKingSide},
+    {kE1, kC1, kB1, kD1, kD1, kA1, CastlingRight::WhiteQueenSide},
+    {kE8, kG8, kF8, kG8, kF8, kH8, CastlingRight::BlackKingSide},
+    {kE8, kC8, kB8, kD8, kD8, kA8, CastlingRight::BlackQueenSide},
 };
 
 const CastlingRule* FindCastlingRule(PieceCode mover, int from, int to) {
@@ -37,7 +37,7 @@ const CastlingRule* FindCastlingRule(PieceCode mover, int from, int to) {
         return nullptr;
     }
     for (const CastlingRule& rule : kCastlingRules) {
-        const Colour colour = rule.kingFrom == 4 ? kWhite : kBlack;
+        const Colour colour = rule.kingFrom == kE1 ? kWhite : kBlack;
         if (rule.kingFrom == from && rule.kingTo == to && PieceColour(mover) == colour) {
             return &rule;
         }
@@ -47,7 +47,7 @@ const CastlingRule* FindCastlingRule(PieceCode mover, int from, int to) {
 
 // The right is held, the rook stands on its corner and the squares between are empty.
 bool CastlingSquaresReady(const Position& position, const CastlingRule& rule) {
-    if (position.castleRights[rule.right] == 0 ||
+    if (!position.HasCastlingRight(rule.right) ||
         position.squares[rule.rookCorner] != position.sideToMove + kRook) {
         return false;
     }
@@ -64,30 +64,32 @@ bool CastlingSquaresReady(const Position& position, const CastlingRule& rule) {
 void ClearCastlingRights(Position& child, int from, int to) {
     auto clearFor = [&child](int square) {
         switch (square) {
-            case 4:
-                child.castleRights[0] = child.castleRights[1] = 0;
+            case kE1:
+                child.SetCastlingRight(CastlingRight::WhiteKingSide, false);
+                child.SetCastlingRight(CastlingRight::WhiteQueenSide, false);
                 break;
-            case 7:
-                child.castleRights[0] = 0;
+            case kH1:
+                child.SetCastlingRight(CastlingRight::WhiteKingSide, false);
                 break;
-            case 0:
-                child.castleRights[1] = 0;
+            case kA1:
+                child.SetCastlingRight(CastlingRight::WhiteQueenSide, false);
                 break;
-            case 60:
-                child.castleRights[2] = child.castleRights[3] = 0;
+            case kE8:
+                child.SetCastlingRight(CastlingRight::BlackKingSide, false);
+                child.SetCastlingRight(CastlingRight::BlackQueenSide, false);
                 break;
-            case 63:
-                child.castleRights[2] = 0;
+            case kH8:
+                child.SetCastlingRight(CastlingRight::BlackKingSide, false);
                 break;
-            case 56:
-                child.castleRights[3] = 0;
+            case kA8:
+                child.SetCastlingRight(CastlingRight::BlackQueenSide, false);
                 break;
             default:
                 break;
         }
     };
     clearFor(from);
-    if (to == 0 || to == 7 || to == 56 || to == 63) {
+    if (to == kA1 || to == kH1 || to == kA8 || to == kH8) {
         clearFor(to);
     }
 }
@@ -108,8 +110,8 @@ int ChoosePromotion(int requested, const PromotionChooser& chooser) {
 
 void ApplyPromotion(MoveNode& node, PieceCode mover, int requested,
                     const PromotionChooser& chooser) {
-    const bool reachesLastRank = (mover == kPawn && RankOf(node.to) == 7) ||
-                                 (mover == kBlack + kPawn && RankOf(node.to) == 0);
+    const bool reachesLastRank = (mover == kPawn && RankOf(node.to) == kRank8) ||
+                                 (mover == kBlack + kPawn && RankOf(node.to) == kRank1);
     if (!reachesLastRank) {
         return;
     }
@@ -277,7 +279,7 @@ bool Position::MoveGivesCheck(const MoveNode& node, const Position& child) const
     // With the king safe before the move, only the moved piece itself or a line opened
     // through its from-square can attack it now; everything else is played out.
     const bool enPassant = node.isCapture && squares[node.to] == kEmpty;
-    const bool special = node.castling != 0 || node.promotion != 0 || enPassant ||
+    const bool special = node.castling != CastlingSide::None || node.promotion != 0 || enPassant ||
                          PieceType(squares[node.to]) == kKing || !IsOtherKingSafe();
     if (special) {
         return child.IsAttacked(child.sideToMove, -1);
@@ -294,10 +296,9 @@ Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
     if (replaced != nullptr && replaced->parent != this) {
         return nullptr;
     }
-    if (from != testedFrom || to != testedTo) {
-        IsLegal(from, to);
-    }
-    if (!testedLegal) {
+    // The move entry tests a move before it plays it: the answer is remembered.
+    const bool legal = from == testedFrom && to == testedTo ? testedLegal : IsLegal(from, to);
+    if (!legal) {
         return nullptr;
     }
     const PieceCode mover = squares[from];

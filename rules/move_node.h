@@ -42,7 +42,7 @@ public:
     Square to;
     std::uint8_t moveNumber;
     bool isCapture = false;
-    std::uint8_t castling = 0;   // 0 none, 1 king side, 2 queen side
+    CastlingSide castling = CastlingSide::None;
     std::uint8_t depth = 0;      // variation depth, 0 on the main line
     std::uint8_t promotion = 0;  // 2 rook, 3 knight, 4 bishop, 5 queen, 0 none
     bool givesCheck = false;

@@ -29,8 +29,10 @@ public:
     // Blocks handed out from the pool's chunks and not given back, and the heap blocks
     // the pool holds for them (what a count of heap blocks sees of the pool); both 0
     // when the pool steps aside and every block is a heap block of its own.
-    std::size_t LiveBlocks() const { return liveBlocks_; }
-    std::size_t HeapBlocks() const { return chunks_.size() + (chunks_.empty() ? 0 : 1); }
+    [[nodiscard]] std::size_t LiveBlocks() const { return liveBlocks_; }
+    [[nodiscard]] std::size_t HeapBlocks() const {
+        return chunks_.size() + (chunks_.empty() ? 0 : 1);
+    }
 
 private:
     struct FreeBlock {
@@ -59,9 +61,13 @@ struct TreePools {
     NodePool moves;
 
     // The heap blocks the pools hold, this object included.
-    std::size_t HeapBlocks() const { return 1 + positions.HeapBlocks() + moves.HeapBlocks(); }
+    [[nodiscard]] std::size_t HeapBlocks() const {
+        return 1 + positions.HeapBlocks() + moves.HeapBlocks();
+    }
     // The positions and moves handed out and not given back.
-    std::size_t LiveBlocks() const { return positions.LiveBlocks() + moves.LiveBlocks(); }
+    [[nodiscard]] std::size_t LiveBlocks() const {
+        return positions.LiveBlocks() + moves.LiveBlocks();
+    }
 };
 
 // Destroys a position or a move below a root and gives its block back to its tree's

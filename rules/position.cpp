@@ -47,7 +47,7 @@ Position::~Position() {
 void Position::InitStandard() {
     DestroyMoveList(std::move(firstMove));
     squares = kStandardBoard;
-    castleRights = {1, 1, 1, 1};
+    castleRights.fill(1);
     epSquare = kNoSquare;
     ForgetTests();
     testedLegal = false;
@@ -79,7 +79,7 @@ MoveNodePtr Position::MakeChild(Position& parent, int from, int to) {
     board_rules::MoveEffects effects;
     board_rules::PlayOnBoard(position.squares, from, to, parent.epSquare, effects);
     node->isCapture = effects.isCapture != 0;
-    node->castling = static_cast<std::uint8_t>(effects.castling);
+    node->castling = effects.castling;
     position.epSquare = static_cast<Square>(effects.newEpSquare);
     return node;
 }

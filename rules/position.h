@@ -39,7 +39,7 @@ public:
     // Plays from->to on a copy of `parent` and returns the new, unlinked move that
     // owns the resulting child position. No legality test, no promotion, no loss of
     // castling rights and no check flag: AddMove does those.
-    static MoveNodePtr MakeChild(Position& parent, int from, int to);
+    [[nodiscard]] static MoveNodePtr MakeChild(Position& parent, int from, int to);
 
     // The pools of this position's tree; null for a root that has had no move yet.
     TreePools* Pools() const { return pools_; }
@@ -49,6 +49,14 @@ public:
     // Stores a code; forgets the last legality test, which may no longer hold.
     void SetSquare(int square, PieceCode code) {
         squares[square] = code;
+        ForgetTests();
+    }
+
+    bool HasCastlingRight(CastlingRight right) const {
+        return castleRights[static_cast<std::size_t>(right)] != 0;
+    }
+    void SetCastlingRight(CastlingRight right, bool held) {
+        castleRights[static_cast<std::size_t>(right)] = held ? 1 : 0;
         ForgetTests();
     }
 
@@ -76,25 +84,25 @@ public:
     // The squares other than `exclude` that hold exactly `pieceCode` (0: the code on
     // `exclude`) and from which CanReach(target) holds, in ascending order. Returns
     // the count; `out` receives up to 64 squares.
-    int FindCandidates(PieceCode pieceCode, int exclude, int target,
-                       std::array<Square, 64>& out) const;
+    [[nodiscard]] int FindCandidates(PieceCode pieceCode, int exclude, int target,
+                                     std::array<Square, 64>& out) const;
 
     // Full legality of from->to for the side to move; remembers the pair and its
     // result in testedFrom/testedTo/testedLegal.
-    bool IsLegal(int from, int to);
+    [[nodiscard]] bool IsLegal(int from, int to);
 
     // Plays a legal move into the tree and returns its child position, or null when
     // the move is not legal. With `replaced` the new move takes that move's place
     // and `replaced` is destroyed; otherwise it is the first move or is appended.
     // `promotion` 0 asks `chooser` when needed (a queen without one).
-    Position* AddMove(int from, int to, MoveNode* replaced, int promotion,
-                      const PromotionChooser& chooser = {});
+    [[nodiscard]] Position* AddMove(int from, int to, MoveNode* replaced, int promotion,
+                                    const PromotionChooser& chooser = {});
 
     // The child of the existing move with equal from, to and promotion, or null.
     Position* FindMove(int from, int to, int promotion) const;
 
     Board squares{};
-    std::array<std::uint8_t, 4> castleRights{};  // White K, White Q, Black K, Black Q
+    std::array<std::uint8_t, kCastlingRightCount> castleRights{};  // by CastlingRight
     Square epSquare = kNoSquare;
     Square testedFrom = kNoSquare;
     Square testedTo = kNoSquare;

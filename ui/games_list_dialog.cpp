@@ -149,7 +149,7 @@ void GamesListDialog::OpenSelectedGame() {
     }
     GameDocument document(games_.get());
     if (LoadGameForUpdate(document, entry->fileOffset, static_cast<std::uint32_t>(rowCount_)) !=
-        kReadOk) {
+        ReadCode::Ok) {
         return;
     }
     if (!runGameDisplay(this, document) || !saveGame) {

@@ -138,12 +138,12 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
         list.runGameDisplay = [&exchange](QWidget* parent, GameDocument& document) {
             return OpenGameDisplayWithMail(parent, document, exchange);
         };
-        list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
+        list.saveGame = [](GameDocument& document) { return SaveGame(document) == SaveResult::Ok; };
         list.runNewGame = [&contacts](QWidget* parent, GamesFile& games) {
             return RunNewGameDialog(parent, games, &contacts);
         };
         list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
-            return AppendNewGame(document, games) == kSaveOk;
+            return AppendNewGame(document, games) == SaveResult::Ok;
         };
         // Saved settings take effect at once: both sessions open again on them.
         list.runSettings = [&](QWidget* parent) {

@@ -68,7 +68,7 @@ Outcome PlayEveryGame(const fs::path& source, const fs::path& written) {
     FileOutput output(descriptor);
     for (const GameListEntry* entry = games.firstEntry(); entry; entry = entry->nextEntry.get()) {
         GameDocument document(&games);
-        if (LoadGameFromFile(file, document, entry->fileOffset, 2) != kReadOk) {
+        if (LoadGameFromFile(file, document, entry->fileOffset, 2) != ReadCode::Ok) {
             outcome.failures += "unread game at " + std::to_string(entry->fileOffset) + "\n";
             continue;
         }
@@ -84,8 +84,8 @@ Outcome PlayEveryGame(const fs::path& source, const fs::path& written) {
     GamesFile writtenGames(written);
     GameDocument first(&writtenGames);
     if (!writtenGames.Reload() || writtenGames.firstEntry() == nullptr ||
-        LoadGameForUpdate(first, writtenGames.firstEntry()->fileOffset, 2) != kReadOk ||
-        !PlayFirstLegalMove(first) || SaveGame(first) != kSaveOk) {
+        LoadGameForUpdate(first, writtenGames.firstEntry()->fileOffset, 2) != ReadCode::Ok ||
+        !PlayFirstLegalMove(first) || SaveGame(first) != SaveResult::Ok) {
         outcome.failures += "cannot save the first game again\n";
     }
     outcome.bytes = ReadFileBytes(written);

@@ -47,11 +47,11 @@ TEST(Position, MakeChildTakesEnPassantAndMovesTheCastlingRook) {
     EXPECT_EQ(capture->child->GetSquare(Sq("d6")), kPawn);
 
     auto shortCastle = Position::MakeChild(position, Sq("e1"), Sq("g1"));
-    EXPECT_EQ(shortCastle->castling, 1);
+    EXPECT_EQ(shortCastle->castling, CastlingSide::KingSide);
     EXPECT_EQ(shortCastle->child->GetSquare(Sq("f1")), kRook);
     EXPECT_EQ(shortCastle->child->GetSquare(Sq("h1")), kEmpty);
     auto longCastle = Position::MakeChild(position, Sq("e1"), Sq("c1"));
-    EXPECT_EQ(longCastle->castling, 2);
+    EXPECT_EQ(longCastle->castling, CastlingSide::QueenSide);
     EXPECT_EQ(longCastle->child->GetSquare(Sq("d1")), kRook);
     EXPECT_EQ(longCastle->child->GetSquare(Sq("a1")), kEmpty);
 }

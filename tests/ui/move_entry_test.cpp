@@ -24,7 +24,9 @@ class EntryScreen : public MoveEntryHost, public GameObserver {
 public:
     EntryScreen() {
         board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-        document.AttachView(this, true);
+        if (!document.AttachView(this, true)) {
+            qFatal("the entry screen cannot follow its document");
+        }
         document.GoToStart();
     }
 
