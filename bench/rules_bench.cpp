@@ -205,8 +205,7 @@ void RunAddingBatches(benchmark::State& state, Call call) {
             Position& before = *samples[start + i].before;
             kept[i] = std::move(before.firstMove);
             // A reader meets each position once: no legality test is remembered yet.
-            before.testedFrom = kNoSquare;
-            before.testedTo = kNoSquare;
+            before.ForgetTests();
         }
         state.ResumeTiming();
         for (std::size_t i = 0; i < kBatch; ++i) {

@@ -129,7 +129,7 @@ Position* GameDocument::FindLastMovePosition() {
     unsigned number = root.moveNumber;
     for (MoveNode* move = root.firstMove.get(); move != nullptr;
          move = move->child->firstMove.get()) {
-        if (move->parent->sideToMove == kWhite) {
+        if (move->parent->sideToMove() == kWhite) {
             ++number;
         }
         if (number == lastMove && MoverColour(*move) == lastMover) {

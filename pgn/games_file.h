@@ -14,7 +14,7 @@
 class GamesFile {
 public:
     explicit GamesFile(std::filesystem::path path);
-    virtual ~GamesFile();
+    ~GamesFile();
 
     GamesFile(const GamesFile&) = delete;
     GamesFile& operator=(const GamesFile&) = delete;

@@ -23,7 +23,7 @@ public:
     // here); `firstLineCut` when the file goes on with the rest of that line
     // (ReadWholeLine's `cut`).
     PgnLexer(BufferedFile& file, std::string_view firstLine, bool firstLineCut = false);
-    virtual ~PgnLexer() = default;
+    ~PgnLexer() = default;
 
     PgnLexer(const PgnLexer&) = delete;
     PgnLexer& operator=(const PgnLexer&) = delete;

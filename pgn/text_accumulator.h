@@ -15,7 +15,7 @@ public:
     static constexpr std::size_t kMaxCapacity = std::size_t{1} << 24;
 
     TextAccumulator() = default;
-    virtual ~TextAccumulator() = default;
+    ~TextAccumulator() = default;
 
     TextAccumulator(const TextAccumulator&) = delete;
     TextAccumulator& operator=(const TextAccumulator&) = delete;

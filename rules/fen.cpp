@@ -57,8 +57,8 @@ void ReadPlacement(Position& position, std::u16string_view field) {
         if (cursor < kSquareCount) {
             const int type = static_cast<int>(index % 6) + 1;
             const Colour colour = index < 6 ? kWhite : kBlack;
-            position.squares[MakeSquare(cursor % 8, kRank8 - cursor / 8)] =
-                static_cast<PieceCode>(type + colour);
+            position.SetSquare(MakeSquare(cursor % 8, kRank8 - cursor / 8),
+                               static_cast<PieceCode>(type + colour));
         }
         ++cursor;
     }
@@ -98,7 +98,7 @@ std::u16string WriteFen(const Position& position) {
     std::u16string out;
     out.reserve(100);
     WritePlacement(position, out);
-    out += position.sideToMove == kBlack ? u" b " : u" w ";
+    out += position.sideToMove() == kBlack ? u" b " : u" w ";
     bool anyRight = false;
     for (int i = 0; i < kCastlingRightCount; ++i) {
         if (position.HasCastlingRight(static_cast<CastlingRight>(i))) {
@@ -110,11 +110,11 @@ std::u16string WriteFen(const Position& position) {
         out += u'-';
     }
     out += u' ';
-    if (position.epSquare >= kSquareCount) {
+    if (position.epSquare() >= kSquareCount) {
         out += u'-';
     } else {
-        out += static_cast<char16_t>(u'a' + FileOf(position.epSquare));
-        out += static_cast<char16_t>(u'1' + RankOf(position.epSquare));
+        out += static_cast<char16_t>(u'a' + FileOf(position.epSquare()));
+        out += static_cast<char16_t>(u'1' + RankOf(position.epSquare()));
     }
     // A set-up root gives back the clock and number it was read with; positions
     // reached by moves keep no clock, and their number comes from moveNumber.
@@ -123,7 +123,7 @@ std::u16string WriteFen(const Position& position) {
     const unsigned fullMove =
         readFromFen
             ? position.fullMoveNumber
-            : (position.sideToMove == kWhite ? position.moveNumber + 1u : position.moveNumber);
+            : (position.sideToMove() == kWhite ? position.moveNumber + 1u : position.moveNumber);
     out += u' ';
     AppendNumber(out, halfMoves);
     out += u' ';
@@ -132,9 +132,7 @@ std::u16string WriteFen(const Position& position) {
 }
 
 bool ReadFen(Position& position, std::u16string_view text) {
-    position.squares.fill(kEmpty);
-    position.castleRights.fill(0);
-    position.ForgetTests();
+    position.ClearBoard();
 
     std::u16string_view placement;
     std::u16string_view colour;
@@ -148,7 +146,7 @@ bool ReadFen(Position& position, std::u16string_view text) {
     if (!TakeField(text, colour) || colour.empty()) {
         return false;
     }
-    position.sideToMove = colour[0] == u'w' ? kWhite : kBlack;
+    position.SetSideToMove(colour[0] == u'w' ? kWhite : kBlack);
     if (!TakeField(text, castling)) {
         return false;
     }
@@ -169,11 +167,11 @@ bool ReadFen(Position& position, std::u16string_view text) {
         return false;
     }
     if (enPassant[0] == u'-') {
-        position.epSquare = kNoSquare;
+        position.SetEpSquare(kNoSquare);
     } else if (enPassant.size() >= 2 && enPassant[0] >= u'a' && enPassant[0] <= u'h' &&
                enPassant[1] >= u'1' && enPassant[1] <= u'8') {
-        position.epSquare =
-            static_cast<Square>(MakeSquare(enPassant[0] - u'a', enPassant[1] - u'1'));
+        position.SetEpSquare(
+            static_cast<Square>(MakeSquare(enPassant[0] - u'a', enPassant[1] - u'1')));
     } else {
         return false;
     }
@@ -185,7 +183,7 @@ bool ReadFen(Position& position, std::u16string_view text) {
     // The moves count from 1 when the text says 0; moveNumber keeps 8 bits.
     const unsigned fullMove = position.fullMoveNumber == 0 ? 1 : position.fullMoveNumber;
     position.moveNumber =
-        static_cast<std::uint8_t>(position.sideToMove == kWhite ? fullMove - 1 : fullMove);
+        static_cast<std::uint8_t>(position.sideToMove() == kWhite ? fullMove - 1 : fullMove);
     position.setUp = true;
     return true;
 }

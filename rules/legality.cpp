@@ -48,11 +48,11 @@ const CastlingRule* FindCastlingRule(PieceCode mover, int from, int to) {
 // The right is held, the rook stands on its corner and the squares between are empty.
 bool CastlingSquaresReady(const Position& position, const CastlingRule& rule) {
     if (!position.HasCastlingRight(rule.right) ||
-        position.squares[rule.rookCorner] != position.sideToMove + kRook) {
+        position.GetSquare(rule.rookCorner) != position.sideToMove() + kRook) {
         return false;
     }
     for (int s = rule.emptyFrom; s <= rule.emptyTo; ++s) {
-        if (position.squares[s] != kEmpty) {
+        if (position.GetSquare(s) != kEmpty) {
             return false;
         }
     }
@@ -117,13 +117,13 @@ void ApplyPromotion(MoveNode& node, PieceCode mover, int requested,
     }
     const int type = ChoosePromotion(requested, chooser);
     node.promotion = static_cast<std::uint8_t>(type);
-    node.child->squares[node.to] = static_cast<PieceCode>(type + PieceColour(mover));
+    node.child->SetSquare(node.to, static_cast<PieceCode>(type + PieceColour(mover)));
 }
 
 }  // namespace
 
 void Position::ForgetTests() {
-    testedFrom = testedTo = kNoSquare;
+    tested_ = TestedMove{};
     inCheck_ = kUnknown;
     otherKingSafe_ = kUnknown;
     sideToMoveKing_ = kUnknownSquare;
@@ -131,22 +131,22 @@ void Position::ForgetTests() {
 }
 
 bool Position::CanReach(int from, int to) const {
-    return IsBoardSquare(from) && IsBoardSquare(to) && board_rules::CanReach(squares, from, to);
+    return IsBoardSquare(from) && IsBoardSquare(to) && board_rules::CanReach(squares_, from, to);
 }
 
 bool Position::IsPathClear(int from, int to, int step) const {
-    return IsBoardSquare(from) && board_rules::IsPathClear(squares, from, to, step);
+    return IsBoardSquare(from) && board_rules::IsPathClear(squares_, from, to, step);
 }
 
 bool Position::IsAttacked(Colour colour, int square) const {
     if (square == -1) {
-        square = board_rules::FindPiece(squares, static_cast<PieceCode>(colour + kKing));
+        square = board_rules::FindPiece(squares_, static_cast<PieceCode>(colour + kKing));
         if (square < 0) {
             return false;
         }
     }
     return IsBoardSquare(square) &&
-           board_rules::IsAttacked(squares, colour, square, board_rules::PawnRule::Movement);
+           board_rules::IsAttacked(squares_, colour, square, board_rules::PawnRule::Movement);
 }
 
 int Position::FindCandidates(PieceCode pieceCode, int exclude, int target,
@@ -155,14 +155,14 @@ int Position::FindCandidates(PieceCode pieceCode, int exclude, int target,
         if (!IsBoardSquare(exclude)) {
             return 0;
         }
-        pieceCode = squares[exclude];
+        pieceCode = squares_[exclude];
     }
     if (pieceCode == kEmpty || !IsBoardSquare(target)) {
         return 0;
     }
     if (candidateCode_ != pieceCode || candidateTarget_ != target) {
         std::array<Square, 64> found;  // NOLINT(cppcoreguidelines-pro-type-member-init)
-        const int foundCount = board_rules::FindReachingPieces(squares, pieceCode, target, found);
+        const int foundCount = board_rules::FindReachingPieces(squares_, pieceCode, target, found);
         candidateSquares_ = 0;
         for (int i = 0; i < foundCount; ++i) {
             candidateSquares_ |= std::uint64_t{1} << found[i];
@@ -186,41 +186,39 @@ bool Position::IsLegal(int from, int to) {
     if (!IsBoardSquare(from) || !IsBoardSquare(to)) {
         return false;
     }
-    testedFrom = static_cast<Square>(from);
-    testedTo = static_cast<Square>(to);
-    testedLegal = false;
+    tested_ = {static_cast<Square>(from), static_cast<Square>(to), false};
 
-    const PieceCode mover = squares[from];
-    if (mover == kEmpty || PieceColour(mover) != sideToMove) {
+    const PieceCode mover = squares_[from];
+    if (mover == kEmpty || PieceColour(mover) != sideToMove_) {
         return false;
     }
-    if (squares[to] != kEmpty && PieceColour(squares[to]) == sideToMove) {
+    if (squares_[to] != kEmpty && PieceColour(squares_[to]) == sideToMove_) {
         return false;
     }
 
     bool legal = false;
-    if (to == epSquare && PieceType(mover) == kPawn) {
+    if (to == epSquare_ && PieceType(mover) == kPawn) {
         // Taking en passant is a diagonal step onto a square that counts as occupied.
-        const PieceCode saved = squares[to];
-        squares[to] = static_cast<PieceCode>(OtherColour(sideToMove) + kPawn);
-        legal = board_rules::CanReach(squares, from, to);
-        squares[to] = saved;
+        const PieceCode saved = squares_[to];
+        squares_[to] = static_cast<PieceCode>(OtherColour(sideToMove_) + kPawn);
+        legal = board_rules::CanReach(squares_, from, to);
+        squares_[to] = saved;
     } else if (const CastlingRule* rule = FindCastlingRule(mover, from, to);
                rule != nullptr && CastlingSquaresReady(*this, *rule)) {
-        legal = !IsInCheck() && !board_rules::IsAttacked(squares, sideToMove, rule->passed,
+        legal = !IsInCheck() && !board_rules::IsAttacked(squares_, sideToMove_, rule->passed,
                                                          board_rules::PawnRule::Attack);
     } else {
-        legal = board_rules::CanReach(squares, from, to);
+        legal = board_rules::CanReach(squares_, from, to);
     }
 
     legal = legal && !LeavesKingAttacked(from, to);
-    testedLegal = legal;
+    tested_.legal = legal;
     return legal;
 }
 
 bool Position::IsInCheck() const {
     if (inCheck_ == kUnknown) {
-        inCheck_ = IsAttacked(sideToMove, -1) ? 1 : 0;
+        inCheck_ = IsAttacked(sideToMove_, -1) ? 1 : 0;
     }
     return inCheck_ == 1;
 }
@@ -228,7 +226,7 @@ bool Position::IsInCheck() const {
 int Position::SideToMoveKing() const {
     if (sideToMoveKing_ == kUnknownSquare) {
         sideToMoveKing_ = static_cast<std::int8_t>(
-            board_rules::FindPiece(squares, static_cast<PieceCode>(sideToMove + kKing)));
+            board_rules::FindPiece(squares_, static_cast<PieceCode>(sideToMove_ + kKing)));
     }
     return sideToMoveKing_;
 }
@@ -241,8 +239,9 @@ bool Position::LeavesKingAttacked(int from, int to) const {
     // A piece other than the king that moves off every line through an unattacked king
     // opens no line onto it; only king moves, en passant (two squares empty) and moves
     // along such a line need the move played out.
-    const PieceCode mover = squares[from];
-    const bool special = PieceType(mover) == kKing || (PieceType(mover) == kPawn && to == epSquare);
+    const PieceCode mover = squares_[from];
+    const bool special =
+        PieceType(mover) == kKing || (PieceType(mover) == kPawn && to == epSquare_);
     const int fileDistance = std::abs(FileOf(from) - FileOf(king));
     const int rankDistance = std::abs(RankOf(from) - RankOf(king));
     const bool onKingLine = fileDistance == 0 || rankDistance == 0 || fileDistance == rankDistance;
@@ -250,23 +249,23 @@ bool Position::LeavesKingAttacked(int from, int to) const {
     if (!playOut && !onKingLine) {
         return false;
     }
-    Board scratch = squares;
+    Board scratch = squares_;
     board_rules::MoveEffects ignored;
-    board_rules::PlayOnBoard(scratch, from, to, epSquare, ignored);
+    board_rules::PlayOnBoard(scratch, from, to, epSquare_, ignored);
     if (!playOut) {
-        return board_rules::LineOpenedOntoKing(scratch, king, from, sideToMove);
+        return board_rules::LineOpenedOntoKing(scratch, king, from, sideToMove_);
     }
     const int kingAfter =
         PieceType(mover) == kKing
-            ? board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove + kKing))
+            ? board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove_ + kKing))
             : king;
-    return kingAfter >= 0 &&
-           board_rules::IsAttacked(scratch, sideToMove, kingAfter, board_rules::PawnRule::Movement);
+    return kingAfter >= 0 && board_rules::IsAttacked(scratch, sideToMove_, kingAfter,
+                                                     board_rules::PawnRule::Movement);
 }
 
 bool Position::IsOtherKingSafe() const {
     if (otherKingSafe_ == kUnknown) {
-        otherKingSafe_ = IsAttacked(OtherColour(sideToMove), -1) ? 0 : 1;
+        otherKingSafe_ = IsAttacked(OtherColour(sideToMove_), -1) ? 0 : 1;
     }
     return otherKingSafe_ == 1;
 }
@@ -278,14 +277,14 @@ bool Position::MoveGivesCheck(const MoveNode& node, const Position& child) const
     }
     // With the king safe before the move, only the moved piece itself or a line opened
     // through its from-square can attack it now; everything else is played out.
-    const bool enPassant = node.isCapture && squares[node.to] == kEmpty;
+    const bool enPassant = node.isCapture && squares_[node.to] == kEmpty;
     const bool special = node.castling != CastlingSide::None || node.promotion != 0 || enPassant ||
-                         PieceType(squares[node.to]) == kKing || !IsOtherKingSafe();
+                         PieceType(squares_[node.to]) == kKing || !IsOtherKingSafe();
     if (special) {
-        return child.IsAttacked(child.sideToMove, -1);
+        return child.IsAttacked(child.sideToMove_, -1);
     }
-    return board_rules::CanReach(child.squares, node.to, king) ||
-           board_rules::LineOpenedOntoKing(child.squares, king, node.from, child.sideToMove);
+    return board_rules::CanReach(child.squares_, node.to, king) ||
+           board_rules::LineOpenedOntoKing(child.squares_, king, node.from, child.sideToMove_);
 }
 
 Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
@@ -297,11 +296,11 @@ Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
         return nullptr;
     }
     // The move entry tests a move before it plays it: the answer is remembered.
-    const bool legal = from == testedFrom && to == testedTo ? testedLegal : IsLegal(from, to);
+    const bool legal = from == tested_.from && to == tested_.to ? tested_.legal : IsLegal(from, to);
     if (!legal) {
         return nullptr;
     }
-    const PieceCode mover = squares[from];
+    const PieceCode mover = squares_[from];
     MoveNodePtr owned = MakeChild(*this, from, to);
     MoveNode& node = *owned;
     Position& child = *node.child;

@@ -33,7 +33,7 @@ public:
     // disambiguation from `parent` (the position before the move).
     MoveNode(Position* parent, PositionPtr child, int from, int to,
              std::uint8_t moveNumber) noexcept;
-    virtual ~MoveNode();
+    ~MoveNode();
 
     MoveNode(const MoveNode&) = delete;
     MoveNode& operator=(const MoveNode&) = delete;

@@ -111,7 +111,7 @@ bool ReadCastling(const SanReader& text, Colour side, SanMove& move) {
 }
 
 bool ReadPawnMove(const SanReader& text, const Position& position, SanMove& move) {
-    const Colour side = position.sideToMove;
+    const Colour side = position.sideToMove();
     const int behind = side == kWhite ? -8 : 8;
     const int fromFile = text.At(0) - u'a';
     std::size_t promotionAt = 2;
@@ -134,10 +134,10 @@ bool ReadPawnMove(const SanReader& text, const Position& position, SanMove& move
     }
     move.from = MakeSquare(capture ? fromFile : FileOf(move.to), RankOf(move.to + behind));
     const int doubleStepRank = side == kWhite ? kRank4 : kRank5;
-    if (!capture && RankOf(move.to) == doubleStepRank && position.squares[move.from] == kEmpty) {
+    if (!capture && RankOf(move.to) == doubleStepRank && position.GetSquare(move.from) == kEmpty) {
         move.from += behind;
     }
-    if (position.squares[move.from] != side + kPawn) {
+    if (position.GetSquare(move.from) != side + kPawn) {
         return false;
     }
     const int lastRank = side == kWhite ? kRank8 : kRank1;
@@ -173,7 +173,7 @@ int ChooseCandidate(Position& position, const std::array<Square, 64>& candidates
 }
 
 bool ReadPieceMove(const SanReader& text, Position& position, SanMove& move) {
-    const auto code = static_cast<PieceCode>(position.sideToMove + PieceTypeOfLetter(text.At(0)));
+    const auto code = static_cast<PieceCode>(position.sideToMove() + PieceTypeOfLetter(text.At(0)));
     int fileHint = -1;
     int rankHint = -1;
     std::size_t next = 1;
@@ -205,7 +205,7 @@ bool ReadPieceMove(const SanReader& text, Position& position, SanMove& move) {
         }
     }
     if (move.from >= 0) {
-        return position.squares[move.from] == code;
+        return position.GetSquare(move.from) == code;
     }
     std::array<Square, 64> candidates{};
     const int count = position.FindCandidates(code, kNoSquare, move.to, candidates);
@@ -226,7 +226,8 @@ std::array<char16_t, 3> ComputeDisambiguation(const Position& position, int from
     std::array<char16_t, 3> result{};
     // A pawn's SAN names its file by itself and a king is never ambiguous: about half
     // the moves of a game need no search at all.
-    const int type = from >= 0 && from < kSquareCount ? PieceType(position.squares[from]) : kEmpty;
+    const int type =
+        from >= 0 && from < kSquareCount ? PieceType(position.GetSquare(from)) : kEmpty;
     if (type < kRook || type > kQueen) {
         return result;
     }
@@ -257,7 +258,7 @@ std::array<char16_t, 3> ComputeDisambiguation(const Position& position, int from
 std::size_t FormatSan(const MoveNode& move, SanBuffer& buffer, bool withNumber, bool nagAsNumber,
                       NotationLanguage language) {
     SanWriter out(buffer);
-    const PieceCode mover = move.parent->squares[move.from];
+    const PieceCode mover = move.parent->GetSquare(move.from);
     if (withNumber) {
         out.PutNumber(move.moveNumber);
         out.Put(PieceColour(mover) == kBlack ? u"... " : u". ");
@@ -328,7 +329,7 @@ Position* ReadSan(Position& position, std::u16string_view text, bool reuseExisti
     SanMove move;
     const char16_t first = reader.At(0);
     bool read = false;
-    if (ReadCastling(reader, position.sideToMove, move)) {
+    if (ReadCastling(reader, position.sideToMove(), move)) {
         read = true;
     } else if (IsFileLetter(first)) {
         read = ReadPawnMove(reader, position, move);

@@ -29,7 +29,7 @@ Position::Position() {
 }
 
 Position::Position(ChildTag /*tag*/, const Position& parent)
-    : squares(parent.squares), castleRights(parent.castleRights), pools_(parent.pools_) {}
+    : squares_(parent.squares_), castleRights_(parent.castleRights_), pools_(parent.pools_) {}
 
 void JoinComment(std::optional<std::u16string>& comment, std::u16string_view text) {
     if (!comment || comment->empty()) {
@@ -44,14 +44,19 @@ Position::~Position() {
     DestroyMoveList(std::move(firstMove));
 }
 
+void Position::ClearBoard() {
+    squares_.fill(kEmpty);
+    castleRights_.fill(false);
+    ForgetTests();
+}
+
 void Position::InitStandard() {
     DestroyMoveList(std::move(firstMove));
-    squares = kStandardBoard;
-    castleRights.fill(1);
-    epSquare = kNoSquare;
+    squares_ = kStandardBoard;
+    castleRights_.fill(true);
+    epSquare_ = kNoSquare;
+    sideToMove_ = kWhite;
     ForgetTests();
-    testedLegal = false;
-    sideToMove = kWhite;
     positionNag = 0;
     moveNumber = 0;
     setUp = false;
@@ -68,19 +73,19 @@ MoveNodePtr Position::MakeChild(Position& parent, int from, int to) {
     }
     TreePools& pools = *parent.pools_;
     PositionPtr child(new (pools.positions.Allocate()) Position(ChildTag{}, parent));
-    child->sideToMove = OtherColour(parent.sideToMove);
+    child->sideToMove_ = OtherColour(parent.sideToMove_);
     child->moveNumber = static_cast<std::uint8_t>(
-        child->sideToMove == kBlack ? parent.moveNumber + 1 : parent.moveNumber);
+        child->sideToMove_ == kBlack ? parent.moveNumber + 1 : parent.moveNumber);
     Position& position = *child;
     MoveNodePtr node(new (pools.moves.Allocate())
                          MoveNode(&parent, std::move(child), from, to, position.moveNumber));
     position.incomingMove = node.get();
 
     board_rules::MoveEffects effects;
-    board_rules::PlayOnBoard(position.squares, from, to, parent.epSquare, effects);
+    board_rules::PlayOnBoard(position.squares_, from, to, parent.epSquare_, effects);
     node->isCapture = effects.isCapture != 0;
     node->castling = effects.castling;
-    position.epSquare = static_cast<Square>(effects.newEpSquare);
+    position.epSquare_ = static_cast<Square>(effects.newEpSquare);
     return node;
 }
 

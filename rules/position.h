@@ -21,13 +21,17 @@ void JoinComment(std::optional<std::u16string>& comment, std::u16string_view tex
 // A Position owns its comment and its list of moves (firstMove and the siblings after
 // it); destroying it destroys the whole subtree below it, iteratively. A root (a
 // position made by the public constructor) owns the pools its tree is made from.
+// The board, the side to move, the en-passant square and the castling rights are
+// written only through the members below, which forget what the legality tests
+// remember of the position (the king's square, check, the last move tested, the
+// candidates of a move).
 class Position final {
 public:
     using Board = std::array<PieceCode, 64>;
 
     // The standard initial position, a root with no moves.
     Position();
-    virtual ~Position();
+    ~Position();
 
     Position(const Position&) = delete;
     Position& operator=(const Position&) = delete;
@@ -44,24 +48,41 @@ public:
     // The pools of this position's tree; null for a root that has had no move yet.
     TreePools* Pools() const { return pools_; }
 
-    PieceCode GetSquare(int square) const { return squares[square]; }
-    PieceCode GetSquare(int file, int rank) const { return squares[MakeSquare(file, rank)]; }
-    // Stores a code; forgets the last legality test, which may no longer hold.
-    void SetSquare(int square, PieceCode code) {
-        squares[square] = code;
-        ForgetTests();
+    [[nodiscard]] PieceCode GetSquare(int square) const { return squares_[square]; }
+    [[nodiscard]] PieceCode GetSquare(int file, int rank) const {
+        return squares_[MakeSquare(file, rank)];
+    }
+    [[nodiscard]] const Board& board() const { return squares_; }
+    [[nodiscard]] Colour sideToMove() const { return sideToMove_; }
+    // The square a pawn that just made a double step passed, kNoSquare when none did.
+    [[nodiscard]] Square epSquare() const { return epSquare_; }
+    [[nodiscard]] bool HasCastlingRight(CastlingRight right) const {
+        return castleRights_[static_cast<std::size_t>(right)];
     }
 
-    bool HasCastlingRight(CastlingRight right) const {
-        return castleRights[static_cast<std::size_t>(right)] != 0;
+    // Each setter changes the position in place and forgets what the legality tests
+    // remember of it, which may no longer hold.
+    void SetSquare(int square, PieceCode code) {
+        squares_[square] = code;
+        ForgetTests();
+    }
+    void SetSideToMove(Colour colour) {
+        sideToMove_ = colour;
+        ForgetTests();
+    }
+    void SetEpSquare(Square square) {
+        epSquare_ = square;
+        ForgetTests();
     }
     void SetCastlingRight(CastlingRight right, bool held) {
-        castleRights[static_cast<std::size_t>(right)] = held ? 1 : 0;
+        castleRights_[static_cast<std::size_t>(right)] = held;
         ForgetTests();
     }
+    // Empties the board and takes every castling right away.
+    void ClearBoard();
 
-    // Forgets what the legality tests remember of this position; called whenever its
-    // board or side to move is changed in place.
+    // Forgets what the legality tests remember of this position; for a caller that
+    // wants the tests run afresh (the setters above call it themselves).
     void ForgetTests();
 
     // True when the king of the side to move is attacked (remembered once known).
@@ -87,9 +108,16 @@ public:
     [[nodiscard]] int FindCandidates(PieceCode pieceCode, int exclude, int target,
                                      std::array<Square, 64>& out) const;
 
-    // Full legality of from->to for the side to move; remembers the pair and its
-    // result in testedFrom/testedTo/testedLegal.
+    // The move IsLegal tested last and its answer, which AddMove uses again.
+    struct TestedMove {
+        Square from = kNoSquare;
+        Square to = kNoSquare;
+        bool legal = false;
+    };
+
+    // Full legality of from->to for the side to move; remembered as the tested move.
     [[nodiscard]] bool IsLegal(int from, int to);
+    [[nodiscard]] const TestedMove& LastTestedMove() const { return tested_; }
 
     // Plays a legal move into the tree and returns its child position, or null when
     // the move is not legal. With `replaced` the new move takes that move's place
@@ -101,13 +129,6 @@ public:
     // The child of the existing move with equal from, to and promotion, or null.
     Position* FindMove(int from, int to, int promotion) const;
 
-    Board squares{};
-    std::array<std::uint8_t, kCastlingRightCount> castleRights{};  // by CastlingRight
-    Square epSquare = kNoSquare;
-    Square testedFrom = kNoSquare;
-    Square testedTo = kNoSquare;
-    bool testedLegal = false;
-    Colour sideToMove = kWhite;
     std::uint8_t positionNag = 0;
     std::uint8_t moveNumber = 0;
     bool setUp = false;
@@ -123,6 +144,12 @@ public:
 private:
     struct ChildTag {};
     static constexpr std::int8_t kUnknown = -1;
+
+    Board squares_{};
+    std::array<bool, kCastlingRightCount> castleRights_{};  // by CastlingRight
+    Square epSquare_ = kNoSquare;
+    Colour sideToMove_ = kWhite;
+    TestedMove tested_;
 
     // True when the move from->to, already found possible, leaves the mover's king
     // attacked.
@@ -151,9 +178,9 @@ private:
     // The last pieces FindCandidates found: reading a move asks for the pieces that
     // reach its target, and the new move's disambiguation asks again for the same
     // pieces but one. One bit per square; valid while candidateCode_ is not kEmpty.
-    mutable std::uint64_t candidateSquares_ = 0;
     mutable PieceCode candidateCode_ = kEmpty;
     mutable Square candidateTarget_ = kNoSquare;
+    mutable std::uint64_t candidateSquares_ = 0;
 
     // The pools of the tree: a root's own (made with its first move), a child's
     // parent's.

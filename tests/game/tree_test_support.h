@@ -161,7 +161,7 @@ void RunOnSmallStack(const std::function<void()>& work);
 inline Position* ShuffleKnights(Position& from, int plies) {
     Position* tip = &from;
     for (int i = 0; i < plies && tip != nullptr; ++i) {
-        const bool white = tip->sideToMove == kWhite;
+        const bool white = tip->sideToMove() == kWhite;
         const bool home = tip->GetSquare(Sq(white ? "g1" : "g8")) != kEmpty;
         tip = Play(*tip, white ? (home ? "g1f3" : "f3g1") : (home ? "g8f6" : "f6g8"));
     }
@@ -174,7 +174,7 @@ inline Position* ShuffleKnights(Position& from, int plies) {
 inline Position* NestVariations(Position& from, int levels) {
     Position* tip = &from;
     for (int i = 0; i < levels && tip != nullptr; ++i) {
-        const bool white = tip->sideToMove == kWhite;
+        const bool white = tip->sideToMove() == kWhite;
         if (Play(*tip, white ? "b1c3" : "b8c6") == nullptr) {
             return nullptr;
         }

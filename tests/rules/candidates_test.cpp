@@ -13,7 +13,7 @@ int CandidatesByScan(const Position& position, PieceCode code, int exclude, int 
                      std::array<Square, 64>& out) {
     int count = 0;
     for (int square = 0; square < 64; ++square) {
-        if (square != exclude && position.squares[square] == code &&
+        if (square != exclude && position.GetSquare(square) == code &&
             position.CanReach(square, target)) {
             out[count++] = static_cast<Square>(square);
         }

@@ -77,9 +77,9 @@ TEST_P(LegalityTable, IsLegalAnswersAsTheRulesSay) {
     SetFen(position, c.fen);
     const std::string move = c.move;
     EXPECT_EQ(position.IsLegal(Sq(move.substr(0, 2)), Sq(move.substr(2, 2))), c.legal) << c.name;
-    EXPECT_EQ(position.testedFrom, Sq(move.substr(0, 2)));
-    EXPECT_EQ(position.testedTo, Sq(move.substr(2, 2)));
-    EXPECT_EQ(position.testedLegal, c.legal);
+    EXPECT_EQ(position.LastTestedMove().from, Sq(move.substr(0, 2)));
+    EXPECT_EQ(position.LastTestedMove().to, Sq(move.substr(2, 2)));
+    EXPECT_EQ(position.LastTestedMove().legal, c.legal);
     EXPECT_EQ(Play(position, c.move) != nullptr, c.legal) << c.name;
 }
 
@@ -100,7 +100,7 @@ TEST(Legality, EnPassantOnlyOnTheNextMove) {
     EXPECT_TRUE(afterD5->IsLegal(Sq("e5"), Sq("d6")));
     Position* later = Play(*Play(*afterD5, "e1e2"), "e8e7");
     ASSERT_NE(later, nullptr);
-    EXPECT_EQ(later->epSquare, kNoSquare);
+    EXPECT_EQ(later->epSquare(), kNoSquare);
     EXPECT_FALSE(later->IsLegal(Sq("e5"), Sq("d6")));
 }
 
@@ -110,16 +110,16 @@ TEST(Legality, CastlingRightsFollowTheKingAndTheRooks) {
     // The bishop takes the rook on h1: White may no longer castle on that side.
     Position* afterCapture = Play(position, "g2h1");
     ASSERT_NE(afterCapture, nullptr);
-    EXPECT_EQ(afterCapture->castleRights[0], 0);
-    EXPECT_EQ(afterCapture->castleRights[1], 1);
+    EXPECT_FALSE(afterCapture->HasCastlingRight(CastlingRight::WhiteKingSide));
+    EXPECT_TRUE(afterCapture->HasCastlingRight(CastlingRight::WhiteQueenSide));
     EXPECT_FALSE(afterCapture->IsLegal(Sq("e1"), Sq("g1")));
     Position* afterRook = Play(*afterCapture, "a1b1");
     ASSERT_NE(afterRook, nullptr);
-    EXPECT_EQ(afterRook->castleRights[1], 0);
+    EXPECT_FALSE(afterRook->HasCastlingRight(CastlingRight::WhiteQueenSide));
     Position* afterKing = Play(*afterRook, "e8f8");
     ASSERT_NE(afterKing, nullptr);
-    EXPECT_EQ(afterKing->castleRights[2], 0);
-    EXPECT_EQ(afterKing->castleRights[3], 0);
+    EXPECT_FALSE(afterKing->HasCastlingRight(CastlingRight::BlackKingSide));
+    EXPECT_FALSE(afterKing->HasCastlingRight(CastlingRight::BlackQueenSide));
 }
 
 TEST(Legality, PromotionAsksTheChooserOrMakesAQueen) {

@@ -16,8 +16,8 @@ inline std::uint64_t Perft(Position& position, int depth) {
     }
     std::uint64_t leaves = 0;
     for (int from = 0; from < 64; ++from) {
-        const PieceCode piece = position.squares[from];
-        if (piece == kEmpty || PieceColour(piece) != position.sideToMove) {
+        const PieceCode piece = position.GetSquare(from);
+        if (piece == kEmpty || PieceColour(piece) != position.sideToMove()) {
             continue;
         }
         for (int to = 0; to < 64; ++to) {
@@ -33,7 +33,7 @@ inline std::uint64_t Perft(Position& position, int depth) {
                     // The check flag is found by a shortcut; it must agree with the
                     // full attack test.
                     EXPECT_EQ(child->incomingMove->givesCheck,
-                              child->IsAttacked(child->sideToMove, -1));
+                              child->IsAttacked(child->sideToMove(), -1));
                     leaves += Perft(*child, depth - 1);
                 }
             }
