@@ -116,7 +116,6 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
         }
     });
     InstallErrorBoxHandler();
-    InstallPromotionChooser();
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIconProgramPath)));
 
     const std::filesystem::path settingsPath = DeviceSettings::DefaultPath();
@@ -151,12 +150,12 @@ int RunKorvani(const ExchangeDialogsMaker& makeExchangeDialogs) {
                                           const std::filesystem::path& answerWaiting) {
             return OpenGameDisplayWithMail(parent, document, exchange, answerWaiting);
         };
-        list.saveGame = [](GameDocument& document) { return SaveGame(document) == kSaveOk; };
+        list.saveGame = [](GameDocument& document) { return SaveGame(document) == SaveResult::Ok; };
         list.runNewGame = [&contacts, &owner](QWidget* parent, GamesFile& games) {
             return RunNewGameDialog(parent, games, &contacts, owner);
         };
         list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
-            return AppendNewGame(document, games) == kSaveOk;
+            return AppendNewGame(document, games) == SaveResult::Ok;
         };
         // Saved settings take effect at once: both sessions open again on them.
         list.runSettings = [&](QWidget* parent) {

@@ -194,7 +194,7 @@ void RunAddingBatches(benchmark::State& state, Call call) {
         state.SkipWithError("no games read");
         return;
     }
-    std::vector<std::unique_ptr<MoveNode>> kept(kBatch);
+    std::vector<MoveNodePtr> kept(kBatch);
     std::size_t start = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -205,8 +205,7 @@ void RunAddingBatches(benchmark::State& state, Call call) {
             Position& before = *samples[start + i].before;
             kept[i] = std::move(before.firstMove);
             // A reader meets each position once: no legality test is remembered yet.
-            before.testedFrom = kNoSquare;
-            before.testedTo = kNoSquare;
+            before.ForgetTests();
         }
         state.ResumeTiming();
         for (std::size_t i = 0; i < kBatch; ++i) {
@@ -247,7 +246,7 @@ BENCHMARK(BM_IsLegal_AnyTarget);
 void BM_AddMove(benchmark::State& state) {
     RunAddingBatches(state, [](const Sample& s) {
         benchmark::DoNotOptimize(
-            s.before->AddMove(s.move->from, s.move->to, nullptr, s.move->promotion, nullptr));
+            s.before->AddMove(s.move->from, s.move->to, nullptr, s.move->promotion));
     });
 }
 BENCHMARK(BM_AddMove);

@@ -29,14 +29,14 @@ int main(int argc, char** argv) {
         middle = middle->nextEntry.get();
     }
     GameDocument document(&games);
-    if (LoadGameForUpdate(document, middle->fileOffset, 2) != kReadOk) {
+    if (LoadGameForUpdate(document, middle->fileOffset, 2) != ReadCode::Ok) {
         std::fprintf(stderr, "save_bench: the middle game does not load\n");
         return 2;
     }
     std::vector<double> seconds;
     for (int run = 0; run < runs; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        if (SaveGame(document) != kSaveOk) {
+        if (SaveGame(document) != SaveResult::Ok) {
             std::fprintf(stderr, "save_bench: the save failed\n");
             return 1;
         }

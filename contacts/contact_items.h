@@ -9,7 +9,7 @@
 class ContactItems {
 public:
     explicit ContactItems(std::vector<Contact> contacts) : contacts_(std::move(contacts)) {}
-    virtual ~ContactItems() = default;
+    ~ContactItems() = default;
 
     // How many contacts there are, those without address included.
     int Count() const { return static_cast<int>(contacts_.size()); }

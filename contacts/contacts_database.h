@@ -32,7 +32,7 @@ public:
     static constexpr std::size_t kMaxBookFiles = 10000;
 
     ContactsDatabase() = default;
-    virtual ~ContactsDatabase() = default;
+    ~ContactsDatabase() = default;
 
     // Opens the session on `place`: the default file and its folder are created when
     // missing ("Cannot create the address book ..."), then the place must be a

@@ -9,7 +9,7 @@
 class ExtraTag {
 public:
     ExtraTag(std::u16string name, std::u16string value);
-    virtual ~ExtraTag();
+    ~ExtraTag();
 
     ExtraTag(const ExtraTag&) = delete;
     ExtraTag& operator=(const ExtraTag&) = delete;

@@ -123,13 +123,13 @@ Position* GameDocument::FindLastMovePosition() {
     if (lastMove == 0) {
         return &root;
     }
-    const Colour lastMover = OtherColour(static_cast<Colour>(trait == 0 ? kWhite : kBlack));
+    const Colour lastMover = OtherColour(static_cast<Colour>(trait == kWhite ? kWhite : kBlack));
     // The move numbers stored in the tree are one byte; counting along the line gives
     // the full number, which the byte only repeats modulo 256.
     unsigned number = root.moveNumber;
     for (MoveNode* move = root.firstMove.get(); move != nullptr;
          move = move->child->firstMove.get()) {
-        if (move->parent->sideToMove == kWhite) {
+        if (move->parent->sideToMove() == kWhite) {
             ++number;
         }
         if (number == lastMove && MoverColour(*move) == lastMover) {

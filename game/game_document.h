@@ -33,7 +33,7 @@ public:
     void SetCurrent(Position* position) override;
     void GoToLastMove() override;
     Position* GetCurrent() override;
-    bool AttachView(GameObserver* view, bool primary) override;
+    [[nodiscard]] bool AttachView(GameObserver* view, bool primary) override;
     void DetachView(GameObserver* view) override;
 
     // Tells the primary view, then each secondary view, about the current position.
@@ -41,7 +41,7 @@ public:
 
     // The position after the last move sent or received, from lastMove and trait;
     // the root when lastMove is 0; null when the main line ends before it.
-    Position* FindLastMovePosition();
+    [[nodiscard]] Position* FindLastMovePosition();
 
     // Appends a tag to the end of extraTags. The list remembers its last record, so
     // records are added only here and the list is emptied only by ClearExtraTags.

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "game/letter_case.h"
+#include "rules/square.h"
 
 namespace {
 
@@ -53,28 +54,28 @@ void GameHeaders::SetLastMoveDate(std::optional<std::u16string_view> text) {
 }
 
 void GameHeaders::SetResultCode(int code) {
-    resultCode = code & 0xFF;
+    result = static_cast<GameResult>(code & 0xFF);
 }
 
 void GameHeaders::ParseResult(std::u16string_view text) {
     if (text == kWhiteWins) {
-        resultCode = 0;
+        result = GameResult::WhiteWins;
     } else if (text == kBlackWins) {
-        resultCode = 2;
+        result = GameResult::BlackWins;
     } else if (text == kDrawLong || text == kDrawCompact) {
-        resultCode = 1;
+        result = GameResult::Draw;
     } else {
-        resultCode = 3;
+        result = GameResult::Other;
     }
 }
 
 std::u16string_view GameHeaders::ResultText(bool compact) const {
-    switch (resultCode) {
-        case 0:
+    switch (result) {
+        case GameResult::WhiteWins:
             return kWhiteWins;
-        case 1:
+        case GameResult::Draw:
             return compact ? kDrawCompact : kDrawLong;
-        case 2:
+        case GameResult::BlackWins:
             return kBlackWins;
         default:
             return kOtherResult;
@@ -91,40 +92,40 @@ void GameHeaders::ClearTags() {
     whiteEmail.reset();
     blackEmail.reset();
     lastMoveDate.reset();
-    resultCode = -1;
+    result = GameResult::Unset;
     lastMove = 0;
-    trait = 0;
+    trait = kWhite;
     lastMoveRead = false;
     traitRead = false;
 }
 
 bool GameHeaders::IsComplete() const {
-    return white && black && event && date && round && site && resultCode != -1;
+    return white && black && event && date && round && site && result != GameResult::Unset;
 }
 
 void GameHeaders::AdvanceAfterExchange() {
-    if (trait == 0) {
-        trait = 32;
+    if (trait == kWhite) {
+        trait = kBlack;
         // A saturated count still names a move past the end of any real game.
         if (lastMove < std::numeric_limits<std::uint16_t>::max()) {
             ++lastMove;
         }
     } else {
-        trait = 0;
+        trait = kWhite;
     }
 }
 
 bool GameHeaders::IsRunningEmailGame() const {
-    return whiteEmail.has_value() && resultCode == 3;
+    return whiteEmail.has_value() && result == GameResult::Other;
 }
 
 std::u16string_view GameHeaders::PlayerToMove() const {
-    const std::optional<std::u16string>& name = trait == 0 ? white : black;
+    const std::optional<std::u16string>& name = trait == kWhite ? white : black;
     return name ? std::u16string_view(*name) : std::u16string_view();
 }
 
 std::uint16_t ParseTrait(std::u16string_view value) {
-    return EqualsIgnoringLetterCase(value, u"White") ? 0 : 32;
+    return EqualsIgnoringLetterCase(value, u"White") ? kWhite : kBlack;
 }
 
 std::uint16_t ParseLastMove(std::u16string_view value) {

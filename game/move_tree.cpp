@@ -22,13 +22,13 @@ Colour MoverColour(const MoveNode& move) {
     return PieceColour(move.parent->GetSquare(move.from));
 }
 
-std::unique_ptr<MoveNode> UnlinkMove(MoveNode& move) {
+MoveNodePtr UnlinkMove(MoveNode& move) {
     if (!IsAlternative(move)) {
         // The first move keeps its alternatives: they all go with it.
         return std::move(move.parent->firstMove);
     }
     MoveNode* previous = move.prevSibling;
-    std::unique_ptr<MoveNode> unlinked = std::move(previous->nextSibling);
+    MoveNodePtr unlinked = std::move(previous->nextSibling);
     previous->nextSibling = std::move(move.nextSibling);
     if (previous->nextSibling) {
         previous->nextSibling->prevSibling = previous;
@@ -49,7 +49,7 @@ void PromoteVariation(MoveNode& move) {
     }
     Position& position = *opening->parent;
     MoveNode* previous = opening->prevSibling;
-    std::unique_ptr<MoveNode> raised = std::move(previous->nextSibling);
+    MoveNodePtr raised = std::move(previous->nextSibling);
     previous->nextSibling = std::move(raised->nextSibling);
     if (previous->nextSibling) {
         previous->nextSibling->prevSibling = previous;

@@ -14,21 +14,21 @@ class Position;
 // more for each level of nesting.
 
 // True when `move` has a previous sibling.
-bool IsAlternative(const MoveNode& move);
+[[nodiscard]] bool IsAlternative(const MoveNode& move);
 
 // move's nextSibling when move is a first move, null when it is itself an alternative.
-MoveNode* FirstAlternative(const MoveNode& move);
+[[nodiscard]] MoveNode* FirstAlternative(const MoveNode& move);
 
 // move's nextSibling when move is an alternative, null when it is a first move.
-MoveNode* NextAlternative(const MoveNode& move);
+[[nodiscard]] MoveNode* NextAlternative(const MoveNode& move);
 
 // The colour of the piece that makes `move`.
-Colour MoverColour(const MoveNode& move);
+[[nodiscard]] Colour MoverColour(const MoveNode& move);
 
 // Cuts `move` out of its position's list and returns it, owned by the caller. An
 // alternative leaves alone; a first move takes all its alternatives with it (the
 // position's list becomes empty).
-std::unique_ptr<MoveNode> UnlinkMove(MoveNode& move);
+MoveNodePtr UnlinkMove(MoveNode& move);
 
 // Raises the variation that contains `move` one level; requires move.depth > 0.
 void PromoteVariation(MoveNode& move);
@@ -39,7 +39,7 @@ void RenumberDepths(MoveNode& move, std::uint8_t d);
 
 // The first move of the list at the nearest branch point above `move` (or at it);
 // null when `move` is on the main line.
-MoveNode* MainLineAtBranch(MoveNode& move);
+[[nodiscard]] MoveNode* MainLineAtBranch(MoveNode& move);
 
 // Receives the moves of a tree in display order: a first move, then each of its
 // alternatives with its whole line between OnVariationStart and OnVariationEnd, then

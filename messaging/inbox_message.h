@@ -18,7 +18,7 @@ public:
     static constexpr std::size_t kMaxBodyCharacters = 16383;
     static constexpr std::size_t kMaxRawBodyBytes = 32767;
 
-    virtual ~InboxMessage() = default;
+    ~InboxMessage() = default;
 
     std::u16string sender;               // at most kMaxSender characters, or "Unknown"
     std::u16string subject;              // at most kMaxSubject characters, or "Error"

@@ -20,7 +20,7 @@ public:
     };
 
     explicit Maildir(std::filesystem::path folder) : folder_(std::move(folder)) {}
-    virtual ~Maildir() = default;
+    ~Maildir() = default;
 
     const std::filesystem::path& Folder() const { return folder_; }
 

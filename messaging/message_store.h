@@ -33,7 +33,7 @@ MessagingSettings ReadMessagingSettings(const DeviceSettings& settings,
 class MessageStore {
 public:
     MessageStore() = default;
-    virtual ~MessageStore() = default;
+    ~MessageStore() = default;
 
     // Opens the stores of `settings`: the default store is created when missing, a
     // listed store is kept when its root is a maildir and dropped otherwise. Returns 0

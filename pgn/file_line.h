@@ -25,7 +25,7 @@ using LineText = std::array<char16_t, kLineCapacity>;
 // blank (a stretch whose only blank is its first byte is returned whole). Returns
 // false at the end of the file, when the read fails or when `bytes` holds fewer than
 // two bytes.
-bool ReadFileLine(BufferedFile& file, std::span<char> bytes, std::size_t& length);
+[[nodiscard]] bool ReadFileLine(BufferedFile& file, std::span<char> bytes, std::size_t& length);
 
 // ReadFileLine without the copy: a view of the line's bytes inside the file's buffer,
 // valid until the file is next used; std::nullopt where ReadFileLine gives false.
@@ -55,12 +55,14 @@ inline constexpr std::size_t kMaxWholeLine = std::size_t{1} << 20;
 // is reused. A line longer than kMaxWholeLine bytes is given in parts cut at a blank
 // or between characters, and `cut` tells that the next call gives the rest of the same
 // line. Returns false at the end of the file or when the read fails.
-bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text, bool& cut);
+[[nodiscard]] bool ReadWholeLine(BufferedFile& file, std::string& bytes, std::u16string& text,
+                                 bool& cut);
 
 // ReadWholeLine without the decoding: `line` receives the line's bytes (all of them,
 // zero bytes included), a view into the file's buffer or into `bytes`, valid until
 // either is next used.
-bool ReadWholeLineBytes(BufferedFile& file, std::string& bytes, std::string_view& line, bool& cut);
+[[nodiscard]] bool ReadWholeLineBytes(BufferedFile& file, std::string& bytes,
+                                      std::string_view& line, bool& cut);
 
 // Decodes the bytes of a line up to its first zero byte into `text`, by the code page
 // that those bytes decide; plain ASCII, most lines, is widened without a temporary.

@@ -14,7 +14,7 @@ FileOutput::~FileOutput() = default;
 
 void FileOutput::Write(std::string_view bytes) {
     bytesWritten_ += bytes.size();
-    if (error_ != 0 || bytes.empty()) {
+    if (error_ || bytes.empty()) {
         return;
     }
     if (bytes.size() > kBufferSize - length_) {
@@ -31,11 +31,11 @@ void FileOutput::Write(std::string_view bytes) {
 }
 
 bool FileOutput::Flush() {
-    if (error_ == 0 && length_ > 0) {
+    if (!error_ && length_ > 0) {
         WriteThrough({buffer_.get(), length_});
     }
     length_ = 0;
-    return error_ == 0;
+    return !error_;
 }
 
 void FileOutput::WriteThrough(std::string_view bytes) {
@@ -46,7 +46,8 @@ void FileOutput::WriteThrough(std::string_view bytes) {
         }
         if (written <= 0) {
             // A write that takes nothing would loop for ever; call it a full disk.
-            error_ = written < 0 ? errno : ENOSPC;
+            error_ = written < 0 ? std::error_code(errno, std::generic_category())
+                                 : std::make_error_code(std::errc::no_space_on_device);
             return;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));

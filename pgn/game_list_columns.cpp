@@ -1,10 +1,9 @@
 #include "pgn/game_list_columns.h"
 
 #include "game/game_headers.h"
+#include "rules/square.h"
 
 namespace {
-
-constexpr int kUnfinished = 3;
 
 ColumnParts NameParts(const std::optional<std::u16string>& name, bool toMove) {
     return {toMove ? u"* " : u"", name ? std::u16string_view(*name) : std::u16string_view()};
@@ -19,15 +18,15 @@ std::u16string Joined(ColumnParts parts) {
 }  // namespace
 
 ColumnParts WhiteColumn(const GameHeaders& entry) {
-    return NameParts(entry.white, entry.IsRunningEmailGame() && entry.trait == 0);
+    return NameParts(entry.white, entry.IsRunningEmailGame() && entry.trait == kWhite);
 }
 
 ColumnParts BlackColumn(const GameHeaders& entry) {
-    return NameParts(entry.black, entry.IsRunningEmailGame() && entry.trait == 32);
+    return NameParts(entry.black, entry.IsRunningEmailGame() && entry.trait == kBlack);
 }
 
 ColumnParts LastColumn(const GameHeaders& entry) {
-    if (entry.resultCode == kUnfinished) {
+    if (entry.result == GameResult::Other) {
         return {u"", entry.lastMoveDate ? std::u16string_view(*entry.lastMoveDate) : u"?"};
     }
     return {u"", entry.ResultText(true)};

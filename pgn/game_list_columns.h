@@ -17,17 +17,17 @@ struct ColumnParts {
 };
 
 // The columns below in parts, for a caller that copies them anyway.
-ColumnParts WhiteColumn(const GameHeaders& entry);
-ColumnParts BlackColumn(const GameHeaders& entry);
-ColumnParts LastColumn(const GameHeaders& entry);
+[[nodiscard]] ColumnParts WhiteColumn(const GameHeaders& entry);
+[[nodiscard]] ColumnParts BlackColumn(const GameHeaders& entry);
+[[nodiscard]] ColumnParts LastColumn(const GameHeaders& entry);
 
 // White's name (empty when unset), with "* " when the game is a running e-mail game
 // (GameHeaders::IsRunningEmailGame) and White is to move.
-std::u16string WhiteColumnText(const GameHeaders& entry);
+[[nodiscard]] std::u16string WhiteColumnText(const GameHeaders& entry);
 
 // Black's name, with "* " under the same conditions with Black to move.
-std::u16string BlackColumnText(const GameHeaders& entry);
+[[nodiscard]] std::u16string BlackColumnText(const GameHeaders& entry);
 
 // For an unfinished game (result code 3) its LastMoveDate, or "?" when unset;
 // otherwise the short result: "1-0", "½-½", "0-1" or "*".
-std::u16string LastColumnText(const GameHeaders& entry);
+[[nodiscard]] std::u16string LastColumnText(const GameHeaders& entry);

@@ -20,16 +20,9 @@
 
 namespace {
 
-// The token that made the last game fail, for ReadErrorText.
-PgnToken& LastFailingToken() {
-    static PgnToken token;
-    return token;
-}
-
-int Fail(int code, const PgnToken& token, std::u16string_view note) {
+ReadResult Fail(ReadCode code, const PgnToken& token, std::u16string_view note) {
     DebugOutput(note);
-    LastFailingToken() = token;
-    return code;
+    return {code, std::u16string(token.View())};
 }
 
 // A NAG's number; a long run of digits saturates instead of wrapping.
@@ -119,7 +112,7 @@ void AddCommentText(LineState& line, std::u16string_view text) {
     JoinComment(line.pending ? line.commentBefore : line.current->comment, text);
 }
 
-int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nesting) {
+ReadResult ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nesting) {
     LineState line{&position, startsVariation, std::nullopt, {}};
     PgnToken token;
     std::u16string text;
@@ -133,7 +126,7 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                     case PgnLexer::CommentRead::Unterminated:
                         break;
                     case PgnLexer::CommentRead::TooLong:
-                        return kReadCommentTooLong;
+                        return {ReadCode::CommentTooLong};
                 }
                 break;
             case TokenKind::LineComment:
@@ -143,10 +136,10 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
             case TokenKind::VariationStart: {
                 // Nesting is bounded so that a file cannot choose the stack depth.
                 if (nesting >= kMaxVariationNesting) {
-                    return Fail(kReadBadVariation, token, u"Variations nested too deeply\n");
+                    return Fail(ReadCode::BadVariation, token, u"Variations nested too deeply\n");
                 }
-                const int result = ReadLine(lexer, *line.current, true, nesting + 1);
-                if (result != kReadOk) {
+                ReadResult result = ReadLine(lexer, *line.current, true, nesting + 1);
+                if (result.code != ReadCode::Ok) {
                     return result;
                 }
                 break;
@@ -162,7 +155,7 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 if (line.pending) {
                     KeepBeforeAnnotations(line);
                 }
-                return kReadOk;
+                return {ReadCode::Ok};
             case TokenKind::MoveNumber:
             case TokenKind::Separator:
                 break;
@@ -170,7 +163,7 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 if (!line.pending) {
                     Position* child = ParseSan(*line.current, token.View());
                     if (!child) {
-                        return Fail(kReadIllegalMove, token, u"Token refus\u00E9 (2)\n");
+                        return Fail(ReadCode::IllegalMove, token, u"Token refus\u00E9 (2)\n");
                     }
                     line.current = child;
                     if (!line.nagsBefore.empty()) {
@@ -180,14 +173,14 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 }
                 if (!line.current->incomingMove) {
                     DebugOutput(u"Pas normal d'\u00EAtre dans une variante\n");
-                    return kReadBadVariation;
+                    return {ReadCode::BadVariation};
                 }
                 // The variation is a line of its own even when its first move is the
                 // move it is an alternative to.
                 Position* child =
                     ParseSanAsNewLine(*line.current->incomingMove->parent, token.View());
                 if (!child) {
-                    return Fail(kReadIllegalLineStart, token, u"Coup refus\u00E9\n");
+                    return Fail(ReadCode::IllegalLineStart, token, u"Coup refus\u00E9\n");
                 }
                 line.current = child;
                 line.pending = false;
@@ -195,7 +188,7 @@ int ReadLine(PgnLexer& lexer, Position& position, bool startsVariation, int nest
                 break;
             }
             case TokenKind::UnknownToken:
-                return Fail(kReadUnknownToken, token, u"Token Erreur\n");
+                return Fail(ReadCode::UnknownToken, token, u"Token Erreur\n");
             case TokenKind::NagToken: {
                 const unsigned number = NagNumber(token.View());
                 // Before the first move of a variation or of the game, a NAG goes with
@@ -218,8 +211,8 @@ struct SetUpState {
     std::optional<std::u16string> fen;  // a FEN seen before its [SetUp "1"]
 };
 
-// Reads one tag line into the document. Returns kReadOk or a code.
-int ReadTagLine(GameDocument& document, std::u16string_view line, SetUpState& setUp) {
+// Reads one tag line into the document. Returns ReadCode::Ok or a code.
+ReadCode ReadTagLine(GameDocument& document, std::u16string_view line, SetUpState& setUp) {
     std::size_t valueStart = 0;
     const TagName name = ClassifyTagLine(line, valueStart);
     switch (name) {
@@ -229,50 +222,50 @@ int ReadTagLine(GameDocument& document, std::u16string_view line, SetUpState& se
             if (setUp.fen) {
                 const bool read = ReadFen(document.root, *setUp.fen);
                 setUp.fen.reset();
-                return read ? kReadOk : kReadBadPosition;
+                return read ? ReadCode::Ok : ReadCode::BadPosition;
             }
             setUp.setUpPending = true;
-            return kReadOk;
+            return ReadCode::Ok;
         case TagName::Fen: {
             std::u16string value = ExtractTagValue(line.substr(valueStart));
             if (setUp.setUpPending) {
                 setUp.setUpPending = false;
-                return ReadFen(document.root, value) ? kReadOk : kReadBadPosition;
+                return ReadFen(document.root, value) ? ReadCode::Ok : ReadCode::BadPosition;
             }
             if (setUp.fen) {
-                return kReadBadHeaders;
+                return ReadCode::BadHeaders;
             }
             setUp.fen = std::move(value);
-            return kReadOk;
+            return ReadCode::Ok;
         }
         case TagName::Other: {
             const std::size_t nameLength = TagNameLength(line);
             document.AppendExtraTag(std::u16string(line.substr(1, nameLength)),
                                     ExtractTagValue(line.substr(1 + nameLength)));
-            return kReadOk;
+            return ReadCode::Ok;
         }
         default:
             StoreHeaderTag(document, name, ExtractTagValue(line.substr(valueStart)));
-            return kReadOk;
+            return ReadCode::Ok;
     }
 }
 
 }  // namespace
 
-int ReadMoveText(PgnLexer& lexer, Position& position, bool startsVariation) {
+ReadResult ReadMoveText(PgnLexer& lexer, Position& position, bool startsVariation) {
     return ReadLine(lexer, position, startsVariation, startsVariation ? 1 : 0);
 }
 
-int LoadGame(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
+ReadResult LoadGame(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
     BufferedFile file;
     if (!document.gamesFile || file.Open(document.gamesFile->path()) != 0) {
-        return kReadCannotOpen;
+        return {ReadCode::CannotOpen};
     }
     return LoadGameFromFile(file, document, offset, saveMode);
 }
 
-int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t offset,
-                     std::uint32_t saveMode) {
+ReadResult LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t offset,
+                            std::uint32_t saveMode) {
     document.saveMode = saveMode;
     document.fileOffset = offset;
     // A new document names its players "White" and "Black"; a game read from a file
@@ -287,7 +280,7 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
     std::string tagLine;  // the last tag line, kept past the reads that follow it
     bool lineCut = false;
     if (!ReadWholeLineBytes(file, bytes, line, lineCut)) {
-        return kReadUnexpected;
+        return {ReadCode::Unexpected};
     }
     // The header begins at the game's first tag line: lines before it are skipped,
     // and the first other line after it starts the move text. Escape lines ("%") are
@@ -301,16 +294,16 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
             headerBegun = true;
             tagLine.assign(shown);
             DecodeWholeLine(shown, text);
-            const int result = ReadTagLine(document, text, setUp);
-            if (result != kReadOk) {
-                return result;
+            const ReadCode result = ReadTagLine(document, text, setUp);
+            if (result != ReadCode::Ok) {
+                return {result};
             }
         } else if (headerBegun && (shown.empty() || shown[0] != '%')) {
             break;
         }
         if (!ReadWholeLineBytes(file, bytes, line, lineCut)) {
             if (!headerBegun) {
-                return kReadUnexpected;
+                return {ReadCode::Unexpected};
             }
             // Tags up to the end of the file: the last tag line is handed to the lexer
             // as the move text, where its "[" is an unknown token.
@@ -319,39 +312,38 @@ int LoadGameFromFile(BufferedFile& file, GameDocument& document, std::uint64_t o
         }
     }
     if (setUp.setUpPending || setUp.fen) {
-        return kReadBadHeaders;
+        return {ReadCode::BadHeaders};
     }
     PgnLexer lexer(file, line, lineCut);
-    const int result = ReadMoveText(lexer, document.root, false);
-    if (result != kReadOk) {
-        return result;
+    ReadResult result = ReadMoveText(lexer, document.root, false);
+    if (result.code == ReadCode::Ok) {
+        document.fileEnd = lexer.EndOffset();
     }
-    document.fileEnd = lexer.EndOffset();
-    return kReadOk;
+    return result;
 }
 
-std::u16string ReadErrorText(int code) {
-    switch (code) {
-        case 0:
-        case 1:
+std::u16string ReadErrorText(const ReadResult& result) {
+    switch (result.code) {
+        case ReadCode::Ok:
             return u"No error";
-        case kReadCannotOpen:
+        case ReadCode::CannotOpen:
             return u"Unable to open file";
-        case kReadBadPosition:
+        case ReadCode::BadPosition:
             return u"Invalid initial position";
-        case kReadBadHeaders:
+        case ReadCode::BadHeaders:
             return u"Incorrect PGN headers";
-        case kReadUnknownToken:
-            return u"Unknown token : " + std::u16string(LastFailingToken().View());
-        case kReadBadVariation:
+        case ReadCode::UnknownToken:
+            return u"Unknown token : " + result.failingToken;
+        case ReadCode::BadVariation:
             return u"Error in alternate line";
-        case kReadIllegalMove:
-            return u"Illegal move : " + std::u16string(LastFailingToken().View());
-        case kReadIllegalLineStart:
+        case ReadCode::IllegalMove:
+            return u"Illegal move : " + result.failingToken;
+        case ReadCode::IllegalLineStart:
             return u"Illegal move starting line";
-        case kReadCommentTooLong:
+        case ReadCode::CommentTooLong:
             return u"Comment too long";
-        default:
-            return u"Unexpected error";
+        case ReadCode::Unexpected:
+            break;
     }
+    return u"Unexpected error";
 }

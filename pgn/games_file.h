@@ -15,7 +15,7 @@
 class GamesFile {
 public:
     explicit GamesFile(std::filesystem::path path);
-    virtual ~GamesFile();
+    ~GamesFile();
 
     GamesFile(const GamesFile&) = delete;
     GamesFile& operator=(const GamesFile&) = delete;
@@ -23,7 +23,7 @@ public:
     // Rebuilds the index from the file. Returns false, after the "Unable to open file"
     // error box, when the file cannot be opened; the index is then empty. Records the
     // identity of the file read, unless the file changed while it was read.
-    bool Reload();
+    [[nodiscard]] bool Reload();
 
     // Takes `index`, read from this games file by ReadGamesIndex (on any thread), as
     // the index, replacing the previous one; returns what Reload would have, after
@@ -33,17 +33,19 @@ public:
     // Links `entry` after the last entry and takes ownership of it.
     void Append(std::unique_ptr<GameListEntry> entry);
 
-    const std::filesystem::path& path() const { return path_; }
-    GameListEntry* firstEntry() const { return index_.firstEntry.get(); }
-    GameListEntry* lastEntry() const { return index_.lastEntry; }
-    std::size_t entryCount() const { return index_.entryCount; }
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    [[nodiscard]] GameListEntry* firstEntry() const { return index_.firstEntry.get(); }
+    [[nodiscard]] GameListEntry* lastEntry() const { return index_.lastEntry; }
+    [[nodiscard]] std::size_t entryCount() const { return index_.entryCount; }
     // What the last Reload found besides the listed games (the games it left out).
-    const ScanSummary& lastScan() const { return index_.scan; }
+    [[nodiscard]] const ScanSummary& lastScan() const { return index_.scan; }
 
     // The identity of the file that the index describes: the one Reload read, or the
     // one a save wrote without moving any listed game; std::nullopt when the index may
     // no longer match the file (a save moved games, or found the file changed).
-    const std::optional<FileIdentity>& indexedIdentity() const { return index_.identity; }
+    [[nodiscard]] const std::optional<FileIdentity>& indexedIdentity() const {
+        return index_.identity;
+    }
     void SetIndexedIdentity(std::optional<FileIdentity> identity) { index_.identity = identity; }
 
 private:

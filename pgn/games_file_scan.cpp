@@ -120,7 +120,7 @@ enum class LineKind { Ignored, Tag, MoveText };
 // is not taken for the next game's tags.
 class CommentTracker {
 public:
-    bool InBraceComment() const { return braceOpen_; }
+    [[nodiscard]] bool InBraceComment() const { return braceOpen_; }
 
     // Reads a piece of move text; `lineEnds` when the physical line ends with it.
     void Read(std::string_view bytes, bool lineEnds) {
@@ -352,10 +352,10 @@ ScanSummary ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer,
 }
 
 unsigned RosterTagsMissing(const GameHeaders& headers) {
-    const std::array<bool, 7> present = {headers.white.has_value(), headers.black.has_value(),
-                                         headers.event.has_value(), headers.site.has_value(),
-                                         headers.date.has_value(),  headers.round.has_value(),
-                                         headers.resultCode != -1};
+    const std::array<bool, 7> present = {
+        headers.white.has_value(),          headers.black.has_value(), headers.event.has_value(),
+        headers.site.has_value(),           headers.date.has_value(),  headers.round.has_value(),
+        headers.result != GameResult::Unset};
     unsigned missing = 0;
     for (std::size_t i = 0; i < present.size(); ++i) {
         if (!present[i]) {

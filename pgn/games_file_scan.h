@@ -45,8 +45,8 @@ ScanSummary ScanGamesFile(BufferedFile& file, const GameEntryConsumer& consumer,
                           const ReadProgress& progress = {});
 
 // The roster tags that `headers` lacks, one bit each in the order of RosterTagNames.
-unsigned RosterTagsMissing(const GameHeaders& headers);
+[[nodiscard]] unsigned RosterTagsMissing(const GameHeaders& headers);
 
 // The names of the tags of a RosterTagsMissing mask, joined by ", ", in the order
 // White, Black, Event, Site, Date, Round, Result.
-std::string RosterTagNames(unsigned missing);
+[[nodiscard]] std::string RosterTagNames(unsigned missing);

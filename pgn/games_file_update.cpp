@@ -49,7 +49,7 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
 
-    int get() const { return fd_; }
+    [[nodiscard]] int get() const { return fd_; }
 
     // Takes `fd` in place of the descriptor held so far, which is closed.
     void Reset(int fd) {
@@ -322,7 +322,7 @@ std::optional<Target> FindTarget(const GameDocument& document, const fs::path& g
 SaveResult SaveSlot(GameDocument& document) {
     if (document.gamesFile == nullptr) {
         ReportSaveFailure(document);
-        return kSaveFailed;
+        return SaveResult::Failed;
     }
     const fs::path games = ResolvedGamesPath(document.gamesFile->path());
     StringSink game;
@@ -381,10 +381,10 @@ SaveResult SaveSlot(GameDocument& document) {
         if (target->kind == Target::Kind::NewGame) {
             ReportSavedAsNewGame(document);
         }
-        return kSaveOk;
+        return SaveResult::Ok;
     }
     ReportSaveFailure(document);
-    return kSaveFailed;
+    return SaveResult::Failed;
 }
 
 }  // namespace
@@ -440,7 +440,7 @@ bool CopyFileBytes(int target, int source, std::int64_t count, std::uint64_t* co
     return ok;
 }
 
-int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
+ReadResult LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode) {
     document.slotText.clear();
     document.slotFileStamp = 0;
     if (document.gamesFile == nullptr) {
@@ -448,8 +448,8 @@ int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_
     }
     const fs::path& path = document.gamesFile->path();
     const std::optional<FileIdentity> before = IdentityOfFile(path);
-    const int result = LoadGame(document, offset, saveMode);
-    if (result != kReadOk || !before || document.fileEnd < document.fileOffset) {
+    ReadResult result = LoadGame(document, offset, saveMode);
+    if (result.code != ReadCode::Ok || !before || document.fileEnd < document.fileOffset) {
         return result;
     }
     // The slot is read again from a file that is still the one the game was read from;
@@ -496,9 +496,9 @@ SaveResult AppendNewGame(std::unique_ptr<GameDocument>& document, GamesFile& gam
     struct stat status {};
     document->saveMode = ::stat(ResolvedGamesPath(gamesFile.path()).c_str(), &status) == 0 ? 2 : 0;
     const SaveResult result = SaveGame(*document);
-    if (result != kSaveOk) {
+    if (result != SaveResult::Ok) {
         return result;
     }
     gamesFile.Append(std::move(document));
-    return kSaveOk;
+    return SaveResult::Ok;
 }

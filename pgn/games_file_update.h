@@ -3,13 +3,16 @@
 #include <cstdint>
 #include <memory>
 
+#include "pgn/game_reader.h"
+
 class GameDocument;
 class GamesFile;
 
 // Results of saving, with the values of S_OK and E_FAIL.
-using SaveResult = std::int32_t;
-inline constexpr SaveResult kSaveOk = 0;
-inline constexpr SaveResult kSaveFailed = static_cast<SaveResult>(0x80004005u);
+enum class [[nodiscard]] SaveResult : std::int32_t{
+    Ok = 0,
+    Failed = static_cast<std::int32_t>(0x80004005u),
+};
 
 // The caption of the error box of a failed save; its text is the games file's path.
 inline constexpr char16_t kUnableToSaveGame[] = u"Unable to save game";
@@ -28,7 +31,7 @@ inline constexpr char16_t kSavedAsNewGameText[] =
 // describes, a fingerprint of it (slotFileStamp), so that SaveGame can find the slot
 // again. slotText stays empty when the file changed while the game was read; SaveGame
 // then saves the game as a new game.
-int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode);
+ReadResult LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_t saveMode);
 
 // Writes the document back into its slot of its games file (fileOffset to fileEnd),
 // leaving every other byte of the file as it was. The slot is taken only where the
@@ -41,10 +44,10 @@ int LoadGameForUpdate(GameDocument& document, std::uint64_t offset, std::uint32_
 // built beside the games file under a hidden temporary name (save_files.h), synced to
 // the disk and renamed over the games file, so a crash at any moment leaves the old
 // file or the new one. The file is rewritten with the game alone only when saveMode
-// is below 2 and nothing but blank lines lies outside the slot. Returns kSaveOk with
+// is below 2 and nothing but blank lines lies outside the slot. Returns SaveResult::Ok with
 // fileOffset, fileEnd, slotText and slotFileStamp following the new file, and the
 // index's identity following it too when the index described the old file and none
-// of its games moved (otherwise the identity is forgotten); or kSaveFailed after the
+// of its games moved (otherwise the identity is forgotten); or SaveResult::Failed after the
 // "Unable to save game" error box, with the games file untouched. Once the new file
 // is renamed into place the save counts as done, even when the folder cannot be
 // synced afterwards.
@@ -52,7 +55,7 @@ SaveResult SaveGame(GameDocument& document);
 
 // Adds a new game at the end of `gamesFile` (created when missing; after a blank line
 // otherwise) through SaveGame, then appends the document to the file's index, which
-// takes ownership: `document` is left null. On kSaveFailed (after the error box) the
+// takes ownership: `document` is left null. On SaveResult::Failed (after the error box) the
 // document stays with the caller, and the games file is untouched.
 SaveResult AppendNewGame(std::unique_ptr<GameDocument>& document, GamesFile& gamesFile);
 
@@ -61,4 +64,5 @@ SaveResult AppendNewGame(std::unique_ptr<GameDocument>& document, GamesFile& gam
 // (both descriptors stay the caller's; both positions advance). Uses the kernel's copy
 // where it can, else a large buffer. A source that ends early ends the copy. Returns
 // false when a read or write fails; `copied` (optional) receives the bytes copied.
-bool CopyFileBytes(int target, int source, std::int64_t count, std::uint64_t* copied = nullptr);
+[[nodiscard]] bool CopyFileBytes(int target, int source, std::int64_t count,
+                                 std::uint64_t* copied = nullptr);

@@ -23,7 +23,7 @@ public:
     // here); `firstLineCut` when the file goes on with the rest of that line
     // (ReadWholeLine's `cut`).
     PgnLexer(BufferedFile& file, std::string_view firstLine, bool firstLineCut = false);
-    virtual ~PgnLexer() = default;
+    ~PgnLexer() = default;
 
     PgnLexer(const PgnLexer&) = delete;
     PgnLexer& operator=(const PgnLexer&) = delete;
@@ -34,16 +34,16 @@ public:
     // result mark also gives GameEnd, but the lexer steps past it (AtResultMark), so
     // that a variation may hold one and the move text go on after it. Lines that
     // start with "%" outside comments are skipped.
-    TokenKind NextToken(PgnToken& token);
+    [[nodiscard]] TokenKind NextToken(PgnToken& token);
 
     // NextToken without the Separator and MoveNumber tokens, which a reader of the moves
     // passes over: blanks, tabs and move numbers are stepped over here without making a
     // token of each.
-    TokenKind NextSignificantToken(PgnToken& token);
+    [[nodiscard]] TokenKind NextSignificantToken(PgnToken& token);
 
     // True when the last GameEnd came from a result mark, not from the end of the
     // file or the next game's tags.
-    bool AtResultMark() const { return !ended_; }
+    [[nodiscard]] bool AtResultMark() const { return !ended_; }
 
     // Drops the rest of the current line (after LineComment).
     void SkipRestOfLine() { pos_ = -1; }
@@ -61,26 +61,26 @@ public:
     // Called right after CommentStart: reads up to and including the closing brace and
     // puts the text (without its leading blanks and tabs, each line break turned into
     // one blank) into `text`.
-    CommentRead ReadCommentText(std::u16string& text);
+    [[nodiscard]] CommentRead ReadCommentText(std::u16string& text);
 
     // ReadCommentText, adding the text to the comment of `position` (joined to an
     // earlier comment by one blank). At the end of the file the text is dropped and the
     // result is still true. False only when the text cannot be stored.
-    bool ReadComment(Position& position);
+    [[nodiscard]] bool ReadComment(Position& position);
 
     // Where the game's slot ends: the start of the next game's first tag line when the
     // move text ended there, otherwise the file position.
-    std::uint64_t EndOffset() const;
+    [[nodiscard]] std::uint64_t EndOffset() const;
 
     // The index of the next character to look at, -1 between lines.
-    int pos() const { return pos_; }
+    [[nodiscard]] int pos() const { return pos_; }
 
 private:
     // Reads the next line; false at the end of the file.
     bool ReadLine();
     // Makes `bytes` the current line, up to its first zero byte.
     void SetLine(std::string_view bytes);
-    char At(int index) const {
+    [[nodiscard]] char At(int index) const {
         return index < static_cast<int>(line_.size()) ? line_[static_cast<std::size_t>(index)]
                                                       : '\0';
     }

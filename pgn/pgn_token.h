@@ -57,7 +57,7 @@ public:
         }
     }
 
-    std::u16string_view View() const { return {text_.data(), length_}; }
+    [[nodiscard]] std::u16string_view View() const { return {text_.data(), length_}; }
 
 private:
     std::array<char16_t, kMaxLength + 1> text_{};

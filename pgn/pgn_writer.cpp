@@ -21,64 +21,11 @@ constexpr std::size_t kMaxPiece = 511;  // bytes of one piece of a long text
 // line than this comes from a value no game needs and is cut to fit.
 constexpr std::size_t kMaxTagLine = 65533;
 
-// The wrapping state of the one game being written. A line break is held back until
-// the first bytes of the next line are known: when they may not start a line (see
-// StartsNoLine) the break is taken back (with the blank it replaced), because the
-// games index would read a line that starts with "[" as the next game's first tag.
-struct WrapState {
-    std::size_t column = 0;
-    bool breakPending = false;
-    bool pendingBlank = false;
-    std::size_t columnBeforeBreak = 0;
-};
-
-WrapState wrap;
-
 // A line may not start with "[", which the games index reads as the next game's first
 // tag, nor with "%", which readers skip as an escape line, nor with a byte-order mark
 // (U+FEFF in a comment), which readers skip where a file joined with cat has one.
 bool StartsNoLine(std::string_view rest) {
     return rest.starts_with('[') || rest.starts_with('%') || rest.starts_with("\xEF\xBB\xBF");
-}
-
-void PutBytes(ByteSink& sink, std::string_view bytes) {
-    if (bytes.empty()) {
-        return;
-    }
-    if (wrap.breakPending) {
-        wrap.breakPending = false;
-        if (StartsNoLine(bytes)) {
-            wrap.column = wrap.columnBeforeBreak;
-            if (wrap.pendingBlank) {
-                sink.Write(" ");
-                ++wrap.column;
-            }
-        } else {
-            sink.Write("\r\n");
-        }
-    }
-    sink.Write(bytes);
-    wrap.column += bytes.size();
-}
-
-bool LineIsEmpty() {
-    return wrap.column == 0;
-}
-
-// Ends the current line. On a line that holds nothing yet a break would only make an
-// empty line, which the reader swallows together with the blank it stood for; the
-// blank is written instead.
-void BreakLine(ByteSink& sink, bool dropsBlank) {
-    if (LineIsEmpty()) {
-        if (dropsBlank) {
-            PutBytes(sink, " ");
-        }
-        return;
-    }
-    wrap.columnBeforeBreak = wrap.column;
-    wrap.breakPending = true;
-    wrap.pendingBlank = dropsBlank;
-    wrap.column = 0;
 }
 
 std::optional<LineBreak> BreakAt(std::string_view bytes, std::size_t i, BreakRule rule) {
@@ -108,13 +55,6 @@ bool CanBreakBefore(std::string_view bytes, BreakRule rule, bool pieceStart) {
     return BreakAt(bytes, 0, rule).has_value();
 }
 
-// Breaks the line before `bytes`; a leading blank is the one the break replaces.
-std::string_view BreakBefore(ByteSink& sink, std::string_view bytes) {
-    const bool leadingBlank = !bytes.empty() && bytes.front() == ' ';
-    BreakLine(sink, leadingBlank);
-    return leadingBlank ? bytes.substr(1) : bytes;
-}
-
 std::optional<LineBreak> FindFirstBreak(std::string_view bytes, BreakRule rule) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (const auto found = BreakAt(bytes, i, rule)) {
@@ -122,41 +62,6 @@ std::optional<LineBreak> FindFirstBreak(std::string_view bytes, BreakRule rule) 
         }
     }
     return std::nullopt;
-}
-
-std::string_view TakeBreak(ByteSink& sink, std::string_view bytes, LineBreak at) {
-    PutBytes(sink, bytes.substr(0, at.at));
-    BreakLine(sink, at.dropsBlank);
-    return bytes.substr(at.at + (at.dropsBlank ? 1 : 0));
-}
-
-// The wrapping of one piece. Each round writes part of the piece or ends a line, so
-// the loop ends; the text after a break always continues with fillLine set.
-void WrapBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule rule) {
-    for (bool pieceStart = true; !bytes.empty(); pieceStart = false) {
-        if (wrap.column + bytes.size() < kLineWidth) {
-            PutBytes(sink, bytes);
-            return;
-        }
-        if (!fillLine && bytes.size() < kLineWidth && CanBreakBefore(bytes, rule, pieceStart)) {
-            PutBytes(sink, BreakBefore(sink, bytes));
-            return;
-        }
-        const long limit = static_cast<long>(fillLine ? kLineWidth - 1 : kLineWidth - 2) -
-                           static_cast<long>(wrap.column);
-        fillLine = true;
-        if (const auto found = FindBreak(bytes, limit, rule)) {
-            bytes = TakeBreak(sink, bytes, *found);
-        } else if (!LineIsEmpty() && CanBreakBefore(bytes, rule, pieceStart)) {
-            bytes = BreakBefore(sink, bytes);
-        } else if (const auto first = FindFirstBreak(bytes, rule)) {
-            // Nothing fits: the line runs on to the first break.
-            bytes = TakeBreak(sink, bytes, *first);
-        } else {
-            PutBytes(sink, bytes);
-            return;
-        }
-    }
 }
 
 bool IsUtf8Continuation(char byte) {
@@ -175,15 +80,6 @@ std::size_t PieceLength(std::string_view bytes) {
     }
     const std::size_t nextBlank = bytes.find(' ', kMaxPiece + 1);
     return nextBlank == std::string_view::npos ? bytes.size() : nextBlank;
-}
-
-void WriteLongBytes(ByteSink& sink, std::string_view bytes, bool fillLine, BreakRule rule) {
-    while (bytes.size() > kMaxPiece) {
-        const std::size_t length = PieceLength(bytes);
-        WrapBytes(sink, bytes.substr(0, length), fillLine, rule);
-        bytes.remove_prefix(length);
-    }
-    WrapBytes(sink, bytes, fillLine, rule);
 }
 
 // A line break (or a zero, which ends the reader's line) would cut the tag line.
@@ -225,8 +121,8 @@ std::u16string CommentText(std::u16string_view comment, bool leadingBlank) {
 
 // The comment with its braces is cut at its own blanks only: the reader turns each
 // line break inside a comment back into one blank, so the text comes back unchanged.
-void WriteComment(ByteSink& sink, std::u16string_view comment, bool leadingBlank = true) {
-    WriteLongBytes(sink, EncodeUtf8(CommentText(comment, leadingBlank)), false, BreakRule::Comment);
+void WriteComment(LineWrapper& out, std::u16string_view comment, bool leadingBlank = true) {
+    out.WriteLong(CommentText(comment, leadingBlank), false, BreakRule::Comment);
 }
 
 // The length of the " $n" that FormatSan puts after a move with an annotation.
@@ -288,6 +184,12 @@ std::u16string Number(unsigned value) {
     return {digits.begin(), digits.end()};
 }
 
+// The results the Result tag and the end of the move text can give; an unknown code
+// writes neither.
+bool HasResultTag(GameResult result) {
+    return result >= GameResult::WhiteWins && result <= GameResult::Other;
+}
+
 void WriteTags(const GameDocument& document, ByteSink& sink) {
     WriteTag(sink, u"Event", document.event, u"?");
     WriteTag(sink, u"Site", document.site, u"?");
@@ -295,9 +197,8 @@ void WriteTags(const GameDocument& document, ByteSink& sink) {
     WriteTag(sink, u"Round", document.round, u"?");
     WriteTag(sink, u"White", document.white, u"?");
     WriteTag(sink, u"Black", document.black, u"?");
-    static constexpr std::u16string_view kResults[] = {u"1-0", u"1/2-1/2", u"0-1", u"*"};
-    if (document.resultCode >= 0 && document.resultCode <= 3) {
-        WriteTag(sink, u"Result", kResults[document.resultCode]);
+    if (HasResultTag(document.result)) {
+        WriteTag(sink, u"Result", document.ResultText(false));
     }
     if (document.root.setUp) {
         WriteTag(sink, u"SetUp", u"1");
@@ -349,7 +250,7 @@ void WriteTags(const GameDocument& document, ByteSink& sink) {
 // at most one.
 class MoveTextWriter : public DisplayOrderVisitor {
 public:
-    MoveTextWriter(ByteSink& sink, bool numberFirst, unsigned firstNumber) : sink_(sink) {
+    MoveTextWriter(LineWrapper& out, bool numberFirst, unsigned firstNumber) : out_(out) {
         lines_.push_back({numberFirst, false, firstNumber});
     }
 
@@ -371,20 +272,20 @@ public:
             length -= NagSuffixLength(move.nag);
         }
         piece.append(san.data(), length);
-        WriteWrapped(&sink_, piece, true);
+        out_.Write(piece, true);
         line.started = true;
         line.numbered = FirstAlternative(move) != nullptr || black;
         if (nags) {
             for (const std::uint8_t nag : *nags) {
-                WriteWrapped(&sink_, u" $" + Number(nag), true);
+                out_.Write(u" $" + Number(nag), true);
             }
         }
         if (const Position* after = move.child.get()) {
             if (after->positionNag != 0 && !nags) {
-                WriteWrapped(&sink_, u" $" + Number(after->positionNag), true);
+                out_.Write(u" $" + Number(after->positionNag), true);
             }
             if (after->comment) {
-                WriteComment(sink_, *after->comment);
+                WriteComment(out_, *after->comment);
                 line.numbered = true;
             }
         }
@@ -393,18 +294,18 @@ public:
     // The alternative replaces the last move of the line it branches from, so it
     // has that move's number.
     void OnVariationStart(const MoveNode& first) override {
-        WriteWrapped(&sink_, u" (", true);
+        out_.Write(u" (", true);
         lines_.push_back({true, false, lines_.back().number});
         // A comment before the variation's first move stays before it.
         if (first.annotations && first.annotations->commentBefore) {
-            WriteComment(sink_, *first.annotations->commentBefore, false);
+            WriteComment(out_, *first.annotations->commentBefore, false);
             lines_.back().started = true;
         }
     }
 
     void OnVariationEnd(const MoveNode& /*first*/) override {
         lines_.pop_back();
-        WriteWrapped(&sink_, u")", true);
+        out_.Write(u")", true);
     }
 
 private:
@@ -423,25 +324,17 @@ private:
             return;
         }
         for (const std::uint8_t nag : move.annotations->nagsBefore) {
-            const bool blank = line.started || (lines_.size() == 1 && WrapColumn() > 0);
-            WriteWrapped(&sink_, (blank ? u" $" : u"$") + Number(nag), true);
+            const bool blank = line.started || (lines_.size() == 1 && out_.Column() > 0);
+            out_.Write((blank ? u" $" : u"$") + Number(nag), true);
             line.started = true;
         }
     }
 
-    ByteSink& sink_;
+    LineWrapper& out_;
     std::vector<Line> lines_;
 };
 
 }  // namespace
-
-void WriteWrapped(ByteSink* sink, std::u16string_view text, bool fillLine, BreakRule rule) {
-    if (sink == nullptr) {
-        wrap = WrapState{};
-        return;
-    }
-    WrapBytes(*sink, EncodeUtf8(text), fillLine, rule);
-}
 
 std::optional<LineBreak> FindBreak(std::string_view bytes, long from, BreakRule rule) {
     if (from < 0 || bytes.empty()) {
@@ -458,17 +351,100 @@ std::optional<LineBreak> FindBreak(std::string_view bytes, long from, BreakRule 
     }
 }
 
-void WriteLongText(ByteSink& sink, std::u16string_view text, bool fillLine, BreakRule rule) {
-    WriteLongBytes(sink, EncodeUtf8(text), fillLine, rule);
+void LineWrapper::Write(std::u16string_view text, bool fillLine, BreakRule rule) {
+    WrapBytes(EncodeUtf8(text), fillLine, rule);
+}
+
+void LineWrapper::WriteLong(std::u16string_view text, bool fillLine, BreakRule rule) {
+    std::string encoded = EncodeUtf8(text);
+    std::string_view bytes = encoded;
+    while (bytes.size() > kMaxPiece) {
+        const std::size_t length = PieceLength(bytes);
+        WrapBytes(bytes.substr(0, length), fillLine, rule);
+        bytes.remove_prefix(length);
+    }
+    WrapBytes(bytes, fillLine, rule);
+}
+
+void LineWrapper::PutBytes(std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    if (breakPending_) {
+        breakPending_ = false;
+        if (StartsNoLine(bytes)) {
+            column_ = columnBeforeBreak_;
+            if (pendingBlank_) {
+                sink_.Write(" ");
+                ++column_;
+            }
+        } else {
+            sink_.Write("\r\n");
+        }
+    }
+    sink_.Write(bytes);
+    column_ += bytes.size();
+}
+
+// Ends the current line. On a line that holds nothing yet a break would only make an
+// empty line, which the reader swallows together with the blank it stood for; the
+// blank is written instead.
+void LineWrapper::BreakLine(bool dropsBlank) {
+    if (column_ == 0) {
+        if (dropsBlank) {
+            PutBytes(" ");
+        }
+        return;
+    }
+    columnBeforeBreak_ = column_;
+    breakPending_ = true;
+    pendingBlank_ = dropsBlank;
+    column_ = 0;
+}
+
+// Breaks the line before `bytes`; a leading blank is the one the break replaces.
+std::string_view LineWrapper::BreakBefore(std::string_view bytes) {
+    const bool leadingBlank = !bytes.empty() && bytes.front() == ' ';
+    BreakLine(leadingBlank);
+    return leadingBlank ? bytes.substr(1) : bytes;
+}
+
+std::string_view LineWrapper::TakeBreak(std::string_view bytes, LineBreak at) {
+    PutBytes(bytes.substr(0, at.at));
+    BreakLine(at.dropsBlank);
+    return bytes.substr(at.at + (at.dropsBlank ? 1 : 0));
+}
+
+// The wrapping of one piece. Each round writes part of the piece or ends a line, so
+// the loop ends; the text after a break always continues with fillLine set.
+void LineWrapper::WrapBytes(std::string_view bytes, bool fillLine, BreakRule rule) {
+    for (bool pieceStart = true; !bytes.empty(); pieceStart = false) {
+        if (column_ + bytes.size() < kLineWidth) {
+            PutBytes(bytes);
+            return;
+        }
+        if (!fillLine && bytes.size() < kLineWidth && CanBreakBefore(bytes, rule, pieceStart)) {
+            PutBytes(BreakBefore(bytes));
+            return;
+        }
+        const long limit = static_cast<long>(fillLine ? kLineWidth - 1 : kLineWidth - 2) -
+                           static_cast<long>(column_);
+        fillLine = true;
+        if (const auto found = FindBreak(bytes, limit, rule)) {
+            bytes = TakeBreak(bytes, *found);
+        } else if (column_ != 0 && CanBreakBefore(bytes, rule, pieceStart)) {
+            bytes = BreakBefore(bytes);
+        } else if (const auto first = FindFirstBreak(bytes, rule)) {
+            // Nothing fits: the line runs on to the first break.
+            bytes = TakeBreak(bytes, *first);
+        } else {
+            PutBytes(bytes);
+            return;
+        }
+    }
 }
 
 namespace {
-
-void WriteMoveTextFrom(ByteSink& sink, const MoveNode& move, bool numberFirst,
-                       unsigned firstNumber) {
-    MoveTextWriter writer(sink, numberFirst, firstNumber);
-    WalkDisplayOrder(&move, writer);
-}
 
 // A stored number of 0 can only be a set-up position's 256 that did not fit.
 unsigned StoredNumber(const MoveNode& move) {
@@ -483,29 +459,21 @@ unsigned FirstMoveNumber(const Position& root, const MoveNode& first) {
 
 }  // namespace
 
-void WriteMoveText(ByteSink& sink, const MoveNode& move, bool numberFirst) {
-    WriteMoveTextFrom(sink, move, numberFirst, StoredNumber(move));
-}
-
 void WritePgnGame(const GameDocument& document, ByteSink& sink) {
-    WriteWrapped(nullptr, {}, true);
     WriteTags(document, sink);
     sink.Write("\r\n");
+    // A line break still held back when the move text ends is dropped: the game's
+    // closing line breaks follow.
+    LineWrapper out(sink);
     if (document.root.comment) {
-        WriteComment(sink, *document.root.comment);
+        WriteComment(out, *document.root.comment);
     }
-    if (document.root.firstMove) {
-        WriteMoveTextFrom(sink, *document.root.firstMove, true,
-                          FirstMoveNumber(document.root, *document.root.firstMove));
+    if (const MoveNode* first = document.root.firstMove.get()) {
+        MoveTextWriter writer(out, true, FirstMoveNumber(document.root, *first));
+        WalkDisplayOrder(first, writer);
     }
-    static constexpr std::u16string_view kResultMarks[] = {u" 1-0", u" 1/2-1/2", u" 0-1", u" *"};
-    if (document.resultCode >= 0 && document.resultCode <= 3) {
-        WriteWrapped(&sink, kResultMarks[document.resultCode], true);
+    if (HasResultTag(document.result)) {
+        out.Write(u" " + std::u16string(document.ResultText(false)), true);
     }
-    WriteWrapped(nullptr, {}, true);
     sink.Write("\r\n\r\n");
-}
-
-std::size_t WrapColumn() {
-    return wrap.column;
 }

@@ -18,16 +18,16 @@ struct SaveTemporary {
 
 // The file that a save of `games` replaces: the file a symbolic link names, so that
 // the link stays a link; `games` itself otherwise.
-std::filesystem::path ResolvedGamesPath(const std::filesystem::path& games);
+[[nodiscard]] std::filesystem::path ResolvedGamesPath(const std::filesystem::path& games);
 
 // Creates a new, empty temporary file with a name no other file has, for a save of
 // `games` (already resolved), open for writing. std::nullopt (errno set) when it
 // cannot be created.
-std::optional<SaveTemporary> CreateSaveTemporary(const std::filesystem::path& games);
+[[nodiscard]] std::optional<SaveTemporary> CreateSaveTemporary(const std::filesystem::path& games);
 
 // True when `fileName` is the name of a save temporary of the games file named
 // `gamesName`, as CreateSaveTemporary makes them.
-bool IsSaveTemporaryName(std::string_view fileName, std::string_view gamesName);
+[[nodiscard]] bool IsSaveTemporaryName(std::string_view fileName, std::string_view gamesName);
 
 // Removes the temporaries that interrupted saves of `games` left in its folder: plain
 // files of this user whose names match the pattern exactly; nothing else is touched.

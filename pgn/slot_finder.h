@@ -11,7 +11,7 @@
 
 // True when the bytes of the open file `descriptor` from `offset` on are `slot`.
 // False also when they cannot be read.
-bool SlotBytesMatch(int descriptor, std::uint64_t offset, std::string_view slot);
+[[nodiscard]] bool SlotBytesMatch(int descriptor, std::uint64_t offset, std::string_view slot);
 
 // The outcome of FindSlotAgain.
 struct SlotSearch {
@@ -30,6 +30,6 @@ struct SlotSearch {
 // (replacing either copy cuts nothing), otherwise NotFound. `descriptor` is the
 // games file open for the save, with `identity`; FileChanged when the file at `path`
 // is no longer that file, unchanged, at the end of the search.
-SlotSearch FindSlotAgain(const std::filesystem::path& path, int descriptor,
-                         const FileIdentity& identity, std::string_view slot,
-                         std::uint64_t formerOffset);
+[[nodiscard]] SlotSearch FindSlotAgain(const std::filesystem::path& path, int descriptor,
+                                       const FileIdentity& identity, std::string_view slot,
+                                       std::uint64_t formerOffset);

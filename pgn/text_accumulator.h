@@ -15,7 +15,7 @@ public:
     static constexpr std::size_t kMaxCapacity = std::size_t{1} << 24;
 
     TextAccumulator() = default;
-    virtual ~TextAccumulator() = default;
+    ~TextAccumulator() = default;
 
     TextAccumulator(const TextAccumulator&) = delete;
     TextAccumulator& operator=(const TextAccumulator&) = delete;
@@ -28,16 +28,16 @@ public:
     bool Append(std::u16string_view text);
 
     // The text so far; valid until the next Append.
-    std::u16string_view View() const { return {Data(), length_}; }
+    [[nodiscard]] std::u16string_view View() const { return {Data(), length_}; }
 
-    std::size_t capacity() const { return capacity_; }
+    [[nodiscard]] std::size_t capacity() const { return capacity_; }
 
 private:
     // Makes room for `count` more characters and the place kept free; false when the
     // storage cannot grow that far.
     bool Reserve(std::size_t count);
 
-    const char16_t* Data() const { return heap_ ? heap_.get() : inline_.data(); }
+    [[nodiscard]] const char16_t* Data() const { return heap_ ? heap_.get() : inline_.data(); }
     char16_t* Data() { return heap_ ? heap_.get() : inline_.data(); }
 
     std::array<char16_t, kInlineCapacity> inline_;

@@ -13,7 +13,7 @@
 class BufferedFile {
 public:
     BufferedFile() = default;
-    virtual ~BufferedFile();
+    ~BufferedFile();
 
     BufferedFile(const BufferedFile&) = delete;
     BufferedFile& operator=(const BufferedFile&) = delete;

@@ -17,7 +17,7 @@ public:
     static constexpr std::size_t kMaxFileSize = 1 << 20;
 
     DeviceSettings() = default;
-    virtual ~DeviceSettings() = default;
+    ~DeviceSettings() = default;
 
     // $XDG_CONFIG_HOME/korvani/device.ini, with ~/.config when XDG_CONFIG_HOME is
     // unset or not absolute. Empty when neither it nor HOME is usable.

@@ -15,7 +15,7 @@ public:
     };
 
     FileLock() = default;
-    virtual ~FileLock();
+    ~FileLock();
 
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;

@@ -128,7 +128,7 @@ bool AttackedByPawn(const Board& board, Colour colour, int square, PawnRule pawn
     if (EnemyAt(board, colour, file, rank - forward, kPawn)) {
         return true;
     }
-    const int doubleStepTarget = enemy == kWhite ? 3 : 4;
+    const int doubleStepTarget = enemy == kWhite ? kRank4 : kRank5;
     return rank == doubleStepTarget && board[MakeSquare(file, rank - forward)] == kEmpty &&
            EnemyAt(board, colour, file, rank - 2 * forward, kPawn);
 }
@@ -144,7 +144,7 @@ bool PawnCanReach(const Board& board, int from, int to) {
     if (dx != 0 || board[to] != kEmpty) {
         return false;
     }
-    const int startRank = white ? 1 : 6;
+    const int startRank = white ? kRank2 : kRank7;
     if (RankOf(from) == startRank) {
         return signedDy == forward ||
                (signedDy == 2 * forward && board[from + 8 * forward] == kEmpty);
@@ -164,7 +164,7 @@ public:
         }
         out_[i] = static_cast<Square>(square);
     }
-    int count() const { return count_; }
+    [[nodiscard]] int count() const { return count_; }
 
 private:
     std::array<Square, 64>& out_;
@@ -209,7 +209,7 @@ void CollectPawns(const Board& board, PieceCode code, int target, SquareCollecto
     if (board[MakeSquare(file, behind)] == code) {
         found.Add(MakeSquare(file, behind));
     }
-    const int doubleStepTarget = forward == 1 ? 3 : 4;
+    const int doubleStepTarget = forward == 1 ? kRank4 : kRank5;
     if (rank == doubleStepTarget && board[MakeSquare(file, behind)] == kEmpty &&
         board[MakeSquare(file, behind - forward)] == code) {
         found.Add(MakeSquare(file, behind - forward));
@@ -250,7 +250,7 @@ bool IsPathClear(const Board& board, int from, int to, int step) {
         if (s == to) {
             return true;
         }
-        if (s > 63 || board[s] != kEmpty) {
+        if (s >= kSquareCount || board[s] != kEmpty) {
             return false;
         }
     }
@@ -317,20 +317,21 @@ void PlayOnBoard(Board& board, int from, int to, Square epSquare, MoveEffects& e
     } else if (PieceType(mover) == kPawn && to == epSquare) {
         effects.isCapture = 1;
         board[FileOf(to) + 8 * RankOf(from)] = kEmpty;
-    } else if ((mover == kKing && from == 4) || (mover == kBlack + kKing && from == 60)) {
+    } else if ((mover == kKing && from == kE1) || (mover == kBlack + kKing && from == kE8)) {
+        // The rook comes from the corner on the king's side of the move.
         if (to == from + 2) {
             board[from + 1] = board[from + 3];
             board[from + 3] = kEmpty;
-            effects.castling = 1;
+            effects.castling = CastlingSide::KingSide;
         } else if (to == from - 2) {
             board[from - 1] = board[from - 4];
             board[from - 4] = kEmpty;
-            effects.castling = 2;
+            effects.castling = CastlingSide::QueenSide;
         }
-    } else if (mover == kPawn && RankOf(from) == 1 && RankOf(to) == 3) {
-        effects.newEpSquare = FileOf(from) + 16;
-    } else if (mover == kBlack + kPawn && RankOf(from) == 6 && RankOf(to) == 4) {
-        effects.newEpSquare = FileOf(from) + 40;
+    } else if (mover == kPawn && RankOf(from) == kRank2 && RankOf(to) == kRank4) {
+        effects.newEpSquare = MakeSquare(FileOf(from), kRank3);
+    } else if (mover == kBlack + kPawn && RankOf(from) == kRank7 && RankOf(to) == kRank5) {
+        effects.newEpSquare = MakeSquare(FileOf(from), kRank6);
     }
     board[to] = mover;
     board[from] = kEmpty;

@@ -13,30 +13,31 @@ using Board = Position::Board;
 // rule for the empty square a castling king passes).
 enum class PawnRule { Movement, Attack };
 
-bool CanReach(const Board& board, int from, int to);
-bool IsPathClear(const Board& board, int from, int to, int step);
+[[nodiscard]] bool CanReach(const Board& board, int from, int to);
+[[nodiscard]] bool IsPathClear(const Board& board, int from, int to, int step);
 
 // True when a piece whose colour is not `colour` can reach `square`.
-bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule);
+[[nodiscard]] bool IsAttacked(const Board& board, Colour colour, int square, PawnRule pawnRule);
 
 // The squares holding exactly `code` whose piece can reach `target` by its movement
 // rule, in ascending order; returns their count. The same answer as testing CanReach
 // from every square, found by looking back from the target.
-int FindReachingPieces(const Board& board, PieceCode code, int target, std::array<Square, 64>& out);
+[[nodiscard]] int FindReachingPieces(const Board& board, PieceCode code, int target,
+                                     std::array<Square, 64>& out);
 
 // True when `from`, empty on `board`, lies on a straight or diagonal line from the king
 // on `king` (of `colour`) and the first piece beyond it on that line, with nothing
 // between, is a rook, bishop or queen of the other colour that moves along such a line:
 // the line the move through `from` opened onto the king.
-bool LineOpenedOntoKing(const Board& board, int king, int from, Colour colour);
+[[nodiscard]] bool LineOpenedOntoKing(const Board& board, int king, int from, Colour colour);
 
 // The first square, in ascending order, that holds `code`; -1 when there is none.
-int FindPiece(const Board& board, PieceCode code);
+[[nodiscard]] int FindPiece(const Board& board, PieceCode code);
 
 // What playing from->to on a board did besides moving the piece.
 struct MoveEffects {
     int isCapture = 0;
-    int castling = 0;
+    CastlingSide castling = CastlingSide::None;
     int newEpSquare = kNoSquare;
 };
 
@@ -48,7 +49,3 @@ struct MoveEffects {
 void PlayOnBoard(Board& board, int from, int to, Square epSquare, MoveEffects& effects);
 
 }  // namespace board_rules
-
-// Drops what the candidate search remembers of `position` (its board changed, or it
-// is being destroyed).
-void ForgetCachedCandidates(const Position* position);

@@ -9,7 +9,8 @@
 namespace {
 
 constexpr std::u16string_view kFenLetters = u"PRNBQKprnbqk";
-constexpr char16_t kCastlingLetters[4] = {u'K', u'Q', u'k', u'q'};
+// The letter of each castling right, in the order of CastlingRight.
+constexpr char16_t kCastlingLetters[kCastlingRightCount] = {u'K', u'Q', u'k', u'q'};
 
 char16_t FenLetter(PieceCode code) {
     const int index = PieceType(code) - 1 + (PieceColour(code) == kBlack ? 6 : 0);
@@ -17,7 +18,7 @@ char16_t FenLetter(PieceCode code) {
 }
 
 void WritePlacement(const Position& position, std::u16string& out) {
-    for (int rank = 7; rank >= 0; --rank) {
+    for (int rank = kRank8; rank >= kRank1; --rank) {
         int empty = 0;
         for (int file = 0; file < 8; ++file) {
             const PieceCode code = position.GetSquare(file, rank);
@@ -53,11 +54,11 @@ void ReadPlacement(Position& position, std::u16string_view field) {
         if (index == std::u16string_view::npos) {
             continue;
         }
-        if (cursor < 64) {
+        if (cursor < kSquareCount) {
             const int type = static_cast<int>(index % 6) + 1;
             const Colour colour = index < 6 ? kWhite : kBlack;
-            position.squares[MakeSquare(cursor % 8, 7 - cursor / 8)] =
-                static_cast<PieceCode>(type + colour);
+            position.SetSquare(MakeSquare(cursor % 8, kRank8 - cursor / 8),
+                               static_cast<PieceCode>(type + colour));
         }
         ++cursor;
     }
@@ -97,10 +98,10 @@ std::u16string WriteFen(const Position& position) {
     std::u16string out;
     out.reserve(100);
     WritePlacement(position, out);
-    out += position.sideToMove == kBlack ? u" b " : u" w ";
+    out += position.sideToMove() == kBlack ? u" b " : u" w ";
     bool anyRight = false;
-    for (int i = 0; i < 4; ++i) {
-        if (position.castleRights[i] != 0) {
+    for (int i = 0; i < kCastlingRightCount; ++i) {
+        if (position.HasCastlingRight(static_cast<CastlingRight>(i))) {
             out += kCastlingLetters[i];
             anyRight = true;
         }
@@ -109,11 +110,11 @@ std::u16string WriteFen(const Position& position) {
         out += u'-';
     }
     out += u' ';
-    if (position.epSquare == kNoSquare || position.epSquare > 63) {
+    if (position.epSquare() >= kSquareCount) {
         out += u'-';
     } else {
-        out += static_cast<char16_t>(u'a' + FileOf(position.epSquare));
-        out += static_cast<char16_t>(u'1' + RankOf(position.epSquare));
+        out += static_cast<char16_t>(u'a' + FileOf(position.epSquare()));
+        out += static_cast<char16_t>(u'1' + RankOf(position.epSquare()));
     }
     // A set-up root gives back the clock and number it was read with; positions
     // reached by moves keep no clock, and their number comes from moveNumber.
@@ -122,7 +123,7 @@ std::u16string WriteFen(const Position& position) {
     const unsigned fullMove =
         readFromFen
             ? position.fullMoveNumber
-            : (position.sideToMove == kWhite ? position.moveNumber + 1u : position.moveNumber);
+            : (position.sideToMove() == kWhite ? position.moveNumber + 1u : position.moveNumber);
     out += u' ';
     AppendNumber(out, halfMoves);
     out += u' ';
@@ -131,9 +132,7 @@ std::u16string WriteFen(const Position& position) {
 }
 
 bool ReadFen(Position& position, std::u16string_view text) {
-    position.squares.fill(kEmpty);
-    position.castleRights.fill(0);
-    position.ForgetTests();
+    position.ClearBoard();
 
     std::u16string_view placement;
     std::u16string_view colour;
@@ -147,7 +146,7 @@ bool ReadFen(Position& position, std::u16string_view text) {
     if (!TakeField(text, colour) || colour.empty()) {
         return false;
     }
-    position.sideToMove = colour[0] == u'w' ? kWhite : kBlack;
+    position.SetSideToMove(colour[0] == u'w' ? kWhite : kBlack);
     if (!TakeField(text, castling)) {
         return false;
     }
@@ -156,23 +155,23 @@ bool ReadFen(Position& position, std::u16string_view text) {
             continue;
         }
         int right = 0;
-        while (right < 4 && kCastlingLetters[right] != c) {
+        while (right < kCastlingRightCount && kCastlingLetters[right] != c) {
             ++right;
         }
-        if (right == 4) {
+        if (right == kCastlingRightCount) {
             return false;
         }
-        position.castleRights[right] = 1;
+        position.SetCastlingRight(static_cast<CastlingRight>(right), true);
     }
     if (!TakeField(text, enPassant) || enPassant.empty()) {
         return false;
     }
     if (enPassant[0] == u'-') {
-        position.epSquare = kNoSquare;
+        position.SetEpSquare(kNoSquare);
     } else if (enPassant.size() >= 2 && enPassant[0] >= u'a' && enPassant[0] <= u'h' &&
                enPassant[1] >= u'1' && enPassant[1] <= u'8') {
-        position.epSquare =
-            static_cast<Square>(MakeSquare(enPassant[0] - u'a', enPassant[1] - u'1'));
+        position.SetEpSquare(
+            static_cast<Square>(MakeSquare(enPassant[0] - u'a', enPassant[1] - u'1')));
     } else {
         return false;
     }
@@ -184,7 +183,7 @@ bool ReadFen(Position& position, std::u16string_view text) {
     // The moves count from 1 when the text says 0; moveNumber keeps 8 bits.
     const unsigned fullMove = position.fullMoveNumber == 0 ? 1 : position.fullMoveNumber;
     position.moveNumber =
-        static_cast<std::uint8_t>(position.sideToMove == kWhite ? fullMove - 1 : fullMove);
+        static_cast<std::uint8_t>(position.sideToMove() == kWhite ? fullMove - 1 : fullMove);
     position.setUp = true;
     return true;
 }

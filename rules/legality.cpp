@@ -1,3 +1,4 @@
+#include <bit>
 #include <cstdlib>
 #include <memory>
 
@@ -5,12 +6,11 @@
 #include "rules/move_links.h"
 #include "rules/move_node.h"
 #include "rules/position.h"
-#include "rules/promotion_chooser.h"
 
 namespace {
 
 constexpr bool IsBoardSquare(int square) {
-    return square >= 0 && square < 64;
+    return square >= 0 && square < kSquareCount;
 }
 
 // The castling moves: the king's squares, the squares that must be empty, the square
@@ -22,14 +22,14 @@ struct CastlingRule {
     int emptyTo;
     int passed;
     int rookCorner;
-    int right;
+    CastlingRight right;
 };
 
-constexpr CastlingRule kCastlingRules[4] = {
-    {4, 6, 5, 6, 5, 7, 0},
-    {4, 2, 1, 3, 3, 0, 1},
-    {60, 62, 61, 62, 61, 63, 2},
-    {60, 58, 57, 59, 59, 56, 3},
+constexpr CastlingRule kCastlingRules[kCastlingRightCount] = {
+    {kE1, kG1, kF1, kG1, kF1, kH1, CastlingRight::WhiteKingSide},
+    {kE1, kC1, kB1, kD1, kD1, kA1, CastlingRight::WhiteQueenSide},
+    {kE8, kG8, kF8, kG8, kF8, kH8, CastlingRight::BlackKingSide},
+    {kE8, kC8, kB8, kD8, kD8, kA8, CastlingRight::BlackQueenSide},
 };
 
 const CastlingRule* FindCastlingRule(PieceCode mover, int from, int to) {
@@ -37,7 +37,7 @@ const CastlingRule* FindCastlingRule(PieceCode mover, int from, int to) {
         return nullptr;
     }
     for (const CastlingRule& rule : kCastlingRules) {
-        const Colour colour = rule.kingFrom == 4 ? kWhite : kBlack;
+        const Colour colour = rule.kingFrom == kE1 ? kWhite : kBlack;
         if (rule.kingFrom == from && rule.kingTo == to && PieceColour(mover) == colour) {
             return &rule;
         }
@@ -47,12 +47,12 @@ const CastlingRule* FindCastlingRule(PieceCode mover, int from, int to) {
 
 // The right is held, the rook stands on its corner and the squares between are empty.
 bool CastlingSquaresReady(const Position& position, const CastlingRule& rule) {
-    if (position.castleRights[rule.right] == 0 ||
-        position.squares[rule.rookCorner] != position.sideToMove + kRook) {
+    if (!position.HasCastlingRight(rule.right) ||
+        position.GetSquare(rule.rookCorner) != position.sideToMove() + kRook) {
         return false;
     }
     for (int s = rule.emptyFrom; s <= rule.emptyTo; ++s) {
-        if (position.squares[s] != kEmpty) {
+        if (position.GetSquare(s) != kEmpty) {
             return false;
         }
     }
@@ -64,41 +64,43 @@ bool CastlingSquaresReady(const Position& position, const CastlingRule& rule) {
 void ClearCastlingRights(Position& child, int from, int to) {
     auto clearFor = [&child](int square) {
         switch (square) {
-            case 4:
-                child.castleRights[0] = child.castleRights[1] = 0;
+            case kE1:
+                child.SetCastlingRight(CastlingRight::WhiteKingSide, false);
+                child.SetCastlingRight(CastlingRight::WhiteQueenSide, false);
                 break;
-            case 7:
-                child.castleRights[0] = 0;
+            case kH1:
+                child.SetCastlingRight(CastlingRight::WhiteKingSide, false);
                 break;
-            case 0:
-                child.castleRights[1] = 0;
+            case kA1:
+                child.SetCastlingRight(CastlingRight::WhiteQueenSide, false);
                 break;
-            case 60:
-                child.castleRights[2] = child.castleRights[3] = 0;
+            case kE8:
+                child.SetCastlingRight(CastlingRight::BlackKingSide, false);
+                child.SetCastlingRight(CastlingRight::BlackQueenSide, false);
                 break;
-            case 63:
-                child.castleRights[2] = 0;
+            case kH8:
+                child.SetCastlingRight(CastlingRight::BlackKingSide, false);
                 break;
-            case 56:
-                child.castleRights[3] = 0;
+            case kA8:
+                child.SetCastlingRight(CastlingRight::BlackQueenSide, false);
                 break;
             default:
                 break;
         }
     };
     clearFor(from);
-    if (to == 0 || to == 7 || to == 56 || to == 63) {
+    if (to == kA1 || to == kH1 || to == kA8 || to == kH8) {
         clearFor(to);
     }
 }
 
-int ChoosePromotion(int requested, void* chooserContext) {
+int ChoosePromotion(int requested, const PromotionChooser& chooser) {
     auto isPromotionType = [](int type) { return type >= kRook && type <= kQueen; };
     if (isPromotionType(requested)) {
         return requested;
     }
-    if (PromotionChooser chooser = GetPromotionChooser()) {
-        const int chosen = chooser(chooserContext);
+    if (chooser) {
+        const int chosen = chooser();
         if (isPromotionType(chosen)) {
             return chosen;
         }
@@ -106,63 +108,45 @@ int ChoosePromotion(int requested, void* chooserContext) {
     return kQueen;
 }
 
-void ApplyPromotion(MoveNode& node, PieceCode mover, int requested, void* chooserContext) {
-    const bool reachesLastRank = (mover == kPawn && RankOf(node.to) == 7) ||
-                                 (mover == kBlack + kPawn && RankOf(node.to) == 0);
+void ApplyPromotion(MoveNode& node, PieceCode mover, int requested,
+                    const PromotionChooser& chooser) {
+    const bool reachesLastRank = (mover == kPawn && RankOf(node.to) == kRank8) ||
+                                 (mover == kBlack + kPawn && RankOf(node.to) == kRank1);
     if (!reachesLastRank) {
         return;
     }
-    const int type = ChoosePromotion(requested, chooserContext);
+    const int type = ChoosePromotion(requested, chooser);
     node.promotion = static_cast<std::uint8_t>(type);
-    node.child->squares[node.to] = static_cast<PieceCode>(type + PieceColour(mover));
+    node.child->SetSquare(node.to, static_cast<PieceCode>(type + PieceColour(mover)));
 }
-
-// The last candidates found: reading a move asks for the pieces that reach its target,
-// and the new move's disambiguation asks again for the same pieces but one. The chess
-// core runs on one thread at a time, so one entry for the whole process will do.
-struct CandidateCache {
-    const Position* owner = nullptr;
-    PieceCode code = kEmpty;
-    int target = -1;
-    int count = 0;
-    std::array<Square, 64> squares{};
-};
-
-CandidateCache candidateCache;
 
 }  // namespace
 
-void ForgetCachedCandidates(const Position* position) {
-    if (candidateCache.owner == position) {
-        candidateCache.owner = nullptr;
-    }
-}
-
 void Position::ForgetTests() {
-    testedFrom = testedTo = kNoSquare;
+    tested_ = TestedMove{};
     inCheck_ = kUnknown;
     otherKingSafe_ = kUnknown;
     sideToMoveKing_ = kUnknownSquare;
-    ForgetCachedCandidates(this);
+    candidateCode_ = kEmpty;
 }
 
 bool Position::CanReach(int from, int to) const {
-    return IsBoardSquare(from) && IsBoardSquare(to) && board_rules::CanReach(squares, from, to);
+    return IsBoardSquare(from) && IsBoardSquare(to) && board_rules::CanReach(squares_, from, to);
 }
 
 bool Position::IsPathClear(int from, int to, int step) const {
-    return IsBoardSquare(from) && board_rules::IsPathClear(squares, from, to, step);
+    return IsBoardSquare(from) && board_rules::IsPathClear(squares_, from, to, step);
 }
 
 bool Position::IsAttacked(Colour colour, int square) const {
     if (square == -1) {
-        square = board_rules::FindPiece(squares, static_cast<PieceCode>(colour + kKing));
+        square = board_rules::FindPiece(squares_, static_cast<PieceCode>(colour + kKing));
         if (square < 0) {
             return false;
         }
     }
     return IsBoardSquare(square) &&
-           board_rules::IsAttacked(squares, colour, square, board_rules::PawnRule::Movement);
+           board_rules::IsAttacked(squares_, colour, square, board_rules::PawnRule::Movement);
 }
 
 int Position::FindCandidates(PieceCode pieceCode, int exclude, int target,
@@ -171,23 +155,29 @@ int Position::FindCandidates(PieceCode pieceCode, int exclude, int target,
         if (!IsBoardSquare(exclude)) {
             return 0;
         }
-        pieceCode = squares[exclude];
+        pieceCode = squares_[exclude];
     }
     if (pieceCode == kEmpty || !IsBoardSquare(target)) {
         return 0;
     }
-    CandidateCache& cache = candidateCache;
-    if (cache.owner != this || cache.code != pieceCode || cache.target != target) {
-        cache.count = board_rules::FindReachingPieces(squares, pieceCode, target, cache.squares);
-        cache.owner = this;
-        cache.code = pieceCode;
-        cache.target = target;
+    if (candidateCode_ != pieceCode || candidateTarget_ != target) {
+        std::array<Square, 64> found;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+        const int foundCount = board_rules::FindReachingPieces(squares_, pieceCode, target, found);
+        candidateSquares_ = 0;
+        for (int i = 0; i < foundCount; ++i) {
+            candidateSquares_ |= std::uint64_t{1} << found[i];
+        }
+        candidateCode_ = pieceCode;
+        candidateTarget_ = static_cast<Square>(target);
+    }
+    // The squares come out in ascending order, as FindReachingPieces gives them.
+    std::uint64_t remaining = candidateSquares_;
+    if (IsBoardSquare(exclude)) {
+        remaining &= ~(std::uint64_t{1} << exclude);
     }
     int count = 0;
-    for (int i = 0; i < cache.count; ++i) {
-        if (cache.squares[i] != exclude) {
-            out[count++] = cache.squares[i];
-        }
+    for (; remaining != 0; remaining &= remaining - 1) {
+        out[count++] = static_cast<Square>(std::countr_zero(remaining));
     }
     return count;
 }
@@ -196,41 +186,39 @@ bool Position::IsLegal(int from, int to) {
     if (!IsBoardSquare(from) || !IsBoardSquare(to)) {
         return false;
     }
-    testedFrom = static_cast<Square>(from);
-    testedTo = static_cast<Square>(to);
-    testedLegal = false;
+    tested_ = {static_cast<Square>(from), static_cast<Square>(to), false};
 
-    const PieceCode mover = squares[from];
-    if (mover == kEmpty || PieceColour(mover) != sideToMove) {
+    const PieceCode mover = squares_[from];
+    if (mover == kEmpty || PieceColour(mover) != sideToMove_) {
         return false;
     }
-    if (squares[to] != kEmpty && PieceColour(squares[to]) == sideToMove) {
+    if (squares_[to] != kEmpty && PieceColour(squares_[to]) == sideToMove_) {
         return false;
     }
 
     bool legal = false;
-    if (to == epSquare && PieceType(mover) == kPawn) {
+    if (to == epSquare_ && PieceType(mover) == kPawn) {
         // Taking en passant is a diagonal step onto a square that counts as occupied.
-        const PieceCode saved = squares[to];
-        squares[to] = static_cast<PieceCode>(OtherColour(sideToMove) + kPawn);
-        legal = board_rules::CanReach(squares, from, to);
-        squares[to] = saved;
+        const PieceCode saved = squares_[to];
+        squares_[to] = static_cast<PieceCode>(OtherColour(sideToMove_) + kPawn);
+        legal = board_rules::CanReach(squares_, from, to);
+        squares_[to] = saved;
     } else if (const CastlingRule* rule = FindCastlingRule(mover, from, to);
                rule != nullptr && CastlingSquaresReady(*this, *rule)) {
-        legal = !IsInCheck() && !board_rules::IsAttacked(squares, sideToMove, rule->passed,
+        legal = !IsInCheck() && !board_rules::IsAttacked(squares_, sideToMove_, rule->passed,
                                                          board_rules::PawnRule::Attack);
     } else {
-        legal = board_rules::CanReach(squares, from, to);
+        legal = board_rules::CanReach(squares_, from, to);
     }
 
     legal = legal && !LeavesKingAttacked(from, to);
-    testedLegal = legal;
+    tested_.legal = legal;
     return legal;
 }
 
 bool Position::IsInCheck() const {
     if (inCheck_ == kUnknown) {
-        inCheck_ = IsAttacked(sideToMove, -1) ? 1 : 0;
+        inCheck_ = IsAttacked(sideToMove_, -1) ? 1 : 0;
     }
     return inCheck_ == 1;
 }
@@ -238,7 +226,7 @@ bool Position::IsInCheck() const {
 int Position::SideToMoveKing() const {
     if (sideToMoveKing_ == kUnknownSquare) {
         sideToMoveKing_ = static_cast<std::int8_t>(
-            board_rules::FindPiece(squares, static_cast<PieceCode>(sideToMove + kKing)));
+            board_rules::FindPiece(squares_, static_cast<PieceCode>(sideToMove_ + kKing)));
     }
     return sideToMoveKing_;
 }
@@ -251,8 +239,9 @@ bool Position::LeavesKingAttacked(int from, int to) const {
     // A piece other than the king that moves off every line through an unattacked king
     // opens no line onto it; only king moves, en passant (two squares empty) and moves
     // along such a line need the move played out.
-    const PieceCode mover = squares[from];
-    const bool special = PieceType(mover) == kKing || (PieceType(mover) == kPawn && to == epSquare);
+    const PieceCode mover = squares_[from];
+    const bool special =
+        PieceType(mover) == kKing || (PieceType(mover) == kPawn && to == epSquare_);
     const int fileDistance = std::abs(FileOf(from) - FileOf(king));
     const int rankDistance = std::abs(RankOf(from) - RankOf(king));
     const bool onKingLine = fileDistance == 0 || rankDistance == 0 || fileDistance == rankDistance;
@@ -260,23 +249,23 @@ bool Position::LeavesKingAttacked(int from, int to) const {
     if (!playOut && !onKingLine) {
         return false;
     }
-    Board scratch = squares;
+    Board scratch = squares_;
     board_rules::MoveEffects ignored;
-    board_rules::PlayOnBoard(scratch, from, to, epSquare, ignored);
+    board_rules::PlayOnBoard(scratch, from, to, epSquare_, ignored);
     if (!playOut) {
-        return board_rules::LineOpenedOntoKing(scratch, king, from, sideToMove);
+        return board_rules::LineOpenedOntoKing(scratch, king, from, sideToMove_);
     }
     const int kingAfter =
         PieceType(mover) == kKing
-            ? board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove + kKing))
+            ? board_rules::FindPiece(scratch, static_cast<PieceCode>(sideToMove_ + kKing))
             : king;
-    return kingAfter >= 0 &&
-           board_rules::IsAttacked(scratch, sideToMove, kingAfter, board_rules::PawnRule::Movement);
+    return kingAfter >= 0 && board_rules::IsAttacked(scratch, sideToMove_, kingAfter,
+                                                     board_rules::PawnRule::Movement);
 }
 
 bool Position::IsOtherKingSafe() const {
     if (otherKingSafe_ == kUnknown) {
-        otherKingSafe_ = IsAttacked(OtherColour(sideToMove), -1) ? 0 : 1;
+        otherKingSafe_ = IsAttacked(OtherColour(sideToMove_), -1) ? 0 : 1;
     }
     return otherKingSafe_ == 1;
 }
@@ -288,32 +277,31 @@ bool Position::MoveGivesCheck(const MoveNode& node, const Position& child) const
     }
     // With the king safe before the move, only the moved piece itself or a line opened
     // through its from-square can attack it now; everything else is played out.
-    const bool enPassant = node.isCapture && squares[node.to] == kEmpty;
-    const bool special = node.castling != 0 || node.promotion != 0 || enPassant ||
-                         PieceType(squares[node.to]) == kKing || !IsOtherKingSafe();
+    const bool enPassant = node.isCapture && squares_[node.to] == kEmpty;
+    const bool special = node.castling != CastlingSide::None || node.promotion != 0 || enPassant ||
+                         PieceType(squares_[node.to]) == kKing || !IsOtherKingSafe();
     if (special) {
-        return child.IsAttacked(child.sideToMove, -1);
+        return child.IsAttacked(child.sideToMove_, -1);
     }
-    return board_rules::CanReach(child.squares, node.to, king) ||
-           board_rules::LineOpenedOntoKing(child.squares, king, node.from, child.sideToMove);
+    return board_rules::CanReach(child.squares_, node.to, king) ||
+           board_rules::LineOpenedOntoKing(child.squares_, king, node.from, child.sideToMove_);
 }
 
 Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
-                            void* chooserContext) {
+                            const PromotionChooser& chooser) {
     if (!IsBoardSquare(from) || !IsBoardSquare(to)) {
         return nullptr;
     }
     if (replaced != nullptr && replaced->parent != this) {
         return nullptr;
     }
-    if (from != testedFrom || to != testedTo) {
-        IsLegal(from, to);
-    }
-    if (!testedLegal) {
+    // The move entry tests a move before it plays it: the answer is remembered.
+    const bool legal = from == tested_.from && to == tested_.to ? tested_.legal : IsLegal(from, to);
+    if (!legal) {
         return nullptr;
     }
-    const PieceCode mover = squares[from];
-    std::unique_ptr<MoveNode> owned = MakeChild(*this, from, to);
+    const PieceCode mover = squares_[from];
+    MoveNodePtr owned = MakeChild(*this, from, to);
     MoveNode& node = *owned;
     Position& child = *node.child;
     ClearCastlingRights(child, from, to);
@@ -323,7 +311,7 @@ Position* Position::AddMove(int from, int to, MoveNode* replaced, int promotion,
     } else {
         LinkNewMove(*this, std::move(owned));
     }
-    ApplyPromotion(node, mover, promotion, chooserContext);
+    ApplyPromotion(node, mover, promotion, chooser);
     node.givesCheck = MoveGivesCheck(node, child);
     child.inCheck_ = node.givesCheck ? 1 : 0;
     child.otherKingSafe_ = 1;  // the move was legal

@@ -7,7 +7,7 @@ std::uint8_t IncomingDepth(const Position& position) {
     return position.incomingMove != nullptr ? position.incomingMove->depth : 0;
 }
 
-void LinkNewMove(Position& position, std::unique_ptr<MoveNode> move) {
+void LinkNewMove(Position& position, MoveNodePtr move) {
     const std::uint8_t depth = IncomingDepth(position);
     if (!position.firstMove) {
         move->depth = depth;
@@ -18,7 +18,7 @@ void LinkNewMove(Position& position, std::unique_ptr<MoveNode> move) {
     AppendAlternative(*position.firstMove, std::move(move), depth);
 }
 
-void AppendAlternative(MoveNode& head, std::unique_ptr<MoveNode> move, std::uint8_t d) {
+void AppendAlternative(MoveNode& head, MoveNodePtr move, std::uint8_t d) {
     MoveNode* last = &head;
     while (last->nextSibling) {
         last = last->nextSibling.get();
@@ -28,16 +28,16 @@ void AppendAlternative(MoveNode& head, std::unique_ptr<MoveNode> move, std::uint
     last->nextSibling = std::move(move);
 }
 
-void ReplaceMove(std::unique_ptr<MoveNode> replacement, MoveNode& old) {
+void ReplaceMove(MoveNodePtr replacement, MoveNode& old) {
     replacement->depth = old.depth;
     replacement->prevSibling = old.prevSibling;
     replacement->nextSibling = std::move(old.nextSibling);
     if (replacement->nextSibling) {
         replacement->nextSibling->prevSibling = replacement.get();
     }
-    std::unique_ptr<MoveNode>& slot =
+    MoveNodePtr& slot =
         old.prevSibling != nullptr ? old.prevSibling->nextSibling : old.parent->firstMove;
-    std::unique_ptr<MoveNode> doomed = std::move(slot);
+    MoveNodePtr doomed = std::move(slot);
     slot = std::move(replacement);
     doomed->prevSibling = nullptr;
 }

@@ -31,33 +31,29 @@ class MoveNode final {
 public:
     // Stores the squares and links, clears every other field and computes the SAN
     // disambiguation from `parent` (the position before the move).
-    MoveNode(Position* parent, std::unique_ptr<Position> child, int from, int to,
-             std::uint8_t moveNumber);
-    virtual ~MoveNode();
+    MoveNode(Position* parent, PositionPtr child, int from, int to,
+             std::uint8_t moveNumber) noexcept;
+    ~MoveNode();
 
     MoveNode(const MoveNode&) = delete;
     MoveNode& operator=(const MoveNode&) = delete;
-
-    // Moves come from a pool of their size.
-    static void* operator new(std::size_t size);
-    static void operator delete(void* block, std::size_t size) noexcept;
 
     Square from;
     Square to;
     std::uint8_t moveNumber;
     bool isCapture = false;
-    std::uint8_t castling = 0;   // 0 none, 1 king side, 2 queen side
+    CastlingSide castling = CastlingSide::None;
     std::uint8_t depth = 0;      // variation depth, 0 on the main line
     std::uint8_t promotion = 0;  // 2 rook, 3 knight, 4 bishop, 5 queen, 0 none
     bool givesCheck = false;
     std::array<char16_t, 3> disambiguation{};      // 0 to 2 characters, zero-terminated
     std::uint8_t nag = 0;                          // move annotation 1..10, 0 none
     std::unique_ptr<MoveAnnotations> annotations;  // null when there is nothing more
-    std::unique_ptr<MoveNode> nextSibling;
+    MoveNodePtr nextSibling;
     MoveNode* prevSibling = nullptr;
     Position* parent;
-    std::unique_ptr<Position> child;
+    PositionPtr child;
 };
 
 // Destroys a list of moves and everything below them without recursion.
-void DestroyMoveList(std::unique_ptr<MoveNode> first);
+void DestroyMoveList(MoveNodePtr first);

@@ -1,5 +1,6 @@
 #include "rules/node_pool.h"
 
+#include <algorithm>
 #include <new>
 
 #include "rules/move_node.h"
@@ -19,7 +20,8 @@ constexpr bool kUsePool = true;
 constexpr bool kUsePool = true;
 #endif
 
-constexpr std::size_t kBlocksPerChunk = 1024;
+constexpr std::size_t kFirstChunkBlocks = 32;
+constexpr std::size_t kLargestChunkBlocks = 1024;
 
 std::size_t RoundedBlockSize(std::size_t size) {
     constexpr std::size_t kAlign = alignof(std::max_align_t);
@@ -28,18 +30,24 @@ std::size_t RoundedBlockSize(std::size_t size) {
 
 }  // namespace
 
-NodePool::NodePool(std::size_t blockSize) : blockSize_(RoundedBlockSize(blockSize)) {}
+NodePool::NodePool(std::size_t blockSize)
+    : blockSize_(RoundedBlockSize(blockSize)), nextChunkBlocks_(kFirstChunkBlocks) {}
 
 void* NodePool::Allocate() {
     if (!kUsePool) {
         return ::operator new(blockSize_);
     }
     ++liveBlocks_;
-    if (free_ == nullptr) {
+    if (free_ != nullptr) {
+        FreeBlock* block = free_;
+        free_ = block->next;
+        return block;
+    }
+    if (unused_ == unusedEnd_) {
         AddChunk();
     }
-    FreeBlock* block = free_;
-    free_ = block->next;
+    void* block = unused_;
+    unused_ += blockSize_;
     return block;
 }
 
@@ -58,46 +66,26 @@ void NodePool::Release(void* block) noexcept {
 }
 
 void NodePool::AddChunk() {
-    auto chunk = std::make_unique<std::byte[]>(blockSize_ * kBlocksPerChunk);
-    for (std::size_t i = kBlocksPerChunk; i-- > 0;) {
-        auto* block = reinterpret_cast<FreeBlock*>(chunk.get() + i * blockSize_);
-        block->next = free_;
-        free_ = block;
-    }
+    const std::size_t blocks = nextChunkBlocks_;
+    nextChunkBlocks_ = std::min(blocks * 2, kLargestChunkBlocks);
+    // Left uninitialised: a block is written before it is used.
+    auto chunk = std::make_unique_for_overwrite<std::byte[]>(blockSize_ * blocks);
+    unused_ = chunk.get();
+    unusedEnd_ = unused_ + blockSize_ * blocks;
     chunks_.push_back(std::move(chunk));
 }
 
-NodePool& PositionPool() {
-    // Never destroyed: positions may outlive static destruction at exit.
-    static auto* pool = new NodePool(sizeof(Position));
-    return *pool;
+TreePools::TreePools() : positions(sizeof(Position)), moves(sizeof(MoveNode)) {}
+
+void TreeNodeDeleter::operator()(Position* position) const noexcept {
+    TreePools* pools = position->Pools();
+    position->~Position();
+    pools->positions.Release(position);
 }
 
-NodePool& MoveNodePool() {
-    static auto* pool = new NodePool(sizeof(MoveNode));
-    return *pool;
-}
-
-void* Position::operator new(std::size_t size) {
-    return size == sizeof(Position) ? PositionPool().Allocate() : ::operator new(size);
-}
-
-void Position::operator delete(void* block, std::size_t size) noexcept {
-    if (size == sizeof(Position)) {
-        PositionPool().Release(block);
-    } else {
-        ::operator delete(block);
-    }
-}
-
-void* MoveNode::operator new(std::size_t size) {
-    return size == sizeof(MoveNode) ? MoveNodePool().Allocate() : ::operator new(size);
-}
-
-void MoveNode::operator delete(void* block, std::size_t size) noexcept {
-    if (size == sizeof(MoveNode)) {
-        MoveNodePool().Release(block);
-    } else {
-        ::operator delete(block);
-    }
+void TreeNodeDeleter::operator()(MoveNode* move) const noexcept {
+    // A move and the position it leads to always come from the same tree.
+    TreePools* pools = move->child->Pools();
+    move->~MoveNode();
+    pools->moves.Release(move);
 }

@@ -53,10 +53,14 @@ private:
 class SanReader {
 public:
     explicit SanReader(std::u16string_view text) : text_(text) {}
-    char16_t At(std::size_t i) const { return i < text_.size() ? text_[i] : u'\0'; }
-    bool StartsWith(std::u16string_view prefix) const { return text_.starts_with(prefix); }
-    bool IsSquareAt(std::size_t i) const { return IsFileLetter(At(i)) && IsRankDigit(At(i + 1)); }
-    int SquareAt(std::size_t i) const {
+    [[nodiscard]] char16_t At(std::size_t i) const { return i < text_.size() ? text_[i] : u'\0'; }
+    [[nodiscard]] bool StartsWith(std::u16string_view prefix) const {
+        return text_.starts_with(prefix);
+    }
+    [[nodiscard]] bool IsSquareAt(std::size_t i) const {
+        return IsFileLetter(At(i)) && IsRankDigit(At(i + 1));
+    }
+    [[nodiscard]] int SquareAt(std::size_t i) const {
         return IsSquareAt(i) ? MakeSquare(At(i) - u'a', At(i + 1) - u'1') : -1;
     }
 
@@ -94,7 +98,7 @@ bool ReadCastling(const SanReader& text, Colour side, SanMove& move) {
     if (text.At(0) != u'O' && text.At(0) != u'0') {
         return false;
     }
-    const int kingFrom = side == kWhite ? 4 : 60;
+    const int kingFrom = side == kWhite ? kE1 : kE8;
     if (text.StartsWith(u"O-O-O") || text.StartsWith(u"0-0-0")) {
         move = {kingFrom, kingFrom - 2, 0};
         return true;
@@ -107,7 +111,7 @@ bool ReadCastling(const SanReader& text, Colour side, SanMove& move) {
 }
 
 bool ReadPawnMove(const SanReader& text, const Position& position, SanMove& move) {
-    const Colour side = position.sideToMove;
+    const Colour side = position.sideToMove();
     const int behind = side == kWhite ? -8 : 8;
     const int fromFile = text.At(0) - u'a';
     std::size_t promotionAt = 2;
@@ -125,18 +129,18 @@ bool ReadPawnMove(const SanReader& text, const Position& position, SanMove& move
     if (move.to < 0) {
         return false;
     }
-    if (move.to + behind < 0 || move.to + behind > 63) {
+    if (move.to + behind < 0 || move.to + behind >= kSquareCount) {
         return false;
     }
     move.from = MakeSquare(capture ? fromFile : FileOf(move.to), RankOf(move.to + behind));
-    const int doubleStepRank = side == kWhite ? 3 : 4;
-    if (!capture && RankOf(move.to) == doubleStepRank && position.squares[move.from] == kEmpty) {
+    const int doubleStepRank = side == kWhite ? kRank4 : kRank5;
+    if (!capture && RankOf(move.to) == doubleStepRank && position.GetSquare(move.from) == kEmpty) {
         move.from += behind;
     }
-    if (position.squares[move.from] != side + kPawn) {
+    if (position.GetSquare(move.from) != side + kPawn) {
         return false;
     }
-    const int lastRank = side == kWhite ? 7 : 0;
+    const int lastRank = side == kWhite ? kRank8 : kRank1;
     if (RankOf(move.to) != lastRank) {
         return true;
     }
@@ -169,7 +173,7 @@ int ChooseCandidate(Position& position, const std::array<Square, 64>& candidates
 }
 
 bool ReadPieceMove(const SanReader& text, Position& position, SanMove& move) {
-    const auto code = static_cast<PieceCode>(position.sideToMove + PieceTypeOfLetter(text.At(0)));
+    const auto code = static_cast<PieceCode>(position.sideToMove() + PieceTypeOfLetter(text.At(0)));
     int fileHint = -1;
     int rankHint = -1;
     std::size_t next = 1;
@@ -201,7 +205,7 @@ bool ReadPieceMove(const SanReader& text, Position& position, SanMove& move) {
         }
     }
     if (move.from >= 0) {
-        return position.squares[move.from] == code;
+        return position.GetSquare(move.from) == code;
     }
     std::array<Square, 64> candidates{};
     const int count = position.FindCandidates(code, kNoSquare, move.to, candidates);
@@ -222,7 +226,8 @@ std::array<char16_t, 3> ComputeDisambiguation(const Position& position, int from
     std::array<char16_t, 3> result{};
     // A pawn's SAN names its file by itself and a king is never ambiguous: about half
     // the moves of a game need no search at all.
-    const int type = from >= 0 && from < 64 ? PieceType(position.squares[from]) : kEmpty;
+    const int type =
+        from >= 0 && from < kSquareCount ? PieceType(position.GetSquare(from)) : kEmpty;
     if (type < kRook || type > kQueen) {
         return result;
     }
@@ -253,14 +258,14 @@ std::array<char16_t, 3> ComputeDisambiguation(const Position& position, int from
 std::size_t FormatSan(const MoveNode& move, SanBuffer& buffer, bool withNumber, bool nagAsNumber,
                       NotationLanguage language) {
     SanWriter out(buffer);
-    const PieceCode mover = move.parent->squares[move.from];
+    const PieceCode mover = move.parent->GetSquare(move.from);
     if (withNumber) {
         out.PutNumber(move.moveNumber);
         out.Put(PieceColour(mover) == kBlack ? u"... " : u". ");
     }
     const int type = PieceType(mover);
-    if (type == kKing && move.castling != 0) {
-        out.Put(move.castling == 1 ? u"O-O" : u"O-O-O");
+    if (type == kKing && move.castling != CastlingSide::None) {
+        out.Put(move.castling == CastlingSide::KingSide ? u"O-O" : u"O-O-O");
     } else if (type >= kRook && type <= kKing) {
         out.Put(PieceLetter(type, language));
         if (type != kKing) {
@@ -324,7 +329,7 @@ Position* ReadSan(Position& position, std::u16string_view text, bool reuseExisti
     SanMove move;
     const char16_t first = reader.At(0);
     bool read = false;
-    if (ReadCastling(reader, position.sideToMove, move)) {
+    if (ReadCastling(reader, position.sideToMove(), move)) {
         read = true;
     } else if (IsFileLetter(first)) {
         read = ReadPawnMove(reader, position, move);
@@ -339,7 +344,7 @@ Position* ReadSan(Position& position, std::u16string_view text, bool reuseExisti
             return existing;
         }
     }
-    return position.AddMove(move.from, move.to, nullptr, move.promotion, nullptr);
+    return position.AddMove(move.from, move.to, nullptr, move.promotion);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "rules/position.h"
 
+#include <new>
 #include <vector>
 
 #include "rules/board_rules.h"
@@ -28,7 +29,7 @@ Position::Position() {
 }
 
 Position::Position(ChildTag /*tag*/, const Position& parent)
-    : squares(parent.squares), castleRights(parent.castleRights) {}
+    : squares_(parent.squares_), castleRights_(parent.castleRights_), pools_(parent.pools_) {}
 
 void JoinComment(std::optional<std::u16string>& comment, std::u16string_view text) {
     if (!comment || comment->empty()) {
@@ -40,19 +41,22 @@ void JoinComment(std::optional<std::u16string>& comment, std::u16string_view tex
 }
 
 Position::~Position() {
-    // A position made later at the same address must not find this one's candidates.
-    ForgetCachedCandidates(this);
     DestroyMoveList(std::move(firstMove));
+}
+
+void Position::ClearBoard() {
+    squares_.fill(kEmpty);
+    castleRights_.fill(false);
+    ForgetTests();
 }
 
 void Position::InitStandard() {
     DestroyMoveList(std::move(firstMove));
-    squares = kStandardBoard;
-    castleRights = {1, 1, 1, 1};
-    epSquare = kNoSquare;
+    squares_ = kStandardBoard;
+    castleRights_.fill(true);
+    epSquare_ = kNoSquare;
+    sideToMove_ = kWhite;
     ForgetTests();
-    testedLegal = false;
-    sideToMove = kWhite;
     positionNag = 0;
     moveNumber = 0;
     setUp = false;
@@ -62,26 +66,31 @@ void Position::InitStandard() {
     incomingMove = nullptr;
 }
 
-std::unique_ptr<MoveNode> Position::MakeChild(Position& parent, int from, int to) {
-    std::unique_ptr<Position> child(new Position(ChildTag{}, parent));
-    child->sideToMove = OtherColour(parent.sideToMove);
+MoveNodePtr Position::MakeChild(Position& parent, int from, int to) {
+    if (parent.pools_ == nullptr) {
+        parent.ownPools_ = std::make_unique<TreePools>();
+        parent.pools_ = parent.ownPools_.get();
+    }
+    TreePools& pools = *parent.pools_;
+    PositionPtr child(new (pools.positions.Allocate()) Position(ChildTag{}, parent));
+    child->sideToMove_ = OtherColour(parent.sideToMove_);
     child->moveNumber = static_cast<std::uint8_t>(
-        child->sideToMove == kBlack ? parent.moveNumber + 1 : parent.moveNumber);
+        child->sideToMove_ == kBlack ? parent.moveNumber + 1 : parent.moveNumber);
     Position& position = *child;
-    auto node =
-        std::make_unique<MoveNode>(&parent, std::move(child), from, to, position.moveNumber);
+    MoveNodePtr node(new (pools.moves.Allocate())
+                         MoveNode(&parent, std::move(child), from, to, position.moveNumber));
     position.incomingMove = node.get();
 
     board_rules::MoveEffects effects;
-    board_rules::PlayOnBoard(position.squares, from, to, parent.epSquare, effects);
+    board_rules::PlayOnBoard(position.squares_, from, to, parent.epSquare_, effects);
     node->isCapture = effects.isCapture != 0;
-    node->castling = static_cast<std::uint8_t>(effects.castling);
-    position.epSquare = static_cast<Square>(effects.newEpSquare);
+    node->castling = effects.castling;
+    position.epSquare_ = static_cast<Square>(effects.newEpSquare);
     return node;
 }
 
-MoveNode::MoveNode(Position* parentPosition, std::unique_ptr<Position> childPosition, int from,
-                   int to, std::uint8_t number)
+MoveNode::MoveNode(Position* parentPosition, PositionPtr childPosition, int from, int to,
+                   std::uint8_t number) noexcept
     : from(static_cast<Square>(from)),
       to(static_cast<Square>(to)),
       moveNumber(number),
@@ -93,16 +102,16 @@ MoveNode::~MoveNode() {
     DestroyMoveList(std::move(nextSibling));
 }
 
-void DestroyMoveList(std::unique_ptr<MoveNode> first) {
+void DestroyMoveList(MoveNodePtr first) {
     if (!first) {
         return;
     }
     // Detach every node before it dies, so that no destructor has anything left
     // below it to destroy: the depth of the tree never reaches the call stack.
-    std::vector<std::unique_ptr<MoveNode>> pending;
+    std::vector<MoveNodePtr> pending;
     pending.push_back(std::move(first));
     while (!pending.empty()) {
-        std::unique_ptr<MoveNode> node = std::move(pending.back());
+        MoveNodePtr node = std::move(pending.back());
         pending.pop_back();
         if (node->nextSibling) {
             pending.push_back(std::move(node->nextSibling));

@@ -9,18 +9,18 @@
 #include "tools/pgn_tool.h"
 #include "tools/tool_file.h"
 
-int RunCheckCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
+ToolExit RunCheckCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
     std::size_t failed = 0;
     const std::optional<FileGamesSummary> summary =
         LoadEveryGame(file, err, [&](const LoadedFileGame& game) {
-            if (game.code != kReadOk) {
+            if (game.result.code != ReadCode::Ok) {
                 ++failed;
-                out << game.offset << '\t' << game.code << '\t'
-                    << EncodeUtf8(ReadErrorText(game.code)) << '\n';
+                out << game.offset << '\t' << static_cast<int>(game.result.code) << '\t'
+                    << EncodeUtf8(ReadErrorText(game.result)) << '\n';
             }
         });
     if (!summary) {
-        return kToolCannotRun;
+        return ToolExit::CannotRun;
     }
     out << summary->games << " games, " << failed << " failed";
     if (summary->unlisted > 0) {
@@ -29,5 +29,5 @@ int RunCheckCommand(const CommandFile& file, std::ostream& out, std::ostream& er
             << "; the first at offset " << summary->firstUnlistedOffset << ")";
     }
     out << '\n';
-    return failed == 0 ? kToolOk : kToolSomeFailed;
+    return failed == 0 ? ToolExit::Ok : ToolExit::SomeFailed;
 }

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "tools/pgn_tool.h"
 #include "tools/tool_file.h"
 
 // `korvani-pgn check FILE`: loads every game of the file (those the games list does not
@@ -9,6 +10,6 @@
 // for each game that fails, then "N games, M failed", followed, when the games list
 // leaves games out, by ", K not listed (tags incomplete: NAMES; the first at offset X)".
 // Nothing is kept per game, so the memory used does not grow with the file.
-// Returns kToolOk when none failed, kToolSomeFailed when some did, kToolCannotRun after
-// a message on `err` when the file cannot be read.
-int RunCheckCommand(const CommandFile& file, std::ostream& out, std::ostream& err);
+// Returns ToolExit::Ok when none failed, ToolExit::SomeFailed when some did, ToolExit::CannotRun
+// after a message on `err` when the file cannot be read.
+ToolExit RunCheckCommand(const CommandFile& file, std::ostream& out, std::ostream& err);

@@ -29,10 +29,10 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
 
 }  // namespace
 
-int RunListCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
+ToolExit RunListCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
     BufferedFile opened;
     if (!OpenForCommand(opened, file, err)) {
-        return kToolCannotRun;
+        return ToolExit::CannotRun;
     }
     // Each entry is printed as it is found and then dropped: the index of a large
     // file never sits in memory.
@@ -52,11 +52,11 @@ int RunListCommand(const CommandFile& file, std::ostream& out, std::ostream& err
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
     });
     if (!ReadWentWell(opened, file, err)) {
-        return kToolCannotRun;
+        return ToolExit::CannotRun;
     }
     if (summary.unlistedGames > 0) {
         err << summary.unlistedGames << (summary.unlistedGames == 1 ? " game" : " games")
             << " not listed: tags incomplete (" << RosterTagNames(summary.missingTags) << ")\n";
     }
-    return kToolOk;
+    return ToolExit::Ok;
 }

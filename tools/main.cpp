@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
 #endif
     std::ios::sync_with_stdio(false);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    const int status = RunPgnTool(args, std::cout, std::cerr);
+    const int status = static_cast<int>(RunPgnTool(args, std::cout, std::cerr));
     std::cout.flush();
     return status;
 }

@@ -28,25 +28,25 @@ private:
 
 }  // namespace
 
-int RunNormalizeCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
+ToolExit RunNormalizeCommand(const CommandFile& file, std::ostream& out, std::ostream& err) {
     StreamSink sink(out);
     std::size_t failed = 0;
     bool copied = true;
     const std::optional<FileGamesSummary> summary =
         LoadEveryGame(file, err, [&](const LoadedFileGame& game) {
-            if (game.code == kReadOk) {
+            if (game.result.code == ReadCode::Ok) {
                 WritePgnGame(*game.document, sink);
                 return;
             }
             // A game that cannot be read is not dropped: its text goes through as it is.
             ++failed;
-            err << game.offset << ": " << EncodeUtf8(ReadErrorText(game.code))
+            err << game.offset << ": " << EncodeUtf8(ReadErrorText(game.result))
                 << " (copied unchanged)\n";
             copied = CopyFileRange(*game.file, game.offset, game.end, out) && copied;
         });
     if (!summary || !copied) {
-        return kToolCannotRun;
+        return ToolExit::CannotRun;
     }
     out.flush();
-    return failed == 0 ? kToolOk : kToolSomeFailed;
+    return failed == 0 ? ToolExit::Ok : ToolExit::SomeFailed;
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-using CommandFunction = int (*)(const CommandFile& file, std::ostream& out, std::ostream& err);
+using CommandFunction = ToolExit (*)(const CommandFile& file, std::ostream& out, std::ostream& err);
 
 // One row per command; a new command is a new row and a file of its own.
 struct ToolCommand {
@@ -58,9 +58,9 @@ void PrintUsage(std::ostream& stream) {
               "See korvani-pgn(1).\n";
 }
 
-int UsageError(std::ostream& err, std::string_view message) {
+ToolExit UsageError(std::ostream& err, std::string_view message) {
     err << "korvani-pgn: " << message << "\nTry 'korvani-pgn --help'.\n";
-    return kToolCannotRun;
+    return ToolExit::CannotRun;
 }
 
 const ToolCommand* FindCommand(std::string_view name) {
@@ -74,12 +74,12 @@ const ToolCommand* FindCommand(std::string_view name) {
 
 }  // namespace
 
-int RunPgnTool(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+ToolExit RunPgnTool(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     return RunPgnTool(args, std::cin, out, err);
 }
 
-int RunPgnTool(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
-               std::ostream& err) {
+ToolExit RunPgnTool(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
+                    std::ostream& err) {
     std::vector<std::string_view> operands;
     bool verbose = false;
     bool optionsEnded = false;
@@ -90,10 +90,10 @@ int RunPgnTool(std::span<const std::string_view> args, std::istream& in, std::os
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             PrintUsage(out);
-            return kToolOk;
+            return ToolExit::Ok;
         } else if (arg == "--version") {
             out << "korvani-pgn " << KORVANI_VERSION << '\n';
-            return kToolOk;
+            return ToolExit::Ok;
         } else if (arg == "--verbose" || arg == "-v") {
             verbose = true;
         } else {
@@ -117,12 +117,12 @@ int RunPgnTool(std::span<const std::string_view> args, std::istream& in, std::os
     if (operands[1] == "-") {
         file = copy.Copy(in, err);
         if (!file) {
-            return kToolCannotRun;
+            return ToolExit::CannotRun;
         }
     }
     const bool wasVerbose = IsDebugSinkEnabled();
     SetDebugSinkEnabled(verbose);
-    const int status = command->run(*file, out, err);
+    const ToolExit status = command->run(*file, out, err);
     SetDebugSinkEnabled(wasVerbose);
     return status;
 }

@@ -23,13 +23,15 @@ std::optional<CommandFile> StandardInputCopy::Copy(std::istream& in, std::ostrea
     std::string pattern = (folder / "korvani-pgn-stdin-XXXXXX").string();
     const int descriptor = folderError ? -1 : ::mkstemp(pattern.data());
     if (descriptor < 0) {
-        ReportUnreadable(std::string(kName), folderError ? folderError.value() : errno, err);
+        ReportUnreadable(
+            std::string(kName),
+            folderError ? folderError : std::error_code(errno, std::generic_category()), err);
         return std::nullopt;
     }
     path_ = pattern;
     std::array<char, std::size_t{64} * 1024> buffer{};
-    int error = 0;
-    while (error == 0 && in) {
+    std::error_code error;
+    while (!error && in) {
         in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         auto left = static_cast<std::size_t>(in.gcount());
         const char* from = buffer.data();
@@ -39,20 +41,21 @@ std::optional<CommandFile> StandardInputCopy::Copy(std::istream& in, std::ostrea
                 continue;
             }
             if (written <= 0) {
-                error = written < 0 ? errno : EIO;
+                error = written < 0 ? std::error_code(errno, std::generic_category())
+                                    : std::make_error_code(std::errc::io_error);
                 break;
             }
             from += written;
             left -= static_cast<std::size_t>(written);
         }
     }
-    if (error == 0 && in.bad()) {
-        error = EIO;
+    if (!error && in.bad()) {
+        error = std::make_error_code(std::errc::io_error);
     }
-    if (::close(descriptor) != 0 && error == 0) {
-        error = errno;
+    if (::close(descriptor) != 0 && !error) {
+        error = std::error_code(errno, std::generic_category());
     }
-    if (error != 0) {
+    if (error) {
         ReportUnreadable(std::string(kName), error, err);
         return std::nullopt;
     }

@@ -20,7 +20,7 @@ public:
 
     // Copies all of `in` into the file; on failure writes "korvani-pgn: cannot read
     // standard input: why" to `err` and returns std::nullopt.
-    std::optional<CommandFile> Copy(std::istream& in, std::ostream& err);
+    [[nodiscard]] std::optional<CommandFile> Copy(std::istream& in, std::ostream& err);
 
 private:
     std::filesystem::path path_;

@@ -11,14 +11,14 @@
 #include "platform/error_report.h"
 #include "platform/text_codec.h"
 
-void ReportUnreadable(const std::string& name, int error, std::ostream& err) {
-    err << "korvani-pgn: cannot read " << name << ": " << EncodeUtf8(SystemErrorText(error))
+void ReportUnreadable(const std::string& name, std::error_code error, std::ostream& err) {
+    err << "korvani-pgn: cannot read " << name << ": " << EncodeUtf8(SystemErrorText(error.value()))
         << '\n';
 }
 
 bool OpenForCommand(BufferedFile& opened, const CommandFile& file, std::ostream& err) {
-    const int error = opened.Open(file.path);
-    if (error != 0) {
+    const std::error_code error(opened.Open(file.path), std::generic_category());
+    if (error) {
         ReportUnreadable(file.name, error, err);
         return false;
     }
@@ -27,7 +27,8 @@ bool OpenForCommand(BufferedFile& opened, const CommandFile& file, std::ostream&
 
 bool ReadWentWell(const BufferedFile& opened, const CommandFile& file, std::ostream& err) {
     if (opened.Failed()) {
-        ReportUnreadable(file.name, opened.ReadError(), err);
+        ReportUnreadable(file.name, std::error_code(opened.ReadError(), std::generic_category()),
+                         err);
         return false;
     }
     return true;
@@ -59,7 +60,7 @@ std::optional<FileGamesSummary> LoadEveryGame(const CommandFile& file, std::ostr
                       game.offset = entry->fileOffset;
                       game.end = end;
                       game.listed = complete && hasMoveText;
-                      game.code = LoadGameFromFile(loaded, document, game.offset, 2);
+                      game.result = LoadGameFromFile(loaded, document, game.offset, 2);
                       game.document = &document;
                       game.file = &loaded;
                       visit(game);

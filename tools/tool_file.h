@@ -7,6 +7,9 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <system_error>
+
+#include "pgn/game_reader.h"
 
 class BufferedFile;
 class GameDocument;
@@ -17,25 +20,26 @@ struct CommandFile {
     std::string name;  // the path as given, or "standard input"
 };
 
-// Writes "korvani-pgn: cannot read NAME: why" to `err`, `why` being the text of the
-// errno value `error`.
-void ReportUnreadable(const std::string& name, int error, std::ostream& err);
+// Writes "korvani-pgn: cannot read NAME: why" to `err`, `why` being the system's text
+// for `error`.
+void ReportUnreadable(const std::string& name, std::error_code error, std::ostream& err);
 
 // Opens `file` for a command; on failure writes "korvani-pgn: cannot read NAME: why"
 // to `err` and returns false.
-bool OpenForCommand(BufferedFile& opened, const CommandFile& file, std::ostream& err);
+[[nodiscard]] bool OpenForCommand(BufferedFile& opened, const CommandFile& file, std::ostream& err);
 
 // After reading: when a read failed, writes the same kind of message and returns false.
-bool ReadWentWell(const BufferedFile& opened, const CommandFile& file, std::ostream& err);
+[[nodiscard]] bool ReadWentWell(const BufferedFile& opened, const CommandFile& file,
+                                std::ostream& err);
 
 // One game of a file as LoadEveryGame hands it over: where its text lies, whether
-// the games list shows it, LoadGame's result code and the document it filled (usable
-// only when the code is 0).
+// the games list shows it, what LoadGame gave and the document it filled (usable
+// only when that is ReadCode::Ok).
 struct LoadedFileGame {
     std::uint64_t offset = 0;
     std::uint64_t end = 0;  // the next game's first tag line, or the end of the file
     bool listed = false;
-    int code = 0;
+    ReadResult result;
     GameDocument* document = nullptr;
     BufferedFile* file = nullptr;  // the open file the game was read from
 };
@@ -54,8 +58,10 @@ struct FileGamesSummary {
 // file order, as soon as it is found: nothing is kept from one game to the next, so
 // the memory used does not grow with the file. Returns std::nullopt after a message
 // on `err` when the file cannot be read.
-std::optional<FileGamesSummary> LoadEveryGame(const CommandFile& file, std::ostream& err,
-                                              const FileGameVisitor& visit);
+[[nodiscard]] std::optional<FileGamesSummary> LoadEveryGame(const CommandFile& file,
+                                                            std::ostream& err,
+                                                            const FileGameVisitor& visit);
 
 // Copies the bytes [from, to) of the open `file` to `out`; false when a read fails.
-bool CopyFileRange(BufferedFile& file, std::uint64_t from, std::uint64_t to, std::ostream& out);
+[[nodiscard]] bool CopyFileRange(BufferedFile& file, std::uint64_t from, std::uint64_t to,
+                                 std::ostream& out);

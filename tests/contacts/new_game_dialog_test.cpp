@@ -231,7 +231,7 @@ void NewGameDialogTest::doneBuildsTheGameWithTheUserAsWhite() {
     QCOMPARE(Text(game->event), QStringLiteral("Club match"));
     QCOMPARE(Text(game->round), QStringLiteral("?"));
     QCOMPARE(Text(game->site), QStringLiteral("?"));
-    QCOMPARE(game->resultCode, 3);
+    QCOMPARE(game->result, GameResult::Other);
     QCOMPARE(QString::fromStdU16String(std::u16string(game->ResultText(true))),
              QStringLiteral("*"));
     QCOMPARE(Text(game->date), QStringLiteral("<unset>"));
@@ -431,7 +431,7 @@ int NewGameDialogTest::RunNewFromGamesList(const std::filesystem::path& gamesPat
         return RunNewGameDialog(parent, games, &contacts_, owner_);
     };
     list.appendNewGame = [](std::unique_ptr<GameDocument>& document, GamesFile& games) {
-        return AppendNewGame(document, games) == kSaveOk;
+        return AppendNewGame(document, games) == SaveResult::Ok;
     };
     list.runGameDisplay = [&opened](QWidget* /*parent*/, GameDocument& document,
                                     const std::filesystem::path& /*answerWaiting*/) {

@@ -41,14 +41,15 @@ private:
 
 void LoadAt(GamesFile& games, std::uint64_t offset) {
     GameDocument document(&games);
-    if (LoadGame(document, offset, 0) == kReadOk) {
+    const ReadResult result = LoadGame(document, offset, 0);
+    if (result == ReadCode::Ok) {
         // A loaded game ends inside the file, after it starts.
         if (document.fileEnd < offset) {
             __builtin_trap();
         }
         (void)WriteFen(document.root);
     }
-    (void)ReadErrorText(6);
+    (void)ReadErrorText(result);
 }
 
 }  // namespace

@@ -61,14 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     GameDocument first(&inputFile);
     // Only games with a Result tag are listed, and so opened and saved, by the
     // program; a game without one is written without a result mark, as it came.
-    if (LoadGame(first, 0, 3) != kReadOk || first.resultCode < 0 || first.resultCode > 3) {
+    if (LoadGame(first, 0, 3) != ReadCode::Ok || first.result < GameResult::WhiteWins ||
+        first.result > GameResult::Other) {
         return 0;
     }
     const std::string firstText = Written(first);
     const MemoryFile written(firstText);
     GamesFile writtenFile(written.path());
     GameDocument second(&writtenFile);
-    if (LoadGame(second, 0, 3) != kReadOk) {
+    if (LoadGame(second, 0, 3) != ReadCode::Ok) {
         __builtin_trap();
     }
     if (Written(second) != firstText) {

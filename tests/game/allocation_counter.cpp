@@ -5,6 +5,7 @@
 #include <new>
 
 #include "rules/node_pool.h"
+#include "rules/position.h"
 
 namespace {
 
@@ -28,14 +29,13 @@ void Release(void* block) noexcept {
 
 }  // namespace
 
-std::int64_t LiveAllocations() {
-    // Positions and moves live in pools: count their blocks instead of the pools'
-    // own heap blocks (the chunks and the vector that holds them).
-    const NodePool* pools[] = {&PositionPool(), &MoveNodePool()};  // made before counting
+std::int64_t LiveAllocations(const Position* tree) {
+    // The positions and moves of a tree live in its pools: count their blocks instead
+    // of the pools' own heap blocks (the chunks and what holds them).
     std::int64_t live = gLive.load();
-    for (const NodePool* pool : pools) {
-        live += static_cast<std::int64_t>(pool->LiveBlocks()) -
-                static_cast<std::int64_t>(pool->HeapBlocks());
+    if (const TreePools* pools = tree != nullptr ? tree->Pools() : nullptr) {
+        live += static_cast<std::int64_t>(pools->LiveBlocks()) -
+                static_cast<std::int64_t>(pools->HeapBlocks());
     }
     return live;
 }

@@ -73,7 +73,7 @@ TEST(GameDocumentCreation, StartsAtTheStandardRootWithNothingAttached) {
     EXPECT_EQ(document.saveMode, 0u);
     EXPECT_EQ(document.white, u"White");
     EXPECT_EQ(document.black, u"Black");
-    EXPECT_EQ(document.resultCode, -1);
+    EXPECT_EQ(document.result, GameResult::Unset);
     EXPECT_EQ(document.nextEntry, nullptr);
 }
 

@@ -32,7 +32,7 @@ void ExpectUnsetBesidesThePlayers(const GameHeaders& headers) {
     EXPECT_EQ(headers.whiteEmail, std::nullopt);
     EXPECT_EQ(headers.blackEmail, std::nullopt);
     EXPECT_EQ(headers.lastMoveDate, std::nullopt);
-    EXPECT_EQ(headers.resultCode, -1);
+    EXPECT_EQ(headers.result, GameResult::Unset);
     EXPECT_EQ(headers.lastMove, 0);
     EXPECT_EQ(headers.trait, 0);
 }
@@ -66,7 +66,7 @@ TEST(Completeness, EachMissingRosterTagMakesItIncomplete) {
         EXPECT_TRUE(headers.IsComplete()) << "an empty text is still a tag";
     }
     GameHeaders unset = CompleteHeaders();
-    unset.resultCode = -1;
+    unset.result = GameResult::Unset;
     EXPECT_FALSE(unset.IsComplete());
 }
 
@@ -116,7 +116,7 @@ TEST(Results, ParseResultNeedsTheExactText) {
     for (const auto& c : cases) {
         GameHeaders headers;
         headers.ParseResult(c.text);
-        EXPECT_EQ(headers.resultCode, c.code) << Narrow(c.text);
+        EXPECT_EQ(static_cast<int>(headers.result), c.code) << Narrow(c.text);
     }
 }
 
@@ -132,7 +132,7 @@ TEST(Results, ResultTextInBothForms) {
     };
     for (const auto& c : cases) {
         GameHeaders headers;
-        headers.resultCode = c.code;
+        headers.result = static_cast<GameResult>(c.code);
         EXPECT_EQ(headers.ResultText(c.compact), c.text) << c.code << " " << c.compact;
     }
 }
@@ -145,7 +145,7 @@ TEST(Results, SetResultCodeKeepsTheLowEightBits) {
     for (const auto& c : cases) {
         GameHeaders headers;
         headers.SetResultCode(c.code);
-        EXPECT_EQ(headers.resultCode, c.stored) << c.code;
+        EXPECT_EQ(static_cast<int>(headers.result), c.stored) << c.code;
     }
 }
 

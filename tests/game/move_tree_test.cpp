@@ -171,7 +171,7 @@ TEST(PromoteVariation, MainLineMoveIsLeftAlone) {
 TEST(UnlinkMove, AlternativeLeavesAloneAndTheRestStays) {
     ThreeOpenings tree;
     MoveNode& d4 = MoveTo(tree.afterD4);
-    std::unique_ptr<MoveNode> unlinked = UnlinkMove(d4);
+    MoveNodePtr unlinked = UnlinkMove(d4);
     ASSERT_EQ(unlinked.get(), &d4);
     EXPECT_EQ(unlinked->nextSibling, nullptr);
     EXPECT_EQ(unlinked->prevSibling, nullptr);
@@ -185,14 +185,14 @@ TEST(UnlinkMove, AlternativeLeavesAloneAndTheRestStays) {
 
 TEST(UnlinkMove, LastAlternativeLeavesTheListClosed) {
     ThreeOpenings tree;
-    std::unique_ptr<MoveNode> unlinked = UnlinkMove(MoveTo(tree.afterC4));
+    MoveNodePtr unlinked = UnlinkMove(MoveTo(tree.afterC4));
     EXPECT_EQ(ListOf(tree.root), (Strings{"e4", "d4"}));
     EXPECT_TRUE(TreeInvariantsHold(tree.root));
 }
 
 TEST(UnlinkMove, FirstMoveTakesEveryAlternativeWithIt) {
     ThreeOpenings tree;
-    std::unique_ptr<MoveNode> unlinked = UnlinkMove(*tree.root.firstMove);
+    MoveNodePtr unlinked = UnlinkMove(*tree.root.firstMove);
     EXPECT_EQ(tree.root.firstMove, nullptr);
     ASSERT_NE(unlinked, nullptr);
     EXPECT_EQ(San(*unlinked), "e4");
@@ -204,7 +204,7 @@ TEST(UnlinkMove, FirstMoveTakesEveryAlternativeWithIt) {
 
 TEST(UnlinkMove, FirstMoveInsideALineEmptiesOnlyThatPosition) {
     ThreeOpenings tree;
-    std::unique_ptr<MoveNode> unlinked = UnlinkMove(*tree.afterC4->firstMove);
+    MoveNodePtr unlinked = UnlinkMove(*tree.afterC4->firstMove);
     EXPECT_EQ(tree.afterC4->firstMove, nullptr);
     EXPECT_EQ(ListOf(tree.root), (Strings{"e4", "d4", "c4"}));
     EXPECT_TRUE(TreeInvariantsHold(tree.root));
@@ -213,8 +213,7 @@ TEST(UnlinkMove, FirstMoveInsideALineEmptiesOnlyThatPosition) {
 
 TEST(ReplaceMove, FirstMoveIsReplacedWithItsWholeLine) {
     ThreeOpenings tree;
-    Position* afterF4 =
-        tree.root.AddMove(Sq("f2"), Sq("f4"), tree.root.firstMove.get(), 0, nullptr);
+    Position* afterF4 = tree.root.AddMove(Sq("f2"), Sq("f4"), tree.root.firstMove.get(), 0);
     ASSERT_NE(afterF4, nullptr);
     EXPECT_EQ(ListOf(tree.root), (Strings{"f4", "d4", "c4"}));
     EXPECT_EQ(DepthsOf(tree.root), (std::vector<int>{0, 1, 1}));
@@ -224,7 +223,7 @@ TEST(ReplaceMove, FirstMoveIsReplacedWithItsWholeLine) {
 
 TEST(ReplaceMove, AlternativeKeepsItsPlaceAndDepth) {
     ThreeOpenings tree;
-    Position* afterNf3 = tree.root.AddMove(Sq("g1"), Sq("f3"), &MoveTo(tree.afterD4), 0, nullptr);
+    Position* afterNf3 = tree.root.AddMove(Sq("g1"), Sq("f3"), &MoveTo(tree.afterD4), 0);
     ASSERT_NE(afterNf3, nullptr);
     EXPECT_EQ(ListOf(tree.root), (Strings{"e4", "Nf3", "c4"}));
     EXPECT_EQ(DepthsOf(tree.root), (std::vector<int>{0, 1, 1}));
@@ -234,7 +233,7 @@ TEST(ReplaceMove, AlternativeKeepsItsPlaceAndDepth) {
 TEST(ReplaceMove, MoveInsideAVariationKeepsTheVariationDepth) {
     ThreeOpenings tree;
     MoveNode& c5 = *tree.afterC4->firstMove->nextSibling;
-    Position* afterE6 = tree.afterC4->AddMove(Sq("e7"), Sq("e6"), &c5, 0, nullptr);
+    Position* afterE6 = tree.afterC4->AddMove(Sq("e7"), Sq("e6"), &c5, 0);
     ASSERT_NE(afterE6, nullptr);
     EXPECT_EQ(ListOf(*tree.afterC4), (Strings{"e5", "e6"}));
     EXPECT_EQ(MoveTo(afterE6).depth, 2);

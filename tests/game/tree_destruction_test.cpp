@@ -38,14 +38,15 @@ TEST(TreeDestruction, EveryPositionAndMoveIsFreedExactlyOnce) {
     PlayLine(*root, {"e4", "c5", "Nf3", "d6"});  // reuses 1.e4
     ASSERT_EQ(CountMoves(*root), 9u);
     // The root, then one Position and one MoveNode per move.
-    EXPECT_EQ(LiveAllocations() - baseline, 1 + 2 * 9);
+    EXPECT_EQ(LiveAllocations(root.get()) - baseline, 1 + 2 * 9);
 
     UnlinkMove(MoveTo(root->FindMove(Sq("d2"), Sq("d4"), 0)));  // destroyed at once
-    EXPECT_EQ(LiveAllocations() - baseline, 1 + 2 * 6) << "d4, d5 and c4 are freed";
+    EXPECT_EQ(LiveAllocations(root.get()) - baseline, 1 + 2 * 6) << "d4, d5 and c4 are freed";
     EXPECT_TRUE(TreeInvariantsHold(*root));
 
-    ASSERT_NE(root->AddMove(Sq("f2"), Sq("f4"), root->firstMove.get(), 0, nullptr), nullptr);
-    EXPECT_EQ(LiveAllocations() - baseline, 1 + 2 * 1) << "replacing e4 frees its 6 moves";
+    ASSERT_NE(root->AddMove(Sq("f2"), Sq("f4"), root->firstMove.get(), 0), nullptr);
+    EXPECT_EQ(LiveAllocations(root.get()) - baseline, 1 + 2 * 1)
+        << "replacing e4 frees its 6 moves";
     EXPECT_TRUE(TreeInvariantsHold(*root));
 
     root.reset();
@@ -98,9 +99,9 @@ TEST(TreeDestruction, NestedVariationsTenThousandDeep) {
 TEST(TreeDestruction, UnlinkedNestedVariationIsDestroyedWithoutRecursion) {
     auto root = std::make_unique<Position>();
     ASSERT_NE(NestVariations(*root, kNestingLevels), nullptr);
-    const std::int64_t before = LiveAllocations();
+    const std::int64_t before = LiveAllocations(root.get());
     RunOnSmallStack([&] { UnlinkMove(*root->firstMove->nextSibling); });
-    EXPECT_EQ(LiveAllocations(), before - 2 * (2 * kNestingLevels - 1));
+    EXPECT_EQ(LiveAllocations(root.get()), before - 2 * (2 * kNestingLevels - 1));
     EXPECT_EQ(CountMoves(*root), 1u);
     EXPECT_TRUE(TreeInvariantsHold(*root));
 }

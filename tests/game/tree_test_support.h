@@ -35,7 +35,7 @@ inline int Sq(std::string_view name) {
 
 // Plays a move given as "e2e4" through AddMove as a new line; null when refused.
 inline Position* Play(Position& position, std::string_view move) {
-    return position.AddMove(Sq(move.substr(0, 2)), Sq(move.substr(2, 2)), nullptr, 0, nullptr);
+    return position.AddMove(Sq(move.substr(0, 2)), Sq(move.substr(2, 2)), nullptr, 0);
 }
 
 // Plays a line of SAN moves from `from` (reusing moves that exist) and returns the last
@@ -161,7 +161,7 @@ void RunOnSmallStack(const std::function<void()>& work);
 inline Position* ShuffleKnights(Position& from, int plies) {
     Position* tip = &from;
     for (int i = 0; i < plies && tip != nullptr; ++i) {
-        const bool white = tip->sideToMove == kWhite;
+        const bool white = tip->sideToMove() == kWhite;
         const bool home = tip->GetSquare(Sq(white ? "g1" : "g8")) != kEmpty;
         tip = Play(*tip, white ? (home ? "g1f3" : "f3g1") : (home ? "g8f6" : "f6g8"));
     }
@@ -174,7 +174,7 @@ inline Position* ShuffleKnights(Position& from, int plies) {
 inline Position* NestVariations(Position& from, int levels) {
     Position* tip = &from;
     for (int i = 0; i < levels && tip != nullptr; ++i) {
-        const bool white = tip->sideToMove == kWhite;
+        const bool white = tip->sideToMove() == kWhite;
         if (Play(*tip, white ? "b1c3" : "b8c6") == nullptr) {
             return nullptr;
         }

@@ -82,7 +82,7 @@ std::string OtherGames(std::u16string_view name, int count) {
         document.fileEnd = slotStart + inFile.size();
         document.slotText = inFile;
         document.saveMode = 3;
-        if (SaveGame(document) != kSaveOk) {
+        if (SaveGame(document) != SaveResult::Ok) {
             ::_exit(3);
         }
         inFile = document.slotText;
@@ -103,7 +103,7 @@ std::chrono::microseconds TimeOfOneSave(const std::string& head, const std::stri
     document->slotText = first;
     document->saveMode = 3;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(SaveGame(*document), kSaveOk);
+    EXPECT_EQ(SaveGame(*document), SaveResult::Ok);
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                  start);
 }

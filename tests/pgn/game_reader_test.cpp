@@ -32,7 +32,7 @@ std::u16string San(const MoveNode* move) {
 
 struct CodeCase {
     const char* file;
-    int code;
+    ReadCode code;
     std::u16string text;
 };
 
@@ -45,51 +45,46 @@ class ResultCodes : public ::testing::TestWithParam<CodeCase> {};
 
 TEST_P(ResultCodes, GiveTheirCodeAndText) {
     const LoadedGame game(PgnData(GetParam().file));
-    EXPECT_EQ(game.code, GetParam().code);
-    EXPECT_EQ(ReadErrorText(game.code), GetParam().text);
+    EXPECT_EQ(game.result.code, GetParam().code);
+    EXPECT_EQ(ReadErrorText(game.result), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ResultCodes,
     ::testing::Values(
-        CodeCase{"simple_game.pgn", kReadOk, u"No error"},
-        CodeCase{"empty.pgn", kReadUnexpected, u"Unexpected error"},
-        CodeCase{"no_tags.pgn", kReadUnexpected, u"Unexpected error"},
-        CodeCase{"no_such_file.pgn", kReadCannotOpen, u"Unable to open file"},
-        CodeCase{"fen_bad_castling.pgn", kReadBadPosition, u"Invalid initial position"},
-        CodeCase{"fen_without_setup.pgn", kReadBadHeaders, u"Incorrect PGN headers"},
-        CodeCase{"setup_without_fen.pgn", kReadBadHeaders, u"Incorrect PGN headers"},
-        CodeCase{"setup_zero_then_fen.pgn", kReadBadHeaders, u"Incorrect PGN headers"},
-        CodeCase{"two_fens_one_setup.pgn", kReadBadHeaders, u"Incorrect PGN headers"},
-        CodeCase{"null_move.pgn", kReadUnknownToken, u"Unknown token : Z0 Nc6 1-0"},
-        CodeCase{"lowercase_castling.pgn", kReadUnknownToken, u"Unknown token : o-o *"},
-        CodeCase{"tags_only_at_end.pgn", kReadUnknownToken, u"Unknown token : [Result \"*\"]"},
-        CodeCase{"variation_before_first_move.pgn", kReadBadVariation, u"Error in alternate line"},
-        CodeCase{"variations_nested_256.pgn", kReadBadVariation, u"Error in alternate line"},
-        CodeCase{"illegal_move_ke3.pgn", kReadIllegalMove, u"Illegal move : Ke3"},
-        CodeCase{"illegal_variation_start.pgn", kReadIllegalLineStart,
+        CodeCase{"simple_game.pgn", ReadCode::Ok, u"No error"},
+        CodeCase{"empty.pgn", ReadCode::Unexpected, u"Unexpected error"},
+        CodeCase{"no_tags.pgn", ReadCode::Unexpected, u"Unexpected error"},
+        CodeCase{"no_such_file.pgn", ReadCode::CannotOpen, u"Unable to open file"},
+        CodeCase{"fen_bad_castling.pgn", ReadCode::BadPosition, u"Invalid initial position"},
+        CodeCase{"fen_without_setup.pgn", ReadCode::BadHeaders, u"Incorrect PGN headers"},
+        CodeCase{"setup_without_fen.pgn", ReadCode::BadHeaders, u"Incorrect PGN headers"},
+        CodeCase{"setup_zero_then_fen.pgn", ReadCode::BadHeaders, u"Incorrect PGN headers"},
+        CodeCase{"two_fens_one_setup.pgn", ReadCode::BadHeaders, u"Incorrect PGN headers"},
+        CodeCase{"null_move.pgn", ReadCode::UnknownToken, u"Unknown token : Z0 Nc6 1-0"},
+        CodeCase{"lowercase_castling.pgn", ReadCode::UnknownToken, u"Unknown token : o-o *"},
+        CodeCase{"tags_only_at_end.pgn", ReadCode::UnknownToken, u"Unknown token : [Result \"*\"]"},
+        CodeCase{"variation_before_first_move.pgn", ReadCode::BadVariation,
+                 u"Error in alternate line"},
+        CodeCase{"variations_nested_256.pgn", ReadCode::BadVariation, u"Error in alternate line"},
+        CodeCase{"illegal_move_ke3.pgn", ReadCode::IllegalMove, u"Illegal move : Ke3"},
+        CodeCase{"illegal_variation_start.pgn", ReadCode::IllegalLineStart,
                  u"Illegal move starting line"},
-        CodeCase{"legal_move_ke2.pgn", kReadOk, u"No error"}),
+        CodeCase{"legal_move_ke2.pgn", ReadCode::Ok, u"No error"}),
     [](const auto& info) {
         std::string name = info.param.file;
         return name.substr(0, name.find('.'));
     });
 
-TEST(ResultCodes, TextsOfCodesTheReaderDoesNotGive) {
-    EXPECT_EQ(ReadErrorText(1), u"No error");
-    EXPECT_EQ(ReadErrorText(11), u"Unexpected error");
-    EXPECT_EQ(ReadErrorText(-1), u"Unexpected error");
-}
-
 TEST(ResultCodes, AnOffsetAtTheEndOfTheFileReadsNothing) {
     const auto path = PgnData("simple_game.pgn");
     const LoadedGame game(path, std::filesystem::file_size(path));
-    EXPECT_EQ(game.code, kReadUnexpected);
+    EXPECT_EQ(game.result.code, ReadCode::Unexpected);
 }
 
 TEST(Tags, ReadTheRosterAndCorrespondenceTags) {
     const LoadedGame game(PgnData("email_game.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     const GameDocument& d = game.document;
     EXPECT_EQ(d.white, u"Alice");
     EXPECT_EQ(d.black, u"Bob");
@@ -97,7 +92,7 @@ TEST(Tags, ReadTheRosterAndCorrespondenceTags) {
     EXPECT_EQ(d.site, u"Here");
     EXPECT_EQ(d.date, u"2024.01.02");
     EXPECT_EQ(d.round, u"1");
-    EXPECT_EQ(d.resultCode, 3);
+    EXPECT_EQ(d.result, GameResult::Other);
     EXPECT_EQ(d.whiteEmail, u"a@example.org");
     EXPECT_EQ(d.blackEmail, u"b@example.org");
     EXPECT_EQ(d.lastMoveDate, u"03.14");
@@ -108,10 +103,10 @@ TEST(Tags, ReadTheRosterAndCorrespondenceTags) {
 }
 
 TEST(Tags, ResultValues) {
-    EXPECT_EQ(LoadedGame(PgnData("simple_game.pgn")).document.resultCode, 0);
+    EXPECT_EQ(LoadedGame(PgnData("simple_game.pgn")).document.result, GameResult::WhiteWins);
     // A draw written as ½-½ stays a draw, in UTF-8 and in Windows-1252 alike.
-    EXPECT_EQ(LoadedGame(PgnData("half_half_draw.pgn")).document.resultCode, 1);
-    EXPECT_EQ(LoadedGame(PgnData("half_half_draw_latin1.pgn")).document.resultCode, 1);
+    EXPECT_EQ(LoadedGame(PgnData("half_half_draw.pgn")).document.result, GameResult::Draw);
+    EXPECT_EQ(LoadedGame(PgnData("half_half_draw_latin1.pgn")).document.result, GameResult::Draw);
 }
 
 TEST(Tags, Windows1252NamesAreDecodedAndEscapesUndone) {
@@ -123,7 +118,7 @@ TEST(Tags, Windows1252NamesAreDecodedAndEscapesUndone) {
                  {"quote_in_tag.pgn", u"Smith \"Bob\" Jr", u"C:\\games\\x"}};
     for (const auto& c : cases) {
         const LoadedGame game(PgnData(c.file));
-        ASSERT_EQ(game.code, kReadOk) << c.file;
+        ASSERT_EQ(game.result.code, ReadCode::Ok) << c.file;
         EXPECT_EQ(game.document.white, c.white);
         EXPECT_EQ(game.document.black, c.black);
     }
@@ -131,7 +126,7 @@ TEST(Tags, Windows1252NamesAreDecodedAndEscapesUndone) {
 
 TEST(Tags, UninterpretedTagsAreKeptInFileOrder) {
     const LoadedGame game(PgnData("extra_tags.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     std::vector<std::pair<std::u16string, std::u16string>> tags;
     for (const ExtraTag* tag = game.document.extraTags.get(); tag; tag = tag->next.get()) {
         tags.emplace_back(tag->name, tag->value);
@@ -145,7 +140,7 @@ TEST(Tags, UninterpretedTagsAreKeptInFileOrder) {
 TEST(Tags, GameWithoutWhiteTagEndsAtItsOwnMoves) {
     const auto path = PgnData("game_without_white_tag.pgn");
     const LoadedGame game(path);
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     EXPECT_FALSE(game.document.white.has_value());  // no name is invented
     EXPECT_EQ(game.document.event, u"Study");
     EXPECT_EQ(MainLine(game.document.root), std::vector<std::u16string>{u"e4"});
@@ -172,7 +167,7 @@ TEST(MainLines, SetUpsJunkLineCommentsAndStrayParentheses) {
     };
     for (const Case& c : cases) {
         const LoadedGame game(PgnData(c.file));
-        ASSERT_EQ(game.code, kReadOk) << c.file;
+        ASSERT_EQ(game.result.code, ReadCode::Ok) << c.file;
         EXPECT_EQ(game.document.root.setUp, c.setUp) << c.file;
         if (!c.fen.empty()) {
             EXPECT_EQ(WriteFen(game.document.root), c.fen) << c.file;
@@ -183,7 +178,7 @@ TEST(MainLines, SetUpsJunkLineCommentsAndStrayParentheses) {
 
 TEST(Comments, OverTwoLinesAndJoined) {
     const LoadedGame game(PgnData("comment_over_two_lines.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     const Position& root = game.document.root;
     const Position& afterE4 = *root.firstMove->child;
     const Position& afterE5 = *afterE4.firstMove->child;
@@ -197,7 +192,7 @@ TEST(Comments, OverTwoLinesAndJoined) {
 TEST(Comments, NothingInsideIsInterpreted) {
     const auto path = PgnData("comment_with_brackets.pgn");
     const LoadedGame game(path);
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     EXPECT_EQ(game.document.root.firstMove->child->comment, u"see (this) ; [Event \"not a tag\"] ");
     EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
 }
@@ -205,7 +200,7 @@ TEST(Comments, NothingInsideIsInterpreted) {
 TEST(Comments, UnterminatedAtTheEndIsDropped) {
     const auto path = PgnData("comment_unterminated_at_end.pgn");
     const LoadedGame game(path);
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     EXPECT_EQ(MainLine(game.document.root), (std::vector<std::u16string>{u"e4", u"e5"}));
     EXPECT_FALSE(game.document.root.firstMove->child->firstMove->child->comment.has_value());
     EXPECT_EQ(game.document.fileEnd, std::filesystem::file_size(path));
@@ -213,7 +208,7 @@ TEST(Comments, UnterminatedAtTheEndIsDropped) {
 
 TEST(Variations, AlternativeFromTheParentOfTheLastMove) {
     const LoadedGame game(PgnData("variation_simple.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     const Position& root = game.document.root;
     EXPECT_EQ(MainLine(root), (std::vector<std::u16string>{u"e4", u"e5", u"Nf3"}));
     const Position& afterE4 = *root.firstMove->child;
@@ -227,7 +222,7 @@ TEST(Variations, AlternativeFromTheParentOfTheLastMove) {
 
 TEST(Variations, NestedTwoLevels) {
     const LoadedGame game(PgnData("variation_nested_two.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     const Position& root = game.document.root;
     EXPECT_EQ(MainLine(root), (std::vector<std::u16string>{u"e4", u"e5"}));
     const MoveNode* d4 = root.firstMove->nextSibling.get();
@@ -243,7 +238,7 @@ TEST(Variations, NestedTwoLevels) {
 
 TEST(Variations, DeepestAllowedNestingIsRead) {
     const LoadedGame game(PgnData("variations_nested_255.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     // Every level repeats 1...c5 from the same place: each is a branch of its own.
     const Position& afterE4 = *game.document.root.firstMove->child;
     std::size_t branches = 0;
@@ -258,7 +253,7 @@ TEST(Variations, DeepestAllowedNestingIsRead) {
 
 TEST(Nags, MoveAndPositionAnnotations) {
     const LoadedGame game(PgnData("nags.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     const Position& root = game.document.root;
     EXPECT_EQ(root.positionNag, 0);
     const MoveNode& e4 = *root.firstMove;
@@ -277,12 +272,12 @@ TEST(GameEnd, AtTheNextGamesTagLine) {
     for (const char* file : {"game_without_result_then_next.pgn", "result_then_blank_lines.pgn"}) {
         const auto path = PgnData(file);
         const LoadedGame game(path);
-        ASSERT_EQ(game.code, kReadOk) << file;
+        ASSERT_EQ(game.result.code, ReadCode::Ok) << file;
         const std::string content = ReadWholeFile(path);
         EXPECT_EQ(game.document.fileEnd, content.find("[Event", 1)) << file;
         // The second game reads from there.
         const LoadedGame second(path, game.document.fileEnd);
-        ASSERT_EQ(second.code, kReadOk) << file;
+        ASSERT_EQ(second.result.code, ReadCode::Ok) << file;
         EXPECT_EQ(second.document.white, u"Carol") << file;
         EXPECT_EQ(second.document.fileEnd, content.size()) << file;
     }
@@ -294,7 +289,7 @@ TEST(Diagnostics, RefusedMoveIsReportedToTheDebugSink) {
     const LoadedGame game(PgnData("illegal_move_ke3.pgn"));
     SetDebugSinkEnabled(false);
     const std::string output = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(game.code, kReadIllegalMove);
+    EXPECT_EQ(game.result.code, ReadCode::IllegalMove);
     EXPECT_EQ(output, "Token refus\xC3\xA9 (2)\n");
 }
 

@@ -68,10 +68,10 @@ TEST(Index, TwoGamesSeparatedByABlankLine) {
     EXPECT_EQ(entries[0]->fileOffset, 0u);
     EXPECT_EQ(entries[1]->fileOffset, content.find("[Event", 1));
     EXPECT_EQ(entries[0]->white, u"Alice");
-    EXPECT_EQ(entries[0]->resultCode, 0);
+    EXPECT_EQ(entries[0]->result, GameResult::WhiteWins);
     EXPECT_EQ(entries[1]->white, u"Carol");
     EXPECT_EQ(entries[1]->black, u"Dave");
-    EXPECT_EQ(entries[1]->resultCode, 2);
+    EXPECT_EQ(entries[1]->result, GameResult::BlackWins);
     EXPECT_EQ(entries[1]->fileEnd, 0u);
     EXPECT_EQ(games.lastEntry(), entries[1]);
 }
@@ -94,7 +94,7 @@ TEST(Index, IncompleteRosterIsCountedNotMerged) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0]->fileOffset, ReadWholeFile(path).find("[Event", 1));
     EXPECT_EQ(entries[0]->white, u"Carol");
-    EXPECT_EQ(entries[0]->resultCode, 2);
+    EXPECT_EQ(entries[0]->result, GameResult::BlackWins);
     EXPECT_EQ(games.lastScan().unlistedGames, 1u);
     EXPECT_EQ(games.lastScan().firstUnlistedOffset, 0u);
     EXPECT_EQ(RosterTagNames(games.lastScan().missingTags), "Site");
@@ -126,9 +126,9 @@ TEST(Index, SavingAListedGameKeepsTheUnlistedOnes) {
             entry = entry->nextEntry.get();
         }
         GameDocument document(&games);
-        ASSERT_EQ(LoadGame(document, entry->fileOffset, 2), kReadOk);
+        ASSERT_EQ(LoadGame(document, entry->fileOffset, 2), ReadCode::Ok);
         ASSERT_NE(ParseSan(*document.root.firstMove->child, u"d5"), nullptr);
-        ASSERT_EQ(SaveGame(document), kSaveOk);
+        ASSERT_EQ(SaveGame(document), SaveResult::Ok);
         const std::string after = ReadFileBytes(path);
         for (const std::string& text : unlisted) {
             EXPECT_NE(after.find(text), std::string::npos) << saved << "\n" << after;
@@ -143,7 +143,7 @@ TEST(Index, HalfHalfIsADraw) {
         GamesFile games(PgnData(file));
         ASSERT_TRUE(games.Reload());
         ASSERT_EQ(games.entryCount(), 1u) << file;
-        EXPECT_EQ(games.firstEntry()->resultCode, 1) << file;
+        EXPECT_EQ(games.firstEntry()->result, GameResult::Draw) << file;
         EXPECT_EQ(LastColumnText(*games.firstEntry()), u"\u00BD-\u00BD");
     }
 }
@@ -173,7 +173,7 @@ TEST(Index, ZeroByteEndsATagValue) {
     ASSERT_EQ(games.entryCount(), 1u);
     EXPECT_EQ(games.firstEntry()->white, u"Al");
     const LoadedGame game(PgnData("zero_byte_in_tag.pgn"));
-    ASSERT_EQ(game.code, kReadOk);
+    ASSERT_EQ(game.result.code, ReadCode::Ok);
     EXPECT_EQ(game.document.white, u"Al");
 }
 
@@ -279,13 +279,13 @@ TEST(Columns, MarkTheSideToMoveInRunningEmailGames) {
 TEST(Columns, FinishedOrOrdinaryGamesShowNoMark) {
     GameListEntry entry;
     entry.SetWhiteEmail(u"a@example.org");
-    entry.resultCode = 0;
+    entry.result = GameResult::WhiteWins;
     EXPECT_EQ(WhiteColumnText(entry), u"White");
     EXPECT_EQ(LastColumnText(entry), u"1-0");
-    entry.resultCode = 3;
+    entry.result = GameResult::Other;
     entry.SetWhiteEmail(std::nullopt);
     EXPECT_EQ(WhiteColumnText(entry), u"White");
-    entry.resultCode = -1;
+    entry.result = GameResult::Unset;
     EXPECT_EQ(LastColumnText(entry), u"*");
 }
 

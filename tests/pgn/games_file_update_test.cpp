@@ -87,7 +87,7 @@ protected:
     // Saves `document`, which must fail with one error box and nothing else.
     void ExpectSaveFails(GameDocument& document) {
         ErrorBoxRecorder recorder;
-        EXPECT_EQ(SaveGame(document), kSaveFailed);
+        EXPECT_EQ(SaveGame(document), SaveResult::Failed);
         ExpectOneSaveBox(recorder, path);
     }
 };
@@ -127,7 +127,7 @@ TEST_F(SaveGameSplice, ReplacesOnlyTheSlotOfTheGame) {
         }
         PutInSlot(*document, offset, old[c.slot], 3);
         ErrorBoxRecorder recorder;
-        ASSERT_EQ(SaveGame(*document), kSaveOk);
+        ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
         EXPECT_TRUE(recorder.boxes.empty());
 
         std::string expected[3] = {old[0], old[1], old[2]};
@@ -148,9 +148,9 @@ TEST_F(SaveGameSplice, SavingTwiceFollowsTheNewSlot) {
     GamesFile games(path);
     auto document = MakeGame(&games, u"Boris", 40);
     PutInSlot(*document, first.size(), middle, 3);
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
+    ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
     PlayLine(document->root, {u"e4"});  // a new alternative to the first move
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
+    ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
     EXPECT_EQ(ReadFileBytes(path), first + GameText(*document) + last);
 }
 
@@ -161,10 +161,10 @@ TEST_F(SaveGameSplice, SavedGameReadsBackFromItsOffset) {
     GamesFile games(path);
     auto document = MakeGame(&games, u"Boris", 25);
     PutInSlot(*document, first.size(), middle, 3);
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
+    ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
 
     GameDocument reread(&games);
-    ASSERT_EQ(LoadGame(reread, first.size(), 3), kReadOk);
+    ASSERT_EQ(LoadGame(reread, first.size(), 3), ReadCode::Ok);
     EXPECT_EQ(reread.fileEnd, document->fileEnd);
     EXPECT_EQ(GameText(reread), GameText(*document));
     ASSERT_TRUE(games.Reload());
@@ -276,7 +276,7 @@ TEST(SaveGameChangedFile, FindsTheGameAgainOrSavesItAsANewGame) {
         GamesFile games(path);
         ASSERT_TRUE(games.Reload());
         GameDocument document(&games);
-        ASSERT_EQ(LoadGameForUpdate(document, read.a.size(), 3), kReadOk) << c.name;
+        ASSERT_EQ(LoadGameForUpdate(document, read.a.size(), 3), ReadCode::Ok) << c.name;
         PlayLine(document.root, {u"e4", u"e5"});
         const std::string saved = GameText(document);
 
@@ -298,7 +298,7 @@ TEST(SaveGameChangedFile, FindsTheGameAgainOrSavesItAsANewGame) {
                 break;
         }
         ErrorBoxRecorder recorder;
-        ASSERT_EQ(SaveGame(document), kSaveOk) << c.name;
+        ASSERT_EQ(SaveGame(document), SaveResult::Ok) << c.name;
         const std::string content = ReadFileBytes(path);
         if (c.found) {
             EXPECT_EQ(content, theirs.before + saved + theirs.after) << c.name;
@@ -328,7 +328,7 @@ TEST_F(SaveGameRewrite, OnlyGameRewritesTheFileFromItsFirstByte) {
         GamesFile games(path);
         auto document = MakeGame(&games, u"Anna", newMoves);
         PutInSlot(*document, 2, old, 1);
-        ASSERT_EQ(SaveGame(*document), kSaveOk);
+        ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
         EXPECT_EQ(ReadFileBytes(path), GameText(*document)) << newMoves;
         EXPECT_EQ(document->fileOffset, 0u);
         EXPECT_EQ(document->fileEnd, GameText(*document).size());
@@ -344,16 +344,16 @@ TEST_F(SaveGameRewrite, TextOutsideTheSlotIsKeptWhateverSaveModeSays) {
     GamesFile games(path);
     ASSERT_TRUE(games.Reload());
     GameDocument document(&games);
-    ASSERT_EQ(LoadGameForUpdate(document, unlisted.size(), 1), kReadOk);
+    ASSERT_EQ(LoadGameForUpdate(document, unlisted.size(), 1), ReadCode::Ok);
     PlayLine(document.root, {u"e4"});
-    ASSERT_EQ(SaveGame(document), kSaveOk);
+    ASSERT_EQ(SaveGame(document), SaveResult::Ok);
     EXPECT_EQ(ReadFileBytes(path), unlisted + GameText(document));
 }
 
 TEST_F(SaveGameRewrite, MissingFileIsCreatedForARewrite) {
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 4);
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
+    ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
     EXPECT_EQ(ReadFileBytes(path), GameText(*document));
 }
 
@@ -367,7 +367,7 @@ TEST_F(SaveGameRewrite, ThroughASymbolicLinkTheLinkStays) {
     GamesFile games(link);
     auto document = MakeGame(&games, u"Boris", 9);
     PutInSlot(*document, first.size(), second, 2);
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
+    ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFileBytes(real), first + GameText(*document));
 }
@@ -378,7 +378,7 @@ TEST_F(AppendNewGameTest, ToAMissingFileCreatesItWithTheGameAtOffsetZero) {
     GamesFile games(path);
     auto document = MakeGame(nullptr, u"Anna", 0);
     GameDocument* added = document.get();
-    ASSERT_EQ(AppendNewGame(document, games), kSaveOk);
+    ASSERT_EQ(AppendNewGame(document, games), SaveResult::Ok);
     EXPECT_EQ(document, nullptr);
     EXPECT_EQ(games.lastEntry(), added);
     EXPECT_EQ(added->gamesFile, &games);
@@ -392,7 +392,7 @@ TEST_F(AppendNewGameTest, ToAnEmptyFileLandsAfterABlankLine) {
     GamesFile games(path);
     auto document = MakeGame(nullptr, u"Anna", 0);
     GameDocument* added = document.get();
-    ASSERT_EQ(AppendNewGame(document, games), kSaveOk);
+    ASSERT_EQ(AppendNewGame(document, games), SaveResult::Ok);
     EXPECT_EQ(added->fileOffset, 2u);
     EXPECT_EQ(added->saveMode, 2u);
     EXPECT_EQ(ReadFileBytes(path), "\r\n" + GameText(*added));
@@ -408,14 +408,14 @@ TEST_F(AppendNewGameTest, ToAFileWithGamesEndsTheFile) {
     ASSERT_TRUE(games.Reload());
     auto document = MakeGame(nullptr, u"Chloe", 0);
     GameDocument* added = document.get();
-    ASSERT_EQ(AppendNewGame(document, games), kSaveOk);
+    ASSERT_EQ(AppendNewGame(document, games), SaveResult::Ok);
     EXPECT_EQ(games.entryCount(), 3u);
     EXPECT_EQ(added->fileOffset, old.size() + 2);
     EXPECT_EQ(ReadFileBytes(path), old + "\r\n" + GameText(*added));
 
     // The new game can be saved again at once, after a move.
     PlayLine(added->root, {u"d4"});
-    ASSERT_EQ(SaveGame(*added), kSaveOk);
+    ASSERT_EQ(SaveGame(*added), SaveResult::Ok);
     EXPECT_EQ(ReadFileBytes(path), old + "\r\n" + GameText(*added));
 }
 
@@ -424,7 +424,7 @@ TEST_F(AppendNewGameTest, FailureLeavesTheDocumentWithTheCaller) {
     GamesFile games(path);
     auto document = MakeGame(nullptr, u"Anna", 0);
     ErrorBoxRecorder recorder;
-    EXPECT_EQ(AppendNewGame(document, games), kSaveFailed);
+    EXPECT_EQ(AppendNewGame(document, games), SaveResult::Failed);
     EXPECT_NE(document, nullptr);
     EXPECT_EQ(games.entryCount(), 0u);
     ExpectOneSaveBox(recorder, path);
@@ -477,9 +477,9 @@ TEST_F(SaveGameSplice, FilesOfTheUserBesideTheGamesFileAreLeftAlone) {
     GamesFile games(path);
     auto document = MakeGame(&games, u"Anna", 9);
     PutInSlot(*document, 0, first, 2);
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
+    ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
     EXPECT_EQ(RemoveStaleSaveFiles(path), 0);
-    ASSERT_EQ(SaveGame(*document), kSaveOk);
+    ASSERT_EQ(SaveGame(*document), SaveResult::Ok);
     EXPECT_EQ(ReadFileBytes(path), GameText(*document) + second);
     for (const std::string& name : mine) {
         EXPECT_EQ(ReadFileBytes(folder.path() / name), "the user's own " + name);
@@ -517,7 +517,7 @@ TEST_F(SaveGameFailure, WriteFailureGivesEFailTheBoxAndAnUntouchedFile) {
             const bool boxRight = boxes.size() == 1 && boxes[0].caption == u"Unable to save game" &&
                                   boxes[0].text == DecodeLine(path.native()) &&
                                   boxes[0].icon == ErrorBox::Icon::None;
-            ::_exit(result != kSaveFailed ? 1 : (boxRight ? 0 : 2));
+            ::_exit(result != SaveResult::Failed ? 1 : (boxRight ? 0 : 2));
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -600,7 +600,7 @@ TEST(FileOutput, RecordsTheFirstFailureAndKeepsCounting) {
     output.Write("abc");
     output.Write(std::string(FileOutput::kBufferSize * 2, 'x'));
     EXPECT_FALSE(output.Flush());
-    EXPECT_EQ(output.error(), EBADF);
+    EXPECT_EQ(output.error(), std::errc::bad_file_descriptor);
     EXPECT_EQ(output.bytesWritten(), 3 + FileOutput::kBufferSize * 2);
     ::close(readOnly);
 }

@@ -386,7 +386,7 @@ TEST(OtherWriters, RandomGamesReadAndWriteBackWhole) {
         WriteFileBytes(path, text);
         GamesFile file(path);
         auto read = std::make_unique<GameDocument>(&file);
-        ASSERT_EQ(LoadGame(*read, 0, 2), kReadOk) << "seed " << seed << "\n" << text;
+        ASSERT_EQ(LoadGame(*read, 0, 2), ReadCode::Ok) << "seed " << seed << "\n" << text;
         for (int round = 0; round < 2; ++round) {
             const std::string where =
                 "seed " + std::to_string(seed) + " round " + std::to_string(round) + "\n" + text;
@@ -408,7 +408,7 @@ TEST(OtherWriters, RandomGamesReadAndWriteBackWhole) {
             text = GameText(*read);
             WriteFileBytes(path, text);
             read = std::make_unique<GameDocument>(&file);
-            ASSERT_EQ(LoadGame(*read, 0, 2), kReadOk) << where;
+            ASSERT_EQ(LoadGame(*read, 0, 2), ReadCode::Ok) << where;
         }
     }
 }

@@ -18,11 +18,11 @@ inline std::filesystem::path PgnData(std::string_view name) {
 // A games file and one game read from it with LoadGame.
 struct LoadedGame {
     explicit LoadedGame(const std::filesystem::path& path, std::uint64_t offset = 0)
-        : games(path), document(&games), code(LoadGame(document, offset, 7)) {}
+        : games(path), document(&games), result(LoadGame(document, offset, 7)) {}
 
     GamesFile games;
     GameDocument document;
-    int code;
+    ReadResult result;
 };
 
 // The bytes of a file, for tests that find offsets by content.

@@ -505,28 +505,25 @@ TEST(PgnWriterWrapWrapped, PiecesBreakAtTheLimit) {
     };
     for (const Case& c : cases) {
         StringSink sink;
-        WriteWrapped(nullptr, {}, true);
+        LineWrapper out(sink);
         for (const std::u16string& piece : c.pieces) {
-            WriteWrapped(&sink, piece, true, BreakRule::MoveText);
+            out.Write(piece, true, BreakRule::MoveText);
         }
-        WriteWrapped(nullptr, {}, true);
         EXPECT_EQ(sink.text, c.written) << c.name;
     }
 }
 
 TEST(PgnWriterWrapWrapped, ColumnFollowsTheWrittenBytes) {
     StringSink sink;
-    WriteWrapped(nullptr, {}, true);
-    EXPECT_EQ(WrapColumn(), 0u);
-    WriteWrapped(&sink, u"1. e4", true);
-    EXPECT_EQ(WrapColumn(), 5u);
-    WriteWrapped(&sink, std::u16string(70, u'x'), true);
-    EXPECT_EQ(WrapColumn(), 75u);
-    WriteWrapped(&sink, u" Nf3 Nf6", true);  // "Nf3" still fits, "Nf6" goes on
+    LineWrapper out(sink);
+    EXPECT_EQ(out.Column(), 0u);
+    out.Write(u"1. e4", true);
+    EXPECT_EQ(out.Column(), 5u);
+    out.Write(std::u16string(70, u'x'), true);
+    EXPECT_EQ(out.Column(), 75u);
+    out.Write(u" Nf3 Nf6", true);  // "Nf3" still fits, "Nf6" goes on
     EXPECT_EQ(sink.text, "1. e4" + std::string(70, 'x') + " Nf3\r\nNf6");
-    EXPECT_EQ(WrapColumn(), 3u);
-    WriteWrapped(nullptr, {}, true);
-    EXPECT_EQ(WrapColumn(), 0u);
+    EXPECT_EQ(out.Column(), 3u);
 }
 
 // --- Deep nesting ------------------------------------------------------------------

@@ -89,7 +89,7 @@ std::string TagDifference(const GameDocument& a, const GameDocument& b) {
         Written(a.site, u"?") != Written(b.site, u"?")) {
         return "roster";
     }
-    if (a.resultCode != b.resultCode) {
+    if (a.result != b.result) {
         return "result";
     }
     if (a.whiteEmail != b.whiteEmail ||
@@ -116,7 +116,7 @@ class RoundTrip : public testing::Test {
 protected:
     // Writes `text` as a new file (rewriting a truncated file makes ext4 flush it)
     // and reads the game at its start into `into`.
-    int WriteAndRead(const std::string& text, GameDocument& into) {
+    ReadResult WriteAndRead(const std::string& text, GameDocument& into) {
         fs::remove(written);
         WriteFileBytes(written, text);
         return LoadGame(into, 0, 3);
@@ -134,7 +134,7 @@ TEST_F(RoundTrip, EveryRealGameIsWrittenAndReadBackUnchanged) {
         GamesFile original(path);
         for (const std::uint64_t offset : GameStarts(ReadFileBytes(path))) {
             GameDocument first(&original);
-            if (LoadGame(first, offset, 3) != kReadOk) {
+            if (LoadGame(first, offset, 3) != ReadCode::Ok) {
                 // Only the game with a null move is refused.
                 EXPECT_EQ(path.filename(), "pc-anastasian-lewis.pgn") << offset;
                 ++refused;
@@ -143,7 +143,7 @@ TEST_F(RoundTrip, EveryRealGameIsWrittenAndReadBackUnchanged) {
             ++games;
             const std::string firstText = GameText(first);
             GameDocument second(&file);
-            ASSERT_EQ(WriteAndRead(firstText, second), kReadOk) << path << " at " << offset;
+            ASSERT_EQ(WriteAndRead(firstText, second), ReadCode::Ok) << path << " at " << offset;
             EXPECT_EQ(second.fileEnd, firstText.size()) << path << " at " << offset;
             const std::string secondText = GameText(second);
             if (secondText != firstText) {
@@ -218,7 +218,7 @@ TEST_F(RoundTrip, OverlongTagIsCutAndTheGameStillReadsBack) {
     PlayLine(document.root, {u"e4", u"e5"});
     const std::string text = GameText(document);
     GameDocument reread(&file);
-    ASSERT_EQ(WriteAndRead(text, reread), kReadOk);
+    ASSERT_EQ(WriteAndRead(text, reread), ReadCode::Ok);
     EXPECT_EQ(TreeDifference(document.root, reread.root), "");
     ASSERT_TRUE(reread.white.has_value());
     EXPECT_GT(reread.white->size(), 30000u);
@@ -228,7 +228,7 @@ TEST_F(RoundTrip, OverlongTagIsCutAndTheGameStillReadsBack) {
     EXPECT_TRUE(quotes.starts_with(reread.extraTags->value));
     ASSERT_NE(reread.extraTags->next, nullptr);
     EXPECT_EQ(reread.extraTags->next->value, std::u16string(300, u'x'));
-    EXPECT_EQ(reread.resultCode, 0);
+    EXPECT_EQ(reread.result, GameResult::WhiteWins);
     EXPECT_EQ(GameText(reread), text);
 }
 
@@ -255,7 +255,7 @@ TEST_F(RoundTrip, GameLongerThan255MovesKeepsItsNumbersAndReadsBackWhole) {
     EXPECT_NE(flat.find("261. Nf3 Nf6 {after 261... Nf6} 262. Ng1"), std::string::npos);
     EXPECT_NE(flat.find("310. Ng1 Ng8 (310... Nh5) 1/2-1/2"), std::string::npos);
     GameDocument reread(&file);
-    ASSERT_EQ(WriteAndRead(text, reread), kReadOk);
+    ASSERT_EQ(WriteAndRead(text, reread), ReadCode::Ok);
     EXPECT_EQ(TreeDifference(document.root, reread.root), "");
     EXPECT_EQ(GameText(reread), text);
 }
@@ -270,7 +270,7 @@ TEST_F(RoundTrip, BlankRunBeforeALongWordComesBackUnchanged) {
     PlayLine(document.root, {u"e4"})->SetComment(comment);
     const std::string text = GameText(document);
     GameDocument reread(&file);
-    ASSERT_EQ(WriteAndRead(text, reread), kReadOk);
+    ASSERT_EQ(WriteAndRead(text, reread), ReadCode::Ok);
     ASSERT_NE(reread.root.firstMove, nullptr);
     EXPECT_EQ(reread.root.firstMove->child->comment, comment) << text;
     EXPECT_EQ(GameText(reread), text);
@@ -291,7 +291,7 @@ TEST_F(RoundTrip, RandomCommentsComeBackUnchanged) {
 
         const std::string text = GameText(document);
         GameDocument reread(&file);
-        ASSERT_EQ(WriteAndRead(text, reread), kReadOk) << "seed " << seed;
+        ASSERT_EQ(WriteAndRead(text, reread), ReadCode::Ok) << "seed " << seed;
         EXPECT_EQ(TreeDifference(document.root, reread.root), "") << "seed " << seed << "\n"
                                                                   << text;
         EXPECT_EQ(GameText(reread), text) << "seed " << seed;

@@ -13,7 +13,7 @@ int CandidatesByScan(const Position& position, PieceCode code, int exclude, int 
                      std::array<Square, 64>& out) {
     int count = 0;
     for (int square = 0; square < 64; ++square) {
-        if (square != exclude && position.squares[square] == code &&
+        if (square != exclude && position.GetSquare(square) == code &&
             position.CanReach(square, target)) {
             out[count++] = static_cast<Square>(square);
         }
@@ -49,7 +49,7 @@ std::vector<Position*> PositionsNear(Position& root) {
         for (int from = 0; from < 64; ++from) {
             for (int to = 0; to < 64; ++to) {
                 if (position->IsLegal(from, to)) {
-                    positions.push_back(position->AddMove(from, to, nullptr, 0, nullptr));
+                    positions.push_back(position->AddMove(from, to, nullptr, 0));
                 }
             }
         }

@@ -10,7 +10,7 @@ TEST(Fen, StandardPositionBothWays) {
     read.SetSquare(0, kEmpty);
     ASSERT_TRUE(ReadFen(read, start));
     const Position standard;
-    EXPECT_EQ(read.squares, standard.squares);
+    EXPECT_EQ(read.board(), standard.board());
     EXPECT_EQ(read.moveNumber, 0);
     EXPECT_TRUE(read.setUp);
     EXPECT_EQ(WriteFen(read), start);
@@ -23,10 +23,10 @@ TEST(Fen, AfterFirstMoveWithEnPassantSquare) {
     EXPECT_EQ(WriteFen(*afterE4), text);
     Position read;
     ASSERT_TRUE(ReadFen(read, text));
-    EXPECT_EQ(read.epSquare, Sq("e3"));
-    EXPECT_EQ(read.sideToMove, kBlack);
+    EXPECT_EQ(read.epSquare(), Sq("e3"));
+    EXPECT_EQ(read.sideToMove(), kBlack);
     EXPECT_EQ(read.moveNumber, 1);
-    EXPECT_EQ(read.squares, afterE4->squares);
+    EXPECT_EQ(read.board(), afterE4->board());
 }
 
 TEST(Fen, ToleratedIrregularities) {
@@ -49,7 +49,7 @@ TEST(Fen, ToleratedIrregularities) {
     // Ranks are counted, not split at "/".
     Position withoutSlashes;
     ASSERT_TRUE(ReadFen(withoutSlashes, u"rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR w KQkq - 0 1"));
-    EXPECT_EQ(withoutSlashes.squares, Position().squares);
+    EXPECT_EQ(withoutSlashes.board(), Position().board());
     // A field longer than the board places nothing beyond h1.
     Position tooLong;
     ASSERT_TRUE(ReadFen(tooLong,
@@ -59,8 +59,11 @@ TEST(Fen, ToleratedIrregularities) {
     EXPECT_EQ(tooLong.moveNumber, 7);
     // Any colour letter other than "w" is Black.
     ASSERT_TRUE(ReadFen(position, u"4k3/8/8/8/8/8/8/4K3 x Kq - 0 3"));
-    EXPECT_EQ(position.sideToMove, kBlack);
-    EXPECT_EQ(position.castleRights, (std::array<std::uint8_t, 4>{1, 0, 0, 1}));
+    EXPECT_EQ(position.sideToMove(), kBlack);
+    EXPECT_TRUE(position.HasCastlingRight(CastlingRight::WhiteKingSide));
+    EXPECT_FALSE(position.HasCastlingRight(CastlingRight::WhiteQueenSide));
+    EXPECT_FALSE(position.HasCastlingRight(CastlingRight::BlackKingSide));
+    EXPECT_TRUE(position.HasCastlingRight(CastlingRight::BlackQueenSide));
 }
 
 TEST(Fen, RefusedTexts) {

@@ -77,9 +77,9 @@ TEST_P(LegalityTable, IsLegalAnswersAsTheRulesSay) {
     SetFen(position, c.fen);
     const std::string move = c.move;
     EXPECT_EQ(position.IsLegal(Sq(move.substr(0, 2)), Sq(move.substr(2, 2))), c.legal) << c.name;
-    EXPECT_EQ(position.testedFrom, Sq(move.substr(0, 2)));
-    EXPECT_EQ(position.testedTo, Sq(move.substr(2, 2)));
-    EXPECT_EQ(position.testedLegal, c.legal);
+    EXPECT_EQ(position.LastTestedMove().from, Sq(move.substr(0, 2)));
+    EXPECT_EQ(position.LastTestedMove().to, Sq(move.substr(2, 2)));
+    EXPECT_EQ(position.LastTestedMove().legal, c.legal);
     EXPECT_EQ(Play(position, c.move) != nullptr, c.legal) << c.name;
 }
 
@@ -100,7 +100,7 @@ TEST(Legality, EnPassantOnlyOnTheNextMove) {
     EXPECT_TRUE(afterD5->IsLegal(Sq("e5"), Sq("d6")));
     Position* later = Play(*Play(*afterD5, "e1e2"), "e8e7");
     ASSERT_NE(later, nullptr);
-    EXPECT_EQ(later->epSquare, kNoSquare);
+    EXPECT_EQ(later->epSquare(), kNoSquare);
     EXPECT_FALSE(later->IsLegal(Sq("e5"), Sq("d6")));
 }
 
@@ -110,16 +110,16 @@ TEST(Legality, CastlingRightsFollowTheKingAndTheRooks) {
     // The bishop takes the rook on h1: White may no longer castle on that side.
     Position* afterCapture = Play(position, "g2h1");
     ASSERT_NE(afterCapture, nullptr);
-    EXPECT_EQ(afterCapture->castleRights[0], 0);
-    EXPECT_EQ(afterCapture->castleRights[1], 1);
+    EXPECT_FALSE(afterCapture->HasCastlingRight(CastlingRight::WhiteKingSide));
+    EXPECT_TRUE(afterCapture->HasCastlingRight(CastlingRight::WhiteQueenSide));
     EXPECT_FALSE(afterCapture->IsLegal(Sq("e1"), Sq("g1")));
     Position* afterRook = Play(*afterCapture, "a1b1");
     ASSERT_NE(afterRook, nullptr);
-    EXPECT_EQ(afterRook->castleRights[1], 0);
+    EXPECT_FALSE(afterRook->HasCastlingRight(CastlingRight::WhiteQueenSide));
     Position* afterKing = Play(*afterRook, "e8f8");
     ASSERT_NE(afterKing, nullptr);
-    EXPECT_EQ(afterKing->castleRights[2], 0);
-    EXPECT_EQ(afterKing->castleRights[3], 0);
+    EXPECT_FALSE(afterKing->HasCastlingRight(CastlingRight::BlackKingSide));
+    EXPECT_FALSE(afterKing->HasCastlingRight(CastlingRight::BlackQueenSide));
 }
 
 TEST(Legality, PromotionAsksTheChooserOrMakesAQueen) {
@@ -137,16 +137,13 @@ TEST(Legality, PromotionAsksTheChooserOrMakesAQueen) {
     EXPECT_EQ(position.FindMove(Sq("e7"), Sq("e8"), kKnight), knight);
     EXPECT_EQ(position.FindMove(Sq("e7"), Sq("e8"), kBishop), nullptr);
 
-    static void* askedWith = nullptr;
-    SetPromotionChooser([](void* context) {
-        askedWith = context;
+    int asked = 0;
+    Position* rook = position.AddMove(Sq("e7"), Sq("e8"), nullptr, 0, [&asked] {
+        ++asked;
         return static_cast<int>(kRook);
     });
-    int context = 0;
-    Position* rook = position.AddMove(Sq("e7"), Sq("e8"), nullptr, 0, &context);
-    SetPromotionChooser(nullptr);
     ASSERT_NE(rook, nullptr);
-    EXPECT_EQ(askedWith, &context);
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(rook->GetSquare(Sq("e8")), kRook);
     EXPECT_FALSE(rook->incomingMove->givesCheck);
 
@@ -172,7 +169,7 @@ TEST(Legality, AddMoveLinksFirstMovesAndAlternativesWithDepths) {
     EXPECT_EQ(Play(*d4, "d7d5")->incomingMove->depth, 2);
 
     // Replacing the first move keeps its place and depth and frees its line.
-    Position* f4 = root.AddMove(Sq("f2"), Sq("f4"), root.firstMove.get(), 0, nullptr);
+    Position* f4 = root.AddMove(Sq("f2"), Sq("f4"), root.firstMove.get(), 0);
     ASSERT_NE(f4, nullptr);
     EXPECT_EQ(root.firstMove->child.get(), f4);
     EXPECT_EQ(root.firstMove->depth, 0);
@@ -182,8 +179,8 @@ TEST(Legality, AddMoveLinksFirstMovesAndAlternativesWithDepths) {
 
     // An illegal move and a move of another position's list add nothing.
     EXPECT_EQ(Play(root, "e2e5"), nullptr);
-    EXPECT_EQ(root.AddMove(Sq("g1"), Sq("f3"), d4->firstMove.get(), 0, nullptr), nullptr);
-    EXPECT_EQ(root.AddMove(64, 0, nullptr, 0, nullptr), nullptr);
+    EXPECT_EQ(root.AddMove(Sq("g1"), Sq("f3"), d4->firstMove.get(), 0), nullptr);
+    EXPECT_EQ(root.AddMove(64, 0, nullptr, 0), nullptr);
 }
 
 TEST(Legality, CheckIsMarkedButMateIsNot) {

@@ -16,8 +16,8 @@ inline std::uint64_t Perft(Position& position, int depth) {
     }
     std::uint64_t leaves = 0;
     for (int from = 0; from < 64; ++from) {
-        const PieceCode piece = position.squares[from];
-        if (piece == kEmpty || PieceColour(piece) != position.sideToMove) {
+        const PieceCode piece = position.GetSquare(from);
+        if (piece == kEmpty || PieceColour(piece) != position.sideToMove()) {
             continue;
         }
         for (int to = 0; to < 64; ++to) {
@@ -27,13 +27,13 @@ inline std::uint64_t Perft(Position& position, int depth) {
             const bool promotes = PieceType(piece) == kPawn && (RankOf(to) == 0 || RankOf(to) == 7);
             for (int promotion = promotes ? kRook : 0; promotion <= (promotes ? kQueen : 0);
                  ++promotion) {
-                Position* child = position.AddMove(from, to, nullptr, promotion, nullptr);
+                Position* child = position.AddMove(from, to, nullptr, promotion);
                 EXPECT_NE(child, nullptr);
                 if (child != nullptr) {
                     // The check flag is found by a shortcut; it must agree with the
                     // full attack test.
                     EXPECT_EQ(child->incomingMove->givesCheck,
-                              child->IsAttacked(child->sideToMove, -1));
+                              child->IsAttacked(child->sideToMove(), -1));
                     leaves += Perft(*child, depth - 1);
                 }
             }

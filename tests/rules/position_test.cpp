@@ -11,8 +11,8 @@ TEST(Position, InitStandardSetsTheInitialPosition) {
     EXPECT_EQ(start.GetSquare(Sq("e8")), kBlack + kKing);
     EXPECT_EQ(start.GetSquare(Sq("h7")), kBlack + kPawn);
     EXPECT_EQ(start.GetSquare(Sq("e4")), kEmpty);
-    EXPECT_EQ(start.epSquare, kNoSquare);
-    EXPECT_EQ(start.sideToMove, kWhite);
+    EXPECT_EQ(start.epSquare(), kNoSquare);
+    EXPECT_EQ(start.sideToMove(), kWhite);
     EXPECT_EQ(start.moveNumber, 0);
     EXPECT_FALSE(start.setUp);
     EXPECT_EQ(WriteFen(start), u"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
@@ -24,18 +24,18 @@ TEST(Position, MakeChildTracksSideNumberAndEnPassantSquare) {
     Position& afterE4 = *e4->child;
     EXPECT_EQ(afterE4.incomingMove, e4.get());
     EXPECT_EQ(e4->parent, &start);
-    EXPECT_EQ(afterE4.epSquare, Sq("e3"));
-    EXPECT_EQ(afterE4.sideToMove, kBlack);
+    EXPECT_EQ(afterE4.epSquare(), Sq("e3"));
+    EXPECT_EQ(afterE4.sideToMove(), kBlack);
     EXPECT_EQ(afterE4.moveNumber, 1);
     EXPECT_EQ(start.firstMove, nullptr) << "MakeChild links nothing";
 
     auto e5 = Position::MakeChild(afterE4, Sq("e7"), Sq("e5"));
-    EXPECT_EQ(e5->child->epSquare, Sq("e6"));
-    EXPECT_EQ(e5->child->sideToMove, kWhite);
+    EXPECT_EQ(e5->child->epSquare(), Sq("e6"));
+    EXPECT_EQ(e5->child->sideToMove(), kWhite);
     EXPECT_EQ(e5->child->moveNumber, 1);
     auto nf3 = Position::MakeChild(*e5->child, Sq("g1"), Sq("f3"));
     EXPECT_EQ(nf3->child->moveNumber, 2);
-    EXPECT_EQ(nf3->child->epSquare, kNoSquare);
+    EXPECT_EQ(nf3->child->epSquare(), kNoSquare);
 }
 
 TEST(Position, MakeChildTakesEnPassantAndMovesTheCastlingRook) {
@@ -47,11 +47,11 @@ TEST(Position, MakeChildTakesEnPassantAndMovesTheCastlingRook) {
     EXPECT_EQ(capture->child->GetSquare(Sq("d6")), kPawn);
 
     auto shortCastle = Position::MakeChild(position, Sq("e1"), Sq("g1"));
-    EXPECT_EQ(shortCastle->castling, 1);
+    EXPECT_EQ(shortCastle->castling, CastlingSide::KingSide);
     EXPECT_EQ(shortCastle->child->GetSquare(Sq("f1")), kRook);
     EXPECT_EQ(shortCastle->child->GetSquare(Sq("h1")), kEmpty);
     auto longCastle = Position::MakeChild(position, Sq("e1"), Sq("c1"));
-    EXPECT_EQ(longCastle->castling, 2);
+    EXPECT_EQ(longCastle->castling, CastlingSide::QueenSide);
     EXPECT_EQ(longCastle->child->GetSquare(Sq("d1")), kRook);
     EXPECT_EQ(longCastle->child->GetSquare(Sq("a1")), kEmpty);
 }

@@ -31,6 +31,5 @@ inline void SetFen(Position& position, std::string_view fen) {
 
 // Plays a move given as "e2e4" (with an optional promotion type) through AddMove.
 inline Position* Play(Position& position, std::string_view move, int promotion = 0) {
-    return position.AddMove(Sq(move.substr(0, 2)), Sq(move.substr(2, 2)), nullptr, promotion,
-                            nullptr);
+    return position.AddMove(Sq(move.substr(0, 2)), Sq(move.substr(2, 2)), nullptr, promotion);
 }

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct ToolRun {
-    int status;
+    ToolExit status;
     std::string out;
     std::string err;
 };
@@ -26,7 +26,7 @@ ToolRun Normalize(const fs::path& file) {
     const std::vector<std::string_view> args = {"normalize", path};
     std::ostringstream out;
     std::ostringstream err;
-    const int status = RunPgnTool(args, out, err);
+    const ToolExit status = RunPgnTool(args, out, err);
     return {status, out.str(), err.str()};
 }
 
@@ -47,7 +47,7 @@ void ExpectStable(const std::string& normalized) {
     std::ofstream(again, std::ios::binary) << normalized;
     const ToolRun second = Normalize(again);
     fs::remove(again);
-    EXPECT_EQ(second.status, kToolOk);
+    EXPECT_EQ(second.status, ToolExit::Ok);
     EXPECT_EQ(second.err, "");
     EXPECT_EQ(second.out, normalized);
 }
@@ -55,7 +55,7 @@ void ExpectStable(const std::string& normalized) {
 TEST(NormalizeCommand, GameThatFailsIsCopiedUnchangedAndNamedOnStandardError) {
     const fs::path file = Data("middle_game_illegal_move.pgn");
     const ToolRun run = Normalize(file);
-    EXPECT_EQ(run.status, kToolSomeFailed);
+    EXPECT_EQ(run.status, ToolExit::SomeFailed);
     const std::string content = ReadBytes(file);
     const std::size_t second = content.find("[Event \"Two\"]");
     const std::size_t third = content.find("[Event \"Three\"]");
@@ -74,7 +74,7 @@ TEST(NormalizeCommand, GameThatFailsIsCopiedUnchangedAndNamedOnStandardError) {
 TEST(NormalizeCommand, RealCollectionIsWrittenWholeAndStable) {
     const ToolRun run =
         Normalize(fs::path(KORVANI_TEST_DATA_DIR "/pgn/real") / "annotated-dortmund.pgn");
-    EXPECT_EQ(run.status, kToolOk);
+    EXPECT_EQ(run.status, ToolExit::Ok);
     EXPECT_EQ(run.err, "");
     std::size_t games = 0;
     for (std::size_t at = run.out.find("[Event "); at != std::string::npos;
@@ -87,7 +87,7 @@ TEST(NormalizeCommand, RealCollectionIsWrittenWholeAndStable) {
 
 TEST(NormalizeCommand, UnreadableFileCannotRun) {
     const ToolRun run = Normalize(Data("no_such_file.pgn"));
-    EXPECT_EQ(run.status, kToolCannotRun);
+    EXPECT_EQ(run.status, ToolExit::CannotRun);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err, "");
 }

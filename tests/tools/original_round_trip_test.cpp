@@ -238,7 +238,7 @@ private:
         root_ = std::make_unique<Position>();
         const auto fen = game_->tags.find(u"FEN");
         if (fen != game_->tags.end()) {
-            ReadFen(*root_, fen->second);
+            EXPECT_TRUE(ReadFen(*root_, fen->second));
         }
         lines_.push_back({root_.get(), -1, false, {}});
     }
@@ -428,10 +428,10 @@ TEST(OriginalRoundTrip, EveryRealFileIsWrittenBackWithAllItSays) {
         std::ostringstream out;
         std::ostringstream err;
         const std::vector<std::string_view> args = {"normalize", path};
-        const int status = RunPgnTool(args, out, err);
+        const ToolExit status = RunPgnTool(args, out, err);
         // Only the game with the null move Z0 cannot be read; it is copied unchanged.
         const bool nullMoveFile = entry.path().filename() == "pc-anastasian-lewis.pgn";
-        EXPECT_EQ(status, nullMoveFile ? kToolSomeFailed : kToolOk) << path << err.str();
+        EXPECT_EQ(status, nullMoveFile ? ToolExit::SomeFailed : ToolExit::Ok) << path << err.str();
 
         const std::vector<GameRecord> original = TextReader().Read(ReadFileBytes(entry.path()));
         const std::vector<GameRecord> written = TextReader().Read(out.str());

@@ -180,7 +180,7 @@ TEST_P(OtherProgramsPgn, AreListedReadAndWrittenWhole) {
     std::ostringstream err;
     const std::string file = path.string();
     const std::vector<std::string_view> args = {"normalize", file};
-    EXPECT_EQ(RunPgnTool(args, out, err), kToolOk) << err.str();
+    EXPECT_EQ(RunPgnTool(args, out, err), ToolExit::Ok) << err.str();
     const std::string written = Unwrapped(out.str());
     std::size_t count = 0;
     for (std::size_t at = written.find("[Event"); at != std::string::npos;

@@ -33,7 +33,8 @@ ToolRun RunTool(std::vector<std::string> args) {
     const std::vector<std::string_view> views(args.begin(), args.end());
     std::ostringstream out;
     std::ostringstream err;
-    const int status = RunPgnTool(views, out, err);
+    // The statuses are checked as the numbers the manual page gives.
+    const int status = static_cast<int>(RunPgnTool(views, out, err));
     return {status, out.str(), err.str()};
 }
 
@@ -142,7 +143,7 @@ TEST_P(CommandLineUse, GivesItsOutputAndStatus) {
     std::istringstream in(c.in);
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(RunPgnTool(views, in, out, err), c.status) << err.str();
+    EXPECT_EQ(static_cast<int>(RunPgnTool(views, in, out, err)), c.status) << err.str();
     EXPECT_TRUE(out.str().starts_with(c.outStart)) << out.str();
 }
 

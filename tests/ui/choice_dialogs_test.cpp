@@ -22,7 +22,12 @@ int Sq(const char* name) {
 }
 
 Position* Play(Position& position, const char* from, const char* to, int promotion = 0) {
-    return position.AddMove(Sq(from), Sq(to), nullptr, promotion, nullptr);
+    return position.AddMove(Sq(from), Sq(to), nullptr, promotion);
+}
+
+// Asks for the promotion piece over `owner`, as the game display does.
+PromotionChooser AskOver(QWidget& owner) {
+    return [&owner] { return ChoosePromotionPiece(&owner); };
 }
 
 // The squares of each move that leaves `position`, in list order, as "e2e4".
@@ -92,7 +97,6 @@ class ChoiceDialogsTest : public QObject {
 
 private slots:
     void cleanup() { screen_test::CancelPending(); }
-    void init() { SetPromotionChooser(nullptr); }
 
     void addNewLineShowsTheNewMoveAndTheExistingOnes();
     void addNewLinePlacesTheNewMove_data();
@@ -134,7 +138,7 @@ void ChoiceDialogsTest::addNewLineShowsTheNewMoveAndTheExistingOnes() {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Add new line"));
         screen_test::PressKey(&dialog, Qt::Key_Escape);
     });
-    QVERIFY(RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3")) == nullptr);
+    QVERIFY(RunAddNewLine(&owner, {}, tree.root, Sq("g1"), Sq("f3")) == nullptr);
     QCOMPARE(heading, QStringLiteral("New move : g1-f3"));
     QCOMPARE(rows, (QStringList{"0 : add new move", "1 : e4", "2 : d4", "3 : c4"}));
     QCOMPARE(instruction,
@@ -160,7 +164,7 @@ void ChoiceDialogsTest::addNewLinePlacesTheNewMove() {
     OpeningTree tree;
     QWidget owner;
     AnswerWithKeys(keys, nullptr, highlight);
-    Position* result = RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3"));
+    Position* result = RunAddNewLine(&owner, {}, tree.root, Sq("g1"), Sq("f3"));
     QVERIFY(result != nullptr);
     QCOMPARE(MoveList(tree.root), moves);
     QCOMPARE(result, tree.root.FindMove(Sq("g1"), Sq("f3"), 0));
@@ -180,7 +184,7 @@ void ChoiceDialogsTest::addNewLineIgnoresDigitsWithoutARow() {
         openAfterDigits = dialog.isVisible();
         screen_test::PressKey(&dialog, Qt::Key_Escape);
     });
-    QVERIFY(RunAddNewLine(&owner, &owner, root, Sq("g1"), Sq("f3")) == nullptr);
+    QVERIFY(RunAddNewLine(&owner, {}, root, Sq("g1"), Sq("f3")) == nullptr);
     QVERIFY(openAfterDigits);
     QCOMPARE(MoveList(root), (QStringList{"e2e4", "d2d4"}));
 }
@@ -189,7 +193,6 @@ void ChoiceDialogsTest::addNewLineOkOnAMoveRowPromotesToAQueenWithoutAsking() {
     Position position;
     QVERIFY(ReadFen(position, u"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1"));
     Play(position, "b7", "b8", 2);
-    InstallPromotionChooser();
     QWidget owner;
     QStringList pieceRows;
     screen_test::WhenModalShows([&](QWidget& dialog) {
@@ -198,7 +201,7 @@ void ChoiceDialogsTest::addNewLineOkOnAMoveRowPromotesToAQueenWithoutAsking() {
         Highlight(dialog, 1);
         screen_test::PressKey(&dialog, Qt::Key_Return);
     });
-    Position* result = RunAddNewLine(&owner, &owner, position, Sq("b7"), Sq("a8"));
+    Position* result = RunAddNewLine(&owner, AskOver(owner), position, Sq("b7"), Sq("a8"));
     QVERIFY(result != nullptr);
     QVERIFY(pieceRows.isEmpty());
     QCOMPARE(int(result->incomingMove->promotion), 5);
@@ -209,7 +212,6 @@ void ChoiceDialogsTest::addNewLineZeroAsksForThePromotionPiece() {
     Position position;
     QVERIFY(ReadFen(position, u"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1"));
     Play(position, "b7", "b8", 5);
-    InstallPromotionChooser();
     QWidget owner;
     QStringList pieceRows;
     screen_test::WhenModalShows([&](QWidget& addNewLine) {
@@ -217,7 +219,7 @@ void ChoiceDialogsTest::addNewLineZeroAsksForThePromotionPiece() {
         AnswerWithKeys({Qt::Key_4}, &pieceRows);
         screen_test::PressKey(&addNewLine, Qt::Key_0);
     });
-    Position* result = RunAddNewLine(&owner, &owner, position, Sq("b7"), Sq("a8"));
+    Position* result = RunAddNewLine(&owner, AskOver(owner), position, Sq("b7"), Sq("a8"));
     QVERIFY(result != nullptr);
     QCOMPARE(pieceRows, (QStringList{"1 : Queen", "2 : Rook", "3 : Bishop", "4 : Knight"}));
     QCOMPARE(int(result->incomingMove->promotion), 3);
@@ -228,7 +230,7 @@ void ChoiceDialogsTest::addNewLineCancelLeavesTheTree() {
     OpeningTree tree;
     QWidget owner;
     screen_test::WhenModalShows([](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_F1); });
-    QVERIFY(RunAddNewLine(&owner, &owner, tree.root, Sq("g1"), Sq("f3")) == nullptr);
+    QVERIFY(RunAddNewLine(&owner, {}, tree.root, Sq("g1"), Sq("f3")) == nullptr);
     QCOMPARE(MoveList(tree.root), (QStringList{"e2e4", "d2d4", "c2c4"}));
     QVERIFY(tree.e4->firstMove != nullptr);
 }

@@ -239,7 +239,7 @@ void GameDisplayTest::resultGreysTheExchangeItems() {
         QVERIFY(MenuItemEnabled(display, bar, command));
     }
     QVERIFY(display.HandleCommand(kCmdResultDraw));
-    QCOMPARE(document.resultCode, 1);
+    QCOMPARE(document.result, GameResult::Draw);
     QVERIFY(display.IsModified());
     for (int command :
          {kCmdSendMove, kCmdGetAnswer, kCmdResultWhiteWins, kCmdResultDraw, kCmdResultBlackWins}) {

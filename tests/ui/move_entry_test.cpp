@@ -24,7 +24,9 @@ class EntryScreen : public MoveEntryHost, public GameObserver {
 public:
     EntryScreen() {
         board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
-        document.AttachView(this, true);
+        if (!document.AttachView(this, true)) {
+            qFatal("the entry screen cannot follow its document");
+        }
         document.GoToStart();
     }
 
@@ -36,7 +38,7 @@ public:
         ++addNewLineRuns;  // cancelled: the game display test answers the real one
         return nullptr;
     }
-    void* ChooserContext() override { return this; }
+    PromotionChooser Chooser() override { return chooser; }
     void OnTreeChanged() override { ++treeChanges; }
 
     void OnCurrentChanged(Position* position) override {
@@ -71,6 +73,7 @@ public:
     QLabel newField;
     MoveEntry entry{*this};
     Position* shown = nullptr;
+    PromotionChooser chooser;  // none: a pawn becomes a queen
     int addNewLineRuns = 0;
     int treeChanges = 0;
 };
@@ -96,10 +99,7 @@ class MoveEntryTest : public QObject {
 
 private slots:
     void initTestCase() { CreateBoardBrushes(); }
-    void init() {
-        chooserLog = ChooserLog{};
-        SetPromotionChooser(nullptr);
-    }
+    void init() { chooserLog = ChooserLog{}; }
 
     void typingFromAndToSquaresPlaysTheMove();
     void refusedKeysLeaveNoMove_data();
@@ -232,7 +232,7 @@ void MoveEntryTest::promotionOnAnEmptyListAsksForThePiece() {
     EntryScreen screen;
     QVERIFY(ReadFen(screen.document.root, u"8/P6k/8/8/8/8/8/K7 w - - 0 1"));
     screen.document.GoToStart();
-    SetPromotionChooser(&LoggingChooser);
+    screen.chooser = [&screen] { return LoggingChooser(&screen); };
     screen.Type({Qt::Key_1, Qt::Key_7, Qt::Key_1, Qt::Key_8});
     QCOMPARE(chooserLog.calls, 1);
     QCOMPARE(chooserLog.context, static_cast<void*>(&screen));

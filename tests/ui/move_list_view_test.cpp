@@ -166,7 +166,7 @@ void MoveListViewTest::deletionRebuildsAndSelectsTheParentsMove() {
 
     MoveNode* deleted = game.afterNc3->incomingMove;
     Position* parent = deleted->parent;
-    std::unique_ptr<MoveNode> unlinked = UnlinkMove(*deleted);
+    MoveNodePtr unlinked = UnlinkMove(*deleted);
     unlinked.reset();
     game.list.Rebuild(nullptr);
     game.document.SetCurrent(parent);

@@ -19,7 +19,7 @@ public:
 
     // `date` starts as today's date in UTC, "MM.DD".
     AnswerRequest(GameDocument& game, const MessageStore& session);
-    virtual ~AnswerRequest();
+    ~AnswerRequest();
 
     AnswerRequest(const AnswerRequest&) = delete;
     AnswerRequest& operator=(const AnswerRequest&) = delete;

@@ -1,6 +1,7 @@
 #include "ui/game/add_new_line_dialog.h"
 
 #include <QChar>
+#include <utility>
 
 #include "resources/resource_ids.h"
 #include "rules/move_node.h"
@@ -19,13 +20,13 @@ QString SquareName(int square) {
 
 }  // namespace
 
-AddNewLineDialog::AddNewLineDialog(QWidget* parent, void* chooserContext, Position& position,
+AddNewLineDialog::AddNewLineDialog(QWidget* parent, PromotionChooser chooser, Position& position,
                                    int from, int to)
     : ChoiceDialog(parent, QStringLiteral("Add new line"),
                    QStringLiteral("Press move number to replace,\nor press 0 to add a new line"),
                    kIdCancel),
       position_(position),
-      chooserContext_(chooserContext),
+      chooser_(std::move(chooser)),
       from_(from),
       to_(to) {}
 
@@ -43,9 +44,9 @@ void AddNewLineDialog::FillRows() {
 
 void AddNewLineDialog::ChooseDigit(int digit) {
     if (digit == 0) {
-        Play(nullptr, chooserContext_);
+        Play(nullptr, chooser_);
     } else if (static_cast<std::size_t>(digit) <= moves_.size()) {
-        Play(moves_[static_cast<std::size_t>(digit) - 1], chooserContext_);
+        Play(moves_[static_cast<std::size_t>(digit) - 1], chooser_);
     }
 }
 
@@ -54,24 +55,24 @@ void AddNewLineDialog::ChooseHighlighted() {
     if (row >= 1) {
         if (static_cast<std::size_t>(row) <= moves_.size()) {
             // Replacing through OK asks nothing: a promotion becomes a queen.
-            Play(moves_[static_cast<std::size_t>(row) - 1], nullptr);
+            Play(moves_[static_cast<std::size_t>(row) - 1], {});
         }
         return;
     }
-    Play(nullptr, chooserContext_);
+    Play(nullptr, chooser_);
 }
 
-void AddNewLineDialog::Play(MoveNode* replaced, void* chooserContext) {
+void AddNewLineDialog::Play(MoveNode* replaced, const PromotionChooser& chooser) {
     // AddMove destroys `replaced` only when it succeeds, and the dialog then ends, so
     // no row is left pointing at a destroyed move.
-    result_ = position_.AddMove(from_, to_, replaced, 0, chooserContext);
+    result_ = position_.AddMove(from_, to_, replaced, 0, chooser);
     if (result_ != nullptr) {
         EndDialog(kIdOk);
     }
 }
 
-Position* RunAddNewLine(QWidget* parent, void* chooserContext, Position& position, int from,
+Position* RunAddNewLine(QWidget* parent, PromotionChooser chooser, Position& position, int from,
                         int to) {
-    AddNewLineDialog dialog(parent, chooserContext, position, from, to);
+    AddNewLineDialog dialog(parent, std::move(chooser), position, from, to);
     return RunDialog(dialog, parent) == kIdOk ? dialog.result() : nullptr;
 }

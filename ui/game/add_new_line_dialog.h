@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "rules/promotion_chooser.h"
 #include "ui/game/choice_dialog.h"
 
 class MoveNode;
@@ -12,9 +13,10 @@ class Position;
 // the n-th move, whose continuation is lost.
 class AddNewLineDialog : public ChoiceDialog {
 public:
-    // `position` is where the move from->to is entered (not owned); `chooserContext`
-    // is handed to AddMove for the promotion question (the game display's widget).
-    AddNewLineDialog(QWidget* parent, void* chooserContext, Position& position, int from, int to);
+    // `position` is where the move from->to is entered (not owned); `chooser` is handed
+    // to AddMove for the promotion question (the game display's).
+    AddNewLineDialog(QWidget* parent, PromotionChooser chooser, Position& position, int from,
+                     int to);
 
     // The position the new move leads to once the dialog ended with kIdOk; null
     // otherwise. It belongs to the game tree.
@@ -28,11 +30,11 @@ protected:
 private:
     // Plays the move, replacing `replaced` when given, and ends the dialog when the
     // tree took it.
-    void Play(MoveNode* replaced, void* chooserContext);
+    void Play(MoveNode* replaced, const PromotionChooser& chooser);
 
     Position& position_;
     Position* result_ = nullptr;
-    void* chooserContext_;
+    PromotionChooser chooser_;
     int from_;
     int to_;
     std::vector<MoveNode*> moves_;  // the move of each row 1..9; not owned
@@ -40,5 +42,5 @@ private:
 
 // Runs Add new line over `parent` and returns the new move's position, or null when
 // the user cancelled.
-Position* RunAddNewLine(QWidget* parent, void* chooserContext, Position& position, int from,
+Position* RunAddNewLine(QWidget* parent, PromotionChooser chooser, Position& position, int from,
                         int to);

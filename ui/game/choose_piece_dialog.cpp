@@ -3,7 +3,6 @@
 #include <QWidget>
 #include <array>
 
-#include "rules/promotion_chooser.h"
 #include "ui/kit/run_dialog.h"
 
 namespace {
@@ -49,16 +48,11 @@ void ChoosePieceDialog::HandleClose() {
     EndDialog(kQueen);
 }
 
-int ChoosePromotionPiece(void* context) {
-    if (context == nullptr) {
+int ChoosePromotionPiece(QWidget* parent) {
+    if (parent == nullptr) {
         return kQueen;
     }
-    auto* parent = static_cast<QWidget*>(context);
     ChoosePieceDialog dialog(parent);
     const int piece = RunDialog(dialog, parent);
     return piece == kRook || piece == kKnight || piece == kBishop ? piece : kQueen;
-}
-
-void InstallPromotionChooser() {
-    SetPromotionChooser(&ChoosePromotionPiece);
 }

@@ -19,10 +19,7 @@ protected:
     void Cancel() override;
 };
 
-// The process-wide PromotionChooser: asks for the piece over `context`, which is the
-// QWidget of the screen that plays the move (the game display), and returns the piece
-// type. Without a context, or when the dialog cannot be shown, returns 5 (queen).
-int ChoosePromotionPiece(void* context);
-
-// Registers ChoosePromotionPiece as the process-wide PromotionChooser.
-void InstallPromotionChooser();
+// Asks for the promotion piece over `parent`, the screen that plays the move (the game
+// display), and returns the piece type. Without a parent, or when the dialog cannot be
+// shown, returns 5 (queen).
+int ChoosePromotionPiece(QWidget* parent);

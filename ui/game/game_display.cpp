@@ -52,7 +52,6 @@ GameDisplay::GameDisplay(QWidget* parent)
         status_[field]->setFocusPolicy(Qt::NoFocus);
     }
     moveList_->hide();
-    InstallPromotionChooser();
 }
 
 GameDisplay::~GameDisplay() {
@@ -217,12 +216,12 @@ GameController& GameDisplay::Controller() {
 }
 
 Position* GameDisplay::RunAddNewLine(Position& position, int from, int to) {
-    return ::RunAddNewLine(this, ChooserContext(), position, from, to);
+    return ::RunAddNewLine(this, Chooser(), position, from, to);
 }
 
-void* GameDisplay::ChooserContext() {
+PromotionChooser GameDisplay::Chooser() {
     // The promotion question is asked over this widget.
-    return static_cast<QWidget*>(this);
+    return [this] { return ChoosePromotionPiece(this); };
 }
 
 void GameDisplay::OnTreeChanged() {
@@ -331,7 +330,7 @@ void GameDisplay::DeleteMove() {
     Position* parent = move->parent;
     // The cut-off line lives until the views have left it, so that nothing shows a
     // destroyed position in between.
-    std::unique_ptr<MoveNode> removed = UnlinkMove(*move);
+    MoveNodePtr removed = UnlinkMove(*move);
     RefreshList(nullptr);
     Controller().SetCurrent(parent);
     DestroyMoveList(std::move(removed));

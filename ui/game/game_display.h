@@ -69,7 +69,7 @@ public:
     void SetNewFieldText(const QString& text) override;
     GameController& Controller() override;
     Position* RunAddNewLine(Position& position, int from, int to) override;
-    void* ChooserContext() override;
+    PromotionChooser Chooser() override;
     void OnTreeChanged() override;
 
     // The Send move and Get answer screens; until they are set both commands do

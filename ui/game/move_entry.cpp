@@ -58,7 +58,7 @@ void MoveEntry::StoreDigit(int digit) {
 void MoveEntry::CheckFromSquare() {
     const Position& position = *host_.DisplayedPosition();
     const PieceCode piece = position.GetSquare(fromFile_, fromRank_);
-    if (piece != kEmpty && PieceColour(piece) == position.sideToMove) {
+    if (piece != kEmpty && PieceColour(piece) == position.sideToMove()) {
         host_.Board().SetSelection(fromFile_, fromRank_);
         host_.Board().RedrawSelectedSquare();
     } else {
@@ -85,7 +85,7 @@ void MoveEntry::TryEnterMove() {
     if (position->firstMove) {
         added = host_.RunAddNewLine(*position, from, to);
     } else {
-        added = position->AddMove(from, to, nullptr, 0, host_.ChooserContext());
+        added = position->AddMove(from, to, nullptr, 0, host_.Chooser());
     }
     if (added == nullptr) {
         digitCount_ = 3;

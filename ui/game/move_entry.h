@@ -14,7 +14,7 @@ class MoveEntry {
 public:
     // The entry of `host`'s board (not owned; it outlives the entry), empty.
     explicit MoveEntry(MoveEntryHost& host);
-    virtual ~MoveEntry();
+    ~MoveEntry();
 
     MoveEntry(const MoveEntry&) = delete;
     MoveEntry& operator=(const MoveEntry&) = delete;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/promotion_chooser.h"
+
 class BoardView;
 class GameController;
 class Position;
@@ -29,8 +31,8 @@ public:
     // null when the user cancels.
     virtual Position* RunAddNewLine(Position& position, int from, int to) = 0;
 
-    // What AddMove passes to the promotion chooser when it asks for a piece.
-    virtual void* ChooserContext() = 0;
+    // What AddMove asks for the piece when a pawn promotes.
+    virtual PromotionChooser Chooser() = 0;
 
     // A move was added to the tree: the game is modified and the move list stale.
     virtual void OnTreeChanged() = 0;

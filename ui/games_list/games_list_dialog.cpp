@@ -228,7 +228,7 @@ void GamesListDialog::OpenSelectedGame() {
     const std::filesystem::path answerWaiting = waiting != nullptr ? waiting->file : "";
     GameDocument document(games_.get());
     if (LoadGameForUpdate(document, entry->fileOffset, static_cast<std::uint32_t>(rowCount_)) !=
-        kReadOk) {
+        ReadCode::Ok) {
         return;
     }
     if (!runGameDisplay(this, document, answerWaiting) || !saveGame) {
