@@ -25,8 +25,10 @@ void RecordExchange(GameHeaders& game, std::u16string_view date) {
 std::u16string ExchangeDateText(std::chrono::system_clock::time_point when) {
     const std::chrono::year_month_day day{std::chrono::floor<std::chrono::days>(when)};
     char text[8];
-    std::snprintf(text, sizeof text, "%02u.%02u", static_cast<unsigned>(day.month()),
-                  static_cast<unsigned>(day.day()));
+    // Month and day have two digits each: the text always fits.
+    static_cast<void>(std::snprintf(text, sizeof text, "%02u.%02u",
+                                    static_cast<unsigned>(day.month()),
+                                    static_cast<unsigned>(day.day())));
     return {text, text + 5};
 }
 

@@ -264,7 +264,9 @@ Failure ReplaceFile(std::string_view gameText, const fs::path& games, const OldF
 }
 
 // Opens the games file for the save: writable, so that a file the user protected is
-// not replaced behind his back. Returns false when it exists but cannot be used.
+// not replaced behind his back, also when the superuser, who may write any file,
+// runs the program: a file without any write permission is protected. Returns false
+// when it exists but cannot be used.
 bool OpenOldFile(const fs::path& games, Descriptor& fd, OldFile& old) {
     fd.Reset(::open(games.c_str(), O_RDWR | O_CLOEXEC));
     if (fd.get() < 0) {
@@ -272,6 +274,10 @@ bool OpenOldFile(const fs::path& games, Descriptor& fd, OldFile& old) {
     }
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        errno = EACCES;
         return false;
     }
     const std::optional<FileIdentity> identity = IdentityOfDescriptor(fd.get());
