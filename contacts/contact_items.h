@@ -12,11 +12,11 @@ public:
     ~ContactItems() = default;
 
     // How many contacts there are, those without address included.
-    int Count() const { return static_cast<int>(contacts_.size()); }
+    [[nodiscard]] int Count() const { return static_cast<int>(contacts_.size()); }
 
     // The contact at 1-based `index`, or nullptr outside 1..Count(). The collection
     // keeps ownership.
-    const Contact* Item(int index) const {
+    [[nodiscard]] const Contact* Item(int index) const {
         if (index < 1 || index > Count()) {
             return nullptr;
         }

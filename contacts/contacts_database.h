@@ -42,14 +42,14 @@ public:
     int Logon(const AddressBookPlace& place);
 
     // True between a successful Logon and Close.
-    bool IsUsable() const { return usable_; }
+    [[nodiscard]] bool IsUsable() const { return usable_; }
 
     // Reads every contact of the address book, in file order (a folder's files by
     // name). Returns nullptr when the session is unusable (no box), or after a box
     // captioned "Unable to access Folders" (the place has gone) or "Unable to get
     // contacts" (a file could not be read, or the book is over kMaxBookSize). The
     // caller owns the collection.
-    std::unique_ptr<ContactItems> GetContacts() const;
+    [[nodiscard]] std::unique_ptr<ContactItems> GetContacts() const;
 
     // Ends the session; it is unusable afterwards.
     void Close() { usable_ = false; }

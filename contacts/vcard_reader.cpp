@@ -99,7 +99,7 @@ public:
     }
 
 private:
-    std::optional<std::string_view> PeekPhysical() const {
+    [[nodiscard]] std::optional<std::string_view> PeekPhysical() const {
         if (position_ >= bytes_.size()) {
             return std::nullopt;
         }

@@ -13,7 +13,7 @@ public:
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
+    [[nodiscard]] int get() const { return fd_; }
 
 private:
     int fd_;

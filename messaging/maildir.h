@@ -22,10 +22,10 @@ public:
     explicit Maildir(std::filesystem::path folder) : folder_(std::move(folder)) {}
     ~Maildir() = default;
 
-    const std::filesystem::path& Folder() const { return folder_; }
+    [[nodiscard]] const std::filesystem::path& Folder() const { return folder_; }
 
     // 0 when the folder has its three subfolders, else the errno value of the missing one.
-    int Check() const;
+    [[nodiscard]] int Check() const;
 
     // What a folder is in its store: the root (the Inbox) or one of the Maildir++
     // folders inside it (.Drafts, .Outbox, .Sent).
@@ -33,7 +33,7 @@ public:
 
     // Makes the folder and its three subfolders when missing; a Subfolder also gets
     // the empty "maildirfolder" file that marks it for Maildir++ readers.
-    int Create(Kind kind = Kind::Root) const;
+    [[nodiscard]] int Create(Kind kind = Kind::Root) const;
 
     // Makes a new empty file in tmp/ and gives its path in `file`.
     int CreateTemporary(std::filesystem::path& file) const;
@@ -57,7 +57,7 @@ public:
     // be read.
     using NameVisitor = std::function<void(int subfolderFd, const std::filesystem::path& subfolder,
                                            const char* name)>;
-    int VisitNames(const NameVisitor& visit) const;
+    [[nodiscard]] int VisitNames(const NameVisitor& visit) const;
 
 private:
     std::filesystem::path folder_;

@@ -41,13 +41,13 @@ public:
     // (ENOENT when no store is listed) with the session left closed.
     int Logon(const MessagingSettings& settings);
 
-    bool IsOpen() const { return !stores_.empty(); }
+    [[nodiscard]] bool IsOpen() const { return !stores_.empty(); }
 
     // The stores table: the open stores' roots in the order they were listed.
-    const std::vector<std::filesystem::path>& Stores() const { return stores_; }
+    [[nodiscard]] const std::vector<std::filesystem::path>& Stores() const { return stores_; }
 
-    const std::string& SendCommand() const { return sendCommand_; }
-    std::chrono::milliseconds SendTimeout() const { return sendTimeout_; }
+    [[nodiscard]] const std::string& SendCommand() const { return sendCommand_; }
+    [[nodiscard]] std::chrono::milliseconds SendTimeout() const { return sendTimeout_; }
 
     // Closes the session.
     void Release();

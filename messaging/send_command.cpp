@@ -35,7 +35,7 @@ public:
     ErrorOutput(const ErrorOutput&) = delete;
     ErrorOutput& operator=(const ErrorOutput&) = delete;
 
-    int fd() const { return fd_; }
+    [[nodiscard]] int fd() const { return fd_; }
 
     // Reads what is there now, without waiting.
     void Drain() {

@@ -25,10 +25,10 @@ public:
     // Closes the file; nothing happens when it is not open.
     void Close();
 
-    bool IsOpen() const { return descriptor_ >= 0; }
+    [[nodiscard]] bool IsOpen() const { return descriptor_ >= 0; }
 
     // The position of the next byte that Peek gives.
-    std::uint64_t Tell() const { return bufferStart_ + cursor_; }
+    [[nodiscard]] std::uint64_t Tell() const { return bufferStart_ + cursor_; }
 
     // Moves the position; a position past the end of the file reads as the end.
     void Seek(std::uint64_t offset);
@@ -50,10 +50,10 @@ public:
     void Skip(std::size_t count) { cursor_ += count; }
 
     // True once a read has failed (not at the mere end of the file).
-    bool Failed() const { return failed_; }
+    [[nodiscard]] bool Failed() const { return failed_; }
 
     // The errno value of the failed read, 0 when none failed.
-    int ReadError() const { return readError_; }
+    [[nodiscard]] int ReadError() const { return readError_; }
 
     static constexpr std::size_t kMaxPeek = std::size_t{64} * 1024;
 

@@ -37,11 +37,12 @@ public:
     void ReadText(std::string_view bytes);
 
     // The INI text as Save writes it: the lines read, with the changes made since.
-    std::string Text() const;
+    [[nodiscard]] std::string Text() const;
 
     // The value of `key` in `section`, with blanks around it removed; std::nullopt
     // when the section or the key is missing.
-    std::optional<std::u16string> Get(std::u16string_view section, std::u16string_view key) const;
+    [[nodiscard]] std::optional<std::u16string> Get(std::u16string_view section,
+                                                    std::u16string_view key) const;
 
     // Sets `key` in `section`, adding the key at the end of the section or the section
     // at the end of the file when missing. Line breaks and NULs in `value` become
@@ -53,9 +54,9 @@ public:
     // whole; the new file keeps the old one's permissions, and a path that is a
     // symbolic link stays one (the file it names is replaced). Creates the folder
     // when missing. Returns 0 or an errno value.
-    int Save() const;
+    [[nodiscard]] int Save() const;
 
-    const std::filesystem::path& Path() const { return path_; }
+    [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
 
 private:
     struct Line {
@@ -64,12 +65,13 @@ private:
     };
 
     // Index of the section header line, or std::nullopt.
-    std::optional<std::size_t> FindSection(std::string_view section) const;
+    [[nodiscard]] std::optional<std::size_t> FindSection(std::string_view section) const;
     // Index of the key's line inside the section starting at `header`, or std::nullopt.
-    std::optional<std::size_t> FindKey(std::size_t header, std::string_view key) const;
+    [[nodiscard]] std::optional<std::size_t> FindKey(std::size_t header,
+                                                     std::string_view key) const;
     // Index just past the last non-blank line of the section starting at `header`.
-    std::size_t SectionEnd(std::size_t header) const;
-    std::string NewLineBreak() const;
+    [[nodiscard]] std::size_t SectionEnd(std::size_t header) const;
+    [[nodiscard]] std::string NewLineBreak() const;
 
     std::filesystem::path path_;
     std::vector<Line> lines_;

@@ -24,7 +24,7 @@ public:
     // object is released first.
     Result TryLock(const std::filesystem::path& lockFile);
 
-    bool IsLocked() const { return descriptor_ >= 0; }
+    [[nodiscard]] bool IsLocked() const { return descriptor_ >= 0; }
 
 private:
     void Release();

@@ -29,10 +29,10 @@ public:
     void HandleClose() override;
 
     // The list of messages; owned by the dialog.
-    QTreeWidget* list() const { return list_; }
+    [[nodiscard]] QTreeWidget* list() const { return list_; }
     // How many message records the dialog holds.
-    std::size_t messageCount() const { return messages_.size(); }
-    ReadProgressView* progressView() const { return progress_; }
+    [[nodiscard]] std::size_t messageCount() const { return messages_.size(); }
+    [[nodiscard]] ReadProgressView* progressView() const { return progress_; }
 
 private:
     void FillList();

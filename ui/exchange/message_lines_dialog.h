@@ -26,11 +26,11 @@ public:
     bool HandleCommand(int commandId) override;
 
     // The controls, owned by the dialog.
-    QLabel* fromLabel() const { return fromLabel_; }
-    QLabel* subjectLabel() const { return subjectLabel_; }
-    QComboBox* languageList() const { return languageList_; }
-    QLabel* instructionLabel() const { return instruction_; }
-    QListWidget* lines() const { return lines_; }
+    [[nodiscard]] QLabel* fromLabel() const { return fromLabel_; }
+    [[nodiscard]] QLabel* subjectLabel() const { return subjectLabel_; }
+    [[nodiscard]] QComboBox* languageList() const { return languageList_; }
+    [[nodiscard]] QLabel* instructionLabel() const { return instruction_; }
+    [[nodiscard]] QListWidget* lines() const { return lines_; }
 
 private:
     // Reads the move from the selected line; true when the answer was found.

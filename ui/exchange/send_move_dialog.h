@@ -35,11 +35,11 @@ public:
     bool HandleCommand(int commandId) override;
 
     // The controls, owned by the dialog.
-    QLabel* moveLabel() const { return moveLabel_; }
-    QComboBox* languageList() const { return languageList_; }
-    QLineEdit* toEdit() const { return toEdit_; }
-    QLineEdit* subjectEdit() const { return subjectEdit_; }
-    QPlainTextEdit* additionalTextEdit() const { return additionalText_; }
+    [[nodiscard]] QLabel* moveLabel() const { return moveLabel_; }
+    [[nodiscard]] QComboBox* languageList() const { return languageList_; }
+    [[nodiscard]] QLineEdit* toEdit() const { return toEdit_; }
+    [[nodiscard]] QLineEdit* subjectEdit() const { return subjectEdit_; }
+    [[nodiscard]] QPlainTextEdit* additionalTextEdit() const { return additionalText_; }
 
 private:
     void ShowMoveText();

@@ -20,7 +20,7 @@ public:
 
     // The position the new move leads to once the dialog ended with kIdOk; null
     // otherwise. It belongs to the game tree.
-    Position* result() const { return result_; }
+    [[nodiscard]] Position* result() const { return result_; }
 
 protected:
     void FillRows() override;

@@ -40,27 +40,27 @@ public:
     // Places the board: squares of `squareSize` pixels with the top-left corner of a8
     // at (originX, originY) of the widget, the labels in `labelFont`.
     void SetBoardGeometry(int squareSize, int originX, int originY, const QFont& labelFont);
-    int SquareSize() const { return squareSize_; }
+    [[nodiscard]] int SquareSize() const { return squareSize_; }
 
     // Tints the two squares of the shown position's last move (off by default).
     void SetLastMoveShown(bool shown);
 
     // The position drawn by the next paint (not owned; null draws an empty board).
     void SetPosition(const Position* position);
-    const Position* ShownPosition() const { return position_; }
+    [[nodiscard]] const Position* ShownPosition() const { return position_; }
 
     // The square drawn with the highlight brush; a previously selected square is
     // repainted in its own colour.
     void SetSelection(int file, int rank);
     // Forgets the selected square (both coordinates become kNone) and repaints it.
     void ClearSelection();
-    std::uint8_t SelectedFile() const { return selectedFile_; }
-    std::uint8_t SelectedRank() const { return selectedRank_; }
+    [[nodiscard]] std::uint8_t SelectedFile() const { return selectedFile_; }
+    [[nodiscard]] std::uint8_t SelectedRank() const { return selectedRank_; }
 
     // The file whose digit label is drawn on the highlight colour; kNone for none.
     // Repaints the row of file labels when it changes.
     void SetHighlightedFile(int file);
-    std::uint8_t HighlightedFile() const { return highlightedFile_; }
+    [[nodiscard]] std::uint8_t HighlightedFile() const { return highlightedFile_; }
 
     // Draws the 64 squares of `position` (empty squares when null), after the frame
     // just outside them when withFrame is set.
@@ -83,22 +83,22 @@ public:
     void DrawFileLabels(QPainter& painter) const;
 
     // Where square (file, rank) and the label of `file` are drawn, in widget pixels.
-    QRect SquareRect(int file, int rank) const;
-    QRect FileLabelRect(int file) const;
+    [[nodiscard]] QRect SquareRect(int file, int rank) const;
+    [[nodiscard]] QRect FileLabelRect(int file) const;
 
     // The labels' font.
-    QFont LabelFont() const { return labelFont_; }
+    [[nodiscard]] QFont LabelFont() const { return labelFont_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     // True for the phone's geometry, whose labels keep their fixed places.
-    bool HasPhoneGeometry() const;
-    bool UsesBitmap() const;
-    bool IsLastMoveSquare(int file, int rank) const;
-    QRect RankLabelRect(int rank) const;
-    int FrameWidth() const;
+    [[nodiscard]] bool HasPhoneGeometry() const;
+    [[nodiscard]] bool UsesBitmap() const;
+    [[nodiscard]] bool IsLastMoveSquare(int file, int rank) const;
+    [[nodiscard]] QRect RankLabelRect(int rank) const;
+    [[nodiscard]] int FrameWidth() const;
 
     int squareSize_ = kSquareSize;
     int originX_ = kOriginX;

@@ -24,10 +24,10 @@ public:
     bool HandleCommand(int commandId) override;
 
     // The list of rows; owned by the dialog.
-    QListWidget* list() const { return list_; }
+    [[nodiscard]] QListWidget* list() const { return list_; }
 
     // The highlighted row, or -1 when no row is highlighted.
-    int HighlightedRow() const;
+    [[nodiscard]] int HighlightedRow() const;
 
 protected:
     // Adds a row labelled `digit` ("d : text").

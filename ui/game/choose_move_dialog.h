@@ -16,7 +16,7 @@ public:
 
     // The chosen move's position once the dialog ended with kIdOk; null when nothing
     // was chosen. It belongs to the game tree.
-    Position* result() const { return result_; }
+    [[nodiscard]] Position* result() const { return result_; }
 
 protected:
     void FillRows() override;

@@ -79,24 +79,24 @@ public:
     // The message file that waits as the opponent's answer, which Get answer opens at
     // once; empty for none. Forgotten after the next exchange.
     void SetAnswerWaiting(std::filesystem::path file) { answerWaiting_ = std::move(file); }
-    const std::filesystem::path& AnswerWaitingFile() const { return answerWaiting_; }
+    [[nodiscard]] const std::filesystem::path& AnswerWaitingFile() const { return answerWaiting_; }
 
     // The game changed since the display opened.
-    bool IsModified() const { return modified_; }
+    [[nodiscard]] bool IsModified() const { return modified_; }
     // "Close, no save" is still offered.
-    bool CanDiscard() const { return canDiscard_; }
-    bool IsBoardMode() const { return boardMode_; }
-    bool IsListDirty() const { return listDirty_; }
+    [[nodiscard]] bool CanDiscard() const { return canDiscard_; }
+    [[nodiscard]] bool IsBoardMode() const { return boardMode_; }
+    [[nodiscard]] bool IsListDirty() const { return listDirty_; }
     // The move list is on the screen: in list mode, or beside the board.
-    bool IsListShown() const;
-    const GameDisplayLayout& Layout() const { return layout_; }
+    [[nodiscard]] bool IsListShown() const;
+    [[nodiscard]] const GameDisplayLayout& Layout() const { return layout_; }
 
     // The parts of the screen, owned by the display through their Qt parent.
-    QLabel* StatusLabel(StatusField field) const { return status_[field]; }
-    MoveListView* MoveList() const { return moveList_; }
-    SoftkeyBar* BoardBar() const { return boardBar_; }
-    SoftkeyBar* ListBar() const { return listBar_; }
-    const MoveEntry& Entry() const { return entry_; }
+    [[nodiscard]] QLabel* StatusLabel(StatusField field) const { return status_[field]; }
+    [[nodiscard]] MoveListView* MoveList() const { return moveList_; }
+    [[nodiscard]] SoftkeyBar* BoardBar() const { return boardBar_; }
+    [[nodiscard]] SoftkeyBar* ListBar() const { return listBar_; }
+    [[nodiscard]] const MoveEntry& Entry() const { return entry_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -114,12 +114,12 @@ private:
     void Promote();
     void DeleteMove();
     void SetResult(int resultCode);
-    bool CanExchange() const;
+    [[nodiscard]] bool CanExchange() const;
     void SendMove();
     void GetAnswer();
     void ApplyAnswer(MoveNode& answer);
     // The owner's name that decides whose turn it is; empty without an owner.
-    std::u16string_view OwnerNameText() const;
+    [[nodiscard]] std::u16string_view OwnerNameText() const;
 
     SoftkeyBar* boardBar_ = nullptr;
     SoftkeyBar* listBar_ = nullptr;

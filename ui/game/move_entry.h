@@ -33,21 +33,21 @@ public:
     void Reset();
 
     // How many digits have been typed: 0 to 4.
-    std::int16_t DigitCount() const { return digitCount_; }
+    [[nodiscard]] std::int16_t DigitCount() const { return digitCount_; }
 
     // The file whose label is highlighted: the from-file after one digit, the
     // to-file after three; 255 otherwise.
-    std::uint8_t HighlightedFile() const;
+    [[nodiscard]] std::uint8_t HighlightedFile() const;
 
     // The text of the "New:" field: up to three characters of "e2e".
-    QString NewFieldText() const;
+    [[nodiscard]] QString NewFieldText() const;
 
 private:
     void StoreDigit(int digit);
     void CheckFromSquare();
     void ShowEntry();
-    int From() const;
-    int To() const;
+    [[nodiscard]] int From() const;
+    [[nodiscard]] int To() const;
 
     MoveEntryHost& host_;
     std::uint8_t fromFile_ = 0;

@@ -67,9 +67,9 @@ public:
         }
     }
 
-    bool available() const { return available_; }
-    const GlyphShapes& shapes(int type) const { return shapes_[type]; }
-    const QRectF& bounds() const { return bounds_; }
+    [[nodiscard]] bool available() const { return available_; }
+    [[nodiscard]] const GlyphShapes& shapes(int type) const { return shapes_[type]; }
+    [[nodiscard]] const QRectF& bounds() const { return bounds_; }
 
 private:
     std::array<GlyphShapes, kKing + 1> shapes_;

@@ -33,13 +33,13 @@ public:
     void TestSendCommand();
 
     // The controls, owned by the dialog.
-    QLineEdit* nameEdit() const { return nameEdit_; }
-    QLineEdit* emailEdit() const { return emailEdit_; }
-    QLineEdit* storesEdit() const { return storesEdit_; }
-    QLineEdit* sendCommandEdit() const { return sendCommandEdit_; }
-    QPushButton* testButton() const { return testButton_; }
-    QLineEdit* addressBookEdit() const { return addressBookEdit_; }
-    QScrollArea* formScroll() const { return scroll_; }
+    [[nodiscard]] QLineEdit* nameEdit() const { return nameEdit_; }
+    [[nodiscard]] QLineEdit* emailEdit() const { return emailEdit_; }
+    [[nodiscard]] QLineEdit* storesEdit() const { return storesEdit_; }
+    [[nodiscard]] QLineEdit* sendCommandEdit() const { return sendCommandEdit_; }
+    [[nodiscard]] QPushButton* testButton() const { return testButton_; }
+    [[nodiscard]] QLineEdit* addressBookEdit() const { return addressBookEdit_; }
+    [[nodiscard]] QScrollArea* formScroll() const { return scroll_; }
 
 private:
     // Checks the form and writes the values that changed into the settings file (read

@@ -62,12 +62,16 @@ public:
 
     // Asks the read to stop at its next item; its result then holds what it read.
     void Stop() { stopRequested_.store(true, std::memory_order_relaxed); }
-    bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
+    [[nodiscard]] bool StopRequested() const {
+        return stopRequested_.load(std::memory_order_relaxed);
+    }
 
-    bool IsFinished() const { return finished_.load(std::memory_order_acquire); }
+    [[nodiscard]] bool IsFinished() const { return finished_.load(std::memory_order_acquire); }
 
     // How many items the read has read so far.
-    std::size_t itemsRead() const { return itemsRead_.load(std::memory_order_relaxed); }
+    [[nodiscard]] std::size_t itemsRead() const {
+        return itemsRead_.load(std::memory_order_relaxed);
+    }
 
     // Waits for the read to end and hands over its result; call it once.
     Result Take() {

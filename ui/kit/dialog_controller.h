@@ -47,8 +47,8 @@ public:
 
     // Ends the dialog with `code`, which RunDialog returns. Safe before the dialog runs.
     void EndDialog(int code);
-    bool hasEnded() const { return ended_; }
-    int endCode() const { return endCode_; }
+    [[nodiscard]] bool hasEnded() const { return ended_; }
+    [[nodiscard]] int endCode() const { return endCode_; }
 
     // Creates softkey bar `barId` at the bottom of the dialog and shows it; the dialog
     // owns it. Returns null when the bar cannot be built; the caller then ends the
@@ -56,7 +56,7 @@ public:
     SoftkeyBar* CreateSoftkeyBar(int barId);
 
     // The visible softkey bar, which F1 and F2 press; null when none is shown.
-    SoftkeyBar* activeSoftkeyBar() const;
+    [[nodiscard]] SoftkeyBar* activeSoftkeyBar() const;
 
     // Makes the back key delete the character before the cursor of the focused edit
     // field instead of cancelling, as the screens with edit fields want.
@@ -82,7 +82,7 @@ private:
     // The pad's arrows between the fields and on a one-line list; true when used.
     bool NavigateFields(QKeyEvent& event);
     // The fields the pad moves between, in Tab order.
-    std::vector<QWidget*> Fields() const;
+    [[nodiscard]] std::vector<QWidget*> Fields() const;
     bool PressBackKey();
 
     std::vector<SoftkeyBar*> bars_;  // owned through the Qt parent

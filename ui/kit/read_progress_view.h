@@ -30,11 +30,11 @@ public:
     // Asks the waiting to look at its `done` again; nothing happens while not waiting.
     void Wake();
 
-    bool IsWaiting() const { return loop_ != nullptr; }
+    [[nodiscard]] bool IsWaiting() const { return loop_ != nullptr; }
 
     // The controls, owned by the view.
-    QProgressBar* bar() const { return bar_; }
-    QLabel* countLabel() const { return countLabel_; }
+    [[nodiscard]] QProgressBar* bar() const { return bar_; }
+    [[nodiscard]] QLabel* countLabel() const { return countLabel_; }
 
 private:
     QProgressBar* bar_;

@@ -26,9 +26,9 @@ public:
     static SoftkeyBar* Create(int barId, QWidget* owner, CommandHandler onCommand,
                               PopupHandler onPopup);
 
-    int barId() const { return barId_; }
-    int menuId() const { return menuId_; }
-    int softkeyCount() const { return softkeyCount_; }
+    [[nodiscard]] int barId() const { return barId_; }
+    [[nodiscard]] int menuId() const { return menuId_; }
+    [[nodiscard]] int softkeyCount() const { return softkeyCount_; }
 
     // Presses softkey `index` (0 left, 1 right), as F1 and F2 do. A popup softkey
     // shows its menu and waits for the user's choice. Returns false when the bar has
@@ -40,10 +40,10 @@ public:
     void SetCommandEnabled(int commandId, bool enabled);
 
     // The button of softkey `index`, or null; owned by the bar.
-    QPushButton* softkey(int index) const;
+    [[nodiscard]] QPushButton* softkey(int index) const;
 
     // The popup menu of softkey `index`, or null when it opens none; owned by the bar.
-    QMenu* popupMenu(int index) const;
+    [[nodiscard]] QMenu* popupMenu(int index) const;
 
     // Greys or enables every item of `menu` and its submenus that sends `commandId`.
     // Items the menu does not hold are ignored.

@@ -43,15 +43,15 @@ public:
     std::unique_ptr<GameDocument> TakeResult();
 
     // The controls, owned by the dialog.
-    QLineEdit* nameEdit() const { return nameEdit_; }
-    QLineEdit* emailEdit() const { return emailEdit_; }
-    QComboBox* opponentList() const { return opponentList_; }
-    QLabel* opponentAddress() const { return opponentAddress_; }
-    QCheckBox* playBlackBox() const { return playBlack_; }
-    QLineEdit* eventEdit() const { return eventEdit_; }
-    QLineEdit* roundEdit() const { return roundEdit_; }
-    QLineEdit* siteEdit() const { return siteEdit_; }
-    QScrollArea* formScroll() const { return scroll_; }
+    [[nodiscard]] QLineEdit* nameEdit() const { return nameEdit_; }
+    [[nodiscard]] QLineEdit* emailEdit() const { return emailEdit_; }
+    [[nodiscard]] QComboBox* opponentList() const { return opponentList_; }
+    [[nodiscard]] QLabel* opponentAddress() const { return opponentAddress_; }
+    [[nodiscard]] QCheckBox* playBlackBox() const { return playBlack_; }
+    [[nodiscard]] QLineEdit* eventEdit() const { return eventEdit_; }
+    [[nodiscard]] QLineEdit* roundEdit() const { return roundEdit_; }
+    [[nodiscard]] QLineEdit* siteEdit() const { return siteEdit_; }
+    [[nodiscard]] QScrollArea* formScroll() const { return scroll_; }
 
 private:
     // Fills the opponent list from the address book; false after the box that ends
@@ -61,8 +61,8 @@ private:
     // Checks the form and builds the game; false after the box that says what is
     // missing.
     bool Done();
-    std::unique_ptr<GameDocument> BuildGame(const std::u16string& name,
-                                            const std::u16string& email) const;
+    [[nodiscard]] std::unique_ptr<GameDocument> BuildGame(const std::u16string& name,
+                                                          const std::u16string& email) const;
 
     bool storeIdentity_ = false;
     std::unique_ptr<GameDocument> result_;
