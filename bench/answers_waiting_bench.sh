@@ -22,7 +22,7 @@ WORK=${WORK:-$(mktemp -d)}
 cmake --preset release -B "$BUILD" -DKORVANI_BUILD_TESTS=OFF -DKORVANI_BUILD_BENCH=ON >/dev/null
 cmake --build "$BUILD" --target korvani -j2 >/dev/null
 
-python3 - "$BUILD/ui/korvani" "$WORK" "$GAMES" "$MESSAGES" "$RUNS" <<'PYTHON'
+python3 - "$BUILD/app/korvani" "$WORK" "$GAMES" "$MESSAGES" "$RUNS" <<'PYTHON'
 import os, random, shutil, statistics, subprocess, sys, time
 
 program, work = sys.argv[1], sys.argv[2]

@@ -16,7 +16,7 @@ SHARED=${SHARED:-../shared/pgn}
 
 cmake --preset release -B "$BUILD" -DKORVANI_BUILD_TESTS=OFF -DKORVANI_BUILD_BENCH=ON >/dev/null
 cmake --build "$BUILD" --target korvani korvani-pgn screen_grab -j2 >/dev/null
-PROGRAM=$BUILD/ui/korvani
+PROGRAM=$BUILD/app/korvani
 TOOL=$BUILD/tools/korvani-pgn
 
 # The shared files, each ended by a line break, repeated and cut after the

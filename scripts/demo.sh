@@ -27,7 +27,7 @@ if [[ -z $program ]]; then
     scripts/deps.sh
     cmake --preset ci >/dev/null
     cmake --build --preset ci --target korvani
-    program=$root/build/ci/ui/korvani
+    program=$root/build/ci/app/korvani
 fi
 
 # make_player NAME FIRST LAST EMAIL OPPONENT_FIRST OPPONENT_LAST OPPONENT_EMAIL OPPONENT

@@ -8,4 +8,4 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset ci >/dev/null
 cmake --build --preset ci --target korvani
-exec build/ci/ui/korvani
+exec build/ci/app/korvani
