@@ -126,19 +126,6 @@ void ChooseMenuItem(QWidget& top, const QString& text) {
     menu->close();
 }
 
-bool IsMenuWith(QWidget& top, const QString& text) {
-    auto* menu = qobject_cast<QMenu*>(&top);
-    if (menu == nullptr) {
-        return false;
-    }
-    for (const QAction* action : menu->actions()) {
-        if (action->text() == text) {
-            return true;
-        }
-    }
-    return false;
-}
-
 QString Cell(GamesListDialog& list, int row, int column) {
     return list.model()->data(list.model()->index(row, column), Qt::DisplayRole).toString();
 }
@@ -225,7 +212,7 @@ void ExchangeEndToEndTest::NewGameSteps(ScreenScript& script, bool playBlack,
         [](GamesListDialog& list) { QTest::keyClick(&list, Qt::Key_F2); });
     script.Then(
         QStringLiteral("the games list's menu"),
-        [](QWidget& top) { return IsMenuWith(top, QStringLiteral("New...")); },
+        [](QWidget& top) { return screen_test::IsMenuWith(top, QStringLiteral("New...")); },
         [](QWidget& top) { ChooseMenuItem(top, QStringLiteral("New...")); });
     script.ThenOn<NewGameDialog>(
         QStringLiteral("New Game"), {}, [playBlack, opponent](NewGameDialog& dialog) {
@@ -253,7 +240,7 @@ void ExchangeEndToEndTest::SendSteps(ScreenScript& script, const char* keys,
         });
     script.Then(
         QStringLiteral("the game display's menu, to send"),
-        [](QWidget& top) { return IsMenuWith(top, QStringLiteral("Send move")); },
+        [](QWidget& top) { return screen_test::IsMenuWith(top, QStringLiteral("Send move")); },
         [](QWidget& top) { ChooseMenuItem(top, QStringLiteral("Send move")); });
     script.ThenOn<SendMoveDialog>(
         QStringLiteral("Send move"), {}, [sendDialog, moveText, opponent](SendMoveDialog& dialog) {
@@ -285,7 +272,7 @@ void ExchangeEndToEndTest::GetAnswerSteps(ScreenScript& script, const QString& l
                                [](GameDisplay& display) { QTest::keyClick(&display, Qt::Key_F2); });
     script.Then(
         QStringLiteral("the game display's menu, to get the answer"),
-        [](QWidget& top) { return IsMenuWith(top, QStringLiteral("Get answer")); },
+        [](QWidget& top) { return screen_test::IsMenuWith(top, QStringLiteral("Get answer")); },
         [](QWidget& top) { ChooseMenuItem(top, QStringLiteral("Get answer")); });
     // No move was studied after the last exchanged one, so the inbox opens at once.
     script.ThenOn<InboxListDialog>(
@@ -328,7 +315,7 @@ void ExchangeEndToEndTest::QuitSteps(ScreenScript& script, int markedColumn) {
         });
     script.Then(
         QStringLiteral("the games list's menu, to quit"),
-        [](QWidget& top) { return IsMenuWith(top, QStringLiteral("Quit")); },
+        [](QWidget& top) { return screen_test::IsMenuWith(top, QStringLiteral("Quit")); },
         [](QWidget& top) { ChooseMenuItem(top, QStringLiteral("Quit")); });
 }
 

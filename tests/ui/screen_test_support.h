@@ -142,4 +142,18 @@ inline void ChooseMenuItem(QMenu& menu, const QString& text) {
     QTest::keyClick(&menu, Qt::Key_Return);
 }
 
+// True when `top` is a popup menu with an item `text`.
+inline bool IsMenuWith(QWidget& top, const QString& text) {
+    auto* menu = qobject_cast<QMenu*>(&top);
+    if (menu == nullptr) {
+        return false;
+    }
+    for (const QAction* action : menu->actions()) {
+        if (action->text() == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace screen_test

@@ -43,19 +43,6 @@ void TabAndType(int count, const QString& text) {
     QTest::keyClicks(QApplication::focusWidget(), text);
 }
 
-bool IsMenuWith(QWidget& top, const QString& text) {
-    auto* menu = qobject_cast<QMenu*>(&top);
-    if (menu == nullptr) {
-        return false;
-    }
-    for (const QAction* action : menu->actions()) {
-        if (action->text() == text) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Opens the games list's menu and chooses `item` in it.
 void ChooseFromGamesMenu(ScreenScript& script, const QString& item) {
     script.ThenOn<GamesListDialog>(
@@ -63,7 +50,7 @@ void ChooseFromGamesMenu(ScreenScript& script, const QString& item) {
         [](GamesListDialog& list) { QTest::keyClick(&list, Qt::Key_F2); });
     script.Then(
         QStringLiteral("the games list's menu, for %1").arg(item),
-        [item](QWidget& top) { return IsMenuWith(top, item); },
+        [item](QWidget& top) { return screen_test::IsMenuWith(top, item); },
         [item](QWidget& top) { screen_test::ChooseMenuItem(*qobject_cast<QMenu*>(&top), item); });
 }
 

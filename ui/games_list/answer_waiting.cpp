@@ -28,11 +28,16 @@ PlayerSide OpponentSide(const GameHeaders& game, const OwnerIdentity& owner) {
 
 const NewestMessages::Message* AnswerWaiting(const GameHeaders& game, const OwnerIdentity& owner,
                                              const NewestMessages& inbox, std::time_t now) {
-    if (!game.IsRunningEmailGame()) {
+    return AnswerWaitingFrom(game, OpponentSide(game, owner), inbox, now);
+}
+
+const NewestMessages::Message* AnswerWaitingFrom(const GameHeaders& game, PlayerSide opponent,
+                                                 const NewestMessages& inbox, std::time_t now) {
+    if (!CanExchange(game)) {
         return nullptr;
     }
     const std::optional<std::u16string>& address =
-        OpponentSide(game, owner) == PlayerSide::White ? game.whiteEmail : game.blackEmail;
+        opponent == PlayerSide::White ? game.whiteEmail : game.blackEmail;
     const std::optional<std::u16string>& lastMove =
         game.lastMoveDate && *game.lastMoveDate != u"?" ? game.lastMoveDate : game.date;
     if (!address || address->empty() || !lastMove) {

@@ -30,3 +30,9 @@ enum class PlayerSide { White, Black };
                                                            const OwnerIdentity& owner,
                                                            const NewestMessages& inbox,
                                                            std::time_t now);
+
+// AnswerWaiting for a game whose opponent plays `opponent`, as OpponentSide found.
+[[nodiscard]] const NewestMessages::Message* AnswerWaitingFrom(const GameHeaders& game,
+                                                               PlayerSide opponent,
+                                                               const NewestMessages& inbox,
+                                                               std::time_t now);

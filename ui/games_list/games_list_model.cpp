@@ -76,7 +76,7 @@ QVariant GamesListModel::data(const QModelIndex& index, int role) const {
     }
     const auto answerWaitingFrom = [this, entry](PlayerSide side) {
         return inbox_ != nullptr && OpponentSide(*entry, *owner_) == side &&
-               AnswerWaiting(*entry, *owner_, *inbox_, inboxTime_) != nullptr;
+               AnswerWaitingFrom(*entry, side, *inbox_, inboxTime_) != nullptr;
     };
     switch (index.column()) {
         case 0:
