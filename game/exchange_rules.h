@@ -1,6 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,3 +38,9 @@ void RecordExchange(GameHeaders& game, std::u16string_view date);
 
 // ExchangeDateText of the system clock's now.
 [[nodiscard]] std::u16string TodayDateText();
+
+// The day (UTC, counted from 1970-01-01) that a game's date text names: "MM.DD", as a
+// last move's date is kept, is the latest such day that is not after `now`;
+// "YYYY.MM.DD", the game's Date tag, is that day. std::nullopt for any other text
+// ("?", "2025.??.??", "13.40").
+[[nodiscard]] std::optional<std::int64_t> DayOfGameDate(std::u16string_view text, std::time_t now);

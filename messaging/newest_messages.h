@@ -33,7 +33,7 @@ public:
     const Message* From(std::u16string_view address) const;
 
     // The newest message from `address` when it was delivered on a later day (UTC)
-    // than `day` (days since 1970-01-01, see DayOfGameDate); null otherwise.
+    // than `day` (days since 1970-01-01, see DayOfGameDate in game/exchange_rules); null otherwise.
     const Message* NewerThan(std::u16string_view address, std::int64_t day) const;
 
     std::size_t senderCount() const { return bySender_.size(); }
@@ -55,9 +55,3 @@ private:
 NewestMessages ReadNewestMessages(const std::vector<std::filesystem::path>& stores,
                                   const ReadProgress& progress = {},
                                   const std::filesystem::path& cacheFile = {});
-
-// The day (UTC, counted from 1970-01-01) that a game's date text names: "MM.DD", as a
-// last move's date is kept, is the latest such day that is not after `now`;
-// "YYYY.MM.DD", the game's Date tag, is that day. std::nullopt for any other text
-// ("?", "2025.??.??", "13.40").
-std::optional<std::int64_t> DayOfGameDate(std::u16string_view text, std::time_t now);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <ostream>
 
 #include "game/game_headers.h"
@@ -70,6 +72,32 @@ TEST(ExchangeDateText, MonthFirstInUtc) {
     EXPECT_EQ(ExchangeDateText(at(2026, 5, 6, hours{0})), u"05.06");
     EXPECT_EQ(ExchangeDateText(at(2026, 12, 31, hours{23})), u"12.31");
     EXPECT_EQ(ExchangeDateText(at(1999, 1, 1, hours{12})), u"01.01");
+}
+
+TEST(DayOfGameDate, MonthAndDayIsTheLatestSuchDayUpToNow) {
+    struct Case {
+        std::u16string text;
+        std::optional<std::int64_t> day;
+    };
+    const std::time_t kJuneFirst = 1748779200;  // 2025-06-01 12:00 UTC
+    const std::int64_t today = kJuneFirst / 86400;
+    const std::vector<Case> cases = {
+        {u"06.01", today},
+        {u"05.31", today - 1},
+        {u"01.01", today - 151},
+        // Not yet this year: last year's.
+        {u"06.02", today + 1 - 365},
+        {u"2025.06.01", today},
+        {u"2024.12.31", today - 152},
+        {u"?", std::nullopt},
+        {u"2025.??.??", std::nullopt},
+        {u"13.40", std::nullopt},
+        {u"6.1.", std::nullopt},
+        {u"", std::nullopt},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(DayOfGameDate(cases[i].text, kJuneFirst), cases[i].day) << "case " << i;
+    }
 }
 
 }  // namespace

@@ -35,31 +35,6 @@ void Deliver(const fs::path& file, const std::string& from, std::time_t when) {
     ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
 }
 
-TEST(DayOfGameDate, MonthAndDayIsTheLatestSuchDayUpToNow) {
-    struct Case {
-        std::u16string text;
-        std::optional<std::int64_t> day;
-    };
-    const std::int64_t today = DayNumber(kJuneFirst);
-    const std::vector<Case> cases = {
-        {u"06.01", today},
-        {u"05.31", today - 1},
-        {u"01.01", today - 151},
-        // Not yet this year: last year's.
-        {u"06.02", today + 1 - 365},
-        {u"2025.06.01", today},
-        {u"2024.12.31", today - 152},
-        {u"?", std::nullopt},
-        {u"2025.??.??", std::nullopt},
-        {u"13.40", std::nullopt},
-        {u"6.1.", std::nullopt},
-        {u"", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DayOfGameDate(c.text, kJuneFirst), c.day) << EncodeUtf8(c.text);
-    }
-}
-
 // The sender as the whole message's parse finds it is the oracle for the header-only
 // reading, plain forms and GMime's alike.
 TEST(ParseSenderAddress, AgreesWithTheWholeMessagesSender) {
