@@ -188,7 +188,11 @@ class Build:
         self.inputs = {}  # executable -> set of source files it is built from
 
     def configure(self):
-        code, out = run(["cmake", "--preset", self.preset], self.copy_root, 600)
+        command = ["cmake", "--preset", self.preset]
+        if shutil.which("ld.lld"):  # a mutant relinks many test programs: lld is quicker
+            command += ["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld",
+                        "-DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld"]
+        code, out = run(command, self.copy_root, 600)
         if code != 0:
             sys.exit(f"configure {self.preset} failed:\n{out[-3000:]}")
 
@@ -225,7 +229,7 @@ class Build:
         source = (self.copy_root / source).resolve()
         return sorted(e for e, files in self.inputs.items() if source in files)
 
-    def test(self, executables=None, label=None, timeout=900):
+    def test(self, executables=None, label=None, timeout=900, stop_early=False):
         chosen = [t for t in self.tests
                   if (executables is None or t[2] in executables)
                   and (label in t[3] if label else self.labels_excluded not in t[3])]
@@ -234,6 +238,8 @@ class Build:
         numbers = ",".join(str(t[0]) for t in chosen)
         command = ["ctest", "--preset", self.preset, "--timeout", "60", "-j2",
                    "-I", f"0,0,0,{numbers}"]
+        if stop_early:
+            command.append("--stop-on-failure")
         code, out = run(command, self.copy_root, timeout)
         if code == "timeout":
             return "timeout", ["(suite timed out)"]
@@ -255,23 +261,34 @@ def copy_checkout(work):
     return copy_root
 
 
+def nearest_first(executables, build, source):
+    """Splits the test programs into those of the mutated file's own folder under
+    tests/ and the rest: most mutants die in the first group, which then spares
+    linking and running the second."""
+    own_folder = (build.binary_dir / "tests" / Path(source).parts[0]).resolve()
+    near = [e for e in executables if own_folder in e.parents]
+    far = [e for e in executables if own_folder not in e.parents]
+    return [group for group in (near, far) if group]
+
+
 def evaluate(mutant, copy_root, fast, sanitized, args):
     executables = fast.reaching(mutant["file"])
     if not executables:
         return "uncovered", []
-    targets = [e.relative_to(fast.binary_dir.resolve()).as_posix() for e in executables]
     path = copy_root / mutant["file"]
     original = path.read_text(encoding="utf-8")
     offset, length = mutant["offset"], mutant["length"]
     path.write_text(original[:offset] + mutant["replacement"] + original[offset + length:],
                     encoding="utf-8")
     try:
-        built, _ = fast.build(targets)
-        if not built:
-            return "stillborn", []
-        status, killers = fast.test(executables)
-        if status != "passed":
-            return "killed" if status == "failed" else "timeout", killers
+        for group in nearest_first(executables, fast, mutant["file"]):
+            targets = [e.relative_to(fast.binary_dir.resolve()).as_posix() for e in group]
+            built, _ = fast.build(targets)
+            if not built:
+                return "stillborn", []
+            status, killers = fast.test(group, stop_early=True)
+            if status != "passed":
+                return "killed" if status == "failed" else "timeout", killers
         if args.slow:
             status, killers = fast.test(executables, label="slow", timeout=1800)
             if status != "passed":
@@ -292,7 +309,7 @@ def evaluate(mutant, copy_root, fast, sanitized, args):
 def mutate(args):
     work = Path(args.work)
     copy_root = copy_checkout(work)
-    fast = Build(copy_root, "dev", "slow")
+    fast = Build(copy_root, args.preset, "slow")
     fast.configure()
     built, output = fast.build()
     if not built:
@@ -310,6 +327,7 @@ def mutate(args):
 
     sites = enumerate_sites(copy_root, args.folders)
     random.Random(args.seed).shuffle(sites)
+    done = previous_results(args) if args.resume else {}
     results = []
     counted = 0
     for path, offset, length, replacement, kind in sites:
@@ -320,24 +338,45 @@ def mutate(args):
         mutant = {"id": len(results) + 1, "file": path, "line": line, "offset": offset,
                   "length": length, "kind": kind, "original": text[offset:offset + length],
                   "replacement": replacement}
-        started = time.time()
-        mutant["status"], mutant["killedBy"] = evaluate(mutant, copy_root, fast, sanitized, args)
-        mutant["seconds"] = round(time.time() - started, 1)
+        if key(mutant) in done:
+            mutant = done[key(mutant)]
+        else:
+            started = time.time()
+            mutant["status"], mutant["killedBy"] = evaluate(mutant, copy_root, fast,
+                                                            sanitized, args)
+            mutant["seconds"] = round(time.time() - started, 1)
         if mutant["status"] != "stillborn":
             counted += 1
         results.append(mutant)
         print(f"[{counted}/{args.count}] {path}:{line} {kind} "
               f"{mutant['original'].strip()!r} -> {replacement.strip()!r}: {mutant['status']}",
               flush=True)
+        write_report(args, results)  # an interrupted run keeps what it found
     fast.build()  # leaves the copy built as the checkout is
+    print(json.dumps(write_report(args, results)))
 
+
+def previous_results(args):
+    """The mutants an interrupted run with the same --out already judged."""
+    path = Path(args.out)
+    if not path.exists():
+        return {}
+    report = json.loads(path.read_text(encoding="utf-8"))
+    if report["seed"] != args.seed or report["folders"] != args.folders:
+        sys.exit(f"{path} was written with another seed or other folders")
+    return {key(m): m for m in report["mutants"]}
+
+
+def write_report(args, results):
     summary = {}
     for mutant in results:
         summary[mutant["status"]] = summary.get(mutant["status"], 0) + 1
     report = {"seed": args.seed, "folders": args.folders, "count": args.count,
               "slow": args.slow, "asan": args.asan, "summary": summary, "mutants": results}
-    Path(args.out).write_text(json.dumps(report, indent=1) + "\n", encoding="utf-8")
-    print(json.dumps(summary))
+    partial = Path(args.out).with_suffix(".partial")
+    partial.write_text(json.dumps(report, indent=1) + "\n", encoding="utf-8")
+    partial.replace(args.out)
+    return summary
 
 
 def key(mutant):
@@ -372,6 +411,11 @@ def main():
                         help="run the sanitizer build on survivors")
     parser.add_argument("--work", default="/tmp/korvani-mutation")
     parser.add_argument("--out", default="mutation.json")
+    parser.add_argument("--preset", default="dev",
+                        help="the build of the fast tests (ci shares a compiler cache "
+                             "with scripts/test.sh)")
+    parser.add_argument("--resume", action="store_true",
+                        help="keep the mutants already judged in --out")
     parser.add_argument("--compare", nargs=2, metavar=("BEFORE", "AFTER"))
     args = parser.parse_args()
     if args.compare:
