@@ -17,7 +17,7 @@
 #include "pgn/games_file_update.h"
 #include "platform/error_report.h"
 #include "resources/resource_ids.h"
-#include "tests/messaging/modal_script.h"
+#include "tests/support/modal_script.h"
 #include "ui/games_list/games_list_dialog.h"
 #include "ui/kit/run_dialog.h"
 #include "ui/kit/softkey_bar.h"

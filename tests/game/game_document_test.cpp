@@ -7,7 +7,7 @@
 #include "game/game_document.h"
 #include "game/game_observer.h"
 #include "rules/fen.h"
-#include "tree_test_support.h"
+#include "tests/support/tree_test_support.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 #include "game/extra_tag.h"
 #include "game/game_headers.h"
 #include "game/game_list_entry.h"
-#include "tree_test_support.h"
+#include "tests/support/tree_test_support.h"
 
 namespace {
 

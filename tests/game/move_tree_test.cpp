@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "game/move_tree.h"
-#include "tree_test_support.h"
+#include "tests/support/tree_test_support.h"
 
 using Strings = std::vector<std::string>;
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 #include "game/game_document.h"
 #include "game/move_tree.h"
-#include "tree_test_support.h"
+#include "tests/support/tree_test_support.h"
 
 namespace {
 

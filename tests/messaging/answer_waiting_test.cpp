@@ -16,7 +16,7 @@
 #include "contacts/owner_identity.h"
 #include "game/game_document.h"
 #include "messaging/message_store.h"
-#include "tests/ui/screen_script.h"
+#include "tests/support/screen_script.h"
 #include "ui/exchange/message_lines_dialog.h"
 #include "ui/game/game_display.h"
 #include "ui/games_list/games_list_dialog.h"

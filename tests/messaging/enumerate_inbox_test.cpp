@@ -8,7 +8,7 @@
 #include <string>
 
 #include "messaging/message_store.h"
-#include "messaging_test_support.h"
+#include "tests/support/messaging_test_support.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "messaging/enumerate_inbox.h"
 #include "messaging/message_store.h"
 #include "messaging/send_move_message.h"
-#include "messaging_test_support.h"
+#include "tests/support/messaging_test_support.h"
 
 extern char** environ;
 

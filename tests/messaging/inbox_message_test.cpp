@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "messaging_test_support.h"
+#include "tests/support/messaging_test_support.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "messaging_test_support.h"
+#include "tests/support/messaging_test_support.h"
 #include "platform/device_settings.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "messaging/enumerate_inbox.h"
 #include "messaging/parsed_mail.h"
 #include "messaging/sender_cache.h"
-#include "messaging_test_support.h"
+#include "tests/support/messaging_test_support.h"
 #include "platform/text_codec.h"
 
 namespace {

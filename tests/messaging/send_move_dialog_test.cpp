@@ -13,8 +13,8 @@
 #include "messaging/message_store.h"
 #include "platform/error_report.h"
 #include "resources/resource_ids.h"
-#include "tests/messaging/game_builder.h"
-#include "tests/messaging/modal_script.h"
+#include "tests/support/game_builder.h"
+#include "tests/support/modal_script.h"
 #include "ui/exchange/send_move_dialog.h"
 #include "ui/kit/softkey_bar.h"
 

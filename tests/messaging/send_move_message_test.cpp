@@ -9,7 +9,7 @@
 #include "messaging/inbox_message.h"
 #include "messaging/maildir.h"
 #include "messaging/message_store.h"
-#include "messaging_test_support.h"
+#include "tests/support/messaging_test_support.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string>
 
-#include "pgn_test_support.h"
+#include "tests/support/pgn_test_support.h"
 #include "platform/buffered_file.h"
 
 namespace {

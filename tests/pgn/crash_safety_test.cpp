@@ -17,7 +17,7 @@
 #include "pgn/games_file.h"
 #include "pgn/games_file_update.h"
 #include "pgn/save_files.h"
-#include "pgn_write_support.h"
+#include "tests/support/pgn_write_support.h"
 
 namespace {
 

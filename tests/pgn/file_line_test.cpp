@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "pgn/file_line.h"
-#include "pgn_test_support.h"
+#include "tests/support/pgn_test_support.h"
 #include "platform/buffered_file.h"
 
 namespace {

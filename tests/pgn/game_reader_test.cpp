@@ -8,7 +8,7 @@
 
 #include "pgn/game_reader.h"
 #include "pgn/pgn_lexer.h"
-#include "pgn_test_support.h"
+#include "tests/support/pgn_test_support.h"
 #include "platform/debug_sink.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"

@@ -21,7 +21,7 @@
 #include "pgn/game_reader.h"
 #include "pgn/games_file.h"
 #include "pgn/save_files.h"
-#include "pgn_write_support.h"
+#include "tests/support/pgn_write_support.h"
 #include "platform/text_codec.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "game/move_tree.h"
 #include "pgn/game_reader.h"
 #include "pgn/games_file.h"
-#include "pgn_write_support.h"
+#include "tests/support/pgn_write_support.h"
 #include "platform/text_codec.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"

@@ -9,7 +9,7 @@
 #include "pgn/file_line.h"
 #include "pgn/pgn_lexer.h"
 #include "pgn/text_accumulator.h"
-#include "pgn_test_support.h"
+#include "tests/support/pgn_test_support.h"
 #include "platform/buffered_file.h"
 #include "rules/position.h"
 

@@ -11,7 +11,7 @@
 #include "game/game_document.h"
 #include "pgn/pgn_writer.h"
 #include "pgn/string_sink.h"
-#include "pgn_write_support.h"
+#include "tests/support/pgn_write_support.h"
 #include "platform/text_codec.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"

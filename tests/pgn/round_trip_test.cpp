@@ -15,7 +15,7 @@
 #include "game/game_document.h"
 #include "pgn/game_reader.h"
 #include "pgn/games_file.h"
-#include "pgn_write_support.h"
+#include "tests/support/pgn_write_support.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"
 

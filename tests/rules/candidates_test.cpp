@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "rules/move_node.h"
-#include "rules_test_support.h"
+#include "tests/support/rules_test_support.h"
 
 namespace {
 

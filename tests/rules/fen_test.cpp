@@ -2,7 +2,7 @@
 
 #include "rules/fen.h"
 #include "rules/notation.h"
-#include "rules_test_support.h"
+#include "tests/support/rules_test_support.h"
 
 TEST(Fen, StandardPositionBothWays) {
     const std::u16string start = u"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

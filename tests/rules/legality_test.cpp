@@ -2,7 +2,7 @@
 
 #include "rules/move_node.h"
 #include "rules/promotion_chooser.h"
-#include "rules_test_support.h"
+#include "tests/support/rules_test_support.h"
 
 namespace {
 

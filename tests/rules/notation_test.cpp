@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/notation.h"
-#include "rules_test_support.h"
+#include "tests/support/rules_test_support.h"
 
 namespace {
 

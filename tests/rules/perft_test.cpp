@@ -1,4 +1,4 @@
-#include "perft_support.h"
+#include "tests/support/perft_support.h"
 
 namespace {
 

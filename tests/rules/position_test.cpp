@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/move_node.h"
-#include "rules_test_support.h"
+#include "tests/support/rules_test_support.h"
 
 TEST(Position, InitStandardSetsTheInitialPosition) {
     const Position start;

@@ -9,7 +9,7 @@
 #include "rules/position.h"
 #include "rules/promotion_chooser.h"
 #include "rules/square.h"
-#include "screen_test_support.h"
+#include "tests/support/screen_test_support.h"
 #include "ui/game/add_new_line_dialog.h"
 #include "ui/game/choose_move_dialog.h"
 #include "ui/game/choose_piece_dialog.h"

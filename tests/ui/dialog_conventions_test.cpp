@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "screen_test_support.h"
+#include "tests/support/screen_test_support.h"
 #include "ui/kit/dialog_controller.h"
 #include "ui/kit/run_dialog.h"
 #include "ui/kit/softkey_bar.h"

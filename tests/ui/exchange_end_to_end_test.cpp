@@ -23,8 +23,8 @@
 
 #include "app/mail_exchange_dialogs.h"
 #include "app/program_startup.h"
-#include "game_screen_fixtures.h"
-#include "screen_script.h"
+#include "tests/support/game_screen_fixtures.h"
+#include "tests/support/screen_script.h"
 #include "ui/exchange/inbox_list_dialog.h"
 #include "ui/exchange/message_lines_dialog.h"
 #include "ui/exchange/send_move_dialog.h"

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "contacts/owner_identity.h"
-#include "game_screen_fixtures.h"
+#include "tests/support/game_screen_fixtures.h"
 #include "resources/resource_ids.h"
 #include "rules/square.h"
 #include "ui/game/drawing_resources.h"

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "game_screen_fixtures.h"
+#include "tests/support/game_screen_fixtures.h"
 #include "pgn/game_list_columns.h"
 #include "resources/resource_ids.h"
 #include "rules/fen.h"

@@ -16,7 +16,7 @@
 #include "game/game_document.h"
 #include "pgn/games_file.h"
 #include "resources/resource_ids.h"
-#include "screen_test_support.h"
+#include "tests/support/screen_test_support.h"
 #include "ui/game/game_display.h"
 #include "ui/games_list/games_list_dialog.h"
 #include "ui/games_list/games_list_model.h"

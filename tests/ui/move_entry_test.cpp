@@ -3,7 +3,7 @@
 
 #include "game/game_document.h"
 #include "game/game_observer.h"
-#include "game_screen_fixtures.h"
+#include "tests/support/game_screen_fixtures.h"
 #include "rules/fen.h"
 #include "rules/move_node.h"
 #include "rules/notation.h"

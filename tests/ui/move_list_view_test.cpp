@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "game/move_tree.h"
-#include "game_screen_fixtures.h"
+#include "tests/support/game_screen_fixtures.h"
 #include "rules/move_node.h"
 #include "rules/notation.h"
 #include "rules/position.h"

@@ -14,8 +14,8 @@
 
 #include "app/program_startup.h"
 #include "contacts/owner_identity.h"
-#include "screen_script.h"
-#include "screen_test_support.h"
+#include "tests/support/screen_script.h"
+#include "tests/support/screen_test_support.h"
 #include "ui/games_list/games_list_dialog.h"
 #include "ui/games_list/settings_dialog.h"
 #include "ui/new_game/new_game_dialog.h"

@@ -6,7 +6,7 @@
 
 #include "app/program_startup.h"
 #include "messaging/message_store.h"
-#include "screen_test_support.h"
+#include "tests/support/screen_test_support.h"
 
 namespace {
 

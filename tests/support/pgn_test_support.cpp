@@ -1,4 +1,4 @@
-#include "pgn_test_support.h"
+#include "tests/support/pgn_test_support.h"
 
 #include <fstream>
 #include <iterator>

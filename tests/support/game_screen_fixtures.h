@@ -12,7 +12,7 @@
 #include "rules/move_node.h"
 #include "rules/notation.h"
 #include "rules/position.h"
-#include "screen_test_support.h"
+#include "tests/support/screen_test_support.h"
 #include "ui/game/game_display.h"
 #include "ui/kit/softkey_bar.h"
 

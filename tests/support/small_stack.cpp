@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tree_test_support.h"
+#include "tests/support/tree_test_support.h"
 
 namespace {
 

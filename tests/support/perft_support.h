@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "rules/move_node.h"
-#include "rules_test_support.h"
+#include "tests/support/rules_test_support.h"
 
 // Counts the leaves of the move tree to `depth`, trying every from/to pair of the
 // side to move (and every promotion piece) through IsLegal and AddMove. The moves
