@@ -15,7 +15,8 @@ namespace {
 // opened on `game` (see SetUpGame; its "*" is the position shown first), then the tree
 // as the move list shows it with the current move in brackets, the screen (see
 // Describe) and the dialogs that showed. With `mail` the game is an e-mail game between
-// Anna and Boris played by `owner`, without the name tag of `unnamed`; Send move gives
+// Anna and Boris played by `owner`, with `tag` removed ("White") or emptied ("White=");
+// Send move gives
 // `sent`, Get answer the move `answer` (SAN after the exchanged position; none when
 // empty) and `mail` is the exchange afterwards: the calls, the side to move, the last
 // exchanged move and its date.
@@ -28,7 +29,7 @@ struct Row {
     QString seen = {};
     const char* mail = nullptr;
     const char* owner = "Anna";
-    const char* unnamed = "";
+    const char* tag = "";
     bool sent = true;
     const char* answer = "";
 };
@@ -170,6 +171,12 @@ const Row kRows[] = {
      "Confirmation: Player to move is '' and does not seem to be you (''), do you want to "
      "continue ?",
      "sent 0, asked 0, w after 0 on 01.02", "", "White"},
+    {"no WhiteEmail tag: no e-mail game", "", "", "", "||-|||d", "",
+     "sent 0, asked 0, w after 0 on 01.02, not offered, result 3", "Anna", "WhiteEmail"},
+    {"an empty WhiteEmail tag: an e-mail game", "", "", "", "||-|||d", "",
+     "sent 0, asked 0, w after 0 on 01.02", "Anna", "WhiteEmail="},
+    {"a result ends the exchange", "", "=", "", "||-|||md", "",
+     "sent 0, asked 0, w after 0 on 01.02, not offered, result 1"},
     {"Get answer on the owner's turn asks, no", "", "Ab", "", "||-|||d", kOwnTurn,
      "sent 0, asked 0, w after 0 on 01.02"},
     {"Get answer on the owner's turn asks, yes", "", "Ao", "", "||-|||d", kOwnTurn,
@@ -201,8 +208,6 @@ private slots:
 
     void keysPlayTheGame_data();
     void keysPlayTheGame();
-    void exchangeIsOfferedInRunningMailGames_data();
-    void exchangeIsOfferedInRunningMailGames();
     void openedOverAWindowCoversIt();
     void boardFitsTheWindow_data();
     void boardFitsTheWindow();
@@ -232,10 +237,14 @@ void GameDisplayTest::keysPlayTheGame() {
     if (test.mail != nullptr) {
         MakeEmailGame(document);
         document.SetLastMoveDate(u"01.02");
-        if (QLatin1String(test.unnamed) == "White") {
-            document.SetWhite(std::nullopt);
-        } else if (QLatin1String(test.unnamed) == "Black") {
-            document.SetBlack(std::nullopt);
+        const QString tag = QString::fromUtf8(test.tag);
+        const auto value = tag.endsWith(u'=') ? std::optional(std::u16string_view()) : std::nullopt;
+        if (tag.startsWith(u"WhiteEmail")) {
+            document.SetWhiteEmail(value);
+        } else if (tag.startsWith(u"White")) {
+            document.SetWhite(value);
+        } else if (tag.startsWith(u"Black")) {
+            document.SetBlack(value);
         }
         owner.Set(QString::fromUtf8(test.owner).toStdU16String(), u"");
         ExchangeDialogs dialogs;
@@ -264,57 +273,31 @@ void GameDisplayTest::keysPlayTheGame() {
         if (date == dayBefore || date == TodayUtc()) {
             date = QStringLiteral("today");
         }
-        QCOMPARE(QStringLiteral("sent %1, asked %2, %3 after %4 on %5")
-                     .arg(sends)
-                     .arg(asks)
-                     .arg(document.trait == kWhite ? "w" : "b")
-                     .arg(document.lastMove)
-                     .arg(date),
-                 QString::fromUtf8(test.mail));
+        // The exchange items are offered together, in the games the games list marks.
+        SoftkeyBar& bar = *display.BoardBar();
+        const bool offered = MenuItemEnabled(display, bar, kCmdSendMove);
+        for (int command :
+             {kCmdGetAnswer, kCmdResultWhiteWins, kCmdResultDraw, kCmdResultBlackWins}) {
+            QCOMPARE(MenuItemEnabled(display, bar, command), offered);
+        }
+        QCOMPARE(MenuItemEnabled(display, *display.ListBar(), kCmdSendMove), offered);
+        const std::u16string mover =
+            document.trait == kWhite ? WhiteColumnText(document) : BlackColumnText(document);
+        QCOMPARE(mover.starts_with(u"* "), offered);
+        QCOMPARE(
+            QStringLiteral("sent %1, asked %2, %3 after %4 on %5%6")
+                .arg(sends)
+                .arg(asks)
+                .arg(document.trait == kWhite ? "w" : "b")
+                .arg(document.lastMove)
+                .arg(date,
+                     offered
+                         ? QString()
+                         : QStringLiteral(", not offered, result %1").arg(int(document.result))),
+            QString::fromUtf8(test.mail));
         QCOMPARE(MenuItemEnabled(display, *display.BoardBar(), kCmdCloseNoSave),
                  display.CanDiscard());
     }
-}
-
-void GameDisplayTest::exchangeIsOfferedInRunningMailGames_data() {
-    QTest::addColumn<QString>("whiteEmail");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<bool>("offered");
-    QTest::addColumn<GameResult>("result");
-    const QString anna = QStringLiteral("anna@example.org");
-    QTest::newRow("no WhiteEmail tag") << "(none)"
-                                       << "" << false << GameResult::Other;
-    QTest::newRow("an empty WhiteEmail tag") << ""
-                                             << "" << true << GameResult::Other;
-    QTest::newRow("a WhiteEmail address") << anna << "" << true << GameResult::Other;
-    QTest::newRow("a result ends the exchange") << anna << "=" << false << GameResult::Draw;
-}
-
-void GameDisplayTest::exchangeIsOfferedInRunningMailGames() {
-    QFETCH(QString, whiteEmail);
-    QFETCH(QString, keys);
-    QFETCH(bool, offered);
-    QFETCH(GameResult, result);
-    GameDocument document(nullptr);
-    document.SetWhite(u"Anna");
-    if (whiteEmail != u"(none)") {
-        document.SetWhiteEmail(whiteEmail.toStdU16String());
-    }
-    document.SetResultCode(3);
-    GameDisplay display;
-    OpenOnScreen(display, document);
-    PressKeys(display, keys);
-    QCOMPARE(document.result, result);
-    // White is to move: the games list marks White in exactly the games the display
-    // offers to exchange.
-    QCOMPARE(WhiteColumnText(document) == u"* Anna", offered);
-    SoftkeyBar& bar = *display.BoardBar();
-    for (int command :
-         {kCmdSendMove, kCmdGetAnswer, kCmdResultWhiteWins, kCmdResultDraw, kCmdResultBlackWins}) {
-        QCOMPARE(MenuItemEnabled(display, bar, command), offered);
-    }
-    QCOMPARE(MenuItemEnabled(display, *display.ListBar(), kCmdSendMove), offered);
-    QVERIFY(MenuItemEnabled(display, bar, kCmdCloseNoSave));
 }
 
 void GameDisplayTest::openedOverAWindowCoversIt() {
