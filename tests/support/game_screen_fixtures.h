@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QEventLoop>
+#include <QHash>
 #include <QLabel>
 #include <QList>
 #include <QListWidget>
@@ -28,8 +29,8 @@
 #include "ui/game/move_list_view.h"
 #include "ui/kit/softkey_bar.h"
 
-// Fixtures shared by the screen tests that set up a game, show it on a game display
-// and press the phone's keys on it and on the dialogs it opens.
+// Setting up a game, showing it on a game display and pressing the phone's keys on it
+// and on the dialogs it opens.
 
 namespace screen_test {
 
@@ -85,8 +86,7 @@ inline void MakeEmailGame(GameDocument& document) {
     document.SetResultCode(3);
 }
 
-// Shows `display` for `document` the way RunDialog does, without its modal loop, so
-// that the test can press keys and look at the screen in between.
+// Shows `display` for `document` as RunDialog does, without its modal loop.
 inline void OpenOnScreen(GameDisplay& display, GameDocument& document) {
     QVERIFY(display.Open(document));
     display.resize(240, 320);
@@ -107,9 +107,8 @@ inline void Type(QWidget& widget, const char* keys) {
     }
 }
 
-// What the top screen showed when a key was first pressed on it: the title and text of
-// a message box, the title, heading and rows of a choice dialog ("Choose move: 1 : e4,
-// 2 : d4").
+// What a dialog shows: a message box's title and text, a choice dialog's title, heading
+// and rows ("Choose move: 1 : e4, 2 : d4").
 inline QString ScreenText(QWidget& screen) {
     if (auto* box = qobject_cast<QMessageBox*>(&screen)) {
         return box->windowTitle() + ": " + box->text();
@@ -128,14 +127,21 @@ inline QString ScreenText(QWidget& screen) {
     return screen.windowTitle() + ": " + parts.join(u", ");
 }
 
-// Presses the phone's keys on the topmost screen: the dialog open over `screen`, else
-// `screen`. "0".."9" the digits, "<>^v" the pad's arrows, "o" Ok (Return), "b" the
-// back key (Esc), "L" and "R" the softkeys, "x" the window's close button, and on
-// the game display "P" Promote, "D" Delete move, "M" View move list, "B" Show board,
-// "N" Go to Current, "S" Send move, "A" Get answer, "C" Close no save, "=" Draw.
-// A key that opens a dialog returns only once it closes, so each key is sent from a
-// timer that the newest dialog's loop runs. Returns what each dialog showed.
+// Presses the phone's keys on the topmost screen, the dialog open over `screen` or else
+// `screen`: digits, "<>^v" the pad's arrows, "o" Ok, "b" the back key, "L" and "R" the
+// softkeys, "x" the window's close button; on the game display "P" Promote, "D" Delete
+// move, "M" View move list, "B" Show board, "N" Go to Current, "S" Send move, "A" Get
+// answer, "C" Close no save, "=" Draw. A key that opens a dialog returns only once it
+// closes, so each key goes from a timer that the newest dialog's loop runs. Returns
+// what each dialog showed.
 inline QStringList PressKeys(GameDisplay& screen, const QString& keys) {
+    static const QHash<QChar, int> commands = {
+        {u'P', kCmdPromote},   {u'D', kCmdDeleteMove},  {u'M', kCmdViewMoveList},
+        {u'B', kCmdShowBoard}, {u'N', kCmdGoToCurrent}, {u'S', kCmdSendMove},
+        {u'A', kCmdGetAnswer}, {u'C', kCmdCloseNoSave}, {u'=', kCmdResultDraw}};
+    static const QHash<QChar, Qt::Key> named = {
+        {u'<', Qt::Key_Left},   {u'>', Qt::Key_Right},  {u'^', Qt::Key_Up}, {u'v', Qt::Key_Down},
+        {u'o', Qt::Key_Return}, {u'b', Qt::Key_Escape}, {u'L', Qt::Key_F1}, {u'R', Qt::Key_F2}};
     QStringList seen;
     QEventLoop done;
     qsizetype next = 0;
@@ -144,7 +150,7 @@ inline QStringList PressKeys(GameDisplay& screen, const QString& keys) {
             done.quit();
             return;
         }
-        const char key = keys[next++].toLatin1();
+        const QChar key = keys[next++];
         QTimer::singleShot(0, &done, step);
         QWidget* top = QApplication::activeModalWidget();
         if (top == nullptr || top == &screen) {
@@ -152,29 +158,14 @@ inline QStringList PressKeys(GameDisplay& screen, const QString& keys) {
         } else if (seen.isEmpty() || seen.back() != ScreenText(*top)) {
             seen << ScreenText(*top);
         }
-        static const QString commands = QStringLiteral("PDMBNSAC=");
-        static const int commandIds[] = {kCmdPromote,   kCmdDeleteMove,  kCmdViewMoveList,
-                                         kCmdShowBoard, kCmdGoToCurrent, kCmdSendMove,
-                                         kCmdGetAnswer, kCmdCloseNoSave, kCmdResultDraw};
-        if (const qsizetype command = commands.indexOf(QLatin1Char(key)); command >= 0) {
-            screen.HandleCommand(commandIds[command]);
-            return;
-        }
-        if (key == 'x') {
-            top->close();
-            return;
-        }
-        static const QString named = QStringLiteral("<>^vobLR");
-        static const Qt::Key namedKeys[] = {Qt::Key_Left, Qt::Key_Right,  Qt::Key_Up,
-                                            Qt::Key_Down, Qt::Key_Return, Qt::Key_Escape,
-                                            Qt::Key_F1,   Qt::Key_F2};
-        const qsizetype at = named.indexOf(QLatin1Char(key));
         QWidget* focus = QApplication::focusWidget();
-        QWidget* target = focus != nullptr && top->isAncestorOf(focus) ? focus : top;
-        if (at >= 0) {
-            QTest::keyClick(target, namedKeys[at]);
+        if (commands.contains(key)) {
+            screen.HandleCommand(commands[key]);
+        } else if (key == u'x') {
+            top->close();
         } else {
-            QTest::keyClick(target, key);
+            QTest::keyClick(focus != nullptr && top->isAncestorOf(focus) ? focus : top,
+                            named.value(key, Qt::Key(key.toUpper().unicode())));
         }
     };
     QTimer::singleShot(0, &done, step);
@@ -206,10 +197,8 @@ inline QString Describe(GameDisplay& display) {
                           (display.IsListDirty() ? "d" : "") + (display.CanDiscard() ? "" : "k") +
                           (display.hasEnded() ? QStringLiteral("x%1").arg(display.endCode()) : "");
     if (!display.IsBoardMode()) {
-        const bool listOnly = display.MoveList()->isVisible() && !board.isVisible() &&
-                              !display.StatusLabel(GameDisplay::kLastMove)->isVisible();
-        return (listOnly ? "list " : "list and more ") + ListText(*display.MoveList()) + '|' +
-               flags;
+        const bool listOnly = display.MoveList()->isVisible() && !board.isVisible();
+        return (listOnly ? "list " : "list, board ") + ListText(*display.MoveList()) + '|' + flags;
     }
     QString selected = file(board.SelectedFile());
     if (!selected.isEmpty()) {
