@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include "contacts/owner_identity.h"
-
 #include "pgn/game_list_columns.h"
 #include "tests/support/game_screen_fixtures.h"
 #include "ui/game/choose_piece_dialog.h"
@@ -14,12 +13,11 @@ namespace {
 // A game played with the phone's keys: the keys (see PressKeys) on a game display
 // opened on `game` (see SetUpGame; its "*" is the position shown first), then the tree
 // as the move list shows it with the current move in brackets, the screen (see
-// Describe) and the dialogs that showed. With `mail` the game is an e-mail game between
-// Anna and Boris played by `owner`, with `tag` removed ("White") or emptied ("White=");
-// Send move gives
-// `sent`, Get answer the move `answer` (SAN after the exchanged position; none when
-// empty) and `mail` is the exchange afterwards: the calls, the side to move, the last
-// exchanged move and its date.
+// Describe) and the dialogs that showed. With `mail` it is an e-mail game between Anna
+// and Boris played by `owner`, with `tag` removed ("White") or emptied ("White="); Send
+// move gives `sent`, Get answer the move `answer` (SAN after the exchanged position,
+// none when empty), and `mail` is the exchange afterwards: "s<sends> a<answers asked>
+// <side to move><last exchanged move> <its date>".
 struct Row {
     const char* name;
     const char* game;
@@ -28,12 +26,16 @@ struct Row {
     const char* screen;
     QString seen = {};
     const char* mail = nullptr;
+    const char* answer = "";
     const char* owner = "Anna";
     const char* tag = "";
     bool sent = true;
-    const char* answer = "";
 };
 
+// A pawn about to promote; one that promoted to a queen (a rook) on b8 and may take on a8.
+constexpr const char* kPawn = "[8/P6k/8/8/8/8/8/K7 w - - 0 1]";
+constexpr const char* kPromoted = "[r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1] b8=Q";
+constexpr const char* kUnderPromoted = "[r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1] b8=R";
 const QString kPiece = QStringLiteral("Choose Piece: 1 : Queen, 2 : Rook, 3 : Bishop, 4 : Knight");
 const QString kChooseMove = QStringLiteral("Choose move: 1 : e4, 2 : d4, 3 : c4");
 const QString kNewLine =
@@ -76,24 +78,18 @@ const Row kRows[] = {
     {"then the back key takes the to-file", "e4 (d4) (c4)", "7163bb", "1. e4 (1. d4) (1. c4)",
      "|g1|-|g1||d", kNewLine},
     // Promotion: Choose Piece on an empty list or from Add new line's 0, never cancelled.
-    {"1 promotes to a queen", "[8/P6k/8/8/8/8/8/K7 w - - 0 1]", "17181", "[1. a8=Q]",
-     "1. a8=Q||-|||md", kPiece},
-    {"2 to a rook", "[8/P6k/8/8/8/8/8/K7 w - - 0 1]", "17182", "[1. a8=R]", "1. a8=R||-|||md",
+    {"1 promotes to a queen", kPawn, "17181", "[1. a8=Q]", "1. a8=Q||-|||md", kPiece},
+    {"2 to a rook", kPawn, "17182", "[1. a8=R]", "1. a8=R||-|||md", kPiece},
+    {"5, 0 and 9 are no rows, 4 a knight", kPawn, "17185094", "[1. a8=N]", "1. a8=N||-|||md",
      kPiece},
-    {"5, 0 and 9 are no rows, 4 a knight", "[8/P6k/8/8/8/8/8/K7 w - - 0 1]", "17185094",
-     "[1. a8=N]", "1. a8=N||-|||md", kPiece},
-    {"Ok on the second row: a rook", "[8/P6k/8/8/8/8/8/K7 w - - 0 1]", "1718vvo", "[1. a8=R]",
-     "1. a8=R||-|||md", kPiece},
-    {"Ok on the last row: a knight", "[8/P6k/8/8/8/8/8/K7 w - - 0 1]", "1718vvvvvo", "[1. a8=N]",
-     "1. a8=N||-|||md", kPiece},
-    {"Cancel and back do not cancel it", "[8/P6k/8/8/8/8/8/K7 w - - 0 1]", "1718Lb3", "[1. a8=B]",
-     "1. a8=B||-|||md", kPiece},
-    {"closing it gives a queen", "[8/P6k/8/8/8/8/8/K7 w - - 0 1]", "1718x", "[1. a8=Q]",
-     "1. a8=Q||-|||md", kPiece},
-    {"0 on Add new line asks for the piece", "[r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1] b8=Q", "271804",
-     "1. b8=Q+ [(1. bxa8=N)]", "1. bxa8=N||1|||md", kNewPromotion + "Q+\n" + kPiece},
-    {"Ok on a move row replaces it with a queen", "[r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1] b8=R",
-     "2718vvo", "[1. bxa8=Q+]", "1. bxa8=Q+||-|||md", kNewPromotion + "R+"},
+    {"Ok on the second row: a rook", kPawn, "1718vvo", "[1. a8=R]", "1. a8=R||-|||md", kPiece},
+    {"Ok on the last row: a knight", kPawn, "1718vvvvvo", "[1. a8=N]", "1. a8=N||-|||md", kPiece},
+    {"Cancel and back do not cancel it", kPawn, "1718Lb3", "[1. a8=B]", "1. a8=B||-|||md", kPiece},
+    {"closing it gives a queen", kPawn, "1718x", "[1. a8=Q]", "1. a8=Q||-|||md", kPiece},
+    {"0 on Add new line asks for the piece", kPromoted, "271804", "1. b8=Q+ [(1. bxa8=N)]",
+     "1. bxa8=N||1|||md", kNewPromotion + "Q+\n" + kPiece},
+    {"Ok on a move row replaces it with a queen", kUnderPromoted, "2718vvo", "[1. bxa8=Q+]",
+     "1. bxa8=Q+||-|||md", kNewPromotion + "R+"},
     {"opens at the last exchanged move", "e4 @ e5 Nf3", "", "[1. e4] 1... e5 2. Nf3",
      "1. e4||-|||d"},
     // The arrows: Right asks which move to follow where there are several.
@@ -152,47 +148,44 @@ const Row kRows[] = {
     // Send move and Get answer: the checks before each, the exchange recorded after.
     {"without mail screens both do nothing", "", "5254SA", "[1. e4]", "1. e4||-|||md"},
     {"Send move without a move asks for one", "", "So", "", "||-|||d",
-     "Korvani: Please enter first your move on the board", "sent 0, asked 0, w after 0 on 01.02"},
+     "Korvani: Please enter first your move on the board", "s0 a0 w0 01.02"},
     {"Send move on the owner's turn", "", "5254S", "[1. e4]", "1. e4||-|||mdk", "",
-     "sent 1, asked 0, b after 1 on today"},
-    {"a failed send changes nothing", "", "5254S", "[1. e4]", "1. e4||-|||md", "",
-     "sent 1, asked 0, w after 0 on 01.02", "Anna", "", false},
-    {"a sent move cannot be dropped", "e4", "SC", "1. e4", "||-|||mdk", "",
-     "sent 1, asked 0, b after 1 on today"},
+     "s1 a0 b1 today"},
+    {"a failed send changes nothing", "", "5254S", "[1. e4]", "1. e4||-|||md", "", "s1 a0 w0 01.02",
+     "", "Anna", "", false},
+    {"a sent move cannot be dropped", "e4", "SC", "1. e4", "||-|||mdk", "", "s1 a0 b1 today"},
     {"Black's send keeps the move number", "e4 @ e5", "S", "[1. e4] 1... e5", "1. e4||-|||mdk", "",
-     "sent 1, asked 0, w after 1 on today", "boris"},
+     "s1 a0 w1 today", "", "boris"},
     {"another player's turn asks, yes sends", "e4", "So", "1. e4", "||-|||mdk", kAnother,
-     "sent 1, asked 0, b after 1 on today", "Boris"},
+     "s1 a0 b1 today", "", "Boris"},
     {"another player's turn asks, no stops", "e4", "Sb", "1. e4", "||-|||d", kAnother,
-     "sent 0, asked 0, w after 0 on 01.02", "Boris"},
+     "s0 a0 w0 01.02", "", "Boris"},
     {"no name tag is no owner without a name", "e4", "Sb", "1. e4", "||-|||d",
      "Confirmation: Player to move is '' and does not seem to be you (''), do you want to "
      "continue ?",
-     "sent 0, asked 0, w after 0 on 01.02", "", "White"},
+     "s0 a0 w0 01.02", "", "", "White"},
     {"no WhiteEmail tag: no e-mail game", "", "", "", "||-|||d", "",
-     "sent 0, asked 0, w after 0 on 01.02, not offered, result 3", "Anna", "WhiteEmail"},
-    {"an empty WhiteEmail tag: an e-mail game", "", "", "", "||-|||d", "",
-     "sent 0, asked 0, w after 0 on 01.02", "Anna", "WhiteEmail="},
+     "s0 a0 w0 01.02, not offered, result 3", "", "Anna", "WhiteEmail"},
+    {"an empty WhiteEmail tag: an e-mail game", "", "", "", "||-|||d", "", "s0 a0 w0 01.02", "",
+     "Anna", "WhiteEmail="},
     {"a result ends the exchange", "", "=", "", "||-|||md", "",
-     "sent 0, asked 0, w after 0 on 01.02, not offered, result 1"},
+     "s0 a0 w0 01.02, not offered, result 1"},
     {"Get answer on the owner's turn asks, no", "", "Ab", "", "||-|||d", kOwnTurn,
-     "sent 0, asked 0, w after 0 on 01.02"},
+     "s0 a0 w0 01.02"},
     {"Get answer on the owner's turn asks, yes", "", "Ao", "", "||-|||d", kOwnTurn,
-     "sent 0, asked 1, w after 0 on 01.02"},
+     "s0 a1 w0 01.02"},
     {"Get answer without the mover's name asks", "e4 @", "Ab", "[1. e4]", "1. e4||-|||d", kOwnTurn,
-     "sent 0, asked 0, b after 1 on 01.02", "Anna", "Black"},
+     "s0 a0 b1 01.02", "", "Anna", "Black"},
     {"giving up the answer changes nothing", "e4 @", "A", "[1. e4]", "1. e4||-|||d", "",
-     "sent 0, asked 1, b after 1 on 01.02"},
+     "s0 a1 b1 01.02"},
     {"an answer in a variation is raised and shown", "e4 @ e5 (c5) Nf3", "A",
-     "[1. e4] 1... c5 (1... e5 2. Nf3)", "1... c5||-|||mdk", "",
-     "sent 0, asked 1, w after 1 on 03.07", "Anna", "", true, "c5"},
+     "[1. e4] 1... c5 (1... e5 2. Nf3)", "1... c5||-|||mdk", "", "s0 a1 w1 03.07", "c5"},
     {"then Go to Current goes to it", "e4 @ e5 (c5) Nf3", "AN", "1. e4 [1... c5] (1... e5 2. Nf3)",
-     "1... c5||-|||mdk", "", "sent 0, asked 1, w after 1 on 03.07", "Anna", "", true, "c5"},
+     "1... c5||-|||mdk", "", "s0 a1 w1 03.07", "c5"},
     {"an answer new to the tree refreshes the list", "e4 @", "MBAM", "[1. e4] 1... e5",
-     "list 1. e4 [1... e5]|mk", "", "sent 0, asked 1, w after 1 on 03.07", "Anna", "", true, "e5"},
+     "list 1. e4 [1... e5]|mk", "", "s0 a1 w1 03.07", "e5"},
     {"an answer in list mode rebuilds it at once", "e4 @ e5 (d5)", "MA",
-     "[1. e4] 1... d5 (1... e5)", "list 1. e4 [1... d5] (1... e5)|mk", "",
-     "sent 0, asked 1, w after 1 on 03.07", "Anna", "", true, "d5"},
+     "[1. e4] 1... d5 (1... e5)", "list 1. e4 [1... d5] (1... e5)|mk", "", "s0 a1 w1 03.07", "d5"},
 };
 
 }  // namespace
@@ -282,9 +275,9 @@ void GameDisplayTest::keysPlayTheGame() {
         const std::u16string mover =
             document.trait == kWhite ? WhiteColumnText(document) : BlackColumnText(document);
         QCOMPARE(mover.starts_with(u"* "), offered);
-        const QString state = QString::asprintf("sent %d, asked %d, %c after %d on %s", sends, asks,
-                                                document.trait == kWhite ? 'w' : 'b',
-                                                int{document.lastMove}, qPrintable(date));
+        const QString state =
+            QString::asprintf("s%d a%d %c%d %s", sends, asks, document.trait == kWhite ? 'w' : 'b',
+                              int{document.lastMove}, qPrintable(date));
         QCOMPARE(offered ? state
                          : state + ", not offered, result " + QString::number(int(document.result)),
                  QString::fromUtf8(test.mail));
