@@ -238,15 +238,9 @@ inline QString TodayUtc() {
 inline bool MenuItemEnabled(GameDisplay& display, SoftkeyBar& bar, int command) {
     QMenu* popup = bar.popupMenu(1);
     display.InitMenuPopup(bar.menuId(), *popup);
-    QList<QMenu*> menus{popup};
-    while (!menus.isEmpty()) {
-        QMenu* menu = menus.takeFirst();
-        for (QAction* action : menu->actions()) {
-            if (action->menu() != nullptr) {
-                menus << action->menu();
-            } else if (SoftkeyBar::CommandOf(*action) == command) {
-                return action->isEnabled();
-            }
+    for (const QAction* action : popup->findChildren<QAction*>()) {
+        if (SoftkeyBar::CommandOf(*action) == command) {
+            return action->isEnabled();
         }
     }
     qFatal("menu item %d missing", command);
