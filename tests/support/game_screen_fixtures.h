@@ -200,10 +200,9 @@ inline QString Describe(GameDisplay& display) {
         const bool listOnly = display.MoveList()->isVisible() && !board.isVisible();
         return (listOnly ? "list " : "list, board ") + ListText(*display.MoveList()) + '|' + flags;
     }
-    QString selected = file(board.SelectedFile());
-    if (!selected.isEmpty()) {
-        selected += QChar(u'1' + board.SelectedRank());
-    }
+    const QString selected = board.SelectedFile() == BoardView::kNone
+                                 ? QString()
+                                 : file(board.SelectedFile()) + QChar(u'1' + board.SelectedRank());
     return QStringList{display.StatusLabel(GameDisplay::kLastMove)->text(),
                        display.StatusLabel(GameDisplay::kNewSquares)->text(),
                        display.StatusLabel(GameDisplay::kDepth)->text(),
