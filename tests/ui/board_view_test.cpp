@@ -7,8 +7,9 @@
 
 namespace {
 
-constexpr QRgb kBlackPixel = 0x000000;  // colours compared without alpha
-constexpr QRgb kWhitePixel = 0xFFFFFF;
+// Colours compared without alpha: black ink, white paper, the squares and the highlight.
+constexpr QRgb kInk = 0x000000;
+constexpr QRgb kPaper = 0xFFFFFF;
 constexpr QRgb kDark = DarkSquareColour & 0xFFFFFF;
 constexpr QRgb kLight = LightSquareColour & 0xFFFFFF;
 constexpr QRgb kHighlight = HighlightColour & 0xFFFFFF;
@@ -71,20 +72,15 @@ void BoardViewTest::squaresShowTheirPieces_data() {
     QTest::addColumn<Colours>("colours");
     // A white piece is white inside a black outline, a black one a black silhouette,
     // both on the square's colour.
-    QTest::newRow("white rook on dark a1")
-        << "" << QPoint(0, 0) << Colours{kDark, kBlackPixel, kWhitePixel};
-    QTest::newRow("white rook on light h1")
-        << "" << QPoint(7, 0) << Colours{kLight, kBlackPixel, kWhitePixel};
-    QTest::newRow("black knight on dark b8") << "" << QPoint(1, 7) << Colours{kDark, kBlackPixel};
-    QTest::newRow("black rook on light a8") << "" << QPoint(0, 7) << Colours{kLight, kBlackPixel};
+    QTest::newRow("white rook on dark a1") << "" << QPoint(0, 0) << Colours{kDark, kInk, kPaper};
+    QTest::newRow("white rook on light h1") << "" << QPoint(7, 0) << Colours{kLight, kInk, kPaper};
+    QTest::newRow("black knight on dark b8") << "" << QPoint(1, 7) << Colours{kDark, kInk};
+    QTest::newRow("black rook on light a8") << "" << QPoint(0, 7) << Colours{kLight, kInk};
     QTest::newRow("empty dark a3") << "" << QPoint(0, 2) << Colours{kDark};
     QTest::newRow("empty light b3") << "" << QPoint(1, 2) << Colours{kLight};
-    QTest::newRow("selected e2") << "select" << QPoint(4, 1)
-                                 << Colours{kHighlight, kBlackPixel, kWhitePixel};
-    QTest::newRow("d2 beside the selection")
-        << "select" << QPoint(3, 1) << Colours{kDark, kBlackPixel, kWhitePixel};
-    QTest::newRow("e2 once cleared")
-        << "clear" << QPoint(4, 1) << Colours{kLight, kBlackPixel, kWhitePixel};
+    QTest::newRow("selected e2") << "selected" << QPoint(4, 1) << Colours{kHighlight, kInk, kPaper};
+    QTest::newRow("d2 beside e2") << "selected" << QPoint(3, 1) << Colours{kDark, kInk, kPaper};
+    QTest::newRow("e2 once cleared") << "" << QPoint(4, 1) << Colours{kLight, kInk, kPaper};
     QTest::newRow("no position: dark a1") << "none" << QPoint(0, 0) << Colours{kDark};
     QTest::newRow("no position: light e8") << "none" << QPoint(4, 7) << Colours{kLight};
 }
@@ -95,11 +91,9 @@ void BoardViewTest::squaresShowTheirPieces() {
     QFETCH(Colours, colours);
     BoardView board;
     const QImage image = Draw(board, [&setup](BoardView& view) {
-        if (setup != u"none") {
-            view.SetSelection(4, 1);
-            view.RedrawSelectedSquare();
-        }
-        if (setup == u"clear" || setup == u"none") {
+        view.SetSelection(4, 1);
+        view.RedrawSelectedSquare();
+        if (setup != u"selected") {
             view.ClearSelection();
         }
         if (setup == u"none") {
@@ -120,8 +114,8 @@ void BoardViewTest::frameAndLabelsSurroundTheBoard() {
                             QPoint(right, bottom)}) {
         QCOMPARE(image.pixel(at) & 0xFFFFFF, kDark);
     }
-    QCOMPARE(image.pixel(10, 80) & 0xFFFFFF, kWhitePixel);
-    QCOMPARE(image.pixel(right + 1, 80) & 0xFFFFFF, kWhitePixel);
+    QCOMPARE(image.pixel(10, 80) & 0xFFFFFF, kPaper);
+    QCOMPARE(image.pixel(right + 1, 80) & 0xFFFFFF, kPaper);
     // Every digit drawn, the highlighted file's on the highlight colour.
     const auto highlighted = [](QRgb pixel) { return pixel == kHighlight; };
     for (int index = 0; index < 8; ++index) {
@@ -150,7 +144,7 @@ void BoardViewTest::largerSquaresDrawSharpGlyphs() {
             inkRows += CountInk(image, QRect(e1.left(), y, square, 1)) > 0 ? 1 : 0;
         }
         QVERIFY(inkRows > square * 6 / 10 && inkRows < square * 95 / 100);
-        const auto white = [](QRgb pixel) { return pixel == kWhitePixel; };
+        const auto white = [](QRgb pixel) { return pixel == kPaper; };
         QVERIFY(CountPixels(image, e1, white) > square);
         QVERIFY(CountInk(image, d8) > 4 * CountPixels(image, d8, white));
         // Drawn at the size itself: the colour changes along the rows fall on columns of
@@ -176,7 +170,7 @@ void BoardViewTest::drawingResourcesLoad() {
     QCOMPARE(bitmap.format(), QImage::Format_RGB32);
     // Cell 0 blank; per piece type a white image, its mask, a black image and its mask.
     const auto black = [&bitmap](int cell, int x, int y) {
-        return (bitmap.pixel(cell * kPieceCellSize + x, y) & 0xFFFFFF) == kBlackPixel;
+        return (bitmap.pixel(cell * kPieceCellSize + x, y) & 0xFFFFFF) == kInk;
     };
     QCOMPARE(CountPixels(bitmap, bitmap.rect(), [](QRgb p) { return p != 0 && p != 0xFFFFFF; }), 0);
     for (int type = 1; type <= 6; ++type) {
