@@ -1,62 +1,86 @@
 #pragma once
 
+#include <QApplication>
 #include <QDateTime>
-#include <QList>
+#include <QEventLoop>
+#include <QHash>
+#include <QLabel>
+#include <QListWidget>
 #include <QMenu>
-#include <QString>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
-#include <string_view>
+#include <functional>
+#include <vector>
 
 #include "game/game_document.h"
+#include "resources/resource_ids.h"
+#include "rules/fen.h"
 #include "rules/move_node.h"
 #include "rules/notation.h"
 #include "rules/position.h"
 #include "tests/support/screen_test_support.h"
+#include "ui/game/board_view.h"
 #include "ui/game/game_display.h"
+#include "ui/game/move_list_view.h"
 #include "ui/kit/softkey_bar.h"
 
-// Fixtures shared by the screen tests that set up a game: playing moves, showing a
-// game display and typing on it.
+// Setting up a game, showing it on a game display and pressing the phone's keys on it
+// and on the dialogs it opens.
 
 namespace screen_test {
 
-// Plays `moves` (SAN, space separated) from `from` and returns the last position.
-inline Position* Play(Position& from, const char16_t* moves) {
-    Position* position = &from;
-    std::u16string_view rest(moves);
-    while (!rest.empty() && position != nullptr) {
-        const std::size_t blank = rest.find(u' ');
-        position = ParseSan(*position, rest.substr(0, blank));
-        rest = blank == std::u16string_view::npos ? std::u16string_view() : rest.substr(blank + 1);
+// Sets up `document` from "[FEN] movetext" (the FEN part optional): SAN moves, "(" and
+// ")" around an alternative to the move before it, "$n" for an annotation, "@" where
+// the exchange stands (the position after the last move sent or received) and "*" at
+// the position returned. Null without "*", or when a move is illegal (the test fails).
+inline Position* SetUpGame(GameDocument& document, const QString& game) {
+    QString moves = game;
+    const qsizetype fenEnd = moves.startsWith(u'[') ? moves.indexOf(u']') : -1;
+    if (fenEnd > 0 && !ReadFen(document.root, moves.mid(1, fenEnd - 1).toStdU16String())) {
+        qWarning("bad FEN in %s", qPrintable(game));
     }
-    return position;
-}
-
-inline int MoveCount(const Position& position) {
-    int count = 0;
-    for (const MoveNode* move = position.firstMove.get(); move; move = move->nextSibling.get()) {
-        ++count;
+    moves = moves.mid(fenEnd + 1);
+    moves.replace(u'(', QStringLiteral(" ( ")).replace(u')', QStringLiteral(" ) "));
+    Position* position = &document.root;
+    Position* marked = nullptr;
+    std::vector<Position*> branches;  // where each open variation returns to
+    int plies = 0;
+    for (const QString& token : moves.split(u' ', Qt::SkipEmptyParts)) {
+        if (token == u"(") {
+            branches.push_back(position);
+            position = position->incomingMove->parent;
+        } else if (token == u")") {
+            position = branches.back();
+            branches.pop_back();
+        } else if (token.startsWith(u'$')) {
+            position->incomingMove->nag = static_cast<std::uint8_t>(token.mid(1).toInt());
+        } else if (token == u"@") {
+            document.lastMove = static_cast<std::uint16_t>((plies + 1) / 2);
+            document.trait = plies % 2 == 1 ? kBlack : kWhite;
+        } else if (token == u"*") {
+            marked = position;
+        } else if (position = ParseSan(*position, token.toStdU16String()); position == nullptr) {
+            qWarning("illegal move %s in %s", qPrintable(token), qPrintable(game));
+            return nullptr;
+        } else if (branches.empty()) {
+            ++plies;
+        }
     }
-    return count;
+    return marked;
 }
 
-// An e-mail game still running between Anna (White) and Boris (Black), as the games
-// list opens it.
-inline void MakeEmailGame(GameDocument& document) {
-    document.SetWhite(u"Anna");
-    document.SetBlack(u"Boris");
-    document.SetWhiteEmail(u"anna@example.org");
-    document.SetBlackEmail(u"boris@example.org");
-    document.SetResultCode(3);
-}
-
-// Shows `display` for `document` the way RunDialog does, without its modal loop, so
-// that the test can press keys and look at the screen in between.
+// Shows `display` for `document` as RunDialog does, without its modal loop.
 inline void OpenOnScreen(GameDisplay& display, GameDocument& document) {
     QVERIFY(display.Open(document));
     display.resize(240, 320);
     display.InitDialog();
+    for (QWidget* child : display.findChildren<QWidget*>()) {
+        if (child->focusPolicy() != Qt::NoFocus) {
+            display.WatchKeys(child);
+        }
+    }
     display.show();
     QVERIFY(QTest::qWaitForWindowExposed(&display));
 }
@@ -66,6 +90,121 @@ inline void Type(QWidget& widget, const char* keys) {
     for (const char* key = keys; *key != '\0'; ++key) {
         QTest::keyClick(&widget, *key);
     }
+}
+
+// What a dialog shows: a message box's title and text, a choice dialog's title, heading
+// and rows ("Choose move: 1 : e4, 2 : d4").
+inline QString ScreenText(QWidget& screen) {
+    if (auto* box = qobject_cast<QMessageBox*>(&screen)) {
+        return box->windowTitle() + ": " + box->text();
+    }
+    QStringList parts;
+    for (auto* label : screen.findChildren<QLabel*>()) {
+        if (label->isVisible() && label->objectName() != u"instruction") {
+            parts << label->text();
+        }
+    }
+    if (auto* list = screen.findChild<QListWidget*>()) {
+        for (int row = 0; row < list->count(); ++row) {
+            parts << list->item(row)->text();
+        }
+    }
+    return screen.windowTitle() + ": " + parts.join(u", ");
+}
+
+// Presses the phone's keys on the topmost screen, the dialog open over `screen` or else
+// `screen`: digits, "<>^v" the pad's arrows, "o" Ok, "b" the back key, "L" and "R" the
+// softkeys, "x" the window's close button; on the game display "P" Promote, "D" Delete
+// move, "M" View move list, "B" Show board, "N" Go to Current, "S" Send move, "A" Get
+// answer, "C" Close no save, "=" Draw. A key that opens a dialog returns only once it
+// closes, so each key goes from a timer that the newest dialog's loop runs. Returns
+// what each dialog showed.
+inline QStringList PressKeys(GameDisplay& screen, const QString& keys) {
+    static const QHash<QChar, int> commands = {
+        {u'P', kCmdPromote},   {u'D', kCmdDeleteMove},  {u'M', kCmdViewMoveList},
+        {u'B', kCmdShowBoard}, {u'N', kCmdGoToCurrent}, {u'S', kCmdSendMove},
+        {u'A', kCmdGetAnswer}, {u'C', kCmdCloseNoSave}, {u'=', kCmdResultDraw}};
+    static const QHash<QChar, Qt::Key> named = {
+        {u'<', Qt::Key_Left},   {u'>', Qt::Key_Right},  {u'^', Qt::Key_Up}, {u'v', Qt::Key_Down},
+        {u'o', Qt::Key_Return}, {u'b', Qt::Key_Escape}, {u'L', Qt::Key_F1}, {u'R', Qt::Key_F2}};
+    QStringList seen;
+    QEventLoop done;
+    qsizetype next = 0;
+    std::function<void()> step = [&] {
+        if (next == keys.size()) {
+            done.quit();
+            return;
+        }
+        const QChar key = keys[next++];
+        QTimer::singleShot(0, &done, step);
+        QWidget* top = QApplication::activeModalWidget();
+        if (top == nullptr || top == &screen) {
+            top = &screen;
+        } else if (seen.isEmpty() || seen.back() != ScreenText(*top)) {
+            seen << ScreenText(*top);
+        }
+        QWidget* focus = QApplication::focusWidget();
+        if (commands.contains(key)) {
+            screen.HandleCommand(commands[key]);
+        } else if (key == u'x') {
+            top->close();
+        } else {
+            QTest::keyClick(focus != nullptr && top->isAncestorOf(focus) ? focus : top,
+                            named.value(key, Qt::Key(key.toUpper().unicode())));
+        }
+    };
+    QTimer::singleShot(0, &done, step);
+    done.exec();
+    return seen;
+}
+
+// The rows of a move list, trimmed, joined by blanks; the current row in brackets.
+inline QString ListText(const QListWidget& list) {
+    QStringList rows;
+    for (int row = 1; row < list.count(); ++row) {
+        const QString text = list.item(row)->text().trimmed();
+        rows << (row == list.currentRow() ? u'[' + text + u']' : text);
+    }
+    return rows.join(u' ');
+}
+
+// The game display's screen in one line: in board mode the status line and the entry,
+// "Last|New|Depth|selected square|highlighted file"; in list mode "list " and the list's
+// rows; then "|" and the flags: "m" once the game is modified, "d" while the move list
+// waits for a rebuild, "k" once it must be kept (saved), "x" and the code once the
+// display has ended.
+inline QString Describe(GameDisplay& display) {
+    const BoardView& board = display.Board();
+    const auto file = [](int index) {
+        return index == BoardView::kNone ? QString() : QString(QChar(u'a' + index));
+    };
+    const QString flags = QString(display.IsModified() ? "m" : "") +
+                          (display.IsListDirty() ? "d" : "") + (display.CanDiscard() ? "" : "k") +
+                          (display.hasEnded() ? QStringLiteral("x%1").arg(display.endCode()) : "");
+    if (!display.IsBoardMode()) {
+        const bool listOnly = display.MoveList()->isVisible() && !board.isVisible();
+        return (listOnly ? "list " : "list, board ") + ListText(*display.MoveList()) + '|' + flags;
+    }
+    const QString selected = board.SelectedFile() == BoardView::kNone
+                                 ? QString()
+                                 : file(board.SelectedFile()) + QChar(u'1' + board.SelectedRank());
+    return QStringList{display.StatusLabel(GameDisplay::kLastMove)->text(),
+                       display.StatusLabel(GameDisplay::kNewSquares)->text(),
+                       display.StatusLabel(GameDisplay::kDepth)->text(),
+                       selected,
+                       file(board.HighlightedFile()),
+                       flags}
+        .join(u'|');
+}
+
+// The whole move tree of `document` as the move list shows it, the current move in
+// brackets.
+inline QString TreeText(GameDocument& document) {
+    MoveListView list;
+    list.AttachTo(document);
+    list.Rebuild(document.GetCurrent()->incomingMove);
+    document.DetachView(&list);
+    return ListText(list);
 }
 
 // Today's date as the exchange records it (MM.DD, UTC).
@@ -81,15 +220,9 @@ inline QString TodayUtc() {
 inline bool MenuItemEnabled(GameDisplay& display, SoftkeyBar& bar, int command) {
     QMenu* popup = bar.popupMenu(1);
     display.InitMenuPopup(bar.menuId(), *popup);
-    QList<QMenu*> menus{popup};
-    while (!menus.isEmpty()) {
-        QMenu* menu = menus.takeFirst();
-        for (QAction* action : menu->actions()) {
-            if (action->menu() != nullptr) {
-                menus << action->menu();
-            } else if (SoftkeyBar::CommandOf(*action) == command) {
-                return action->isEnabled();
-            }
+    for (const QAction* action : popup->findChildren<QAction*>()) {
+        if (SoftkeyBar::CommandOf(*action) == command) {
+            return action->isEnabled();
         }
     }
     qFatal("menu item %d missing", command);
