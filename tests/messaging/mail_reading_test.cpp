@@ -1,0 +1,369 @@
+// Received mail: one message as the inbox lists it (hostile shapes among them), the
+// Inbox walk over the stores, each sender's newest message, and the stores' settings.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <map>
+
+#include "messaging/enumerate_inbox.h"
+#include "messaging/inbox_message.h"
+#include "messaging/message_store.h"
+#include "messaging/move_text.h"
+#include "messaging/newest_messages.h"
+#include "messaging/parsed_mail.h"
+#include "messaging/sender_cache.h"
+#include "platform/device_settings.h"
+#include "tests/support/messaging_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using U = std::u16string;
+
+// 9 December 2025, 23:30 UTC: still the 9th in UTC, whatever the local zone.
+constexpr std::time_t kNinth = 1765323000;
+constexpr std::time_t kDay = 86400;
+
+std::string Repeated(const std::string& piece, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+struct MailRow {
+    const char* name;
+    std::string text;  // "@name" is the file tests/data/mail/name
+    U sender;
+    U subject;
+    std::optional<U> body;  // none: listed as unreadable
+    std::optional<std::time_t> when = kNinth;
+    U date = u"12.09";
+};
+
+std::vector<MailRow> MailRows() {
+    const std::string e4 = "Subject: s\n\n1. e4\n";
+    const std::string groups = Repeated("g:", 300000) + "a@b.c;;;";
+    std::string nested = "From: deep@example.org\nSubject: Deep\n";
+    for (int i = 0; i < 3000; ++i) {
+        const std::string b = "b" + std::to_string(i);
+        nested += "Content-Type: multipart/mixed; boundary=" + b + "\n\n--" + b + "\n";
+    }
+    const std::string octet = "Content-Type: application/octet-stream\n\n";
+    const U x = u"Unknown", error = u"Error";
+    return {
+        {"qp_utf8", "@qp_utf8_body_encoded_subject.eml", u"andre@example.fr",
+         u"Coup n\u00b012 \u2014 \u00e0 toi",
+         u"12... Nf6\r\n\r\nJ\u2019ai h\u00e9sit\u00e9 longtemps \u2014 ton tour !\r\n"},
+        {"base64_latin1", "@base64_latin1_body.eml", u"alice@example.org", u"Move #3",
+         u"3. e4\r\n\r\nCaf\u00e9 par"},
+        {"no_sender_no_subject", "@no_sender_no_subject.eml", x, error, u"5. O-O\r\n"},
+        {"html_only", "@html_only.eml", u"html@example.org", u"Html only",
+         u"7. Qd2\r\nS\u00fbr & certain\u202f? Bob\r\n"},
+        {"plain_attachment_not_the_body", "@plain_attachment_html_body.eml", u"bob@example.org",
+         u"Move and game", u"2... Nc6\r\n"},
+        {"header_line_then_e5", "@header_line_then_e5.eml", x, u"e5", u"e5"},
+        {"raw_without_empty_line", "@raw_without_empty_line.eml", x, error,
+         u"garbage line without colon\r\nand more text 9. Kg1\r\n"},
+        {"plain_after_html", "@multipart_plain_after_html.eml", u"multi@example.org", u"Parts",
+         u"14. Rfe1"},
+        {"forwarded", "@forwarded_rfc822.eml", u"fwd@example.org", u"Fwd", u"21... Kh8"},
+        {"sender_in_group", "@sender_in_group.eml", u"white@example.org", u"Group", u"1. e4\r\n"},
+        {"plus_address_whole", "From: Pat <pat+chess@example.org>\n" + e4, u"pat+chess@example.org",
+         u"s", u"1. e4\r\n"},
+        {"apostrophe_address_whole", "From: sean.o'brien@example.ie\n" + e4,
+         u"sean.o'brien@example.ie", u"s", u"1. e4\r\n"},
+        {"long_fields_cut",
+         "From: " + std::string(100, 's') + "@example.org\nSubject: " + std::string(200, 'S') +
+             "\n\n" + std::string(40000, 'b'),
+         U(63, u's'), U(127, u'S'), U(InboxMessage::kMaxBodyCharacters, u'b')},
+        {"raw_cut_at_buffer", octet + std::string(40000, 'h'), x, error,
+         U(InboxMessage::kMaxRawBodyBytes - octet.size(), u'h')},
+        {"raw_ends_at_nul", octet + std::string("ab\0cd", 5), x, error, u"ab"},
+        {"raw_windows1252_by_line",
+         "Content-Type: application/x-chess\n\nd\xc3\xa9j\xc3\xa0\ncaf\xe9\n", x, error,
+         u"d\u00e9j\u00e0\r\ncaf\u00e9\r\n"},
+        {"text_ends_at_nul_keeps_crlf",
+         std::string("Content-Type: text/plain\r\n\r\n1. e4\r\nrest\0hidden", 46), x, error,
+         u"1. e4\r\nrest"},
+        {"delivery_unknown", e4, x, u"s", u"1. e4\r\n", std::nullopt, u"??"},
+        {"date_month_first", e4, x, u"s", u"1. e4\r\n", 1714696200, u"05.03"},
+        {"date_in_utc", e4, x, u"s", u"1. e4\r\n", 1704067199, u"12.31"},
+        // Shapes the MIME library must never be given.
+        {"group_in_from", "From: " + groups + "\n" + e4, x, error, {}},
+        {"group_in_to", "From: a@example.org\nTo: " + groups + "\n" + e4, x, error, {}},
+        {"group_in_folded_cc",
+         "From: a@example.org\nCc: x:\n\t" + groups + "\n" + e4,
+         x,
+         error,
+         {}},
+        {"group_in_forwarded",
+         "From: a@example.org\nContent-Type: message/rfc822\n\nFrom: " + groups + "\n" + e4,
+         x,
+         error,
+         {}},
+        {"nested_multiparts", nested + "Content-Type: text/plain\n\nbottom\n", x, error, {}},
+        {"nested_forwarded",
+         "From: a@example.org\n" + Repeated("Content-Type: message/rfc822\n\n", 100) + e4,
+         x,
+         error,
+         {}},
+        {"many_parts",
+         "From: a@example.org\nContent-Type: multipart/mixed; boundary=p\n\n" +
+             Repeated("--p\n\nx\n", 2000),
+         x,
+         error,
+         {}},
+        {"huge_header",
+         "From: a@example.org\n" + Repeated("X-Pad: padding\n", 20000) + e4,
+         x,
+         error,
+         {}},
+    };
+}
+
+TEST(InboxMessage, ListsEveryShapeOfMail) {
+    for (const MailRow& row : MailRows()) {
+        SCOPED_TRACE(row.name);
+        std::string text = row.text;
+        if (text.starts_with('@')) {
+            text = ReadBytes(fs::path(KORVANI_TEST_DATA_DIR) / "mail" / text.substr(1));
+            ASSERT_FALSE(text.empty());
+        }
+        const auto message = BuildInboxMessage(text, row.when);
+        EXPECT_EQ(message->sender, row.sender);
+        EXPECT_EQ(message->subject, row.subject);
+        EXPECT_EQ(message->body, row.body);
+        EXPECT_EQ(message->date, row.date);
+    }
+}
+
+// The header-only reading of the sender agrees with the whole message's parse.
+TEST(ParseSenderAddress, AgreesWithTheWholeMessagesSender) {
+    for (const std::string header :
+         {"From: bob@example.net\n", "From: Bob Durand <Bob@Example.net>\n",
+          "from:   <bob@example.net>  \r\nTo: alice@example.org\r\n",
+          "From: \"Durand, Bob\" <bob@example.net>\n",
+          "From: =?UTF-8?Q?Bj=C3=B6rn?= <bjorn@example.se>\n",
+          "From: bob@example.net (Bob Durand)\n", "From: Bob\n Durand\n <bob@example.net>\n",
+          "From: Chess friends: bob@example.net, carol@example.org;\n",
+          "Sender: carol@example.org\nFrom: undisclosed\n", "From: a@b@c\n",
+          "Subject: no sender\n"}) {
+        const std::optional<ParsedMail> whole = ParseMail(header + "\nbody\n");
+        ASSERT_TRUE(whole.has_value()) << header;
+        EXPECT_EQ(ParseSenderAddress(header), whole->sender) << header;
+    }
+}
+
+TEST(SplitBodyIntoLines, DropsBlanksAndEndsLinesAtCr) {
+    const std::vector<std::pair<U, std::vector<U>>> rows = {
+        {u"12... Nf6\r\n\r\nGood luck\r\n", {u"12... Nf6", u"Good luck"}},
+        {u" \t\r\n  e4  \t\r\n\r\n \r\n d5 ", {u"e4", u"d5"}},
+        {u"12... Nf6\nGood luck", {u"12... Nf6\nGood luck"}},
+        {u"a\rb", {u"a", u"b"}},
+        {u" \r\n\t\r\n ", {}},
+        {u"", {}}};
+    for (const auto& [body, lines] : rows) {
+        EXPECT_EQ(SplitBodyIntoLines(body), lines);
+    }
+}
+
+// Puts a message into `file` delivered at `when`.
+void Deliver(const fs::path& file, const std::string& from, const std::string& subject,
+             std::time_t when) {
+    WriteBytes(file, "From: " + from + "\nSubject: " + subject + "\n\nbody of " + subject + "\n");
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+class InboxTest : public ::testing::Test {
+protected:
+    fs::path Store(const std::string& name) {
+        MakeMaildir(folder_.Path() / name);
+        return folder_.Path() / name;
+    }
+    void Open(std::vector<fs::path> stores) {
+        MessagingSettings settings;
+        settings.stores = std::move(stores);
+        ASSERT_EQ(session_.Logon(settings), 0);
+    }
+    std::vector<U> Subjects() {
+        std::vector<U> subjects;
+        EnumerateInbox(session_, [&](std::unique_ptr<InboxMessage> message) {
+            subjects.push_back(message->subject + u" " + message->date + u" " + message->sender +
+                               u" " + message->body.value_or(u"-"));
+        });
+        return subjects;
+    }
+    // Every file of the tree with its size and modification time.
+    std::map<fs::path, std::pair<std::uintmax_t, long>> Snapshot() {
+        std::map<fs::path, std::pair<std::uintmax_t, long>> files;
+        for (const auto& entry : fs::recursive_directory_iterator(folder_.Path())) {
+            struct stat info {};
+            ::lstat(entry.path().c_str(), &info);
+            files[entry.path()] = {info.st_size,
+                                   info.st_mtim.tv_sec * 1000000000L + info.st_mtim.tv_nsec};
+        }
+        return files;
+    }
+
+    TemporaryFolder folder_;
+    MessageStore session_;
+    ErrorBoxRecorder recorder_;
+};
+
+TEST_F(InboxTest, StoresInOrderMessagesByDeliveryLeavingOutWhatIsNoInboxMessage) {
+    const fs::path a = Store("a"), b = Store("b"), outside = Store("outside");
+    Deliver(a / "cur" / "2.x:2,S", "p@example.org", "a-late", kNinth + kDay);
+    Deliver(a / "new" / "1.x", "p@example.org", "a-early", kNinth);
+    Deliver(b / "new" / "9.x", "q@example.org", "b-second", kNinth);
+    Deliver(b / "new" / "8.x", "q@example.org", "b-first", kNinth);
+    MakeMaildir(a / ".Drafts");
+    Deliver(a / ".Drafts" / "cur" / "3.x:2,D", "p@example.org", "draft", 500);
+    Deliver(b / "new" / "2.x:2,ST", "q@example.org", "trashed", kNinth);
+    // A cur/ linked to a folder outside the store is not followed, nor are links,
+    // folders, hidden files or pipes (opening a pipe would wait for a writer).
+    Deliver(outside / "cur" / "3.x:2,S", "q@example.org", "outside", kNinth);
+    fs::remove(b / "cur");
+    fs::create_directory_symlink(outside / "cur", b / "cur");
+    fs::create_directory(b / "new" / "0.folder");
+    fs::create_symlink(b / "absent", b / "new" / "0.dangling");
+    fs::create_symlink(b / "new" / "9.x", b / "new" / "0.link");
+    fs::create_symlink(b / "new" / "0.fifo", b / "new" / "0.fifo-link");
+    WriteBytes(b / "new" / ".hidden", "Subject: hidden\n\n");
+    ASSERT_EQ(::mkfifo((b / "new" / "0.fifo").c_str(), 0600), 0);
+    Open({a, b});
+    const auto before = Snapshot();
+    EXPECT_EQ(Subjects(), (std::vector<U>{u"a-early 12.09 p@example.org body of a-early\r\n",
+                                          u"a-late 12.10 p@example.org body of a-late\r\n",
+                                          u"b-first 12.09 q@example.org body of b-first\r\n",
+                                          u"b-second 12.09 q@example.org body of b-second\r\n"}));
+    EXPECT_TRUE(recorder_.boxes.empty());
+    EXPECT_EQ(Snapshot(), before);  // reading never changes the store
+}
+
+TEST_F(InboxTest, WhatCannotBeReadIsReported) {
+    const fs::path a = Store("a"), b = Store("b"), c = Store("c");
+    for (const fs::path& root : {a, b, c}) {
+        Deliver(root / "new" / "1.x", "p@example.org", root.filename().string(), kNinth);
+    }
+    const auto boxes = [&] {
+        std::vector<U> captions;
+        for (const ErrorBox& box : recorder_.boxes) {
+            captions.push_back(box.caption);
+        }
+        recorder_.boxes.clear();
+        return captions;
+    };
+    EXPECT_TRUE(Subjects().empty());
+    EXPECT_EQ(boxes(), std::vector<U>{u"GetMsgStoresTable "});
+    Open({a, b, c});
+    fs::remove_all(b);  // a store gone ends the walk after the earlier stores
+    EXPECT_EQ(Subjects().size(), 1u);
+    EXPECT_EQ(boxes(), std::vector<U>{u"Unable to open Message Store"});
+    fs::remove_all(a / "cur");
+    EXPECT_TRUE(Subjects().empty());
+    EXPECT_EQ(boxes(), std::vector<U>{u"Unable to get Inbox folder ID"});
+}
+
+TEST_F(InboxTest, ReadsAtMostTheLimitAndStopsWhenAsked) {
+    WriteBytes(folder_.Path() / "big",
+               "Content-Type: image/gif\n\n" + std::string(kMaxMessageBytes * 2, 'x'));
+    const auto big = ReadInboxMessage(folder_.Path() / "big");
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->body->size(), InboxMessage::kMaxRawBodyBytes - 25);
+    EXPECT_EQ(ReadInboxMessage(folder_.Path() / "absent"), nullptr);
+    const fs::path a = Store("a");
+    for (const char* name : {"1.a", "2.a", "3.a"}) {
+        Deliver(a / "new" / name, "bob@example.net", name, kNinth);
+    }
+    std::vector<std::size_t> counts;
+    std::size_t handed = 0;
+    const InboxReadFailure failure = ReadInbox(
+        {a}, [&](std::unique_ptr<InboxMessage>) { ++handed; },
+        [&](std::size_t read) {
+            counts.push_back(read);
+            return read < 2;
+        });
+    EXPECT_EQ(failure.code, 0);
+    EXPECT_EQ(counts, (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(handed, 2u);
+    EXPECT_EQ(ReadInbox({}, [](std::unique_ptr<InboxMessage>) {}).caption, u"GetMsgStoresTable ");
+}
+
+TEST_F(InboxTest, NewestMessageOfEachSender) {
+    const fs::path a = Store("a");
+    Deliver(a / "new" / "1.a", "Bob <bob@example.net>", "s", kNinth - 2 * kDay);
+    Deliver(a / "cur" / "2.a:2,S", "bob@example.net", "s", kNinth);
+    Deliver(a / "cur" / "3.a:2,S", "Carol <carol@example.org>", "s", kNinth - kDay);
+    Deliver(a / "cur" / "4.a:2,ST", "bob@example.net", "s", kNinth + kDay);
+    std::vector<std::size_t> counts;
+    const NewestMessages newest = ReadNewestMessages({a}, [&](std::size_t read) {
+        counts.push_back(read);
+        return true;
+    });
+    EXPECT_EQ(counts, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(newest.senderCount(), 2u);
+    ASSERT_NE(newest.From(u" BOB@example.NET "), nullptr);
+    EXPECT_EQ(newest.From(u"bob@example.net")->file, a / "cur" / "2.a:2,S");
+    EXPECT_EQ(newest.NewerThan(u"bob@example.net", kNinth / kDay - 1),
+              newest.From(u"bob@example.net"));
+    EXPECT_EQ(newest.NewerThan(u"bob@example.net", kNinth / kDay), nullptr);
+    EXPECT_EQ(newest.From(u"dave@example.com"), nullptr);
+    EXPECT_EQ(ReadNewestMessages({a}, [](std::size_t read) { return read < 1; }).senderCount(), 1u);
+}
+
+TEST_F(InboxTest, SendersCacheSparesOpeningMessagesAgain) {
+    const fs::path a = Store("a"), cache = folder_.Path() / "cache" / "senders";
+    Deliver(a / "new" / "1.a", "bob@example.net", "s", kNinth);
+    Deliver(a / "new" / "2.a", "carol@example.org", "s", kNinth);
+    ASSERT_EQ(ReadNewestMessages({a}, {}, cache).senderCount(), 2u);
+    // A message file never changes under its name: what the cache says is taken.
+    Deliver(a / "new" / "1.a", "dave@example.com", "s", kNinth);
+    fs::remove(a / "new" / "2.a");
+    const NewestMessages cached = ReadNewestMessages({a}, {}, cache);
+    EXPECT_NE(cached.From(u"bob@example.net"), nullptr);
+    EXPECT_EQ(cached.From(u"dave@example.com"), nullptr);
+    EXPECT_EQ(cached.From(u"carol@example.org"), nullptr);
+    fs::rename(a / "new" / "1.a", a / "new" / "1.b");
+    EXPECT_NE(ReadNewestMessages({a}, {}, cache).From(u"dave@example.com"), nullptr);
+    SenderCache saved = SenderCache::Load(cache);
+    EXPECT_EQ(saved.Use((a / "new" / "1.a").string()), nullptr);
+    ASSERT_NE(saved.Use((a / "new" / "1.b").string()), nullptr);
+    EXPECT_FALSE(saved.OutOfDate());
+    WriteBytes(cache, "1 2\tbob@example.net\t" + (a / "new" / "1.b").string() + "\n");
+    EXPECT_EQ(SenderCache::Load(cache).Use((a / "new" / "1.b").string()), nullptr);
+}
+
+TEST_F(InboxTest, SettingsAndLogon) {
+    WriteBytes(folder_.Path() / "device.ini",
+               "[Messaging]\nStores= /m/a ;; /m/b;\nSendCommand = msmtp -t -i \n");
+    DeviceSettings device;
+    ASSERT_EQ(device.Load(folder_.Path() / "device.ini"), 0);
+    MessagingSettings listed = ReadMessagingSettings(device, folder_.Path() / "data");
+    EXPECT_EQ(listed.stores, (std::vector<fs::path>{"/m/a", "/m/b"}));
+    EXPECT_FALSE(listed.isDefault);
+    EXPECT_EQ(listed.sendCommand, "msmtp -t -i");
+    EXPECT_TRUE(ReadMessagingSettings(DeviceSettings{}, {}).stores.empty());
+    EXPECT_NE(session_.Logon(ReadMessagingSettings(DeviceSettings{}, {})), 0);
+    // The default store is made on first use; a listed one never is.
+    const MessagingSettings fallback = ReadMessagingSettings(DeviceSettings{}, folder_.Path());
+    EXPECT_EQ(fallback.stores, std::vector<fs::path>{folder_.Path() / "Mail"});
+    EXPECT_TRUE(fallback.isDefault);
+    EXPECT_EQ(fallback.sendCommand, "");
+    ASSERT_EQ(session_.Logon(fallback), 0);
+    EXPECT_TRUE(fs::is_directory(folder_.Path() / "Mail" / "tmp"));
+    listed.stores = {folder_.Path() / "absent"};
+    EXPECT_NE(session_.Logon(listed), 0);
+    EXPECT_FALSE(session_.IsOpen());
+    EXPECT_FALSE(fs::exists(folder_.Path() / "absent"));
+    const fs::path b = Store("b"), a = Store("a");
+    Open({b, folder_.Path() / "gone", a});
+    EXPECT_EQ(session_.Stores(), (std::vector<fs::path>{b, a}));
+    session_.Release();
+    EXPECT_FALSE(session_.IsOpen());
+}
+
+}  // namespace
