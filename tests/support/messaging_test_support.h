@@ -99,6 +99,15 @@ inline std::vector<std::filesystem::path> MessageFiles(const std::filesystem::pa
     return files;
 }
 
+// "[a][b]": the pieces with their bounds in sight.
+inline std::u16string Joined(const std::vector<std::u16string>& pieces) {
+    std::u16string text;
+    for (const std::u16string& piece : pieces) {
+        text += u"[" + piece + u"]";
+    }
+    return text;
+}
+
 // Makes `root` a maildir (new/, cur/, tmp/).
 inline void MakeMaildir(const std::filesystem::path& root) {
     for (const char* sub : {"new", "cur", "tmp"}) {
