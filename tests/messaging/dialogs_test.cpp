@@ -65,7 +65,7 @@ QString Text(const std::optional<std::u16string>& value) {
 
 // What `dialog` shows under `name`: "focus" (the focused field), "open", "rows" (of its
 // list), "scrolled" (its form), "inView" (the focused field), else the named field's
-// value; null for nothing.
+// value; null for nothing. The driver adds "path": the focus after each key.
 QString Shown(const DialogController& dialog, const QString& name) {
     const QWidget* focus = QApplication::focusWidget();
     const auto* scroll = dialog.findChild<QScrollArea*>();
@@ -158,6 +158,7 @@ struct KeyDriver {
         activate();
         read(true);
         const QString keys = segments.isEmpty() ? QString() : segments.takeFirst();
+        QStringList path;
         for (const QString& key : keys.split(' ', Qt::SkipEmptyParts)) {
             if (dialog->hasEnded()) {
                 break;
@@ -171,6 +172,13 @@ struct KeyDriver {
             } else {
                 QTest::keyClick(target, press.key(), press.keyboardModifiers());
             }
+            const QWidget* focus = QApplication::focusWidget();
+            const auto* list = qobject_cast<const QListWidget*>(focus);
+            path << (focus ? focus->objectName() : "") +
+                        (list && list->currentItem() ? ":" + list->currentItem()->text() : "");
+        }
+        if (!values.contains("path")) {
+            values["path"] = path.join('>');
         }
         QCoreApplication::processEvents();
         read(false);
@@ -267,15 +275,13 @@ void DialogsTest::keysReachFieldsAndValues_data() {
     Row("send: an annotation is cut, its blank kept", white, {"nag"}, "", "moveText=12. Nd4 ");
     Row("send: no opponent's address", white, {"no address"}, "", "to=;open=yes");
     Row("send: nothing to send does not start", awaited, {}, "", "shown=0;result=false;outbox=0");
-    Row("send: down leaves the language", black, {}, "Down", "focus=to;language=English");
     Row("send: right changes the language", black, {}, "Right",
         "focus=language;moveText=12... Cf6");
     Row("send: left stops at the first language", black, {}, "Right Left Left",
         "moveText=12... Nf6");
-    Row("send: down to the subject", black, {}, "Down Down", "focus=subject");
-    Row("send: down to the text and no further", black, {}, "Down Down Down Down",
-        "focus=additionalText");
-    Row("send: up back to the language", black, {}, "Down Down Down Up Up Up", "focus=language");
+    Row("send: down and up walk the fields", black, {}, "Down Down Down Down Up Up Up Up",
+        "path=to>subject>additionalText>additionalText>subject>to>language>language;"
+        "language=English");
     Row("send: tab goes to the next field", black, {}, "Tab", "focus=to");
     Row("send: back deletes in the field", black, {}, "Down End Esc", "to=bob@example.ne;open=yes");
     Row("send: without send command the move waits in the Outbox", black, {}, type,
@@ -322,14 +328,11 @@ void DialogsTest::keysReachFieldsAndValues_data() {
         "F2|Down F2", invalid + ";date=today");
     Row("answer: an answer already studied is reused", studied, {"mail=Move #12|12... Nf6\r\n"},
         "0|F2|Down F2", "answer=Nf6;moves=2;date=12.09");
-    Row("answer: down to the first line", rook, lines, "F2|Down",
-        "focus=lines;lines=4. Rf1;language=English");
     Row("answer: the rook move read in English", rook, lines, "F2|Down F2", "answer=Rf1");
     Row("answer: the same line in French is the king move", rook, lines, "F2|Right Down F2",
         "answer=Kf1");
-    Row("answer: up from the first line to the language", rook, lines, "F2|Down Up",
-        "focus=language");
-    Row("answer: down walks through the lines", rook, lines, "F2|Down Down", "lines=Your turn");
+    Row("answer: down and up walk the language and the lines", rook, lines, "F2|Down Down Up Up",
+        "path=lines:4. Rf1>lines:Your turn>lines:4. Rf1>language;language=English");
     Row("answer: tab reaches the lines", rook, lines, "F2|Tab", "focus=lines");
 
     const QString owner = "owner=Alice Martin <alice@example.org>";
@@ -353,18 +356,16 @@ void DialogsTest::keysReachFieldsAndValues_data() {
     Row("new: cancel gives no game", "", {"owner=|"}, "=Someone Down =s@example.org F2",
         "game=none;owner= <>");
     Row("new: back deletes in the name", "", {}, "End Esc", "name=Alice Marti;open=yes");
-    Row("new: down to the e-mail", "", {}, "Down", "focus=email");
     Row("new: right changes the opponent", "", {}, "Down Down Right",
         "focus=opponent;opponent=Durand, Bob;opponentAddress=bob@example.net");
-    Row("new: down past the opponent to Play Black", "", {}, "Down Down Down",
-        "focus=playBlack;opponent=Dupont, Jean");
-    Row("new: down to Event", "", {}, "Down Down Down Down", "focus=event");
-    Row("new: down to Round", "", {}, "Down Down Down Down Down", "focus=round");
     Row("new: down to Site and no further, in sight", "", {"small"},
         "Down Down Down Down Down Down Down", "focus=site;scrolled=yes;inView=yes");
     Row("new: up back to the name, in sight", "", {"small"},
         "Down Down Down Down Down Down Up Up Up Up Up Up", "focus=name;inView=yes");
-    Row("new: up from Play Black to the opponent", "", {}, "Down Down Down Up", "focus=opponent");
+    Row("new: down and up walk the fields", "", {},
+        "Down Down Down Down Down Down Down Up Up Up Up Up Up Up",
+        "path=email>opponent>playBlack>event>round>site>site>round>event>playBlack>opponent>"
+        "email>name>name;opponent=Dupont, Jean");
     Row("new: tab goes to the next field", "", {}, "Tab Tab", "focus=opponent");
     Row("new: no contact with an address", "", {"book=none"}, "",
         "box=No contact found;shown=0;game=none");

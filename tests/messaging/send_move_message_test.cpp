@@ -132,56 +132,35 @@ TEST_F(SendMoveMessageTest, SendCommandRunsOnceAndEveryStoreFilesTheMessageInSen
 
 // Each way a send fails: the box the user sees and what is left in the first store.
 TEST_F(SendMoveMessageTest, FailuresAreReportedAndLeaveTheStoreAsSaid) {
-    const U stays = u"The message stays in the Outbox.";
     struct Row {
         const char* name;
         int stores;  // 0: no session
         std::string command;
         char fault;  // 'g' second store gone, 'd' Drafts a file, 'f' files of 100 bytes at most,
                      // 't' a timeout of 200 ms
-        MoveMessage move;
-        U from, caption, text;
+        U to, from, caption, text;
         int outbox;  // messages in the first store's Outbox; -1: no Outbox made
     };
+    const U to = kMove.to, ok = u"a@x", failed = u"Unable to send message";
     const Row rows[] = {
-        {"closed", 0, "", 0, kMove, u"a@x", u"GetMsgStoresTable ", u"Err 0x80004005", -1},
-        {"no recipient",
-         1,
-         "",
-         0,
-         {u" ; ", u"s", u"1. e4", u""},
-         u"a@x",
-         u"CEMAPI_SetMessageRecipients",
-         {},
-         -1},
-        {"header in To",
-         1,
-         "",
-         0,
-         {u"b@x\nBcc: eve@x", u"s", u"1. e4", u""},
-         u"a@x",
-         u"CEMAPI_SetMessageRecipients",
-         {},
-         -1},
-        {"no sender", 1, "", 0, kMove, u" ", u"Unable to send message", {}, -1},
-        {"store gone", 2, "", 'g', kMove, u"a@x", u"Unable to open Message Store", {}, 1},
-        {"no drafts", 1, "", 'd', kMove, u"a@x", u"Unable to get Draft folder ID", {}, -1},
-        {"not written whole", 1, "", 'f', kMove, u"a@x", u"SetMessageProps/Message/OpenProperty",
+        {"closed", 0, "", 0, to, ok, u"GetMsgStoresTable ", u"Err 0x80004005", -1},
+        {"no recipient", 1, "", 0, u" ; ", ok, u"CEMAPI_SetMessageRecipients", {}, -1},
+        {"header in To", 1, "", 0, u"b@x\nBcc: e@x", ok, u"CEMAPI_SetMessageRecipients", {}, -1},
+        {"no sender", 1, "", 0, to, u" ", failed, {}, -1},
+        {"store gone", 2, "", 'g', to, ok, u"Unable to open Message Store", {}, 1},
+        {"no drafts", 1, "", 'd', to, ok, u"Unable to get Draft folder ID", {}, -1},
+        {"not written whole", 1, "", 'f', to, ok, u"SetMessageProps/Message/OpenProperty",
          SystemErrorText(EFBIG), -1},
         {"command fails", 1, "cat >/dev/null; echo 'smtp: 550 relay' >&2; echo 2 >&2; exit 3", 0,
-         kMove, u"a@x", u"Unable to send message",
-         u"The send command ended with exit status 3.\nsmtp: 550 relay\n2\n" + stays, 1},
-        {"command hangs", 1, "exec sleep 30", 't', kMove, u"a@x", u"Unable to send message",
-         u"The send command did not finish within 1 s and was stopped.\n" + stays, 1},
-        {"command cannot run",
-         1,
-         "/nonexistent/korvani-sendmail -t",
-         0,
-         kMove,
-         u"a@x",
-         u"Unable to send message",
-         {},
+         to, ok, failed,
+         u"The send command ended with exit status 3.\nsmtp: 550 relay\n2\nThe message stays in "
+         u"the Outbox.",
          1},
+        {"command hangs", 1, "exec sleep 30", 't', to, ok, failed,
+         u"The send command did not finish within 1 s and was stopped.\nThe message stays in the "
+         u"Outbox.",
+         1},
+        {"command cannot run", 1, "/nonexistent/send -t", 0, to, ok, failed, {}, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -205,7 +184,8 @@ TEST_F(SendMoveMessageTest, FailuresAreReportedAndLeaveTheStoreAsSaid) {
             if (row.fault == 'f') {
                 limit.emplace(100);
             }
-            EXPECT_EQ(SendMoveMessage(session_, row.move, u"Ann", row.from), SendOutcome::Failed);
+            EXPECT_EQ(SendMoveMessage(session_, {row.to, u"s", u"1. e4", u""}, u"Ann", row.from),
+                      SendOutcome::Failed);
         }
         ASSERT_EQ(recorder_.boxes.size(), 1u);
         EXPECT_EQ(recorder_.boxes[0].caption, row.caption);
