@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <memory>
 
 #include "messaging/enumerate_inbox.h"
 #include "messaging/message_store.h"
@@ -17,49 +17,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The SMTP server delivering into `maildir`, killed at the end; it stops on its own after
-// a minute, and its port reads as 0 when it did not come up (its pipe then closes).
-class SmtpServer {
-public:
-    explicit SmtpServer(const fs::path& maildir) {
-        int out[2];
-        if (::pipe(out) != 0 || (pid_ = ::fork()) < 0) {
-            return;
-        }
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::execl("/usr/bin/python3", "python3", KORVANI_SMTP_SERVER_SCRIPT, maildir.c_str(),
-                    "60", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        FILE* port = ::fdopen(out[0], "r");
-        char line[32] = "";
-        if (port != nullptr) {
-            port_ = std::fgets(line, sizeof line, port) != nullptr ? std::atoi(line) : 0;
-            std::fclose(port);
-        }
-    }
-    ~SmtpServer() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    SmtpServer(const SmtpServer&) = delete;
-    SmtpServer& operator=(const SmtpServer&) = delete;
-
-    int port_ = 0;
-    pid_t pid_ = -1;
-};
-
 TEST(MailExchange, MoveSentByAArrivesInBsInbox) {
     TemporaryFolder folder;
     const fs::path storeA = folder.Path() / "alice", storeB = folder.Path() / "bob";
     MakeMaildir(storeA);
     MakeMaildir(storeB);
-    SmtpServer server(storeB);
-    ASSERT_NE(server.port_, 0) << "the SMTP server did not start (python3-aiosmtpd?)";
+    // The SMTP server prints its port, or ends (closing its pipe) when it cannot start;
+    // it stops on its own after a minute, and is stopped at the end of the test.
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t server = ::fork();
+    if (server == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::execl("/usr/bin/python3", "python3", KORVANI_SMTP_SERVER_SCRIPT, storeB.c_str(), "60",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(server, 0);
+    const std::shared_ptr<void> stop(nullptr, [server](void*) {
+        ::kill(server, SIGTERM);
+        ::waitpid(server, nullptr, 0);
+    });
+    ::close(out[1]);
+    char port[32] = "";
+    ASSERT_GT(::read(out[0], port, sizeof port - 1), 0) << "no SMTP server (python3-aiosmtpd?)";
+    ::close(out[0]);
     // An empty configuration of our own keeps msmtp away from the user's.
     const fs::path config = folder.Path() / "msmtprc";
     WriteBytes(config, "");
@@ -67,7 +49,7 @@ TEST(MailExchange, MoveSentByAArrivesInBsInbox) {
     MessagingSettings settings;
     settings.stores = {storeA};
     settings.sendCommand = "msmtp -C '" + config.string() +
-                           "' --host=127.0.0.1 --port=" + std::to_string(server.port_) +
+                           "' --host=127.0.0.1 --port=" + std::to_string(std::atoi(port)) +
                            " --auth=off --tls=off --from=alice@example.org -t";
     settings.sendTimeout = std::chrono::seconds(30);
     MessageStore sessionA, sessionB;
