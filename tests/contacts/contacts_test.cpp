@@ -95,14 +95,17 @@ TEST(ExtractEmailAddress, FindsTheAddressInAnEmailText) {
 
 class ContactsDatabaseTest : public ::testing::Test {
 protected:
-    // Logs on to `place` and gives the contacts read, or the boxes shown.
-    U Read(const AddressBookPlace& place, bool close = false) {
+    // Logs on to `place` (then closes the session, or removes the book, when asked) and
+    // gives the contacts read and the boxes shown.
+    U Read(const AddressBookPlace& place, const char* after = "") {
         ContactsDatabase database;
         U seen = database.Logon(place) == 0 ? u"" : u"no logon ";
-        if (close) {
+        if (after == std::string("close")) {
             database.Close();
+        } else if (after == std::string("remove")) {
+            fs::remove(place.path);
         }
-        EXPECT_EQ(database.IsUsable(), seen.empty() && !close);
+        EXPECT_EQ(database.IsUsable(), seen.empty() && after != std::string("close"));
         const auto items = database.GetContacts();
         for (int i = 1; items != nullptr && i <= items->Count(); ++i) {
             seen += u"[" + items->Item(i)->lastName + u";" + items->Item(i)->email + u"]";
@@ -147,7 +150,16 @@ TEST_F(ContactsDatabaseTest, BookPlacesAndTheirFailures) {
                   Path("blocked/contacts.vcf") + u": Not a directory}");
     Card("b.vcf", "A");
     EXPECT_EQ(Read(named), u"[A;A@x]");
-    EXPECT_EQ(Read(named, true), u"");  // a closed session reads nothing
+    EXPECT_EQ(Read(named, "close"), u"");  // a closed session reads nothing
+    EXPECT_EQ(Read(named, "remove").substr(0, 26), u"{Unable to access Folders:");
+    fs::create_directories(root / "book" / "sub.vcf");
+    Card("book/b.vcf", "Second");
+    Card("book/a.VCF", "First");
+    WriteBytes(root / "book" / "notes.txt", "BEGIN:VCARD\nN:No;No\nEND:VCARD\n");
+    // A card cut short in one file does not swallow the next file's card.
+    WriteBytes(root / "book" / "c.vcf", "BEGIN:VCARD\nN:Cut;C\nEMAIL:c@x");
+    Card("book/d.vcf", "Fourth");
+    EXPECT_EQ(Read({root / "book", false}), u"[First;First@x][Second;Second@x][Fourth;Fourth@x]");
     fs::create_directory(root / "big");
     const std::string half(ContactsDatabase::kMaxBookSize / 2 + 1, ' ');
     WriteBytes(root / "big" / "a.vcf", half);
@@ -155,28 +167,6 @@ TEST_F(ContactsDatabaseTest, BookPlacesAndTheirFailures) {
     EXPECT_EQ(Read({root / "big", false}),
               u"{Unable to get contacts: Cannot read the address book " + Path("big") +
                   u": File too large}");
-}
-
-TEST_F(ContactsDatabaseTest, FolderBookReadsItsVcfFilesByName) {
-    fs::create_directories(folder_.Path() / "book" / "sub.vcf");
-    Card("book/b.vcf", "Second");
-    Card("book/a.VCF", "First");
-    WriteBytes(folder_.Path() / "book" / "notes.txt", "BEGIN:VCARD\nN:No;No\nEND:VCARD\n");
-    // A card cut short in one file does not swallow the next file's card.
-    WriteBytes(folder_.Path() / "book" / "c.vcf", "BEGIN:VCARD\nN:Cut;C\nEMAIL:c@x");
-    Card("book/d.vcf", "Fourth");
-    EXPECT_EQ(Read({folder_.Path() / "book", false}),
-              u"[First;First@x][Second;Second@x][Fourth;Fourth@x]");
-}
-
-TEST_F(ContactsDatabaseTest, BookRemovedAfterLogonIsReported) {
-    Card("book.vcf", "A");
-    ContactsDatabase database;
-    ASSERT_EQ(database.Logon({folder_.Path() / "book.vcf", false}), 0);
-    fs::remove(folder_.Path() / "book.vcf");
-    EXPECT_EQ(database.GetContacts(), nullptr);
-    ASSERT_EQ(recorder_.boxes.size(), 1u);
-    EXPECT_EQ(recorder_.boxes[0].caption, u"Unable to access Folders");
 }
 
 TEST(OwnerIdentity, LoadsSavesAndCuts) {
