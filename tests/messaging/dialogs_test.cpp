@@ -34,15 +34,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The game of `spec`: SAN moves along the main line up to "*", the last exchanged
+// The game of `moves`: SAN moves along the main line up to "*", the last exchanged
 // position (the end without "*"), then moves from there. The user has the move at the
 // end of the main line; the opponent is bob@example.net.
-std::unique_ptr<GameDocument> Game(const QString& spec) {
+std::unique_ptr<GameDocument> Game(const QString& moves) {
     auto game = std::make_unique<GameDocument>(nullptr);
     Position* end = &game->root;
     Position* exchange = nullptr;
     int plies = 0;
-    for (const QString& san : spec.split(' ', Qt::SkipEmptyParts)) {
+    for (const QString& san : moves.split(' ', Qt::SkipEmptyParts)) {
         Position* next =
             san == "*" ? end : ParseSan(exchange ? *exchange : *end, san.toStdU16String());
         if (next == nullptr) {
