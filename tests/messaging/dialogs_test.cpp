@@ -479,6 +479,8 @@ void DialogsTest::keysReachFieldsAndValues() {
                      (item.endsWith('*') ? value.left(item.size() - name.size() - 2) + "*" : value);
     }
     QCOMPARE(state, expected);
+    QVERIFY(!driver.boxes.contains("(stray)"));
+    QCOMPARE(driver.segments.join("").trimmed(), "");  // every key reached its dialog
 }
 
 // "New..." in the games list appends the game and opens it; a game that cannot be
@@ -511,6 +513,7 @@ void DialogsTest::newGameFromTheGamesList() {
         QCOMPARE(text.find("[Black \"Durand, Bob\"]") != std::string::npos, writable);
         QCOMPARE(text.find("[BlackEmail \"bob@example.net\"]") != std::string::npos, writable);
         QCOMPARE(errors_.size(), writable ? 0 : 1);
+        QCOMPARE(driver.segments.join("") + driver.boxes.join(""), "");
     }
 }
 
