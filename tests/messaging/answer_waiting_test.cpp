@@ -8,14 +8,13 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
 
 #include "app/mail_exchange_dialogs.h"
 #include "contacts/owner_identity.h"
 #include "game/game_document.h"
 #include "messaging/message_store.h"
+#include "tests/support/messaging_test_support.h"
 #include "tests/support/screen_script.h"
 #include "ui/exchange/message_lines_dialog.h"
 #include "ui/game/game_display.h"
@@ -30,57 +29,42 @@ namespace fs = std::filesystem;
 constexpr std::time_t kDay = 86400;
 
 // Month and day of `time` in UTC, as a game keeps the date of its last move.
-std::string MonthDay(std::time_t time) {
-    std::tm fields{};
-    ::gmtime_r(&time, &fields);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d.%02d", fields.tm_mon + 1, fields.tm_mday);
-    return text;
+QString MonthDay(std::time_t time) {
+    return QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString("MM.dd");
 }
 
-// A games file with one running e-mail game of the owner, Ann (White), who sent 1. e4
-// three days ago: Bob's answer is awaited.
-void WriteGamesFile(const fs::path& file, std::time_t now) {
-    std::ofstream(file, std::ios::binary)
-        << "[Event \"Correspondence\"]\n[Site \"?\"]\n[Date \"2025.01.01\"]\n[Round \"1\"]\n"
-        << "[White \"Ann Smith\"]\n[Black \"Bob Durand\"]\n[Result \"*\"]\n"
-        << "[WhiteEmail \"ann@example.org\"]\n[BlackEmail \"bob@example.net\"]\n"
-        << "[LastMoveDate \"" << MonthDay(now - 3 * kDay) << "\"]\n"
-        << "[LastMove \"1\"]\n[Trait \"Black\"]\n\n1. e4 *\n\n";
-}
-
-// A message from `from` in the maildir `store`, file `name` of `sub`, delivered at `when`.
-void Deliver(const fs::path& store, const char* sub, const std::string& name,
-             const std::string& from, std::time_t when) {
-    const fs::path file = store / sub / name;
-    std::ofstream(file, std::ios::binary) << "From: Bob Durand <" << from << ">\r\n"
-                                          << "To: ann@example.org\r\nSubject: Move #1\r\n\r\n"
-                                          << "Hello Ann,\r\n\r\n1... e5\r\n\r\nBob\r\n";
-    const timespec times[2] = {{when, 0}, {when, 0}};
-    QCOMPARE(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-}
-
-// Ann's games list on a games file and a mail store of a temporary folder.
+// Ann's games list on a games file with one running e-mail game: Ann (White) sent 1. e4
+// three days ago and awaits Bob's answer.
 struct MarkedList {
-    MarkedList() : now(std::time(nullptr)) {
+    MarkedList() {
         owner.Set(u"Ann Smith", u"ann@example.org");
-        const fs::path root(folder.path().toStdString());
-        store = root / "Mail";
-        for (const char* sub : {"new", "cur", "tmp"}) {
-            fs::create_directories(store / sub);
-        }
-        WriteGamesFile(root / "Korvani.pgn", now);
+        MakeMaildir(store);
+        WriteBytes(root / "Korvani.pgn",
+                   "[Event \"?\"]\n[Site \"?\"]\n[Date \"2025.01.01\"]\n[Round \"1\"]\n"
+                   "[White \"Ann Smith\"]\n[Black \"Bob Durand\"]\n[Result \"*\"]\n"
+                   "[WhiteEmail \"ann@example.org\"]\n[BlackEmail \"bob@example.net\"]\n"
+                   "[LastMoveDate \"" +
+                       MonthDay(now - 3 * kDay).toStdString() +
+                       "\"]\n[LastMove \"1\"]\n[Trait \"Black\"]\n\n1. e4 *\n\n");
         list = std::make_unique<GamesListDialog>(root / "Korvani.pgn");
         list->inboxStores = [this] { return std::vector<fs::path>{store}; };
         list->owner = &owner;
     }
-
-    QString Cell(int column) const { return list->model()->index(0, column).data().toString(); }
+    // A message from `from` in the store's file `name`, delivered `daysAgo` days ago.
+    void Deliver(const std::string& name, const std::string& from, int daysAgo) {
+        const fs::path file = store / (name.find(':') != std::string::npos ? "cur" : "new") / name;
+        WriteBytes(file, "From: Bob Durand <" + from + ">\r\nSubject: Move #1\r\n\r\n" +
+                             "Hello Ann,\r\n\r\n1... e5\r\n\r\nBob\r\n");
+        const std::time_t when = now - daysAgo * kDay;
+        const timespec times[2] = {{when, 0}, {when, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    }
 
     QTemporaryDir folder;
+    const fs::path root = folder.path().toStdString();
+    const fs::path store = root / "Mail";
+    const std::time_t now = std::time(nullptr);
     OwnerIdentity owner;
-    std::time_t now;
-    fs::path store;
     std::unique_ptr<GamesListDialog> list;
 };
 
@@ -100,17 +84,14 @@ void AnswerWaitingTest::markFollowsTheOpponentsNewestMessage_data() {
     QTest::addColumn<int>("daysAgo");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("black");
-    const QString marked = QStringLiteral("* \u2709 Bob Durand");
-    const QString unmarked = QStringLiteral("* Bob Durand");
-    QTest::newRow("answer newer than the last move")
-        << "bob@example.net" << 1 << "1.answer:2,S" << marked;
-    QTest::newRow("answer older than the last move")
-        << "bob@example.net" << 5 << "1.answer:2,S" << unmarked;
-    QTest::newRow("answer on the day of the last move")
-        << "bob@example.net" << 3 << "1.answer:2,S" << unmarked;
-    QTest::newRow("someone else's message") << "carol@example.org" << 1 << "1.other" << unmarked;
-    QTest::newRow("address in other letter case") << "Bob@EXAMPLE.net" << 1 << "1.answer" << marked;
-    QTest::newRow("answer thrown away") << "bob@example.net" << 1 << "1.answer:2,ST" << unmarked;
+    const QString marked = "* \u2709 Bob Durand", unmarked = "* Bob Durand";
+    const QString bob = "bob@example.net";
+    QTest::newRow("answer newer than the last move") << bob << 1 << "1.a:2,S" << marked;
+    QTest::newRow("answer older than the last move") << bob << 5 << "1.a:2,S" << unmarked;
+    QTest::newRow("answer on the day of the last move") << bob << 3 << "1.a:2,S" << unmarked;
+    QTest::newRow("someone else's message") << "carol@example.org" << 1 << "1.o" << unmarked;
+    QTest::newRow("address in other letter case") << "Bob@EXAMPLE.net" << 1 << "1.a" << marked;
+    QTest::newRow("answer thrown away") << bob << 1 << "1.a:2,ST" << unmarked;
 }
 
 void AnswerWaitingTest::markFollowsTheOpponentsNewestMessage() {
@@ -119,85 +100,79 @@ void AnswerWaitingTest::markFollowsTheOpponentsNewestMessage() {
     QFETCH(QString, name);
     QFETCH(QString, black);
     MarkedList fixture;
-    Deliver(fixture.store, name.contains(QLatin1Char(':')) ? "cur" : "new", name.toStdString(),
-            sender.toStdString(), fixture.now - daysAgo * kDay);
+    fixture.Deliver(name.toStdString(), sender.toStdString(), daysAgo);
+    const auto before = MessageFiles(fixture.store);
     fixture.list->InitDialog();
-    QCOMPARE(fixture.Cell(0), QStringLiteral("Ann Smith"));
-    QCOMPARE(fixture.Cell(1), black);
-    // The mark only reads the store.
-    QVERIFY(fs::exists(fixture.store / (name.contains(QLatin1Char(':')) ? "cur" : "new") /
-                       name.toStdString()));
+    QCOMPARE(fixture.list->model()->index(0, 0).data().toString(), "Ann Smith");
+    QCOMPARE(fixture.list->model()->index(0, 1).data().toString(), black);
+    QVERIFY(MessageFiles(fixture.store) == before);  // the mark only reads the store
 }
 
 void AnswerWaitingTest::getAnswerOnAMarkedGameShowsThatMessagesLines() {
     MarkedList fixture;
     // An older message of Bob's and the waiting one: the newest opens.
-    Deliver(fixture.store, "cur", "1.older:2,S", "bob@example.net", fixture.now - 9 * kDay);
-    Deliver(fixture.store, "new", "2.answer", "bob@example.net", fixture.now - kDay);
+    fixture.Deliver("1.older:2,S", "bob@example.net", 9);
+    fixture.Deliver("2.answer", "bob@example.net", 1);
     MessageStore session;
     MessagingSettings settings;
     settings.stores = {fixture.store};
     QCOMPARE(session.Logon(settings), 0);
     const ExchangeDialogs exchange = MailExchangeDialogs(session, fixture.owner);
-    bool answered = false;
+    QString answered;
     fixture.list->runGameDisplay = [&](QWidget* parent, GameDocument& document,
                                        const fs::path& answerWaiting) {
         const bool save = OpenGameDisplayWithMail(parent, document, exchange, answerWaiting);
-        // Black's answer is in, dated as the message was delivered.
-        const std::string date = MonthDay(fixture.now - kDay);
-        answered = document.trait == 0 &&
-                   document.lastMoveDate == std::u16string(date.begin(), date.end());
+        answered = QString::number(document.trait) + " " +
+                   QString::fromStdU16String(document.lastMoveDate.value_or(u""));
         return save;
     };
     QStringList lines;
-    QString from;
     ScreenScript script;
     script.ThenOn<GamesListDialog>(
-        QStringLiteral("the games list with the mark"),
+        "the games list with the mark",
         [](GamesListDialog& list) {
             return list.model()->index(0, 1).data().toString().startsWith(u"* \u2709 ");
         },
         [](GamesListDialog& list) { QTest::keyClick(&list, Qt::Key_Return); });
-    script.ThenOn<GameDisplay>(QStringLiteral("the game display"), {},
+    script.ThenOn<GameDisplay>("the game display", {},
                                [](GameDisplay& display) { QTest::keyClick(&display, Qt::Key_F2); });
     script.Then(
-        QStringLiteral("the game display's menu"),
-        [](QWidget& top) { return qobject_cast<QMenu*>(&top) != nullptr; },
+        "the game display's menu", [](QWidget& top) { return qobject_cast<QMenu*>(&top); },
         [](QWidget& top) {
             auto& menu = static_cast<QMenu&>(top);
             for (QAction* action : menu.actions()) {
-                if (action->text() == QStringLiteral("Get answer")) {
+                if (action->text() == "Get answer") {
                     menu.setActiveAction(action);
                 }
             }
             QTest::keyClick(&menu, Qt::Key_Return);
         });
-    script.ThenOn<MessageLinesDialog>(
-        QStringLiteral("the waiting message's lines, without the inbox list"), {},
-        [&](MessageLinesDialog& dialog) {
-            from = dialog.fromLabel()->text();
-            for (int row = 0; row < dialog.lines()->count(); ++row) {
-                lines << dialog.lines()->item(row)->text();
-            }
-            // From the language list down to the lines, to the move's line, then Next.
-            QTest::keyClick(&dialog, Qt::Key_Tab);
-            while (dialog.lines()->currentRow() < 1) {
-                QTest::keyClick(dialog.lines(), Qt::Key_Down);
-            }
-            QTest::keyClick(&dialog, Qt::Key_F2);
-        });
+    script.ThenOn<MessageLinesDialog>("the waiting message's lines, without the inbox list", {},
+                                      [&](MessageLinesDialog& dialog) {
+                                          lines << dialog.fromLabel()->text();
+                                          for (int row = 0; row < dialog.lines()->count(); ++row) {
+                                              lines << dialog.lines()->item(row)->text();
+                                          }
+                                          // From the language list down to the lines, to the move's
+                                          // line, then Next.
+                                          QTest::keyClick(&dialog, Qt::Key_Tab);
+                                          while (dialog.lines()->currentRow() < 1) {
+                                              QTest::keyClick(dialog.lines(), Qt::Key_Down);
+                                          }
+                                          QTest::keyClick(&dialog, Qt::Key_F2);
+                                      });
     script.ThenOn<GameDisplay>(
-        QStringLiteral("the game display with the answer"),
+        "the game display with the answer",
         [](GameDisplay& display) { return !display.CanDiscard(); },
         [](GameDisplay& display) { QTest::keyClick(&display, Qt::Key_F1); });
-    script.ThenOn<GamesListDialog>(
-        QStringLiteral("the games list, to quit"), {},
-        [](GamesListDialog& list) { QTest::keyClick(&list, Qt::Key_Escape); });
+    script.ThenOn<GamesListDialog>("the games list, to quit", {}, [](GamesListDialog& list) {
+        QTest::keyClick(&list, Qt::Key_Escape);
+    });
     RunDialog(*fixture.list, nullptr);
     QVERIFY2(script.Finished(), qPrintable(script.StalledAt()));
-    QCOMPARE(from, QStringLiteral("From:bob@example.net"));
-    QCOMPARE(lines, (QStringList{"Hello Ann,", "1... e5", "Bob"}));
-    QVERIFY(answered);
+    QCOMPARE(lines, (QStringList{"From:bob@example.net", "Hello Ann,", "1... e5", "Bob"}));
+    // Black's answer is in, dated as the message was delivered.
+    QCOMPARE(answered, "0 " + MonthDay(fixture.now - kDay));
 }
 
 QTEST_MAIN(AnswerWaitingTest)

@@ -1,10 +1,11 @@
+// The move message: its recipients and body, how it is filed in every store and handed
+// to the send command, and each way sending fails.
 #include "messaging/send_move_message.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <optional>
-#include <string>
+#include <functional>
 
 #include "messaging/inbox_message.h"
 #include "messaging/maildir.h"
@@ -14,38 +15,49 @@
 namespace {
 
 namespace fs = std::filesystem;
+using U = std::u16string;
+
+TEST(SplitAddressText, GivesThePieces) {
+    for (const auto& [text, pieces] :
+         std::vector<std::pair<U, U>>{{u"a@x;b@y", u"[a@x][b@y]"},
+                                      {u"a@x; b@y", u"[a@x][b@y]"},
+                                      {u"a@x;;b@y", u"[a@x][][b@y]"},
+                                      {u"a@x;", u"[a@x]"},
+                                      {u"a@x b@y", u"[a@x][b@y]"},
+                                      {u"  a@x  ", u"[a@x]"},
+                                      {u"", u""},
+                                      {u"   ", u""},
+                                      {u";", u"[]"},
+                                      {u"a@x;;", u"[a@x][]"},
+                                      {u"a@x ;b@y", u"[a@x][][b@y]"}}) {
+        EXPECT_EQ(Joined(SplitAddressText(text)), pieces);
+    }
+    EXPECT_EQ(MoveMessageBody(u"20. Nf3", u"Your move"), u"20. Nf3\r\n\r\nYour move");
+    EXPECT_EQ(MoveMessageBody(u"12. e4 ", u""), u"12. e4 \r\n\r\n");
+}
+
+const MoveMessage kMove{u"bob@example.org;;carol@example.org", u"Move #12", u"12. e4",
+                        u"Good luck"};
 
 class SendMoveMessageTest : public ::testing::Test {
-protected:
-    // Opens a session on `count` new stores.
-    void OpenStores(int count, const std::string& sendCommand = "") {
+public:
+    fs::path Store(int i) const { return folder_.Path() / ("store" + std::to_string(i)); }
+    void Open(int stores, const std::string& command = "",
+              std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
         MessagingSettings settings;
-        for (int i = 0; i < count; ++i) {
-            const fs::path root = folder_.Path() / ("store" + std::to_string(i));
-            MakeMaildir(root);
-            settings.stores.push_back(root);
+        for (int i = 0; i < stores; ++i) {
+            MakeMaildir(Store(i));
+            settings.stores.push_back(Store(i));
         }
-        settings.sendCommand = sendCommand;
-        settings.sendTimeout = std::chrono::seconds(20);
+        settings.sendCommand = command;
+        settings.sendTimeout = timeout;
         ASSERT_EQ(session_.Logon(settings), 0);
     }
-
-    fs::path Store(int i) const { return folder_.Path() / ("store" + std::to_string(i)); }
-
-    SendOutcome Send(const MoveMessage& message) {
-        return SendMoveMessage(session_, message, u"Ann Smith", u"ann@example.org");
+    SendOutcome Send(const MoveMessage& message, std::u16string_view from = u"ann@example.org") {
+        return SendMoveMessage(session_, message, u"Ann Smith", from);
     }
-
-    // The bytes of the one message in the first store's Outbox.
-    std::string Submitted() const { return ReadBytes(MessageFiles(Store(0) / ".Outbox").at(0)); }
-
-    // One error box was shown, with `caption` and, when given, `text`.
-    void ExpectOneBox(std::u16string_view caption, std::optional<std::u16string> text = {}) {
-        ASSERT_EQ(recorder_.boxes.size(), 1u);
-        EXPECT_EQ(recorder_.boxes[0].caption, caption);
-        if (text) {
-            EXPECT_EQ(recorder_.boxes[0].text, *text);
-        }
+    std::size_t Count(int store, const char* folder) const {
+        return MessageFiles(Store(store) / folder).size();
     }
 
     TemporaryFolder folder_;
@@ -53,32 +65,17 @@ protected:
     ErrorBoxRecorder recorder_;
 };
 
-const MoveMessage kMove{u"bob@example.org; carol@example.org", u"Move #12", u"12. e4",
-                        u"Good luck"};
-
-TEST_F(SendMoveMessageTest, EveryStoreGetsTheMessageSubmitted) {
-    OpenStores(2);
+TEST_F(SendMoveMessageTest, EveryStoreGetsTheSameMessageInItsOutbox) {
+    Open(2);
     ASSERT_EQ(Send(kMove), SendOutcome::Queued);
     EXPECT_TRUE(recorder_.boxes.empty());
-    std::string first;
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_TRUE(MessageFiles(Store(i) / ".Drafts").empty());
-        const auto outbox = MessageFiles(Store(i) / ".Outbox");
-        ASSERT_EQ(outbox.size(), 1u) << i;
-        EXPECT_TRUE(fs::is_empty(Store(i) / ".Drafts" / "tmp"));
-        const std::string bytes = ReadBytes(outbox[0]);
-        if (i == 0) {
-            first = bytes;
-        } else {
-            EXPECT_EQ(bytes, first);
-        }
-    }
-}
-
-TEST_F(SendMoveMessageTest, MessageHasTheHeadersAndTheBodyLayout) {
-    OpenStores(1);
-    ASSERT_EQ(Send(kMove), SendOutcome::Queued);
-    const std::string bytes = Submitted();
+    ASSERT_EQ(Count(0, ".Outbox"), 1u);
+    ASSERT_EQ(Count(1, ".Outbox"), 1u);
+    const std::string bytes = ReadBytes(MessageFiles(Store(0) / ".Outbox")[0]);
+    EXPECT_EQ(ReadBytes(MessageFiles(Store(1) / ".Outbox")[0]), bytes);
+    EXPECT_EQ(Count(0, ".Drafts"), 0u);
+    EXPECT_TRUE(fs::is_empty(Store(0) / ".Drafts" / "tmp"));
+    // Empty pieces of the To text are no recipients.
     for (const char* expected :
          {"From: Ann Smith <ann@example.org>\n", "To: bob@example.org, carol@example.org\n",
           "Subject: Move #12\n", "Date: ", "\nMessage-Id: <", "@example.org>\n",
@@ -90,150 +87,114 @@ TEST_F(SendMoveMessageTest, MessageHasTheHeadersAndTheBodyLayout) {
     EXPECT_EQ(bytes.find('\0'), std::string::npos);
 }
 
-TEST_F(SendMoveMessageTest, NonAsciiTextsAreUtf8AndReadBack) {
-    OpenStores(1);
-    const MoveMessage move{u"bob@example.org", u"Coup n\u00b012", u"12... Cf6",
-                           u"Caf\u00e9 cr\u00e8me \u2014 \u00e0 toi"};
-    ASSERT_EQ(SendMoveMessage(session_, move, u"Jos\u00e9", u"jose@example.es"),
-              SendOutcome::Queued);
-    const std::string bytes = Submitted();
-    // Latin-1-only texts keep the UTF-8 label.
-    EXPECT_EQ(bytes.find("iso-8859-1"), std::string::npos) << bytes;
-    EXPECT_NE(bytes.find("From: =?UTF-8?"), std::string::npos) << bytes;
-    EXPECT_NE(bytes.find("Caf=C3=A9"), std::string::npos) << bytes;
-    const auto message = BuildInboxMessage(bytes, std::nullopt);
-    EXPECT_EQ(message->sender, u"jose@example.es");
-    EXPECT_EQ(message->subject, u"Coup n\u00b012");
-    // A mail body ends with a line break of its own.
-    EXPECT_EQ(*message->body, u"12... Cf6\r\n\r\nCaf\u00e9 cr\u00e8me \u2014 \u00e0 toi\r\n");
-}
-
-TEST_F(SendMoveMessageTest, TrailingBlankOfAnnotatedMoveAndEmptyTextSurvive) {
-    OpenStores(1);
-    ASSERT_EQ(Send({u"bob@example.org", u"Move #12", u"12. e4 ", u""}), SendOutcome::Queued);
-    const std::string bytes = Submitted();
-    EXPECT_EQ(*BuildInboxMessage(bytes, std::nullopt)->body, u"12. e4 \r\n\r\n");
-}
-
-TEST_F(SendMoveMessageTest, TextsAreCutAtTheirLengths) {
-    OpenStores(1);
-    const MoveMessage move{u"bob@example.org", std::u16string(80, u's'), std::u16string(40, u'm'),
-                           std::u16string(300, u'a')};
-    ASSERT_EQ(Send(move), SendOutcome::Queued);
-    const auto message = BuildInboxMessage(Submitted(), std::nullopt);
-    EXPECT_EQ(message->subject, std::u16string(63, u's'));
-    EXPECT_EQ(*message->body,
-              std::u16string(31, u'm') + u"\r\n\r\n" + std::u16string(255, u'a') + u"\r\n");
-}
-
-TEST_F(SendMoveMessageTest, EmptyPiecesAreNotWrittenAsRecipients) {
-    OpenStores(1);
-    ASSERT_EQ(Send({u"bob@example.org;;carol@example.org", u"s", u"1. e4", u""}),
-              SendOutcome::Queued);
-    const std::string bytes = Submitted();
-    EXPECT_NE(bytes.find("To: bob@example.org, carol@example.org\n"), std::string::npos) << bytes;
-}
-
-TEST_F(SendMoveMessageTest, NoRecipientIsRefusedBeforeTouchingTheStore) {
-    OpenStores(1);
-    for (const char16_t* to : {u"", u" ; ", u"bob@example.org\nBcc: eve@example.org"}) {
-        recorder_.boxes.clear();
-        EXPECT_EQ(Send({to, u"s", u"1. e4", u""}), SendOutcome::Failed);
-        ExpectOneBox(u"CEMAPI_SetMessageRecipients");
+TEST_F(SendMoveMessageTest, MessageReadsBackAsWritten) {
+    // Latin-1-only texts keep the UTF-8 label; a body ends with a line break.
+    const std::pair<MoveMessage, U> rows[] = {
+        {{u"b@x", u"Coup n°12", u"12... Cf6", u"Café — à toi"},
+         u"Coup n°12 | 12... Cf6\r\n\r\nCafé — à toi\r\n"},
+        {{u"b@x", u"Move #12", u"12. e4 ", u""}, u"Move #12 | 12. e4 \r\n\r\n"},
+        {{u"b@x", U(80, u's'), U(40, u'm'), U(300, u'a')},
+         U(63, u's') + u" | " + U(31, u'm') + u"\r\n\r\n" + U(255, u'a') + u"\r\n"},
+    };
+    Open(1);
+    for (const auto& [move, listing] : rows) {
+        ASSERT_EQ(SendMoveMessage(session_, move, u"José", u"jose@example.es"),
+                  SendOutcome::Queued);
+        const auto outbox = MessageFiles(Store(0) / ".Outbox");
+        ASSERT_EQ(outbox.size(), 1u);
+        const std::string bytes = ReadBytes(outbox[0]);
+        fs::remove(outbox[0]);
+        EXPECT_NE(bytes.find("From: =?UTF-8?"), std::string::npos) << bytes;
+        EXPECT_EQ(bytes.find("iso-8859-1"), std::string::npos) << bytes;
+        const auto message = BuildInboxMessage(bytes, std::nullopt);
+        EXPECT_EQ(message->sender, u"jose@example.es");
+        EXPECT_EQ(message->subject + u" | " + *message->body, listing);
     }
-    EXPECT_FALSE(fs::exists(Store(0) / ".Drafts"));
-    EXPECT_FALSE(fs::exists(Store(0) / ".Outbox"));
-}
-
-TEST_F(SendMoveMessageTest, ClosedSessionFailsWithoutTouchingAnything) {
-    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
-    ExpectOneBox(u"GetMsgStoresTable ", u"Err 0x80004005");
-    EXPECT_TRUE(fs::is_empty(folder_.Path()));
-}
-
-TEST_F(SendMoveMessageTest, StoreGoneAfterLogonEndsTheWalkKeepingEarlierStores) {
-    OpenStores(2);
-    fs::remove_all(Store(1));
-    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
-    ExpectOneBox(u"Unable to open Message Store");
-    EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
-}
-
-TEST_F(SendMoveMessageTest, DraftsThatCannotBeMadeAreReported) {
-    OpenStores(1);
-    WriteBytes(Store(0) / ".Drafts", "not a folder");
-    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
-    ExpectOneBox(u"Unable to get Draft folder ID");
-}
-
-TEST_F(SendMoveMessageTest, MessageThatCannotBeWrittenWholeIsNeverSubmitted) {
-    OpenStores(1);
-    ASSERT_EQ(Maildir(Store(0) / ".Drafts").Create(), 0);
-    {
-        const FileSizeLimit limit(100);
-        EXPECT_EQ(Send(kMove), SendOutcome::Failed);
-    }
-    ExpectOneBox(u"SetMessageProps/Message/OpenProperty", SystemErrorText(EFBIG));
-    EXPECT_TRUE(fs::is_empty(Store(0) / ".Drafts" / "tmp"));
-    EXPECT_TRUE(MessageFiles(Store(0) / ".Drafts").empty());
-    EXPECT_FALSE(fs::exists(Store(0) / ".Outbox"));
 }
 
 TEST_F(SendMoveMessageTest, SendCommandRunsOnceAndEveryStoreFilesTheMessageInSent) {
-    const fs::path piped = folder_.Path() / "piped.eml";
-    const fs::path runs = folder_.Path() / "runs";
-    OpenStores(2, "cat >> '" + piped.string() + "'; echo run >> '" + runs.string() + "'");
+    const fs::path piped = folder_.Path() / "piped.eml", runs = folder_.Path() / "runs";
+    Open(2, "cat >> '" + piped.string() + "'; echo run >> '" + runs.string() + "'");
     ASSERT_EQ(Send(kMove), SendOutcome::Sent);
     EXPECT_TRUE(recorder_.boxes.empty());
     EXPECT_EQ(ReadBytes(runs), "run\n");
     for (int i = 0; i < 2; ++i) {
-        EXPECT_TRUE(MessageFiles(Store(i) / ".Outbox").empty());
+        EXPECT_EQ(Count(i, ".Outbox"), 0u);
         const auto sent = MessageFiles(Store(i) / ".Sent");
         ASSERT_EQ(sent.size(), 1u);
-        EXPECT_NE(sent[0].filename().string().find(":2,S"), std::string::npos);
+        EXPECT_TRUE(sent[0].filename().string().ends_with(":2,S"));
         EXPECT_EQ(ReadBytes(piped), ReadBytes(sent[0]));
-        // Each folder is marked as a Maildir++ folder of its store.
         for (const char* folder : {".Drafts", ".Outbox", ".Sent"}) {
             EXPECT_TRUE(fs::is_regular_file(Store(i) / folder / "maildirfolder")) << folder;
         }
     }
 }
 
-TEST_F(SendMoveMessageTest, FailingSendCommandIsDescribedAndLeavesTheMessageInTheOutbox) {
-    OpenStores(1, "cat > /dev/null; echo 'smtp: 550 relay denied' >&2; echo second >&2; exit 3");
-    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
-    ExpectOneBox(u"Unable to send message",
-                 u"The send command ended with exit status 3.\nsmtp: 550 relay denied\nsecond\n"
-                 u"The message stays in the Outbox.");
-    EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
-    EXPECT_TRUE(MessageFiles(Store(0) / ".Sent").empty());
-}
-
-TEST_F(SendMoveMessageTest, EmptySenderAddressIsRefusedBeforeTouchingTheStore) {
-    OpenStores(1);
-    EXPECT_EQ(SendMoveMessage(session_, kMove, u"Ann Smith", u" "), SendOutcome::Failed);
-    ExpectOneBox(u"Unable to send message");
-    EXPECT_FALSE(fs::exists(Store(0) / ".Drafts"));
-}
-
-TEST_F(SendMoveMessageTest, HangingSendCommandIsKilledAfterItsTimeout) {
-    MessagingSettings settings;
-    MakeMaildir(Store(0));
-    settings.stores = {Store(0)};
-    settings.sendCommand = "exec sleep 30";
-    settings.sendTimeout = std::chrono::milliseconds(200);
-    ASSERT_EQ(session_.Logon(settings), 0);
-    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
-    ExpectOneBox(u"Unable to send message",
-                 u"The send command did not finish within 1 s and was stopped.\n"
-                 u"The message stays in the Outbox.");
-    EXPECT_EQ(MessageFiles(Store(0) / ".Outbox").size(), 1u);
-}
-
-TEST_F(SendMoveMessageTest, CommandThatCannotRunIsReported) {
-    OpenStores(1, "/nonexistent/korvani-sendmail -t");
-    EXPECT_EQ(Send(kMove), SendOutcome::Failed);
-    ExpectOneBox(u"Unable to send message");
+// Each way a send fails: the box the user sees and what is left in the first store.
+TEST_F(SendMoveMessageTest, FailuresAreReportedAndLeaveTheStoreAsSaid) {
+    struct Row {
+        const char* name;
+        int stores;  // 0: no session
+        std::string command;
+        char fault;  // 'g' second store gone, 'd' Drafts a file, 'f' files of 100 bytes at most,
+                     // 't' a timeout of 200 ms
+        U to, from, caption, text;
+        int outbox;  // messages in the first store's Outbox; -1: no Outbox made
+    };
+    const U to = kMove.to, ok = u"a@x", failed = u"Unable to send message";
+    const Row rows[] = {
+        {"closed", 0, "", 0, to, ok, u"GetMsgStoresTable ", u"Err 0x80004005", -1},
+        {"no recipient", 1, "", 0, u" ; ", ok, u"CEMAPI_SetMessageRecipients", {}, -1},
+        {"header in To", 1, "", 0, u"b@x\nBcc: e@x", ok, u"CEMAPI_SetMessageRecipients", {}, -1},
+        {"no sender", 1, "", 0, to, u" ", failed, {}, -1},
+        {"store gone", 2, "", 'g', to, ok, u"Unable to open Message Store", {}, 1},
+        {"no drafts", 1, "", 'd', to, ok, u"Unable to get Draft folder ID", {}, -1},
+        {"not written whole", 1, "", 'f', to, ok, u"SetMessageProps/Message/OpenProperty",
+         SystemErrorText(EFBIG), -1},
+        {"command fails", 1, "cat >/dev/null; echo 'smtp: 550 relay' >&2; echo 2 >&2; exit 3", 0,
+         to, ok, failed,
+         u"The send command ended with exit status 3.\nsmtp: 550 relay\n2\nThe message stays in "
+         u"the Outbox.",
+         1},
+        {"command hangs", 1, "exec sleep 30", 't', to, ok, failed,
+         u"The send command did not finish within 1 s and was stopped.\nThe message stays in the "
+         u"Outbox.",
+         1},
+        {"command cannot run", 1, "/nonexistent/send -t", 0, to, ok, failed, {}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(Store(0));
+        fs::remove_all(Store(1));
+        session_.Release();
+        recorder_.boxes.clear();
+        if (row.stores > 0) {
+            Open(row.stores, row.command,
+                 row.fault == 't' ? std::chrono::milliseconds(200) : std::chrono::seconds(20));
+        }
+        if (row.fault == 'g') {
+            fs::remove_all(Store(1));
+        } else if (row.fault == 'd') {
+            WriteBytes(Store(0) / ".Drafts", "not a folder");
+        } else if (row.fault == 'f') {
+            ASSERT_EQ(Maildir(Store(0) / ".Drafts").Create(), 0);
+        }
+        {
+            std::optional<FileSizeLimit> limit;
+            if (row.fault == 'f') {
+                limit.emplace(100);
+            }
+            EXPECT_EQ(SendMoveMessage(session_, {row.to, u"s", u"1. e4", u""}, u"Ann", row.from),
+                      SendOutcome::Failed);
+        }
+        ASSERT_EQ(recorder_.boxes.size(), 1u);
+        EXPECT_EQ(recorder_.boxes[0].caption, row.caption);
+        EXPECT_TRUE(row.text.empty() || recorder_.boxes[0].text == row.text)
+            << std::string(row.text.begin(), row.text.end());
+        EXPECT_EQ(fs::exists(Store(0) / ".Outbox"), row.outbox >= 0);
+        EXPECT_EQ(Count(0, ".Outbox"), static_cast<std::size_t>(std::max(row.outbox, 0)));
+        EXPECT_EQ(Count(0, ".Sent") + Count(0, ".Drafts"), 0u);
+    }
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <sys/resource.h>
 
 #include <csignal>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,17 +18,12 @@ public:
     TemporaryFolder() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "korvani-mail-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
+        path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : "";
     }
     ~TemporaryFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
     const std::filesystem::path& Path() const { return path_; }
 
 private:
@@ -37,48 +31,36 @@ private:
 };
 
 // Collects the error boxes shown while it lives.
-class ErrorBoxRecorder {
-public:
+struct ErrorBoxRecorder {
     ErrorBoxRecorder() {
-        previous_ = SetErrorBoxHandler([this](const ErrorBox& box) { boxes.push_back(box); });
+        previous = SetErrorBoxHandler([this](const ErrorBox& box) { boxes.push_back(box); });
     }
-    ~ErrorBoxRecorder() { SetErrorBoxHandler(std::move(previous_)); }
-    ErrorBoxRecorder(const ErrorBoxRecorder&) = delete;
-    ErrorBoxRecorder& operator=(const ErrorBoxRecorder&) = delete;
+    ~ErrorBoxRecorder() { SetErrorBoxHandler(std::move(previous)); }
 
     std::vector<ErrorBox> boxes;
-
-private:
-    ErrorBoxHandler previous_;
+    ErrorBoxHandler previous;
 };
 
 // While it lives, no file of this process can grow beyond `bytes`: a write past it
 // fails with EFBIG (the signal that would come with it is ignored).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &previous);
+        const rlimit limit{bytes, previous.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
     }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
+    void (*handler)(int);
+    rlimit previous{};
 };
 
 inline std::string ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
     std::ostringstream bytes;
-    bytes << in.rdbuf();
+    bytes << std::ifstream(file, std::ios::binary).rdbuf();
     return bytes.str();
 }
 
@@ -97,6 +79,15 @@ inline std::vector<std::filesystem::path> MessageFiles(const std::filesystem::pa
         }
     }
     return files;
+}
+
+// "[a][b]": the pieces with their bounds in sight.
+inline std::u16string Joined(const std::vector<std::u16string>& pieces) {
+    std::u16string text;
+    for (const std::u16string& piece : pieces) {
+        text += u"[" + piece + u"]";
+    }
+    return text;
 }
 
 // Makes `root` a maildir (new/, cur/, tmp/).
