@@ -144,8 +144,10 @@ inline std::string TreeText(const Position& root) {
     return EncodeUtf8(out);
 }
 
-// The tags of a read game that are set, "name=value;" each, the result as its code.
-inline std::string TagsText(const GameDocument& d) {
+// The tags that are set, "name=value" each, ';' between, the result as its code; for a
+// game read, also its set-up position and extra tags.
+inline std::string TagsText(const GameHeaders& d, const Position* root = nullptr,
+                            const ExtraTag* extra = nullptr) {
     std::u16string out = u"Result=" + DecodeLine(std::to_string(static_cast<int>(d.result)));
     const std::pair<const char16_t*, const std::optional<std::u16string>*> texts[] = {
         {u"White", &d.white},
@@ -164,11 +166,14 @@ inline std::string TagsText(const GameDocument& d) {
         out += u";LastMove=" + DecodeLine(std::to_string(d.lastMove)) + u";Trait=" +
                DecodeLine(std::to_string(d.trait));
     }
-    out += d.root.setUp ? u";FEN=" + WriteFen(d.root) : u"";
-    for (const ExtraTag* tag = d.extraTags.get(); tag; tag = tag->next.get()) {
+    out += root && root->setUp ? u";FEN=" + WriteFen(*root) : u"";
+    for (const ExtraTag* tag = extra; tag; tag = tag->next.get()) {
         out += u";" + tag->name + u"=" + tag->value;
     }
     return EncodeUtf8(out);
+}
+inline std::string TagsText(const GameDocument& d) {
+    return TagsText(d, &d.root, d.extraTags.get());
 }
 
 // A fresh folder for one test, removed with everything in it at the end.

@@ -1,0 +1,204 @@
+// The line readers and the buffered file under them: which lines come out of a file,
+// where they start, how long lines are cut and which code page decodes them.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "pgn/file_line.h"
+#include "platform/buffered_file.h"
+#include "tests/support/pgn_test_support.h"
+
+namespace {
+
+const std::filesystem::path kRealFolder = KORVANI_TEST_DATA_DIR "/pgn/real";
+
+// The lines of a data file as ReadFileLine gives them, "offset:bytes" each, '|' between.
+std::string FileLines(const std::string& name) {
+    BufferedFile file;
+    EXPECT_EQ(file.Open(PgnData(name)), 0) << name;
+    std::string out;
+    std::array<char, kLineCapacity> bytes{};
+    std::size_t length = 0;
+    for (std::uint64_t offset = 0; ReadFileLine(file, bytes, length); offset = file.Tell()) {
+        EXPECT_EQ(bytes[length], '\0');
+        out += (out.empty() ? "" : "|") + std::to_string(offset) + ":" +
+               std::string(bytes.data(), length);
+    }
+    return out;
+}
+
+TEST(FileLines, GivesTheLinesAndTheirOffsets) {
+    const std::string a200(200, 'a'), b40(40, 'b'), c58(58, 'c'), x255(255, 'x'), y254(254, 'y');
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty.pgn", ""},
+        {"crlf_blank_lines.pgn", "0:[Event \"a\"]|17:1. e4"},
+        {"lone_lf.pgn", "0:ab|3:cd|7:ef"},
+        {"starts_with_crlf.pgn", "0:[Event \"x\"]"},  // breaks at the start make no line
+        {"mixed_line_breaks.pgn", "0:a|6:b"},
+        // Cut before the last blank of the first 255 bytes; the rest starts with it.
+        {"long_line_300.pgn", "0:" + a200 + " " + b40 + "|241: " + c58},
+        {"long_line_no_blank.pgn", "0:" + x255 + "|255:" + std::string(45, 'x')},
+        // The stretch whose only blank is its first byte comes whole.
+        {"long_line_blank_first.pgn", "0:aaaaaaaaaa|10: " + y254 + "|265:" + std::string(46, 'y')},
+        // A run of breaks cut by the read limit makes no empty line.
+        {"line_break_at_read_limit.pgn", "0:" + std::string(254, 'z') + "|255:next"},
+        {"last_line_without_break.pgn", "0:1. e4 e5 1-0"},
+    };
+    for (const auto& [name, lines] : cases) {
+        EXPECT_EQ(FileLines(name), lines) << name;
+    }
+    // A smaller buffer cuts sooner, one without room for a line reads nothing, and a
+    // read starts where the file was sought.
+    BufferedFile file;
+    ASSERT_EQ(file.Open(PgnData("long_line_no_blank.pgn")), 0);
+    std::array<char, 11> small{};
+    std::array<char, 1> tiny{};
+    std::size_t length = 0;
+    EXPECT_FALSE(ReadFileLine(file, tiny, length));
+    EXPECT_EQ(file.Tell(), 0u);
+    ASSERT_TRUE(ReadFileLine(file, small, length));
+    EXPECT_EQ(std::string(small.data(), length), std::string(10, 'x'));
+    ASSERT_EQ(file.Open(PgnData("lone_lf.pgn")), 0);
+    file.Seek(4);
+    ASSERT_TRUE(ReadFileLine(file, small, length));
+    EXPECT_EQ(std::string(small.data(), length), "d");
+}
+
+// Every line of the real files agrees with reading 255 bytes afresh at its offset.
+TEST(FileLines, AgreeWithOneReadPerLine) {
+    for (const auto& entry : std::filesystem::directory_iterator(kRealFolder)) {
+        const std::string content = ReadWholeFile(entry.path());
+        BufferedFile file;
+        ASSERT_EQ(file.Open(entry.path()), 0);
+        std::array<char, kLineCapacity> bytes{};
+        std::size_t length = 0;
+        std::uint64_t offset = 0;
+        while (ReadFileLine(file, bytes, length)) {
+            // Breaks left over from a run cut by the read limit, and a byte-order mark,
+            // are no line.
+            offset = std::min(content.find_first_not_of("\r\n", offset), content.size());
+            offset += content.compare(offset, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+            const std::string_view window = std::string_view(content).substr(offset, 255);
+            const std::size_t lineBreak = window.find_first_of("\r\n");
+            std::size_t expected = lineBreak, next = lineBreak;
+            if (lineBreak != std::string_view::npos) {
+                next = std::min(window.find_first_not_of("\r\n", lineBreak), window.size());
+            } else if (window.size() < 255) {
+                expected = next = window.size();
+            } else {
+                const std::size_t blank = window.rfind(' ');
+                expected = next = blank != std::string_view::npos && blank > 0 ? blank : 255;
+            }
+            ASSERT_EQ(length, expected) << entry.path() << " at " << offset;
+            ASSERT_EQ(file.Tell(), offset + next) << entry.path() << " at " << offset;
+            offset = file.Tell();
+        }
+        EXPECT_EQ(offset, content.size()) << entry.path();
+    }
+}
+
+// Whole lines of any length, as the lexer reads them, '|' between lines; the parts of a
+// line longer than kMaxWholeLine join up again, no character cut in two.
+TEST(WholeLines, JoinPiecesSkipByteOrderMarksAndDecideTheCodePage) {
+    std::string mib;
+    for (std::size_t i = 0; i < kMaxWholeLine; ++i) {
+        mib += "\xC3\xA9";
+    }
+    const std::pair<std::string, std::u16string> cases[] = {
+        {"a\r\nb\rc\n\n\r\rd", u"a|b|c|d"},
+        {"\xEF\xBB\xBF"
+         "ab\r\n\xEF\xBB\xBF"
+         "cd\xEF\xBB\xBF",
+         u"ab|cd\uFEFF"},
+        {"R\xC3\xA9ti \xC2\xBD\nR\xC3\xA9ti \xE9\n\x80",
+         u"R\u00E9ti \u00BD|R\u00C3\u00A9ti \u00E9|\u20AC"},
+        {std::string("ab\0cd\n\xC3\xA9\0\xFF", 9), u"ab|\u00E9"},
+        {std::string(300, 'a') + " " + std::string(300, 'b'),
+         std::u16string(300, u'a') + u" " + std::u16string(300, u'b')},
+        {mib + "\nyz", std::u16string(kMaxWholeLine, u'\u00E9') + u"|yz"},
+    };
+    ScratchFolder folder;
+    for (const auto& [bytes, lines] : cases) {
+        WriteFileBytes(folder.path() / "lines", bytes);
+        BufferedFile file;
+        ASSERT_EQ(file.Open(folder.path() / "lines"), 0);
+        std::string scratch;
+        std::u16string text, out;
+        bool cut = false, wasCut = false;
+        int parts = 0;
+        while (ReadWholeLine(file, scratch, text, cut)) {
+            out += (out.empty() || wasCut ? u"" : u"|") + text;
+            parts += cut ? 1 : 0;
+            wasCut = cut;
+        }
+        EXPECT_EQ(out, lines) << bytes.substr(0, 40);
+        EXPECT_EQ(parts, bytes.size() > kMaxWholeLine ? 1 : 0);
+    }
+}
+
+TEST(WholeLines, ConvertLineDecodesUpToAZeroByte) {
+    const std::pair<std::string_view, std::u16string_view> cases[] = {
+        {"R\xC3\xA9ti \xC2\xBD", u"R\u00E9ti \u00BD"},
+        {"R\xE9ti \xBD \x80", u"R\u00E9ti \u00BD \u20AC"},
+        {std::string_view("ab\0cd", 5), u"ab"},
+        // What follows the zero byte does not decide the code page either.
+        {std::string_view("\xC3\xA9\0\xFF", 4), u"\u00E9"},
+        {std::string_view("R\xE9ti\0\xC3\xA9", 7), u"R\u00E9ti"},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        LineText text;
+        text.fill(u'x');  // the terminator must be written, not found
+        const std::size_t length = ConvertLine(bytes, text);
+        EXPECT_EQ(std::u16string_view(text.data(), length), expected);
+        EXPECT_EQ(text[length], u'\0');
+    }
+}
+
+TEST(BufferedFile, RefusesWhatCannotBeReadAndTellsAFailedRead) {
+    BufferedFile file;
+    EXPECT_EQ(file.Open(PgnData("no_such_file.pgn")), ENOENT);
+    EXPECT_EQ(file.Open(KORVANI_TEST_DATA_DIR), EISDIR);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_TRUE(file.Peek(10).empty());
+    // A pipe cannot be read at an offset: the failure is told apart from the end.
+    ScratchFolder folder;
+    const auto fifo = folder.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_EQ(::write(writer, "[Event", 6), 6);
+    ASSERT_EQ(file.Open(fifo), 0);
+    EXPECT_TRUE(file.Peek(10).empty());
+    EXPECT_TRUE(file.Failed());
+    EXPECT_EQ(file.ReadError(), ESPIPE);
+    ::close(writer);
+}
+
+// Seeking anywhere and reading on in steps gives the bytes that are there.
+TEST(BufferedFile, SeeksAndStepsGiveTheBytesAtTheOffset) {
+    const auto path = kRealFolder / "master-kasparov-first-300k.pgn";
+    const std::string content = ReadWholeFile(path);
+    BufferedFile file;
+    ASSERT_EQ(file.Open(path), 0);
+    for (const std::uint64_t offset : {290000ul, 10ul, 4090ul, 4100ul, 0ul, content.size() - 5}) {
+        file.Seek(offset);
+        EXPECT_EQ(file.Peek(255), std::string_view(content).substr(offset, 255)) << offset;
+    }
+    file.Seek(0);
+    std::string copy;
+    for (std::string_view bytes = file.Peek(255); !bytes.empty(); bytes = file.Peek(255)) {
+        const std::size_t taken = bytes.size() > 7 ? bytes.size() - 7 : bytes.size();
+        copy.append(bytes.substr(0, taken));
+        file.Skip(taken);
+    }
+    EXPECT_EQ(copy, content);
+    EXPECT_FALSE(file.Failed());
+}
+
+}  // namespace
