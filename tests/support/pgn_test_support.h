@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -42,20 +41,16 @@ struct LoadedGame {
 std::string ReadWholeFile(const std::filesystem::path& path);
 
 inline void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // Plays `moves` (English SAN) from `from`; null, failing the test, when one is refused.
 inline Position* PlayLine(Position& from, std::initializer_list<std::u16string_view> moves) {
     Position* at = &from;
     for (const std::u16string_view move : moves) {
-        at = ParseSan(*at, move);
-        EXPECT_NE(at, nullptr) << "refused move";
-        if (at == nullptr) {
-            return nullptr;
-        }
+        at = at != nullptr ? ParseSan(*at, move) : nullptr;
     }
+    EXPECT_NE(at, nullptr) << "refused move";
     return at;
 }
 
@@ -92,40 +87,31 @@ inline std::vector<std::string> LinesOf(std::string_view text) {
     return lines;
 }
 
-// The NAGs of a move in the order written, whichever way they are stored.
-inline std::vector<int> NagsOf(const MoveNode& move) {
-    if (move.annotations && !move.annotations->nags.empty()) {
-        return {move.annotations->nags.begin(), move.annotations->nags.end()};
-    }
-    std::vector<int> nags;
-    for (const int nag : {int{move.nag}, int{move.child->positionNag}}) {
-        if (nag != 0) {
-            nags.push_back(nag);
-        }
-    }
-    return nags;
+inline std::u16string Number(int n) {
+    return DecodeLine(std::to_string(n));
 }
 
-// The move tree as one text: SAN, NAGs as $n, comments in braces, what stands before
-// a move in <>, alternatives in parentheses after the move they replace. Recurses only
+// The move tree as one text: SAN, NAGs as $n, comments in braces, what stands before a
+// move in <>, alternatives in parentheses after the move they replace. Recurses only
 // into variations, so a long main line needs no deep stack.
 inline std::string TreeText(const Position& root) {
     std::u16string out = root.comment ? u"{" + *root.comment + u"} " : u"";
-    const auto nags = [&out](auto&& list, std::u16string_view open, std::u16string_view close) {
-        for (const int nag : list) {
-            out += std::u16string(open) + u"$" + DecodeLine(std::to_string(nag)) +
-                   std::u16string(close);
-        }
-    };
-    const auto move = [&](const MoveNode& m) {
-        if (m.annotations && m.annotations->commentBefore) {
-            out += u"<{" + *m.annotations->commentBefore + u"}> ";
-        }
-        if (m.annotations) {
-            nags(m.annotations->nagsBefore, u"<", u"> ");
+    const auto move = [&out](const MoveNode& m) {
+        const MoveAnnotations none;
+        const MoveAnnotations& more = m.annotations ? *m.annotations : none;
+        out += more.commentBefore ? u"<{" + *more.commentBefore + u"}> " : u"";
+        for (const int nag : more.nagsBefore) {
+            out += u"<$" + Number(nag) + u"> ";
         }
         out += FormatSanText(m, false, false, NotationLanguage::English);
-        nags(NagsOf(m), u" ", u"");
+        // The NAGs in the order read, whichever way they are stored.
+        std::vector<int> nags(more.nags.begin(), more.nags.end());
+        for (const int nag : {int{m.nag}, int{m.child->positionNag}}) {
+            nags.insert(nags.end(), more.nags.empty() && nag != 0 ? 1 : 0, nag);
+        }
+        for (const int nag : nags) {
+            out += u" $" + Number(nag);
+        }
         out += m.child->comment ? u" {" + *m.child->comment + u"} " : u" ";
     };
     const auto line = [&](const Position& from, auto&& self) -> void {
@@ -148,24 +134,18 @@ inline std::string TreeText(const Position& root) {
 // game read, also its set-up position and extra tags.
 inline std::string TagsText(const GameHeaders& d, const Position* root = nullptr,
                             const ExtraTag* extra = nullptr) {
-    std::u16string out = u"Result=" + DecodeLine(std::to_string(static_cast<int>(d.result)));
-    const std::pair<const char16_t*, const std::optional<std::u16string>*> texts[] = {
-        {u"White", &d.white},
-        {u"Black", &d.black},
-        {u"Event", &d.event},
-        {u"Site", &d.site},
-        {u"Date", &d.date},
-        {u"Round", &d.round},
-        {u"WhiteEmail", &d.whiteEmail},
-        {u"BlackEmail", &d.blackEmail},
-        {u"LastMoveDate", &d.lastMoveDate}};
-    for (const auto& [name, value] : texts) {
-        out += *value ? u";" + std::u16string(name) + u"=" + **value : u"";
+    std::u16string out = u"Result=" + Number(static_cast<int>(d.result));
+    const char16_t* names[] = {u"White", u"Black",      u"Event",      u"Site",        u"Date",
+                               u"Round", u"WhiteEmail", u"BlackEmail", u"LastMoveDate"};
+    const std::optional<std::u16string>* values[] = {&d.white,      &d.black,      &d.event,
+                                                     &d.site,       &d.date,       &d.round,
+                                                     &d.whiteEmail, &d.blackEmail, &d.lastMoveDate};
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        out += *values[i] ? u";" + std::u16string(names[i]) + u"=" + **values[i] : u"";
     }
-    if (d.lastMove != 0 || d.trait != 0) {
-        out += u";LastMove=" + DecodeLine(std::to_string(d.lastMove)) + u";Trait=" +
-               DecodeLine(std::to_string(d.trait));
-    }
+    out += d.lastMove != 0 || d.trait != 0
+               ? u";LastMove=" + Number(d.lastMove) + u";Trait=" + Number(d.trait)
+               : u"";
     out += root && root->setUp ? u";FEN=" + WriteFen(*root) : u"";
     for (const ExtraTag* tag = extra; tag; tag = tag->next.get()) {
         out += u";" + tag->name + u"=" + tag->value;
@@ -180,17 +160,11 @@ inline std::string TagsText(const GameDocument& d) {
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::path(testing::TempDir()) / "korvani_pgn_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            ADD_FAILURE() << "cannot create " << pattern;
-        }
-        path_ = pattern;
+        std::string name = (std::filesystem::path(testing::TempDir()) / "korvani_XXXXXX").string();
+        EXPECT_NE(::mkdtemp(name.data()), nullptr) << name;
+        path_ = name;
     }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~ScratchFolder() { std::filesystem::remove_all(path_); }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
