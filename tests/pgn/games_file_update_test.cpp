@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,48 +39,19 @@ std::unique_ptr<GameDocument> MakeGame(std::u16string_view white, int moves) {
 std::string Layout(std::string_view letters) {
     static const std::string a = GameText(*MakeGame(u"Anna", 10)),
                              b = GameText(*MakeGame(u"Boris", 10));
+    static const std::string bInPlace = std::string(b).replace(b.find("last move"), 1, "L");
+    // clang-format off
+    static const std::map<char, std::string> texts = {
+        {'a', a}, {'b', b}, {'c', GameText(*MakeGame(u"Chloe", 10))}, {'x', GameText(*MakeGame(u"Xavier", 7))},
+        {'A', std::string(a).insert(a.find("Anna") + 4, "belle")}, {'K', bInPlace},
+        {'B', std::string(b).insert(b.find("last move"), "their note, ")}, {'{', "{ " + b + " }\r\n\r\n"},
+        {'u', "[Event \"Study one\"]\r\n\r\n1. f4 { a [%clk 0:01:00]\r\n[note] } e5 *\r\n\r\n"},
+        {'v', "[Event \"x\"]\r\n[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 1\"]\r\n[SetUp \"1\"]\r\n\r\n1. e4 *\r\n\r\n"},
+        {'n', "\r\n"}};
+    // clang-format on
     std::string out;
     for (const char letter : letters) {
-        std::string bChanged = b;
-        switch (letter) {
-            case 'a':
-                out += a;
-                break;
-            case 'b':
-                out += b;
-                break;
-            case 'c':
-                out += GameText(*MakeGame(u"Chloe", 10));
-                break;
-            case 'x':
-                out += GameText(*MakeGame(u"Xavier", 7));
-                break;
-            case 'A':
-                out += std::string(a).insert(a.find("Anna") + 4, "belle");
-                break;
-            case 'B':
-                out += bChanged.insert(b.find("last move"), "their note, ");
-                break;
-            case 'K':
-                bChanged[b.find("last move")] = 'L', out += bChanged;
-                break;
-            case '{':
-                out += "{ " + b + " }\r\n\r\n";
-                break;
-            case 'u':
-                out +=
-                    "[Event \"Study one\"]\r\n\r\n1. f4 { a [%clk 0:01:00]\r\n[note] } e5 "
-                    "*\r\n\r\n";
-                break;
-            case 'v':
-                out +=
-                    "[Event \"x\"]\r\n[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 1\"]\r\n[SetUp "
-                    "\"1\"]\r\n\r\n1. e4 *\r\n\r\n";
-                break;
-            case 'n':
-                out += "\r\n";
-                break;
-        }
+        out += texts.at(letter);
     }
     return out;
 }
@@ -172,27 +144,26 @@ TEST_P(SaveTable, SplicesTheGameIntoItsSlotOrAddsIt) {
     EXPECT_EQ(GameText(reread), GameText(document));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Saves, SaveTable,
-    ::testing::Values(
-        SaveCase{"FirstSlot", "", "a", "bc", 3, Change::None, "", "a", "bc", true},
-        SaveCase{"MiddleSlot", "a", "b", "c", 3, Change::None, "a", "b", "c", true},
-        SaveCase{"LastSlot", "ab", "c", "", 3, Change::None, "ab", "c", "", true},
-        // The only game of the file is rewritten from the first byte ...
-        SaveCase{"OnlyGameAlone", "n", "a", "nn", 1, Change::None, "", "a", "", true},
-        // ... but text outside the slot stays whatever the save mode says.
-        SaveCase{"UnlistedGamesAround", "u", "b", "vu", 1, Change::None, "u", "b", "vu", true},
-        SaveCase{"GamePutBeforeTheOthers", "a", "b", "c", 3, Change::Replace, "xa", "b", "c", true},
-        SaveCase{"EarlierTagLengthened", "a", "b", "c", 3, Change::InPlace, "A", "b", "c", true},
-        SaveCase{"EarlierGameDeleted", "a", "b", "c", 3, Change::Replace, "", "b", "c", true},
-        SaveCase{"GameAddedAtTheEnd", "a", "b", "c", 3, Change::InPlace, "a", "b", "cx", true},
-        SaveCase{"GameItselfChanged", "a", "b", "c", 3, Change::Replace, "a", "B", "c", false},
-        SaveCase{"ChangedInPlaceSameLengthAndTime", "a", "b", "c", 3, Change::InPlaceKeepingTime,
-                 "a", "K", "c", false},
-        SaveCase{"GameDeleted", "a", "b", "c", 3, Change::Replace, "a", "", "c", false},
-        SaveCase{"GameMovedIntoAComment", "a", "b", "c", 3, Change::Replace, "a{", "", "c", false},
-        SaveCase{"FileRemoved", "a", "b", "c", 3, Change::Remove, "", "", "", false}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Saves, SaveTable, ::testing::Values(
+    SaveCase{"FirstSlot", "", "a", "bc", 3, Change::None, "", "a", "bc", true},
+    SaveCase{"MiddleSlot", "a", "b", "c", 3, Change::None, "a", "b", "c", true},
+    SaveCase{"LastSlot", "ab", "c", "", 3, Change::None, "ab", "c", "", true},
+    // The only game of the file is rewritten from the first byte, but text outside the
+    // slot stays whatever the save mode says.
+    SaveCase{"OnlyGameAlone", "n", "a", "nn", 1, Change::None, "", "a", "", true},
+    SaveCase{"UnlistedGamesAround", "u", "b", "vu", 1, Change::None, "u", "b", "vu", true},
+    SaveCase{"GamePutBeforeTheOthers", "a", "b", "c", 3, Change::Replace, "xa", "b", "c", true},
+    SaveCase{"EarlierTagLengthened", "a", "b", "c", 3, Change::InPlace, "A", "b", "c", true},
+    SaveCase{"EarlierGameDeleted", "a", "b", "c", 3, Change::Replace, "", "b", "c", true},
+    SaveCase{"GameAddedAtTheEnd", "a", "b", "c", 3, Change::InPlace, "a", "b", "cx", true},
+    SaveCase{"GameItselfChanged", "a", "b", "c", 3, Change::Replace, "a", "B", "c", false},
+    SaveCase{"ChangedInPlaceSameLengthAndTime", "a", "b", "c", 3, Change::InPlaceKeepingTime, "a", "K", "c", false},
+    SaveCase{"GameDeleted", "a", "b", "c", 3, Change::Replace, "a", "", "c", false},
+    SaveCase{"GameMovedIntoAComment", "a", "b", "c", 3, Change::Replace, "a{", "", "c", false},
+    SaveCase{"FileRemoved", "a", "b", "c", 3, Change::Remove, "", "", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(SaveGame, ThroughASymbolicLinkTheLinkStays) {
     ScratchFolder folder;
