@@ -180,8 +180,8 @@ TEST(SaveGame, ThroughASymbolicLinkTheLinkStays) {
 }
 
 // A new game goes to the end of the file, after a blank line when there is one, and
-// the index takes it; when that fails the document stays with the caller.
-TEST(AppendNewGame, EndsTheFileOrLeavesTheDocumentWithTheCaller) {
+// the index takes it.
+TEST(AppendNewGame, EndsTheFile) {
     const struct {
         bool exists;
         std::string_view before;
@@ -210,21 +210,12 @@ TEST(AppendNewGame, EndsTheFileOrLeavesTheDocumentWithTheCaller) {
         ASSERT_EQ(SaveGame(*added), SaveResult::Ok);
         EXPECT_EQ(ReadWholeFile(path), old + separator + GameText(*added));
     }
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
-    fs::create_directory(path);
-    GamesFile games(path);
-    auto document = MakeGame(u"Anna", 0);
-    ErrorBoxRecorder recorder;
-    EXPECT_EQ(AppendNewGame(document, games), SaveResult::Failed);
-    EXPECT_NE(document, nullptr);
-    EXPECT_EQ(games.entryCount(), 0u);
-    ExpectSaveBox(recorder.boxes, path);
 }
 
 // A save that fails says so and leaves the games file as it was, and nothing beside it:
-// a folder in its place, a file without write permission (refused also to the
-// superuser), a file missing where other games were expected.
+// a folder in its place (a new game then stays with the caller), a file without write
+// permission (refused also to the superuser), a file missing where other games were
+// expected.
 TEST(SaveGame, FailureLeavesTheOldFileWhole) {
     for (const int failure : {0, 1, 2}) {
         ScratchFolder folder;
@@ -243,8 +234,10 @@ TEST(SaveGame, FailureLeavesTheOldFileWhole) {
             document->fileEnd = Layout("a").size(), document->slotText = Layout("a");
         }
         ErrorBoxRecorder recorder;
-        EXPECT_EQ(SaveGame(*document), SaveResult::Failed) << failure;
+        EXPECT_EQ(failure == 0 ? AppendNewGame(document, games) : SaveGame(*document),
+                  SaveResult::Failed);
         ExpectSaveBox(recorder.boxes, path);
+        EXPECT_TRUE(document != nullptr && games.entryCount() == 0);
         EXPECT_EQ(failure == 1 ? ReadWholeFile(path) : "", failure == 1 ? Layout("ab") : "");
         EXPECT_EQ(fs::is_directory(path), failure == 0);
         EXPECT_EQ(FolderNames(folder.path()), failure == 2
