@@ -53,15 +53,6 @@ void Save(const fs::path& path, std::uint64_t start, std::string slot, int versi
     } while (ready >= 0);
 }
 
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     ScratchFolder folder;
     const fs::path path = folder.path() / "Korvani.pgn";
@@ -103,7 +94,7 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
                                                                   : 0;
         ASSERT_NE(current, 0) << "after kill " << kill << " (seed " << seed
                               << ") the file is neither version";
-        const std::vector<std::string> now = Names(folder.path());
+        const std::vector<std::string> now = FolderNames(folder.path());
         std::vector<std::string> others;
         std::set_difference(now.begin(), now.end(), names.begin(), names.end(),
                             std::back_inserter(others));
@@ -136,8 +127,8 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     EXPECT_GT(seen[2], 0);
     // The next start removes the temporaries, and only them.
     EXPECT_EQ(RemoveStaleSaveFiles(path),
-              static_cast<int>(Names(folder.path()).size() - names.size()));
-    EXPECT_EQ(Names(folder.path()), names);
+              static_cast<int>(FolderNames(folder.path()).size() - names.size()));
+    EXPECT_EQ(FolderNames(folder.path()), names);
     for (const std::string& name : names) {
         EXPECT_TRUE(name == "Korvani.pgn" || ReadWholeFile(folder.path() / name) == "kept " + name);
     }

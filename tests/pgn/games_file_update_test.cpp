@@ -56,15 +56,6 @@ std::string Layout(std::string_view letters) {
     return out;
 }
 
-std::vector<std::string> FolderNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void ExpectSaveBox(const std::vector<ErrorBox>& boxes, const fs::path& games) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, u"Unable to save game");

@@ -24,12 +24,11 @@ bool PlayFirstLegalMove(GameDocument& document) {
     while (last->firstMove) {
         last = last->firstMove->child.get();
     }
-    for (int move = 0; move < 64 * 64; ++move) {
-        if (last->IsLegal(move / 64, move % 64)) {
-            return last->AddMove(move / 64, move % 64, nullptr, 0) != nullptr;
-        }
+    int move = 0;
+    while (move < 64 * 64 && !last->IsLegal(move / 64, move % 64)) {
+        ++move;
     }
-    return false;
+    return move < 64 * 64 && last->AddMove(move / 64, move % 64, nullptr, 0) != nullptr;
 }
 
 // Reads every listed game of `source`, plays a move at the end of each and writes them
