@@ -289,7 +289,8 @@ TEST_F(RoundTrip, GeneratedGamesComeBackUnchanged) {
     }
 }
 
-// A long game: its lines filled to within a move of 79 bytes, its numbers past 255.
+// A long game with a long comment: its lines filled to within a move of 79 bytes, its
+// numbers past 255.
 TEST_F(RoundTrip, LongGameKeepsItsNumbersAndFillsItsLines) {
     GameDocument game(nullptr);
     game.SetResultCode(1);
@@ -297,6 +298,11 @@ TEST_F(RoundTrip, LongGameKeepsItsNumbersAndFillsItsLines) {
     ASSERT_NE(at, nullptr);
     PlayLine(*at->incomingMove->parent, {u"Nh5"});  // an alternative to 310... Ng8
     PlayKnightShuffle(game.root, 522)->SetComment(u"after 261... Nf6");
+    std::u16string comment;
+    for (int i = 0; i < 120; ++i) {
+        comment += u"\u00e9t\u00e9 word ";  // widths count the bytes of UTF-8
+    }
+    PlayKnightShuffle(game.root, 100)->SetComment(comment + u"end");
     Check(game, false, "long game");
     const std::vector<std::string> lines = LinesOf(MoveTextOf(GameText(game)));
     std::string flat;
