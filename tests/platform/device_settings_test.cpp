@@ -28,7 +28,6 @@ struct Folder {
         path = ::mkdtemp(pattern.data()) ? pattern : "";
     }
     ~Folder() { fs::remove_all(path); }
-    long Files() const { return std::distance(fs::directory_iterator(path), {}); }
     fs::path path;
 };
 
@@ -76,7 +75,7 @@ struct SaveRow {
     std::u16string section, key, value;
     std::string after;
     std::optional<std::u16string> read = std::nullopt;  // when Get gives other than `value`
-    fs::path file = "device.ini";
+    bool linked = false;  // the file is a link into a folder of dotfiles
 };
 
 TEST(DeviceSettings, SavesOnlyTheValueSetThroughATemporaryFile) {
@@ -88,14 +87,7 @@ TEST(DeviceSettings, SavesOnlyTheValueSetThroughATemporaryFile) {
          u"E-mail", u"a@b", "[Owner]\nName=A\nE-mail=a@b\n\n[Messaging]\nStores=/m\n"},
         {"AddsSectionAtEndOfFile", "[Messaging]\nStores=/m", u"Owner", u"Name", u"Ann",
          "[Messaging]\nStores=/m\n\n[Owner]\nName=Ann\n"},
-        {"CreatesFileAndFolders",
-         "",
-         u"Owner",
-         u"Name",
-         u"Ann",
-         "[Owner]\nName=Ann\n",
-         {},
-         "config/korvani/device.ini"},
+        {"CreatesFileAndFolder", "", u"Owner", u"Name", u"Ann", "[Owner]\nName=Ann\n"},
         {"KeepsCrLfWritesUtf8", "[Owner]\r\nName=A\r\n", u"Owner", u"E-mail", u"\u00e9@x",
          "[Owner]\r\nName=A\r\nE-mail=\xc3\xa9@x\r\n"},
         {"WritesEmptyValue", "[Owner]\nName=Ann\n", u"Owner", u"Name", u"", "[Owner]\nName=\n"},
@@ -103,23 +95,35 @@ TEST(DeviceSettings, SavesOnlyTheValueSetThroughATemporaryFile) {
          "\xef\xbb\xbf[Owner]\nName=Bob\n"},
         {"LineBreakInValueCannotAddAKey", "", u"Owner", u"Name", u"A\r\n[Messaging]\nSend=rm ~",
          "[Owner]\nName=A  [Messaging] Send=rm ~\n", u"A  [Messaging] Send=rm ~"},
+        {"LinkStaysALink", "; mine\n[Owner]\nName=Old\n", u"Owner", u"Name", u"Ann",
+         "; mine\n[Owner]\nName=Ann\n", std::nullopt, true},
     };
+    const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     for (const SaveRow& row : rows) {
         SCOPED_TRACE(row.name);
         const Folder folder;
-        const fs::path path = folder.path / row.file;
-        if (!row.before.empty()) {
-            std::ofstream(path, std::ios::binary) << row.before;
+        const fs::path path = folder.path / "config" / "device.ini";
+        const fs::path file = row.linked ? folder.path / "dotfiles" / "device.ini" : path;
+        if (!row.before.empty()) {  // with permissions other than a new file's
+            fs::create_directories(file.parent_path());
+            std::ofstream(file, std::ios::binary) << row.before;
+            fs::permissions(file, shared);
+        }
+        if (row.linked) {
+            fs::create_directories(path.parent_path());
+            fs::create_symlink("../dotfiles/device.ini", path);
         }
         DeviceSettings settings;
         ASSERT_EQ(settings.Load(path), 0);
         settings.Set(row.section, row.key, row.value);
         ASSERT_EQ(settings.Save(), 0);
         EXPECT_EQ(ReadWholeFile(path), row.after);
+        EXPECT_EQ(fs::is_symlink(path), row.linked);
+        EXPECT_TRUE(row.before.empty() || fs::status(path).permissions() == shared);
+        EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
         DeviceSettings again;
         ASSERT_EQ(again.Load(path), 0);
         EXPECT_EQ(again.Get(row.section, row.key), row.read.value_or(row.value));
-        EXPECT_EQ(std::distance(fs::directory_iterator(path.parent_path()), {}), 1);
     }
 }
 
@@ -147,32 +151,13 @@ TEST(DeviceSettings, RefusesWhatItCannotReadOrWriteAndKeepsTheOldFile) {
     std::signal(SIGXFSZ, handler);
     EXPECT_EQ(result, EFBIG);
     EXPECT_EQ(ReadWholeFile(path), before);
-    EXPECT_EQ(folder.Files(), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);
 
     // A file where the folder should be: the folder cannot be made.
     EXPECT_EQ(settings.Load(path / "device.ini"), ENOTDIR);
     settings.Set(u"Owner", u"Name", u"Ann");
     EXPECT_NE(settings.Save(), 0);
     EXPECT_EQ(ReadWholeFile(path), before);
-}
-
-TEST(DeviceSettings, LinkedFileStaysALinkWithItsPermissions) {
-    const Folder folder;
-    const fs::path kept = folder.path / "dotfiles" / "device.ini";
-    const fs::path path = folder.path / "device.ini";
-    fs::create_directories(kept.parent_path());
-    std::ofstream(kept) << "; mine\n[Owner]\nName=Old\n";
-    const fs::perms perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                            fs::perms::others_read;
-    fs::permissions(kept, perms);
-    fs::create_symlink(fs::path("dotfiles") / "device.ini", path);
-    DeviceSettings settings;
-    ASSERT_EQ(settings.Load(path), 0);
-    settings.Set(u"Owner", u"Name", u"Ann");
-    ASSERT_EQ(settings.Save(), 0);
-    EXPECT_TRUE(fs::is_symlink(path));
-    EXPECT_EQ(ReadWholeFile(path), "; mine\n[Owner]\nName=Ann\n");
-    EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all, perms);
 }
 
 TEST(DeviceSettings, PathsFollowXdgVariablesAndHome) {

@@ -140,8 +140,7 @@ private:
     // at its next move or at its end, after any variations hanging from that move.
     struct Line {
         Position* at;
-        std::string nags;
-        std::u16string comment;
+        std::string nags, comment;
     };
 
     std::size_t ReadToken(std::u16string_view text, std::size_t i) {
@@ -163,64 +162,61 @@ private:
             lines_.push_back({root_.get(), {}, {}});
         }
         Line& line = lines_.back();
-        if (c == u'{' || c == u';') {  // comments in a row are one, blanks reflowed
+        if (c == u'{' || c == u';') {
             const std::size_t end = c == u';' ? eol : std::min(text.find(u'}', i), text.size());
-            for (const char16_t d : std::u16string(text.substr(i + 1, end - i - 1)) + u' ') {
-                const bool blank = d == u' ' || d == u'\t' || d == u'\n';
-                if (!blank || (!line.comment.empty() && !line.comment.ends_with(u' '))) {
-                    line.comment += blank ? u' ' : d;
-                }
-            }
+            line.comment += EncodeUtf8(text.substr(i + 1, end - i - 1)) + ' ';
             return end + 1;
         }
-        if (c == u'$' || c == u'!' || c == u'?') {  // NAGs in order, before the comment
+        if (c == u'$' || c == u'!' || c == u'?') {
             const std::size_t end = c == u'$'
                                         ? text.find_first_not_of(u"0123456789", i + 1)
                                         : i + 1 + (text[i + 1] == u'!' || text[i + 1] == u'?');
-            const auto glyph = std::ranges::find(NagGlyphs, text.substr(i, end - i));
-            line.nags += (c == u'$' ? EncodeUtf8(text.substr(i, end - i))
-                                    : "$" + std::to_string(glyph - NagGlyphs.begin() + 1)) +
-                         ' ';
+            const std::u16string_view nag = text.substr(i, end - i);
+            line.nags +=
+                "$" +
+                (c == u'$'
+                     ? EncodeUtf8(nag.substr(1))
+                     : std::to_string(std::ranges::find(NagGlyphs, nag) - NagGlyphs.begin() + 1)) +
+                ' ';
             return end;
+        }
+        const std::size_t end =
+            c == u'(' || c == u')' ? i + 1 : text.find_first_of(u" \t\n.(){};$!?", i + 1);
+        std::u16string said(text.substr(i, end - i));
+        const bool result = said == u"1-0" || said == u"0-1" || said == u"1/2-1/2" || said == u"*";
+        if (said.find_first_not_of(u"0123456789") == std::u16string::npos ||
+            (result && lines_.size() > 1)) {
+            return end;  // a move number, or a variation's result
         }
         if (c == u'(') {  // from the position before its parent line's last move
             Position* at =
                 line.at && line.at->incomingMove ? line.at->incomingMove->parent : line.at;
             lines_.push_back({at, {}, {}});
-            game_->said.emplace_back("(");
-            return i + 1;
-        }
-        if (c == u')' && lines_.size() > 1) {
-            Flush(line);
+        } else if (Flush(line); c == u')' && lines_.size() > 1) {
             lines_.pop_back();
-            game_->said.emplace_back(")");
-            return i + 1;
-        }
-        const std::size_t end = text.find_first_of(u" \t\n.(){};$!?", i + 1);
-        std::u16string_view word = text.substr(i, end - i);
-        if (word == u"1-0" || word == u"0-1" || word == u"1/2-1/2" || word == u"*") {
-            if (lines_.size() == 1) {  // a variation's result is not the game's
-                Flush(line);
-                game_->said.push_back(EncodeUtf8(word));
+        } else if (!result) {
+            while (said.ends_with(u'+') || said.ends_with(u'#')) {
+                said.pop_back();
             }
-        } else if (word.find_first_not_of(u"0123456789") != std::u16string_view::npos) {
-            while (word.ends_with(u'+') || word.ends_with(u'#')) {
-                word.remove_suffix(1);
-            }
-            Flush(line);
-            line.at = line.at ? ParseSan(*line.at, word) : nullptr;
-            game_->said.push_back(
-                EncodeUtf8(line.at ? WriteFen(*line.at) : u"? " + std::u16string(word)));
+            line.at = line.at ? ParseSan(*line.at, said) : nullptr;
+            said = line.at ? WriteFen(*line.at) : u"? " + said;
         }
+        game_->said.push_back(EncodeUtf8(said));
         return end;
     }
 
+    // Comments in a row are one, their blanks reflowed; all NAGs of a move come first.
     void Flush(Line& line) {
-        if (!line.nags.empty() || !line.comment.empty()) {
-            game_->said.push_back(line.nags + "{" + EncodeUtf8(line.comment) + "}");
-            line.nags.clear();
-            line.comment.clear();
+        std::istringstream words(line.comment);
+        std::string said = line.nags + "{";
+        for (std::string word; words >> word;) {
+            said += word + ' ';
         }
+        if (said != "{") {
+            game_->said.push_back(said + "}");
+        }
+        line.nags.clear();
+        line.comment.clear();
     }
 
     void ReadTag(const std::string& line) {
