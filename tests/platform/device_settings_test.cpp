@@ -1,5 +1,3 @@
-// The device settings file: what is read from it, what saving writes, and the files it
-// refuses or cannot write.
 #include "platform/device_settings.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +11,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/pgn_test_support.h"
@@ -31,41 +30,24 @@ struct Folder {
     fs::path path;
 };
 
-struct ReadRow {
-    const char* name;
-    std::string text;
-    std::u16string section, key;
-    std::optional<std::u16string> value;
-};
-
 TEST(DeviceSettings, FindsValuesWithoutRegardToCaseAndKeepsEveryByte) {
-    const std::string owner =
-        "; o\n[owner]\n  NAME =  Ann Smith  \r\n# E-mail=no\nE-mail=a@b.org\n";
-    const std::string odd =
-        "\xef\xbb\xbf; hand-made\r\n[Owner]\nName = A\r\r\n  [ Odd ] trailing\n"
-        "=x\nno equals\n\n\t# tab\nlast\r";
-    const std::vector<ReadRow> rows = {
-        {"TrimmedValue", owner, u"Owner", u"Name", u"Ann Smith"},
-        {"CommentIsNoKey", owner, u"OWNER", u"e-mail", u"a@b.org"},
-        {"MissingKey", owner, u"Owner", u"Phone", std::nullopt},
-        {"MissingSection", owner, u"Messaging", u"Name", std::nullopt},
-        {"KeyOfAnotherSection",
-         "[Messaging]\nName=s\n[Owner]\nE-mail=x@y\n",
-         u"Owner",
-         u"Name",
-         {}},
-        {"NotUtf8IsWindows1252", "[Owner]\nName=Jos\xe9 \x80\n", u"Owner", u"Name",
-         u"Jos\u00e9 \u20ac"},
-        {"ByteOrderMark", "\xef\xbb\xbf[Owner]\nName=Ann\n", u"Owner", u"Name", u"Ann"},
-        {"OddHeaderAndEmptyKey", odd, u"Odd", u"", u"x"},
-        {"StrayCarriageReturn", odd, u"Owner", u"Name", u"A"},
-    };
-    for (const ReadRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        DeviceSettings settings;
-        settings.ReadText(row.text);
-        EXPECT_EQ(settings.Get(row.section, row.key), row.value);
-        EXPECT_EQ(settings.Text(), row.text);
+    const std::string text =
+        "\xef\xbb\xbf[owner]\r\n  NAME =  Ann Smith  \r\r\n# E-mail=no\nE-mail=a@b.org\n; note\n"
+        "  [ Odd ] trailing\n=x\nno equals\n\n\t# tab\n[Messaging]\nName=s\nCity=Jos\xe9 "
+        "\x80\nlast\r";
+    DeviceSettings settings;
+    settings.ReadText(text);
+    EXPECT_EQ(settings.Text(), text);
+    using Get = std::tuple<std::u16string, std::u16string, std::optional<std::u16string>>;
+    for (const auto& [section, key, value] : {
+             Get{u"Owner", u"Name", u"Ann Smith"},  // after a byte order mark, trimmed
+             Get{u"OWNER", u"e-mail", u"a@b.org"},  // not the commented one
+             Get{u"Owner", u"Phone", std::nullopt}, Get{u"Other", u"Name", std::nullopt},
+             Get{u"Odd", u"Name", std::nullopt},  // only in the sections around it
+             Get{u"Odd", u"", u"x"},
+             Get{u"Messaging", u"City", u"Jos\u00e9 \u20ac"},  // not UTF-8: Windows-1252
+         }) {
+        EXPECT_EQ(settings.Get(section, key), value);
     }
 }
 
