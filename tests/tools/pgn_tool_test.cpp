@@ -1,6 +1,5 @@
-// korvani-pgn: its command lines run in process; PGN of other programs and the real files
-// of tests/data/pgn/real written again by normalize, each game read back by a reader of
-// this test's own (not the program's) and compared with the original; the program itself.
+// korvani-pgn in process: its command lines; other programs' PGN and the real files written
+// again by normalize, each game read back by this test's own reader and compared.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -41,14 +40,12 @@ ToolRun Tool(const std::string& args, const std::string& in = "") {
     return {status, out.str(), err.str(), testing::internal::GetCapturedStderr()};
 }
 
-std::string Pgn(std::string_view name) {
-    return PgnData(name).string();
-}
+const auto Pgn = [](std::string_view name) { return PgnData(name).string(); };
 
 // "" when `text` must be empty, else a piece it must hold.
-bool Holds(const std::string& text, const std::string& piece) {
+const auto Holds = [](const std::string& text, const std::string& piece) {
     return piece.empty() ? text.empty() : text.find(piece) != std::string::npos;
-}
+};
 
 struct CommandRow {
     const char* name;
@@ -263,10 +260,9 @@ TEST(OtherProgramsPgn, IsListedAndWrittenWhole) {
     const std::string accents = EncodeUtf8(std::u16string(200, u'\u00e9'));
     const std::string fen = "[SetUp \"1\"]\r\n[FEN \"4k3/8/8/8/8/8/8/4K3 ";
     const std::vector<OtherProgramRow> rows = {
-        {"CommentBeforeVariationsFirstMove",
-         Rostered("1. e4 e5 {e5} ({intro} 1... c5 {c5}) 2. Nf3 *")},
+        {"CommentBeforeVariation", Rostered("1. e4 e5 {e5} ({intro} 1... c5 {c5}) 2. Nf3 *")},
         {"CommentsInARowJoined", Rostered("1. e4 {one} {two} *"), "1. e4 {one two} *"},
-        {"CommentLineStartingWithBracket",
+        {"BracketInComment",
          Rostered("1. e4 { thinking\r\n[%clk 0:10:00] } e5 *") + Rostered("1. d4 *"), "", 2},
         {"LongLineKeepsUtf8", Rostered("1. e4 {" + accents + "} {" + words + "} *")},
         {"CommentRunOver511Bytes", Rostered("1. e4 {" + std::string(1500, 'x') + " end} *")},
@@ -277,21 +273,20 @@ TEST(OtherProgramsPgn, IsListedAndWrittenWhole) {
          Rostered("1. e4 *", "[Annotator \"" + std::string(239, 'a') + "\"]\r\n[ECO \"C20\"]\r\n")},
         {"EscapeLines",
          "% exported\r\n" + Rostered("1. e4\r\n% private data\r\ne5 *", "% inside the tags\r\n")},
-        {"TabOrNoBlankAfterTagName",
+        {"TagNameThenTab",
          "[Event\t\"E\"]\r\n[Site \"S\"]\r\n[Date \"2024.01.01\"]\r\n[Round \"1\"]\r\n"
          "[White\"W\"]\r\n[Black \"B\"]\r\n[Result \"*\"]\r\n[Annotator\"X\"]\r\n\r\n1. e4 *\r\n"},
         {"CorrespondenceTags",
-         Rostered("1. e4 *",
-                  "[BlackEmail \"b@x.org\"]\r\n[LastMove \"3\"]\r\n[Trait \"Black\"]\r\n")},
+         Rostered("1. e4 *", "[BlackEmail \"b@x\"]\r\n[LastMove \"3\"]\r\n[Trait \"Black\"]\r\n")},
         {"FenClocks", Rostered("300... Kd7 *", fen + "b - - 12 300\"]\r\n"), "300... Kd7 *"},
         {"FenMoveNumberZero", Rostered("1. Kd2 *", fen + "w - - 0 0\"]\r\n"), "1. Kd2 *"},
-        {"VariationRepeatingTheMainMove", Rostered("1. e4 e5 (1... e5 2. Nf3 $1 {idea}) 2. Nc3 *")},
+        {"VariationRepeatsMove", Rostered("1. e4 e5 (1... e5 2. Nf3 $1 {idea}) 2. Nc3 *")},
         {"SemicolonComment", Rostered("1. d4 d5 ; a note on d5\r\n2. c4 *"),
          "d5 {a note on d5} 2."},
-        {"NagsBeforeFirstMove",
+        {"NagsBeforeMove",
          Rostered("{intro} $1 1. e4 e5 ( $2 1... c5 ) ( {x} $146 1... e6 ) 2. Nf3 *")},
         {"EveryNagInOrder", Rostered("1. e4 ! $4 e5 $5 {x} $10 *"), "1. e4 $1 $4 e5 $5 $10 {x} *"},
-        {"GamesWithoutTheRoster",
+        {"NoRoster",
          "[Event \"Study\"]\r\n[Site \"S\"]\r\n\r\n1. f4 *\r\n\r\n" + Rostered("1. e4 *") +
              "[Event \"Study 2\"]\r\n\r\n1. c4 *\r\n",
          "1. f4\r\n"},
@@ -318,9 +313,7 @@ TEST(RealFiles, AreCheckedListedAndWrittenBackWithAllTheySay) {
         const int status = nullMove ? 1 : 0;
         const ToolRun normalized = Tool("normalize " + path);
         EXPECT_EQ(normalized.status, status) << normalized.err;
-        const ToolRun again = Tool("normalize -", normalized.out);
-        EXPECT_EQ(again.status, status);
-        EXPECT_TRUE(again.out == normalized.out) << "normalizing twice changes the text";
+        EXPECT_TRUE(Tool("normalize -", normalized.out).out == normalized.out) << "not stable";
         const std::vector<Game> read = ExpectSameGames(ReadWholeFile(path), normalized.out);
         for (const Game& game : read) {
             comments += std::ranges::count_if(game.said, [](auto& s) { return s.ends_with(" }"); });
