@@ -57,7 +57,7 @@ struct SaveRow {
     std::u16string section, key, value;
     std::string after;
     std::optional<std::u16string> read = std::nullopt;  // when Get gives other than `value`
-    bool linked = false;  // the file is a link into a folder of dotfiles
+    bool linked = false;                                // the path is a link to the file
 };
 
 TEST(DeviceSettings, SavesOnlyTheValueSetThroughATemporaryFile) {
@@ -84,16 +84,15 @@ TEST(DeviceSettings, SavesOnlyTheValueSetThroughATemporaryFile) {
     for (const SaveRow& row : rows) {
         SCOPED_TRACE(row.name);
         const Folder folder;
-        const fs::path path = folder.path / "config" / "device.ini";
-        const fs::path file = row.linked ? folder.path / "dotfiles" / "device.ini" : path;
+        const fs::path file = folder.path / "config" / "device.ini";
+        const fs::path path = row.linked ? folder.path / "device.ini" : file;
         if (!row.before.empty()) {  // with permissions other than a new file's
             fs::create_directories(file.parent_path());
             std::ofstream(file, std::ios::binary) << row.before;
             fs::permissions(file, shared);
         }
         if (row.linked) {
-            fs::create_directories(path.parent_path());
-            fs::create_symlink("../dotfiles/device.ini", path);
+            fs::create_symlink("config/device.ini", path);
         }
         DeviceSettings settings;
         ASSERT_EQ(settings.Load(path), 0);
@@ -122,11 +121,10 @@ TEST(DeviceSettings, RefusesWhatItCannotReadOrWriteAndKeepsTheOldFile) {
     ASSERT_EQ(settings.Load(path), 0);
     settings.Set(u"Owner", u"Name", std::u16string(500, u'n'));
     // No file of the process may grow past 64 bytes: the write fails halfway.
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
     ::getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit limit = previous;
-    limit.rlim_cur = 64;
+    const rlimit limit{64, previous.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &limit);
     const int result = settings.Save();
     ::setrlimit(RLIMIT_FSIZE, &previous);
