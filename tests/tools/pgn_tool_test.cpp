@@ -225,7 +225,7 @@ std::vector<Game> ExpectSameGames(const std::string& original, const std::string
                    !said[i].tags.contains(tag.first);
         });
         EXPECT_EQ(said[i].tags, kept[i].tags) << "game " << i + 1;
-        if (!said[i].tags.contains("Result")) {  // nor is its result then
+        if (!said[i].tags.contains("Result")) {  // then it is written without one
             std::erase(said[i].said, "*");
         }
         EXPECT_EQ(said[i].said, kept[i].said) << "game " << i + 1;
