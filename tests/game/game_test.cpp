@@ -1,0 +1,474 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <random>
+
+#include "game/exchange_rules.h"
+#include "game/game_document.h"
+#include "game/game_observer.h"
+#include "game/letter_case.h"
+#include "tests/support/allocation_counter.h"
+#include "tests/support/tree_test_support.h"
+
+using Strings = std::vector<std::string>;
+using Moves = std::vector<MoveNode*>;
+
+namespace {
+
+// Display order as "san/depth" items, "(" and ")" around variations.
+struct Recorder : DisplayOrderVisitor {
+    void OnMove(const MoveNode& move) override {
+        items.push_back(San(move) + "/" + std::to_string(move.depth));
+    }
+    void OnVariationStart(const MoveNode& /*first*/) override { items.emplace_back("("); }
+    void OnVariationEnd(const MoveNode& /*first*/) override { items.emplace_back(")"); }
+    Strings items;
+};
+
+Strings DisplayOrder(const Position& root) {
+    Recorder recorder;
+    WalkDisplayOrder(root.firstMove.get(), recorder);
+    return recorder.items;
+}
+
+// The display order as defined, recursively: a first move, each alternative with its
+// line in brackets, then the first move's continuation.
+void ReferenceOrder(const MoveNode* first, Strings& out) {
+    for (const MoveNode* m = first; m != nullptr; m = m->nextSibling.get()) {
+        out.insert(out.end(), m != first ? 1 : 0, "(");
+        out.push_back(San(*m) + "/" + std::to_string(m->depth));
+        if (m != first) {
+            ReferenceOrder(m->child->firstMove.get(), out);
+            out.emplace_back(")");
+        }
+    }
+    if (first != nullptr) {
+        ReferenceOrder(first->child->firstMove.get(), out);
+    }
+}
+
+Moves ListOf(const Position& position) {
+    Moves out;
+    for (MoveNode* m = position.firstMove.get(); m != nullptr; m = m->nextSibling.get()) {
+        out.push_back(m);
+    }
+    return out;
+}
+
+Moves MovesBelow(const Position& root) {
+    Moves out = ListOf(root);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const Moves next = ListOf(*out[i]->child);
+        out.insert(out.end(), next.begin(), next.end());
+    }
+    return out;
+}
+
+}  // namespace
+
+// Random edits, each checked for its own effect, then the invariants, the display order
+// and the queries on every move; every block is freed in the end.
+TEST(MoveTree, RandomEditsKeepTheTreeWhole) {
+    { SCOPED_TRACE("the trace stack takes its block before the count starts"); }
+    const std::int64_t baseline = LiveAllocations();
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        std::mt19937 random(seed);
+        auto pick = [&random](std::size_t n) { return static_cast<int>(random() % n); };
+        auto root = std::make_unique<Position>();
+        for (int step = 0; step < 400; ++step) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << step);
+            const Moves moves = MovesBelow(*root);
+            MoveNode* move = moves.empty() ? nullptr : moves[pick(moves.size())];
+            Position& at = move == nullptr ? *root : pick(3) ? *move->child : *move->parent;
+            Moves expected = ListOf(at);
+            const int kind = moves.empty() ? 0 : pick(10);
+            if (kind <= 4) {  // a new move, or (4) one that replaces another of the list
+                const int slot = kind == 4 && !expected.empty() ? pick(expected.size()) : -1;
+                Position* child = nullptr;
+                for (int tries = 0; child == nullptr && tries < 9999; ++tries) {
+                    child = at.AddMove(pick(64), pick(64), slot < 0 ? nullptr : expected[slot], 0);
+                }
+                if (child != nullptr) {
+                    (slot < 0 ? expected.emplace_back() : expected[slot]) = child->incomingMove;
+                    EXPECT_EQ(ListOf(at), expected);
+                }
+            } else if (kind <= 6) {  // the variation holding `move` rises to the head
+                MoveNode* opening = move;
+                while (opening != nullptr && !IsAlternative(*opening)) {
+                    opening = opening->parent->incomingMove;
+                }
+                const Strings order = DisplayOrder(*root);
+                expected = opening != nullptr ? ListOf(*opening->parent) : Moves{};
+                std::erase(expected, opening);
+                expected.insert(expected.begin(), opening);
+                PromoteVariation(*move);
+                if (opening == nullptr) {
+                    EXPECT_EQ(DisplayOrder(*root), order) << "the main line stays";
+                } else {
+                    EXPECT_EQ(ListOf(*opening->parent), expected);
+                }
+            } else if (kind == 7) {  // an alternative leaves alone, a first move with the rest
+                Position* parent = move->parent;
+                expected = IsAlternative(*move) ? ListOf(*parent) : Moves{};
+                std::erase(expected, move);
+                const MoveNode* next = IsAlternative(*move) ? nullptr : move->nextSibling.get();
+                const std::size_t left = moves.size() - MovesBelow(*move->child).size() - 1;
+                MoveNodePtr cut = UnlinkMove(*move);
+                ASSERT_EQ(cut.get(), move);
+                EXPECT_EQ(cut->parent, parent) << "the caller still finds where it was";
+                EXPECT_EQ(cut->prevSibling, nullptr);
+                EXPECT_EQ(cut->nextSibling.get(), next);
+                EXPECT_EQ(ListOf(*parent), expected);
+                EXPECT_TRUE(next != nullptr || MovesBelow(*root).size() == left);
+            } else if (kind == 8) {  // d from `move` on, d + 1 after a first move
+                const std::uint8_t was = move->depth;
+                const auto d = static_cast<std::uint8_t>(pick(2) ? was : pick(200));
+                RenumberDepths(*move, d);
+                for (MoveNode* m = move; m != nullptr; m = m->nextSibling.get()) {
+                    EXPECT_EQ(m->depth, !IsAlternative(*move) && m != move ? d + 1 : d);
+                }
+                EXPECT_TRUE(!move->child->firstMove || move->child->firstMove->depth == d);
+                EXPECT_EQ(static_cast<bool>(TreeInvariantsHold(*root)), d == was);
+                RenumberDepths(*root->firstMove, 0);
+            } else {  // annotations go with the move when it is freed
+                move->nag = static_cast<std::uint8_t>(pick(8));
+                move->child->SetComment(std::u16string(40, u'c'));
+                move->annotations = std::make_unique<MoveAnnotations>();
+                move->annotations->commentBefore = std::u16string(40, u'b');
+            }
+            ASSERT_TRUE(TreeInvariantsHold(*root));
+            Strings reference;
+            ReferenceOrder(root->firstMove.get(), reference);
+            ASSERT_EQ(DisplayOrder(*root), reference);
+            for (MoveNode* m : MovesBelow(*root)) {
+                EXPECT_EQ(MoverColour(*m), m->parent->sideToMove());
+                EXPECT_EQ(FirstAlternative(*m), IsAlternative(*m) ? nullptr : m->nextSibling.get());
+                EXPECT_EQ(NextAlternative(*m), IsAlternative(*m) ? m->nextSibling.get() : nullptr);
+                const MoveNode* branch = MainLineAtBranch(*m);  // first of the nearest branch
+                EXPECT_EQ(branch == nullptr ? 0 : branch->depth + 1, m->depth);
+                EXPECT_TRUE(branch == nullptr || branch == branch->parent->firstMove.get());
+            }
+        }
+        root.reset();
+    }
+    EXPECT_EQ(LiveAllocations(), baseline);
+}
+
+TEST(MoveTree, NestedLinesShowAndRiseAsUsersSee) {
+    Position root;
+    Position* e4 = PlayLine(root, {"e4"});
+    PlayLine(*e4, {"e5", "Nf3"});
+    PlayLine(*e4, {"c5", "Nf3", "d6"});
+    Position* nc6 = PlayLine(*PlayLine(*e4, {"c5"}), {"Nc3", "Nc6"});
+    PlayLine(*e4, {"e6"});
+    EXPECT_EQ(DisplayOrder(root), (Strings{"e4/0", "e5/0", "(", "c5/1", "Nf3/1", "(", "Nc3/2",
+                                           "Nc6/2", ")", "d6/1", ")", "(", "e6/1", ")", "Nf3/0"}));
+    PromoteVariation(*nc6->incomingMove);
+    PromoteVariation(*nc6->incomingMove);
+    EXPECT_EQ(DisplayOrder(root), (Strings{"e4/0", "c5/0", "(", "e5/1", "Nf3/1", ")", "(", "e6/1",
+                                           ")", "Nc3/0", "(", "Nf3/1", "d6/1", ")", "Nc6/0"}));
+    EXPECT_TRUE(DisplayOrder(Position()).empty());
+}
+
+// Ten thousand nested variations: walked, renumbered, raised and freed on a small stack.
+TEST(MoveTree, DeepNestingNeedsNoRecursion) {
+    constexpr int kLevels = 10000;
+    const std::int64_t baseline = LiveAllocations();
+    auto root = std::make_unique<Position>();
+    Position* deepest = NestVariations(*root, kLevels);
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_EQ(deepest->incomingMove->depth, kLevels % 256) << "the one-byte depth wraps";
+    EXPECT_EQ(LiveAllocations(root.get()) - baseline, 1 + 2 * 2 * kLevels);
+    struct : DisplayOrderVisitor {
+        void OnMove(const MoveNode& /*move*/) override { ++moves; }
+        void OnVariationStart(const MoveNode& /*m*/) override {
+            deepest = std::max(deepest, ++open);
+        }
+        void OnVariationEnd(const MoveNode& /*first*/) override { --open; }
+        int moves = 0, open = 0, deepest = 0;
+    } counts;
+    RunOnSmallStack([&] { WalkDisplayOrder(root->firstMove.get(), counts); });
+    EXPECT_EQ(counts.moves, 2 * kLevels);
+    EXPECT_EQ(counts.open, 0) << "every variation that starts also ends";
+    EXPECT_EQ(counts.deepest, kLevels);
+    RunOnSmallStack([&] { RenumberDepths(*root->firstMove, 0); });
+    RunOnSmallStack([&] { PromoteVariation(*deepest->incomingMove); });
+    EXPECT_TRUE(TreeInvariantsHold(*root));
+    EXPECT_FALSE(IsAlternative(*deepest->incomingMove)) << "raised although its depth reads 16";
+    const std::int64_t whole = LiveAllocations(root.get());
+    RunOnSmallStack([&] { UnlinkMove(*root->firstMove->nextSibling); });
+    EXPECT_EQ(LiveAllocations(root.get()), whole - 2 * (2 * kLevels - 1)) << "all but one move";
+    RunOnSmallStack([&] { root.reset(); });
+    EXPECT_EQ(LiveAllocations(), baseline);
+}
+
+namespace {
+
+// Writes every call into a shared log; ChooseAlternative answers `answer`.
+struct View : GameObserver {
+    View(std::string viewName, Strings& sharedLog) : name(std::move(viewName)), log(sharedLog) {}
+    void OnCurrentChanged(Position* /*position*/) override { log.push_back(name + " shows"); }
+    Position* ChooseAlternative(MoveNode* first) override {
+        log.push_back(name + " chooses " + San(*first));
+        return answer;
+    }
+    std::string name;
+    Strings& log;
+    Position* answer = nullptr;
+};
+
+}  // namespace
+
+TEST(GameDocument, NavigationMovesAndTellsTheViews) {
+    GameDocument d(nullptr);  // 1.e4 e5 (1...c5 2.Nf3) 2.Nf3
+    Position* e4 = PlayLine(d.root, {"e4"});
+    Position* e5 = PlayLine(*e4, {"e5"});
+    Position* e5Nf3 = PlayLine(*e5, {"Nf3"});
+    Position* c5 = PlayLine(*e4, {"c5"});
+    Position* c5Nf3 = PlayLine(*c5, {"Nf3"});
+    PlayLine(*c5Nf3, {"d6", "d4"});  // 3.d4 only in the variation
+    Strings log;
+    View primary("primary", log), secondary("secondary", log);
+    auto expect = [&](Position* from, void (GameDocument::*step)(), Position* to, Strings told) {
+        log.clear();
+        d.current = from;
+        (d.*step)();
+        EXPECT_EQ(d.GetCurrent(), to);
+        EXPECT_EQ(log, told);
+    };
+    expect(&d.root, &GameDocument::GoBack, &d.root, {});
+    expect(e5Nf3, &GameDocument::GoForward, e5Nf3, {});
+    expect(&d.root, &GameDocument::GoForward, e4, {});
+    expect(e4, &GameDocument::GoForward, e4, {});  // only a primary view may choose a line
+    ASSERT_TRUE(d.AttachView(&secondary, false));
+    ASSERT_TRUE(d.AttachView(&primary, true));
+    const Strings both = {"primary shows", "secondary shows"};
+    expect(e5Nf3, &GameDocument::GoBack, e5, both);
+    expect(e4, &GameDocument::GoForward, e4, {"primary chooses e5"});  // the user cancels
+    primary.answer = c5;
+    expect(e4, &GameDocument::GoForward, c5,
+           {"primary chooses e5", "primary shows", "secondary shows"});
+    expect(c5Nf3, &GameDocument::GoToMainLine, e5, both);
+    expect(e5Nf3, &GameDocument::GoToMainLine, e5Nf3, {});
+    expect(&d.root, &GameDocument::GoToMainLine, &d.root, {});
+    expect(c5Nf3, &GameDocument::GoToStart, &d.root, both);
+    d.SetCurrent(nullptr);
+    EXPECT_EQ(d.GetCurrent(), &d.root) << "a null position is refused";
+    // The last exchanged position follows lastMove and trait along the main line only.
+    const std::tuple<int, int, Position*> lastMoves[] = {
+        {0, kWhite, &d.root}, {0, kBlack, &d.root}, {1, kBlack, e4},      {1, kWhite, e5},
+        {2, kBlack, e5Nf3},   {2, kWhite, nullptr}, {3, kBlack, nullptr}, {40, kWhite, nullptr}};
+    for (const auto& [lastMove, trait, expected] : lastMoves) {
+        d.lastMove = static_cast<std::uint16_t>(lastMove);
+        d.trait = static_cast<std::uint16_t>(trait);
+        EXPECT_EQ(d.FindLastMovePosition(), expected) << lastMove << " " << trait;
+        expect(e4, &GameDocument::GoToLastMove, expected ? expected : &d.root, both);
+    }
+    GameDocument setUp(nullptr);  // counts from the move number of its root
+    SetFen(setUp.root, "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 2 10");
+    Position* nf6 = PlayLine(setUp.root, {"Nf6"});
+    setUp.lastMove = 10;
+    EXPECT_EQ(setUp.FindLastMovePosition(), nf6);
+    setUp.trait = kBlack;
+    EXPECT_EQ(setUp.FindLastMovePosition(), nullptr) << "White's 10th move is not there";
+}
+
+TEST(GameDocument, TenSecondaryViewsAndOnePrimaryAtMost) {
+    GameDocument document(nullptr);
+    Strings log;
+    std::vector<std::unique_ptr<View>> views;
+    for (int i = 0; i <= GameDocument::kMaxSecondaryViews + 2; ++i) {
+        views.push_back(std::make_unique<View>(std::to_string(i), log));
+        EXPECT_EQ(document.AttachView(views[i].get(), false), i < 10);
+    }
+    EXPECT_FALSE(document.AttachView(nullptr, false));
+    EXPECT_TRUE(document.AttachView(views[11].get(), true));
+    EXPECT_FALSE(document.AttachView(views[12].get(), true)) << "a second primary view";
+    for (const int gone : {12, 3, 11}) {  // a stranger, a secondary, the primary view
+        document.DetachView(views[gone].get());
+    }
+    EXPECT_TRUE(document.AttachView(views[3].get(), false)) << "the slot is free again";
+    EXPECT_TRUE(document.AttachView(views[0].get(), true));
+    document.DetachView(views[0].get());  // attached twice: gone from both places
+    document.NotifyViews();
+    EXPECT_EQ(log, (Strings{"1 shows", "2 shows", "4 shows", "5 shows", "6 shows", "7 shows",
+                            "8 shows", "9 shows", "3 shows"}));
+}
+
+TEST(GameDocument, ExtraTagsKeepTheirOrderAndEverythingIsFreed) {
+    const std::int64_t baseline = LiveAllocations();
+    auto document = std::make_unique<GameDocument>(nullptr);
+    PlayLine(document->root, {"e4", "e5"});
+    document->SetEvent(u"A correspondence event with a name too long for small strings");
+    for (const char16_t* name : {u"ECO", u"Annotator", u"PlyCount"}) {
+        document->AppendExtraTag(name, std::u16string(name) + u" value long enough for a block");
+    }
+    const ExtraTag* tag = document->extraTags.get();
+    for (const char16_t* name : {u"ECO", u"Annotator", u"PlyCount"}) {
+        ASSERT_NE(tag, nullptr);
+        EXPECT_EQ(tag->name, name);
+        tag = tag->next.get();
+    }
+    EXPECT_EQ(tag, nullptr);
+    document->ClearExtraTags();
+    EXPECT_EQ(document->extraTags, nullptr);
+    for (int i = 0; i < 100000; ++i) {
+        document->AppendExtraTag(u"Tag", i == 0 ? u"first" : u"value");
+    }
+    EXPECT_EQ(document->extraTags->value, u"first") << "the list starts afresh";
+    RunOnSmallStack([&] { document.reset(); });
+    EXPECT_EQ(LiveAllocations(), baseline);
+}
+
+TEST(GameHeaders, RosterResultsAndClearing) {
+    GameHeaders headers;
+    EXPECT_EQ(headers.white, u"White");
+    EXPECT_EQ(headers.black, u"Black");
+    EXPECT_FALSE(headers.IsComplete());
+    using Setter = void (GameHeaders::*)(std::optional<std::u16string_view>);
+    const Setter roster[] = {&GameHeaders::SetEvent, &GameHeaders::SetDate,
+                             &GameHeaders::SetRound, &GameHeaders::SetSite,
+                             &GameHeaders::SetWhite, &GameHeaders::SetBlack};
+    for (const Setter setter : roster) {
+        (headers.*setter)(u"");  // an empty text is still a tag
+    }
+    headers.ParseResult(u"*");
+    EXPECT_TRUE(headers.IsComplete()) << "an unfinished result counts";
+    for (const Setter setter : roster) {
+        GameHeaders copy = headers;
+        (copy.*setter)(std::nullopt);
+        EXPECT_FALSE(copy.IsComplete());
+    }
+    const std::tuple<std::u16string_view, int, std::u16string_view, std::u16string_view> results[] =
+        {{u"1-0", 0, u"1-0", u"1-0"},
+         {u"0-1", 2, u"0-1", u"0-1"},
+         {u"1/2-1/2", 1, u"1/2-1/2", u"½-½"},
+         {u"½-½", 1, u"1/2-1/2", u"½-½"},
+         {u"*", 3, u"*", u"*"},
+         {u"1-0 ", 3, u"*", u"*"},
+         {u" 0-1", 3, u"*", u"*"},
+         {u"½", 3, u"*", u"*"},
+         {u"1-1", 3, u"*", u"*"},
+         {u"", 3, u"*", u"*"}};
+    for (const auto& [text, code, written, compact] : results) {
+        headers.ParseResult(text);
+        EXPECT_EQ(static_cast<int>(headers.result), code) << Narrow(text);
+        EXPECT_EQ(headers.ResultText(false), written);
+        EXPECT_EQ(headers.ResultText(true), compact);
+    }
+    for (const auto& [code, kept] : {std::pair{1, 1}, {258, 2}, {512, 0}, {-1, 255}}) {
+        headers.SetResultCode(code);
+        EXPECT_EQ(static_cast<int>(headers.result), kept) << code;
+    }
+    EXPECT_EQ(headers.ResultText(true), u"*");
+    headers.SetLastMoveDate(u"01.02");
+    headers.lastMove = 12;
+    headers.trait = 32;
+    headers.ClearTags();
+    for (const auto* tag : {&headers.white, &headers.black, &headers.event, &headers.date,
+                            &headers.round, &headers.site, &headers.lastMoveDate}) {
+        EXPECT_EQ(*tag, std::nullopt);
+    }
+    EXPECT_EQ(headers.result, GameResult::Unset);
+    EXPECT_EQ(headers.lastMove + headers.trait, 0);
+}
+
+TEST(Exchange, TagsTurnsAndDates) {
+    GameHeaders game;
+    for (const auto& [trait, lastMove] : {std::pair{32, 1}, {0, 1}, {32, 2}, {0, 2}}) {
+        RecordExchange(game, std::u16string(1, static_cast<char16_t>(u'0' + trait + lastMove)));
+        EXPECT_EQ(game.trait, trait);
+        EXPECT_EQ(game.lastMove, lastMove);
+        EXPECT_EQ(game.lastMoveDate,
+                  std::u16string(1, static_cast<char16_t>(u'0' + trait + lastMove)));
+    }
+    game.lastMove = 65535;
+    game.AdvanceAfterExchange();
+    EXPECT_EQ(game.lastMove, 65535) << "saturates instead of wrapping to 0";
+    for (const auto& [value, trait] : {std::pair{u"White", 0},
+                                       {u"wHiTe", 0},
+                                       {u"Black", 32},
+                                       {u"", 32},
+                                       {u"Whites", 32},
+                                       {u" White", 32}}) {
+        EXPECT_EQ(ParseTrait(value), trait) << Narrow(value);
+    }
+    for (const auto& [value, number] : {std::pair{u"42", 42},
+                                        {u"", 0},
+                                        {u"abc", 0},
+                                        {u"17b", 17},
+                                        {u" \t9", 9},
+                                        {u"-3", 0},
+                                        {u"65535", 65535},
+                                        {u"65536", 65535},
+                                        {u"99999999999", 65535}}) {
+        EXPECT_EQ(ParseLastMove(value), number) << Narrow(value);
+    }
+    game.ParseResult(u"*");
+    EXPECT_FALSE(CanExchange(game));
+    game.SetWhiteEmail(u"");
+    EXPECT_TRUE(CanExchange(game)) << "an empty address still makes an e-mail game";
+    game.ParseResult(u"1-0");
+    EXPECT_FALSE(CanExchange(game));
+    EXPECT_EQ(game.PlayerToMove(), u"Black");
+    game.SetBlack(std::nullopt);
+    EXPECT_EQ(game.PlayerToMove(), u"");
+    using namespace std::chrono;
+    for (const auto& [day, text] :
+         {std::pair{sys_days{2026y / 5 / 6}, u"05.06"}, {sys_days{2026y / 12 / 31}, u"12.31"}}) {
+        EXPECT_EQ(ExchangeDateText(day + hours{23}), text);
+    }
+    const std::time_t kJuneFirst = 1748779200;  // 2025-06-01 12:00 UTC
+    const std::int64_t today = kJuneFirst / 86400;
+    const std::pair<std::u16string_view, std::optional<std::int64_t>> days[] = {
+        {u"06.01", today},        {u"05.31", today - 1},         {u"01.01", today - 151},
+        {u"06.02", today - 364},  {u"2025.06.01", today},        {u"2024.12.31", today - 152},
+        {u"?", std::nullopt},     {u"2025.??.??", std::nullopt}, {u"13.40", std::nullopt},
+        {u"00.10", std::nullopt}, {u"10.32", std::nullopt},      {u"6.1.", std::nullopt}};
+    for (const auto& [text, day] : days) {
+        EXPECT_EQ(DayOfGameDate(text, kJuneFirst), day) << Narrow(text);
+    }
+}
+
+TEST(Exchange, WhoseTurnComparesNamesInAnyLetterCase) {
+    const std::tuple<std::optional<std::u16string>, std::u16string, Turn> rows[] = {
+        {u"Ann Smith", u"ann SMITH", Turn::Owner},
+        {u"Anne", u"Ann", Turn::Opponent},
+        {u"", u"", Turn::Owner},
+        {std::nullopt, u"", Turn::Unknown}};
+    for (const auto& [player, owner, turn] : rows) {
+        for (const std::uint16_t trait : {0, 32}) {
+            GameHeaders game;
+            game.trait = trait;
+            (trait == 0 ? game.white : game.black) = player;
+            (trait == 0 ? game.black : game.white) = owner;  // never looked at
+            EXPECT_EQ(WhoseTurn(game, owner), turn) << Narrow(owner) << " " << trait;
+        }
+    }
+    // Each end of each folded range, and neighbours that make no pair.
+    EXPECT_TRUE(EqualsIgnoringLetterCase(u"AZÀÖØÞĀĶĹŇŊŶŸŹŽΑΡΣΩАЯЀЏ", u"azàöøþāķĺňŋŷÿźžαρσωаяѐџ"));
+    for (const auto& [a, b] : {std::pair{u"@", u"`"},
+                               {u"[", u"{"},
+                               {u"×", u"÷"},
+                               {u"¿", u"ß"},
+                               {u"İ", u"ı"},
+                               {u"ĸ", u"Ĺ"},
+                               {u"ŉ", u"Ŋ"},
+                               {u"\u03A2", u"ς"},
+                               {u"A", u"AA"}}) {
+        EXPECT_FALSE(EqualsIgnoringLetterCase(a, b)) << Narrow(a) << " " << Narrow(b);
+    }
+}
+
+TEST(GameListEntry, LongListIsFreedWithoutRecursion) {
+    const std::int64_t baseline = LiveAllocations();
+    auto head = std::make_unique<GameListEntry>();
+    GameListEntry* last = head.get();
+    for (int i = 1; i < 100000; ++i) {
+        last = (last->nextEntry = std::make_unique<GameListEntry>()).get();
+        last->SetEvent(u"An event name long enough to need its own block");
+    }
+    RunOnSmallStack([&] { head.reset(); });
+    EXPECT_EQ(LiveAllocations(), baseline);
+}
