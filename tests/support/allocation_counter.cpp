@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <new>
 
-#include "rules/node_pool.h"
 #include "rules/position.h"
 
 namespace {
@@ -22,10 +21,8 @@ void* operator new(std::size_t size) {
 }
 
 void operator delete(void* block) noexcept {
-    if (block != nullptr) {
-        --gLive;
-        std::free(block);
-    }
+    gLive -= block != nullptr ? 1 : 0;
+    std::free(block);
 }
 
 void operator delete(void* block, std::size_t /*size*/) noexcept {
@@ -35,7 +32,6 @@ void operator delete(void* block, std::size_t /*size*/) noexcept {
 std::int64_t LiveAllocations(const Position* tree) {
     // A tree's positions and moves count as blocks of their own, its pools' heap blocks not.
     const TreePools* pools = tree != nullptr ? tree->Pools() : nullptr;
-    return gLive.load() + (pools == nullptr ? 0
-                                            : static_cast<std::int64_t>(pools->LiveBlocks()) -
-                                                  static_cast<std::int64_t>(pools->HeapBlocks()));
+    return gLive +
+           (pools ? static_cast<std::int64_t>(pools->LiveBlocks() - pools->HeapBlocks()) : 0);
 }

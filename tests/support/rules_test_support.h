@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 
 #include "rules/fen.h"
 #include "rules/move_node.h"
-#include "rules/position.h"
+#include "rules/notation.h"
 
 // Square number of a name such as "e4".
 inline int Sq(std::string_view name) {

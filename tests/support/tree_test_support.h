@@ -1,16 +1,10 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
 #include <functional>
-#include <initializer_list>
-#include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "game/move_tree.h"
-#include "rules/notation.h"
 #include "tests/support/rules_test_support.h"
 
 // Plays SAN moves from `from`, reusing moves that exist; the test fails on a refused one.
@@ -32,16 +26,13 @@ inline std::string San(const MoveNode& move) {
 // of each move and child, the depth rule (in the one-byte arithmetic of the field, which
 // wraps in very deep nesting) and single ownership. Walks without recursion.
 inline ::testing::AssertionResult TreeInvariantsHold(const Position& root) {
-    if (root.incomingMove != nullptr) {
-        return ::testing::AssertionFailure() << "the root has an incoming move";
-    }
     std::unordered_set<const void*> seen{&root};
     std::vector<const Position*> pending{&root};
     while (!pending.empty()) {
         const Position& position = *pending.back();
         pending.pop_back();
         const MoveNode* previous = nullptr;
-        for (const MoveNode* m = position.firstMove.get(); m != nullptr;
+        for (const MoveNode* m = position.firstMove.get(); m;
              previous = m, m = m->nextSibling.get()) {
             const auto depth =
                 static_cast<std::uint8_t>(IncomingDepth(position) + (previous ? 1 : 0));
@@ -59,7 +50,8 @@ inline ::testing::AssertionResult TreeInvariantsHold(const Position& root) {
             pending.push_back(m->child.get());
         }
     }
-    return ::testing::AssertionSuccess();
+    return root.incomingMove == nullptr ? ::testing::AssertionSuccess()
+                                        : ::testing::AssertionFailure() << "a root with a move in";
 }
 
 // Runs `work` on a thread whose stack is far too small for a recursion along a long line
@@ -73,10 +65,10 @@ inline Position* NestVariations(Position& from, int levels, bool nest = true) {
     Position* tip = &from;
     for (int i = 0; i < levels && tip != nullptr; ++i) {
         const bool white = tip->sideToMove() == kWhite;
-        if (nest && Play(*tip, white ? "b1c3" : "b8c6") == nullptr) {
-            return nullptr;
-        }
         const bool home = tip->GetSquare(Sq(white ? "g1" : "g8")) != kEmpty;
+        if (nest) {
+            Play(*tip, white ? "b1c3" : "b8c6");
+        }
         tip = Play(*tip, white ? (home ? "g1f3" : "f3g1") : (home ? "g8f6" : "f6g8"));
     }
     return tip;
