@@ -178,10 +178,6 @@ TEST(Fen, ReadWrittenBackOrRefused) {
 // Each text of a row ("," between) reads as the move whose SAN is `written` ("" when
 // refused), and `french` in French; the SAN written reads back as the same move.
 TEST(San, ReadAndWrittenBothWays) {
-    constexpr const char* kKnights = "4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1";
-    constexpr const char* kA7 = "4k3/P7/8/8/8/8/8/4K3 w - - 0 1";
-    constexpr const char* kKings = "4k3/8/8/8/8/8/8/4K3 w - - 0 1";
-    constexpr const char* kPinned = "4k3/8/4N3/8/8/8/K1N4r/8 w - - 0 1";
     const struct {
         const char *fen, *texts, *written, *french = nullptr;
     } rows[] = {
@@ -191,16 +187,16 @@ TEST(San, ReadAndWrittenBothWays) {
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1", "e5", "e5"},
         {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", "exd5,ed5", "exd5"},
         {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "exd6", "exd6"},
-        {kA7, "a8=Q,a8Q", "a8=Q+", "a8=D+"},
-        {kA7, "a8=N", "a8=N"},
-        {kA7, "a8,a8=K", ""},
+        {"4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a8=Q,a8Q", "a8=Q+", "a8=D+"},
+        {"4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a8=N", "a8=N"},
+        {"4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a8,a8=K", ""},
         {"3qk3/4P3/8/8/8/8/8/4K3 w - - 0 1", "e8=Q", ""},
         {"4k3/8/8/8/8/8/p7/4K3 b - - 0 1", "a1=R", "a1=R+", "a1=T+"},
         {"8/4P1k1/8/8/8/8/8/K7 w - - 0 1", "e8=B", "e8=B", "e8=F"},
         {"8/4P1k1/8/8/8/8/8/K7 w - - 0 1", "e8=N", "e8=N+", "e8=C+"},
-        {kKnights, "Nbd2,Nb1d2,Nb1xd2,Nd2", "Nbd2", "Cbd2"},
-        {kKnights, "Nfd2", "Nfd2"},
-        {kKnights, "Ncd2,Bb1d2", ""},
+        {"4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1", "Nbd2,Nb1d2,Nb1xd2,Nd2", "Nbd2", "Cbd2"},
+        {"4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1", "Nfd2", "Nfd2"},
+        {"4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1", "Ncd2,Bb1d2", ""},
         {"4k3/8/8/4N3/8/8/8/4K1N1 w - - 0 1", "N1f3", "Ngf3"},
         {"4k3/8/8/4N3/8/8/8/4K1N1 w - - 0 1", "N5f3", "Nef3"},
         {"4k3/8/8/8/8/8/5N2/4K3 w - - 0 1", "N2d3", "Nd3"},  // one candidate: no hint checked
@@ -209,15 +205,15 @@ TEST(San, ReadAndWrittenBothWays) {
         {"2k5/8/8/Q7/8/8/8/Q3Q1K1 w - - 0 1", "Qa1e5", "Qa1e5", "Da1e5"},
         {"7k/8/8/Q3p3/8/8/8/Q3Q1K1 w - - 0 1", "Qa1xe5", "Qa1xe5+"},
         {"4k3/8/8/4p3/8/2B5/8/4K3 w - - 0 1", "Bxe5", "Bxe5", "Fxe5"},
-        {kKings, "Kd2", "Kd2", "Rd2"},
-        {kKings, "O-O,e2", ""},
+        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "Kd2", "Kd2", "Rd2"},
+        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "O-O,e2", ""},
         {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "Ra8#,Ra8", "Ra8+"},
         {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "O-O,0-0", "O-O"},
         {"r3k3/8/8/8/8/8/8/4K3 b q - 0 1", "O-O-O,0-0-0", "O-O-O"},
         // Pinned pieces count for the disambiguation, not for reading.
         {"4k3/4r3/8/8/8/8/4N3/1N2K3 w - - 0 1", "Nc3", "Nbc3"},
-        {kPinned, "Nd4", "Ned4"},
-        {kPinned, "Ncd4", ""},
+        {"4k3/8/4N3/8/8/8/K1N4r/8 w - - 0 1", "Nd4", "Ned4"},
+        {"4k3/8/4N3/8/8/8/K1N4r/8 w - - 0 1", "Ncd4", ""},
     };
     for (const auto& row : rows) {
         std::stringstream texts(row.texts);
