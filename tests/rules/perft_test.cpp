@@ -27,6 +27,7 @@ std::uint64_t Perft(Position& position, int depth) {
 // Published node counts; the deeper ones run in the program labelled "slow".
 const std::tuple<const char*, int, std::uint64_t> kRows[] = {
 #ifndef KORVANI_DEEP_PERFT
+#define PERFT_SUITE Perft
     {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 4, 197281},
     {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 3, 97862},
     {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 4, 43238},
@@ -34,6 +35,7 @@ const std::tuple<const char*, int, std::uint64_t> kRows[] = {
     {"r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1", 3, 9467},
     {"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", 3, 62379},
 #else
+#define PERFT_SUITE PerftDeep
     {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 4, 4085603},
     {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 5, 674624},
     {"5k2/8/8/8/8/8/8/4K2R w K - 0 1", 6, 661072},        // castling gives check
@@ -46,7 +48,7 @@ const std::tuple<const char*, int, std::uint64_t> kRows[] = {
 
 }  // namespace
 
-TEST(Perft, StandardPositionsMatchPublishedCounts) {
+TEST(PERFT_SUITE, StandardPositionsMatchPublishedCounts) {
     for (const auto& [fen, depth, leaves] : kRows) {
         Position root;
         SetFen(root, fen);
