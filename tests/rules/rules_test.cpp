@@ -144,6 +144,8 @@ TEST(Fen, ReadWrittenBackOrRefused) {
         {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", nullptr},
         {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w Kq - 3 17", nullptr},
         {"4k3/8/8/8/8/8/8/4K3 b - - 12 300", nullptr},
+        {"4k3/8/8/8/8/8/8/4K3 w - h8 0 1", nullptr},  // the en-passant field's bounds
+        {"4k3/8/8/8/8/8/8/4K3 b - a1 0 1", nullptr},
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 0", nullptr},
         {"4k3/8/8/8/8/8/8/4K3 w - - 99999999999 1", "4k3/8/8/8/8/8/8/4K3 w - - 1000000000 1"},
         {"rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR w KQkq - 0 1", kStart},  // ranks are counted
