@@ -250,6 +250,13 @@ TEST(GameDocument, NavigationMovesAndTellsTheViews) {
         EXPECT_EQ(d.FindLastMovePosition(), expected) << lastMove << " " << trait;
         expect(e4, last, expected ? expected : &d.root, both);
     }
+    GameDocument setUp(nullptr);  // counts from the move number of its root, Black first
+    SetFen(setUp.root, "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 2 10");
+    Position* nf6 = PlayLine(setUp.root, {"Nf6"});
+    setUp.lastMove = 10;
+    EXPECT_EQ(setUp.FindLastMovePosition(), nf6);
+    setUp.trait = kBlack;
+    EXPECT_EQ(setUp.FindLastMovePosition(), nullptr) << "White's 10th move is not there";
 }
 
 TEST(GameDocument, TenSecondaryViewsAndOnePrimaryAtMost) {
