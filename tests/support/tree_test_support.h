@@ -62,14 +62,13 @@ void RunOnSmallStack(const std::function<void()>& work);
 // the position after the last. With `nest`, each is an alternative to a queen's knight
 // move, and the next level is played inside it.
 inline Position* NestVariations(Position& from, int levels, bool nest = true) {
+    constexpr const char* kKingsKnights[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
     Position* tip = &from;
     for (int i = 0; i < levels && tip != nullptr; ++i) {
-        const bool white = tip->sideToMove() == kWhite;
-        const bool home = tip->GetSquare(Sq(white ? "g1" : "g8")) != kEmpty;
         if (nest) {
-            Play(*tip, white ? "b1c3" : "b8c6");
+            Play(*tip, i % 2 == 0 ? "b1c3" : "b8c6");
         }
-        tip = Play(*tip, white ? (home ? "g1f3" : "f3g1") : (home ? "g8f6" : "f6g8"));
+        tip = Play(*tip, kKingsKnights[i % 4]);
     }
     return tip;
 }
