@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <new>
 
-#include "rules/node_pool.h"
 #include "rules/position.h"
 
 namespace {
-
 std::atomic<std::int64_t> gLive{0};
+}  // namespace
 
-void* Allocate(std::size_t size) {
+// The library's array forms forward to these.
+void* operator new(std::size_t size) {
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block == nullptr) {
         throw std::bad_alloc();
@@ -20,41 +20,18 @@ void* Allocate(std::size_t size) {
     return block;
 }
 
-void Release(void* block) noexcept {
-    if (block != nullptr) {
-        --gLive;
-        std::free(block);
-    }
+void operator delete(void* block) noexcept {
+    gLive -= block != nullptr ? 1 : 0;
+    std::free(block);
 }
 
-}  // namespace
+void operator delete(void* block, std::size_t /*size*/) noexcept {
+    operator delete(block);
+}
 
 std::int64_t LiveAllocations(const Position* tree) {
-    // The positions and moves of a tree live in its pools: count their blocks instead
-    // of the pools' own heap blocks (the chunks and what holds them).
-    std::int64_t live = gLive.load();
-    if (const TreePools* pools = tree != nullptr ? tree->Pools() : nullptr) {
-        live += static_cast<std::int64_t>(pools->LiveBlocks()) -
-                static_cast<std::int64_t>(pools->HeapBlocks());
-    }
-    return live;
-}
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* block) noexcept {
-    Release(block);
-}
-void operator delete[](void* block) noexcept {
-    Release(block);
-}
-void operator delete(void* block, std::size_t /*size*/) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, std::size_t /*size*/) noexcept {
-    Release(block);
+    // A tree's positions and moves count as blocks of their own, its pools' heap blocks not.
+    const TreePools* pools = tree != nullptr ? tree->Pools() : nullptr;
+    return gLive +
+           (pools ? static_cast<std::int64_t>(pools->LiveBlocks() - pools->HeapBlocks()) : 0);
 }

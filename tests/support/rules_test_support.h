@@ -1,11 +1,12 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
-#include <string_view>
 
 #include "rules/fen.h"
 #include "rules/move_node.h"
-#include "rules/position.h"
+#include "rules/notation.h"
 
 // Square number of a name such as "e4".
 inline int Sq(std::string_view name) {
@@ -17,11 +18,7 @@ inline std::u16string U16(std::string_view text) {
 }
 
 inline std::string Narrow(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) {
-        out += static_cast<char>(c);
-    }
-    return out;
+    return {text.begin(), text.end()};
 }
 
 // A root position read from FEN; the test fails when the text is refused.
