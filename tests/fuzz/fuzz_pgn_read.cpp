@@ -1,8 +1,5 @@
 // Feeds arbitrary bytes, as a games file, to the index scan and to the game reader:
 // every listed game, and the game at an offset chosen by the input.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,33 +8,9 @@
 #include "pgn/game_reader.h"
 #include "pgn/games_file.h"
 #include "rules/fen.h"
+#include "tests/support/memory_file.h"
 
 namespace {
-
-// A file in memory with a path that open() accepts.
-class MemoryFile {
-public:
-    MemoryFile(const std::uint8_t* data, std::size_t size) : descriptor_(memfd_create("games", 0)) {
-        std::size_t written = 0;
-        while (descriptor_ >= 0 && written < size) {
-            const ssize_t got = write(descriptor_, data + written, size - written);
-            if (got <= 0) {
-                break;
-            }
-            written += static_cast<std::size_t>(got);
-        }
-    }
-    ~MemoryFile() {
-        if (descriptor_ >= 0) {
-            close(descriptor_);
-        }
-    }
-    std::string path() const { return "/proc/self/fd/" + std::to_string(descriptor_); }
-    bool ok() const { return descriptor_ >= 0; }
-
-private:
-    int descriptor_;
-};
 
 void LoadAt(GamesFile& games, std::uint64_t offset) {
     GameDocument document(&games);
@@ -55,7 +28,7 @@ void LoadAt(GamesFile& games, std::uint64_t offset) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const MemoryFile file(data, size);
+    const MemoryFile file({reinterpret_cast<const char*>(data), size});
     if (!file.ok()) {
         return 0;
     }

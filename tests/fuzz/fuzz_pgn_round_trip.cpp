@@ -1,9 +1,6 @@
 // Reads the first game of arbitrary bytes and, when it loads, writes it, reads the
 // written text back and writes it again: both texts must be the same, and the
 // written text must load.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,35 +11,9 @@
 #include "pgn/games_file.h"
 #include "pgn/pgn_writer.h"
 #include "pgn/string_sink.h"
+#include "tests/support/memory_file.h"
 
 namespace {
-
-// A file in memory with a path that open() accepts.
-class MemoryFile {
-public:
-    explicit MemoryFile(std::string_view bytes) : descriptor_(memfd_create("games", 0)) {
-        while (descriptor_ >= 0 && !bytes.empty()) {
-            const ssize_t got = write(descriptor_, bytes.data(), bytes.size());
-            if (got <= 0) {
-                break;
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(got));
-        }
-    }
-    ~MemoryFile() {
-        if (descriptor_ >= 0) {
-            close(descriptor_);
-        }
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-
-    std::string path() const { return "/proc/self/fd/" + std::to_string(descriptor_); }
-    bool ok() const { return descriptor_ >= 0; }
-
-private:
-    int descriptor_;
-};
 
 std::string Written(const GameDocument& document) {
     StringSink sink;
