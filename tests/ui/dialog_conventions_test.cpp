@@ -1,11 +1,10 @@
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QtTest>
-#include <vector>
 
 #include "resources/resource_ids.h"
+#include "tests/support/screen_script.h"
 #include "tests/support/screen_test_support.h"
 #include "ui/kit/dialog_controller.h"
 #include "ui/kit/run_dialog.h"
@@ -13,69 +12,60 @@
 
 namespace {
 
-// A screen that records what reaches it.
+// A screen that logs the commands and digits that reach it.
 class RecordingScreen : public DialogController {
 public:
-    explicit RecordingScreen(int barId, QWidget* parent = nullptr)
-        : DialogController(parent), barId_(barId) {}
-
+    explicit RecordingScreen(int barId) : DialogController(nullptr), barId_(barId) {}
     void InitDialog() override {
+        bar = CreateSoftkeyBar(barId_);
         if (endInInit != 0) {
             EndDialog(endInInit);
-            return;
         }
-        bar = CreateSoftkeyBar(barId_);
     }
     bool HandleCommand(int commandId) override {
-        commands.push_back(commandId);
-        if (commandId == endOnCommand) {
-            EndDialog(endCode);
+        log << QStringLiteral("command %1").arg(commandId);
+        if (commandId == endOn) {
+            EndDialog(commandId);
         }
         return true;
     }
     bool HandleKeyDown(QKeyEvent& event) override {
-        if (event.key() >= Qt::Key_0 && event.key() <= Qt::Key_9) {
-            digits.push_back(event.key() - Qt::Key_0);
-            return true;
+        const bool digit = event.key() >= Qt::Key_0 && event.key() <= Qt::Key_9;
+        if (digit) {
+            log << QStringLiteral("digit %1").arg(event.key() - Qt::Key_0);
         }
-        return false;
+        return digit;
     }
-    void InitMenuPopup(int menuId, QMenu& popup) override {
-        popupMenus.push_back(menuId);
-        for (int command : greyed) {
-            SoftkeyBar::EnableMenuCommand(popup, command, false);
+    void InitMenuPopup(int /*menuId*/, QMenu& popup) override {
+        if (greyed != 0) {
+            SoftkeyBar::EnableMenuCommand(popup, greyed, false);
         }
     }
 
     SoftkeyBar* bar = nullptr;
-    std::vector<int> commands;
-    std::vector<int> digits;
-    std::vector<int> popupMenus;
-    std::vector<int> greyed;
+    QStringList log;
+    int greyed = 0;
     int endInInit = 0;
-    int endOnCommand = -1;
-    int endCode = 0;
+    int endOn = -1;
 
 private:
     int barId_;
 };
 
-QAction* FindAction(QMenu& menu, const QString& text) {
-    for (QAction* action : menu.actions()) {
-        if (action->text() == text) {
-            return action;
+// A menu as the user sees it: greyed items in parentheses, submenus in brackets.
+QString Shown(const QList<QAction*>& actions) {
+    QStringList items;
+    for (const QAction* action : actions) {
+        QString text = action->isSeparator() ? QStringLiteral("-") : action->text();
+        if (action->menu() != nullptr) {
+            text += QLatin1Char('[') + Shown(action->menu()->actions()) + QLatin1Char(']');
         }
+        items << (action->isEnabled() || action->isSeparator() ? text : '(' + text + ')');
     }
-    return nullptr;
+    return items.join(QLatin1Char('|'));
 }
 
-QStringList MenuTexts(QMenu& menu) {
-    QStringList texts;
-    for (QAction* action : menu.actions()) {
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    }
-    return texts;
-}
+enum Widget { kNoWidget, kEditWithBackOverridden, kList };
 
 }  // namespace
 
@@ -84,254 +74,124 @@ class DialogConventionsTest : public QObject {
 
 private slots:
     void cleanup() { screen_test::CancelPending(); }
-    void everyBarIsBuiltFromTheTable_data();
-    void everyBarIsBuiltFromTheTable();
-    void unknownBarIsNotBuilt();
-    void f1PressesThePlainSoftkey_data();
-    void f1PressesThePlainSoftkey();
-    void f2OpensThePopupAndItsItemSendsItsCommand();
-    void greyedMenuItemIsShownDisabled();
-    void greyedSoftkeyIgnoresItsKey();
-    void popupHoldsSubmenus();
-    void actionAndBackKeysSendOkAndCancel_data();
-    void actionAndBackKeysSendOkAndCancel();
-    void backKeyDeletesACharacterWhenOverridden();
-    void digitsReachTheScreenPastAFocusedList();
-    void endingDuringInitialisationSkipsTheRun();
-    void runDialogReturnsTheEndCode();
-    void nestedScreenCoversItsParentWindow();
+
+    void keys_data() {
+        QTest::addColumn<int>("bar");
+        QTest::addColumn<int>("greyed");
+        QTest::addColumn<int>("widget");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("effect");
+        const auto row = [](const char* name, int bar, Qt::Key key, const QString& effect,
+                            int greyed = 0, Widget widget = kNoWidget) {
+            QTest::newRow(name) << bar << greyed << int(widget) << int(key) << effect;
+        };
+        const auto sends = [](int command) { return QStringLiteral("command %1").arg(command); };
+        const QString gamesMenu = QStringLiteral("menu %1|-|Settings...|About...|Quit");
+        row("games list F1 Open", kBarGamesList, Qt::Key_F1, sends(kCmdOpen));
+        row("games list F2 menu", kBarGamesList, Qt::Key_F2, gamesMenu.arg("New..."));
+        row("greyed menu item", kBarGamesList, Qt::Key_F2, gamesMenu.arg("(New...)"), kCmdNewGame);
+        row("greyed softkey ignores F1", kBarGamesList, Qt::Key_F1, "", kCmdOpen);
+        row("Return is OK, not a softkey", kBarGamesList, Qt::Key_Return, sends(kIdOk));
+        row("Enter is OK", kBarGamesList, Qt::Key_Enter, sends(kIdOk));
+        row("Esc is Cancel", kBarGamesList, Qt::Key_Escape, sends(kIdCancel));
+        row("board F1 Save+Close", kBarBoard, Qt::Key_F1, sends(kCmdSaveClose));
+        row("board F2 menu, greyed in a submenu", kBarBoard, Qt::Key_F2,
+            "menu Go to Current|View move list|Line[Promote|(Delete move)]|"
+            "Result[1-0|1/2-1/2|0-1]|-|Send move|Get answer|-|Close, no save",
+            kCmdDeleteMove);
+        row("move list F1 Save+Close", kBarMoveList, Qt::Key_F1, sends(kCmdSaveClose));
+        row("new game F1 Done", kBarNewGame, Qt::Key_F1, sends(kIdOk));
+        row("new game F2 Cancel", kBarNewGame, Qt::Key_F2, sends(kIdCancel));
+        row("send move F1 Send", kBarSendMove, Qt::Key_F1, sends(kCmdSend));
+        row("send move F2 Cancel", kBarSendMove, Qt::Key_F2, sends(kIdCancel));
+        row("studied moves F1 Cancel", kBarStudiedMoves, Qt::Key_F1, sends(kIdCancel));
+        row("answer F1 Cancel", kBarAnswerMessages, Qt::Key_F1, sends(kIdCancel));
+        row("answer F2 Next", kBarAnswerMessages, Qt::Key_F2, sends(kCmdNext));
+        row("about F1 OK", kBarAbout, Qt::Key_F1, sends(kCmdAboutOk));
+        row("choice F1 Cancel", kBarChoice, Qt::Key_F1, sends(kIdCancel));
+        row("choice F2 nothing", kBarChoice, Qt::Key_F2, "");
+        row("unknown bar", 999, Qt::Key_F1, "no bar");
+        row("overridden back key deletes a character", kBarNewGame, Qt::Key_Escape, "edit ab", 0,
+            kEditWithBackOverridden);
+        row("digit passes a focused list", kBarChoice, Qt::Key_2, "digit 2 row 0", 0, kList);
+        row("arrow moves a focused list", kBarChoice, Qt::Key_Down, "row 1", 0, kList);
+    }
+
+    void keys() {
+        QFETCH(int, bar);
+        QFETCH(int, greyed);
+        QFETCH(int, widget);
+        QFETCH(int, key);
+        RecordingScreen screen(bar);
+        screen.greyed = greyed;
+        auto* edit = widget == kEditWithBackOverridden ? new QLineEdit("abc", &screen) : nullptr;
+        auto* list = widget == kList ? new QListWidget(&screen) : nullptr;
+        QWidget* focus = edit != nullptr ? edit : static_cast<QWidget*>(list);
+        if (list != nullptr) {
+            list->addItems({QStringLiteral("1 : first"), QStringLiteral("2 : second")});
+            list->setCurrentRow(0);
+        }
+        screen.InitDialog();
+        if (screen.bar == nullptr) {
+            screen.log << QStringLiteral("no bar");
+        } else {
+            screen.bar->SetCommandEnabled(greyed, false);
+        }
+        if (edit != nullptr) {
+            screen.OverrideBackKey();
+        }
+        if (focus != nullptr) {
+            screen.WatchKeys(focus);
+        }
+        ScreenScript script;
+        script.Then(
+            QStringLiteral("a popup"), [](QWidget& top) { return qobject_cast<QMenu*>(&top); },
+            [&screen](QWidget& top) {
+                screen.log << QStringLiteral("menu ") + Shown(top.actions());
+                QTest::keyClick(&top, Qt::Key_Escape);
+            });
+        screen.show();
+        screen.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        if (focus != nullptr) {
+            focus->setFocus();
+        }
+        QTest::keyClick(focus != nullptr ? focus : &screen, static_cast<Qt::Key>(key));
+        if (edit != nullptr) {
+            screen.log << QStringLiteral("edit ") + edit->text();
+        }
+        if (list != nullptr) {
+            screen.log << QStringLiteral("row %1").arg(list->currentRow());
+        }
+        QTEST(screen.log.join(QLatin1Char(' ')), "effect");
+    }
+
+    // RunDialog gives the screen's end code, sized as the phone or over its parent, and
+    // never shows a screen that ended while it was being set up.
+    void runDialog() {
+        RecordingScreen early(kBarChoice);
+        early.endInInit = 5;
+        QCOMPARE(RunDialog(early, nullptr), 5);
+        QVERIFY(!early.isVisible());
+        QWidget window;
+        window.setGeometry(50, 60, 300, 400);
+        window.show();
+        for (QWidget* parent : {static_cast<QWidget*>(nullptr), &window}) {
+            RecordingScreen screen(kBarAbout);
+            screen.endOn = kCmdAboutOk;
+            QSize shown;
+            screen_test::WhenModalShows([&](QWidget& modal) {
+                shown = modal.size();
+                QTest::keyClick(&modal, Qt::Key_F1);
+            });
+            QCOMPARE(RunDialog(screen, parent), kCmdAboutOk);
+            QCOMPARE(shown, parent != nullptr ? window.size() : kPhoneWindowSize);
+        }
+    }
 
 private:
     screen_test::ModalWatchdog watchdog_;
 };
-
-void DialogConventionsTest::everyBarIsBuiltFromTheTable_data() {
-    QTest::addColumn<int>("barId");
-    QTest::addColumn<QStringList>("labels");
-    QTest::addColumn<int>("leftCommand");
-    QTest::addColumn<bool>("rightOpensPopup");
-    QTest::newRow("choice 110") << kBarChoice << QStringList{"Cancel"} << kIdCancel << false;
-    QTest::newRow("games list 117")
-        << kBarGamesList << QStringList{"Open", "Menu"} << kCmdOpen << true;
-    QTest::newRow("board 118") << kBarBoard << QStringList{"Save+Close", "Menu"} << kCmdSaveClose
-                               << true;
-    QTest::newRow("new game 120") << kBarNewGame << QStringList{"Done", "Cancel"} << kIdOk << false;
-    QTest::newRow("move list 121")
-        << kBarMoveList << QStringList{"Save+Close", "Menu"} << kCmdSaveClose << true;
-    QTest::newRow("send move 122")
-        << kBarSendMove << QStringList{"Send", "Cancel"} << kCmdSend << false;
-    QTest::newRow("studied moves 123")
-        << kBarStudiedMoves << QStringList{"Cancel"} << kIdCancel << false;
-    QTest::newRow("answer 124") << kBarAnswerMessages << QStringList{"Cancel", "Next"} << kIdCancel
-                                << false;
-    QTest::newRow("about 125") << kBarAbout << QStringList{"OK"} << kCmdAboutOk << false;
-}
-
-void DialogConventionsTest::everyBarIsBuiltFromTheTable() {
-    QFETCH(int, barId);
-    QFETCH(QStringList, labels);
-    QFETCH(int, leftCommand);
-    QFETCH(bool, rightOpensPopup);
-    RecordingScreen screen(barId);
-    screen.InitDialog();
-    QVERIFY(screen.bar != nullptr);
-    QCOMPARE(screen.bar->softkeyCount(), labels.size());
-    for (int i = 0; i < labels.size(); ++i) {
-        QCOMPARE(screen.bar->softkey(i)->text(), labels[i]);
-        QCOMPARE(screen.bar->softkey(i)->focusPolicy(), Qt::NoFocus);
-        QVERIFY(!screen.bar->softkey(i)->autoDefault());
-    }
-    QVERIFY(screen.bar->popupMenu(0) == nullptr);
-    QCOMPARE(screen.bar->popupMenu(1) != nullptr, rightOpensPopup);
-    QVERIFY(screen.bar->Press(0));
-    QCOMPARE(screen.commands, std::vector<int>{leftCommand});
-    QVERIFY(!screen.bar->Press(2));
-}
-
-void DialogConventionsTest::unknownBarIsNotBuilt() {
-    RecordingScreen screen(999);
-    screen.InitDialog();
-    QVERIFY(screen.bar == nullptr);
-    QVERIFY(screen.activeSoftkeyBar() == nullptr);
-}
-
-void DialogConventionsTest::f1PressesThePlainSoftkey_data() {
-    QTest::addColumn<int>("barId");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("command");
-    QTest::newRow("F1 Open") << kBarGamesList << int(Qt::Key_F1) << kCmdOpen;
-    QTest::newRow("F1 Send") << kBarSendMove << int(Qt::Key_F1) << kCmdSend;
-    QTest::newRow("F2 Cancel") << kBarSendMove << int(Qt::Key_F2) << kIdCancel;
-    QTest::newRow("F2 Next") << kBarAnswerMessages << int(Qt::Key_F2) << kCmdNext;
-}
-
-void DialogConventionsTest::f1PressesThePlainSoftkey() {
-    QFETCH(int, barId);
-    QFETCH(int, key);
-    QFETCH(int, command);
-    RecordingScreen screen(barId);
-    screen.InitDialog();
-    screen.show();
-    QTest::keyClick(&screen, static_cast<Qt::Key>(key));
-    QCOMPARE(screen.commands, std::vector<int>{command});
-}
-
-void DialogConventionsTest::f2OpensThePopupAndItsItemSendsItsCommand() {
-    RecordingScreen screen(kBarGamesList);
-    screen.InitDialog();
-    screen.show();
-    QStringList shown;
-    screen_test::WhenPopupShows([&](QMenu& menu) {
-        shown = MenuTexts(menu);
-        screen_test::ChooseMenuItem(menu, QStringLiteral("About..."));
-    });
-    QTest::keyClick(&screen, Qt::Key_F2);
-    QCOMPARE(shown, (QStringList{"New...", "-", "Settings...", "About...", "Quit"}));
-    QCOMPARE(screen.popupMenus, std::vector<int>{kBarGamesList});
-    QCOMPARE(screen.commands, std::vector<int>{kCmdAbout});
-}
-
-void DialogConventionsTest::greyedMenuItemIsShownDisabled() {
-    RecordingScreen screen(kBarGamesList);
-    screen.greyed = {kCmdNewGame};
-    screen.InitDialog();
-    screen.show();
-    bool newEnabled = true;
-    bool quitEnabled = false;
-    screen_test::WhenPopupShows([&](QMenu& menu) {
-        newEnabled = FindAction(menu, QStringLiteral("New..."))->isEnabled();
-        quitEnabled = FindAction(menu, QStringLiteral("Quit"))->isEnabled();
-        QTest::keyClick(&menu, Qt::Key_Escape);
-    });
-    QTest::keyClick(&screen, Qt::Key_F2);
-    QVERIFY(!newEnabled);
-    QVERIFY(quitEnabled);
-    QVERIFY(screen.commands.empty());
-}
-
-void DialogConventionsTest::greyedSoftkeyIgnoresItsKey() {
-    RecordingScreen screen(kBarGamesList);
-    screen.InitDialog();
-    screen.show();
-    screen.bar->SetCommandEnabled(kCmdOpen, false);
-    QVERIFY(!screen.bar->softkey(0)->isEnabled());
-    QTest::keyClick(&screen, Qt::Key_F1);
-    QVERIFY(screen.commands.empty());
-    screen.bar->SetCommandEnabled(kCmdOpen, true);
-    QTest::keyClick(&screen, Qt::Key_F1);
-    QCOMPARE(screen.commands, std::vector<int>{kCmdOpen});
-}
-
-void DialogConventionsTest::popupHoldsSubmenus() {
-    RecordingScreen screen(kBarBoard);
-    screen.greyed = {kCmdDeleteMove};
-    screen.InitDialog();
-    QMenu* menu = screen.bar->popupMenu(1);
-    QVERIFY(menu != nullptr);
-    QCOMPARE(MenuTexts(*menu),
-             (QStringList{"Go to Current", "View move list", "Line", "Result", "-", "Send move",
-                          "Get answer", "-", "Close, no save"}));
-    QMenu* line = FindAction(*menu, QStringLiteral("Line"))->menu();
-    QVERIFY(line != nullptr);
-    QCOMPARE(MenuTexts(*line), (QStringList{"Promote", "Delete move"}));
-    // Greying reaches items inside submenus.
-    screen.InitMenuPopup(kBarBoard, *menu);
-    QVERIFY(!FindAction(*line, QStringLiteral("Delete move"))->isEnabled());
-    QVERIFY(FindAction(*line, QStringLiteral("Promote"))->isEnabled());
-    QCOMPARE(SoftkeyBar::CommandOf(*FindAction(*line, QStringLiteral("Promote"))), kCmdPromote);
-}
-
-void DialogConventionsTest::actionAndBackKeysSendOkAndCancel_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("command");
-    QTest::newRow("Return") << int(Qt::Key_Return) << kIdOk;
-    QTest::newRow("Enter") << int(Qt::Key_Enter) << kIdOk;
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << kIdCancel;
-}
-
-void DialogConventionsTest::actionAndBackKeysSendOkAndCancel() {
-    QFETCH(int, key);
-    QFETCH(int, command);
-    RecordingScreen screen(kBarNewGame);
-    screen.InitDialog();
-    screen.show();
-    QTest::keyClick(&screen, static_cast<Qt::Key>(key));
-    QCOMPARE(screen.commands, std::vector<int>{command});
-    // The softkeys never take Return for themselves.
-    QVERIFY(!screen.isHidden());
-}
-
-void DialogConventionsTest::backKeyDeletesACharacterWhenOverridden() {
-    RecordingScreen screen(kBarNewGame);
-    auto* edit = new QLineEdit(QStringLiteral("abc"), &screen);
-    screen.InitDialog();
-    screen.OverrideBackKey();
-    screen.WatchKeys(edit);
-    screen.show();
-    screen.activateWindow();
-    edit->setFocus();
-    QVERIFY(QTest::qWaitForWindowActive(&screen));
-    QTest::keyClick(edit, Qt::Key_Escape);
-    QCOMPARE(edit->text(), QStringLiteral("ab"));
-    QVERIFY(screen.commands.empty());
-}
-
-void DialogConventionsTest::digitsReachTheScreenPastAFocusedList() {
-    RecordingScreen screen(kBarChoice);
-    auto* list = new QListWidget(&screen);
-    list->addItems({QStringLiteral("1 : first"), QStringLiteral("2 : second")});
-    list->setCurrentRow(0);
-    screen.InitDialog();
-    screen.WatchKeys(list);
-    screen.show();
-    screen.activateWindow();
-    list->setFocus();
-    QVERIFY(QTest::qWaitForWindowActive(&screen));
-    QTest::keyClick(list, Qt::Key_2);
-    QCOMPARE(screen.digits, std::vector<int>{2});
-    // The list's type-ahead search did not see the digit.
-    QCOMPARE(list->currentRow(), 0);
-    // Arrows still move the list's highlight.
-    QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(list->currentRow(), 1);
-}
-
-void DialogConventionsTest::endingDuringInitialisationSkipsTheRun() {
-    RecordingScreen screen(kBarChoice);
-    screen.endInInit = 5;
-    QCOMPARE(RunDialog(screen, nullptr), 5);
-    QVERIFY(!screen.isVisible());
-}
-
-void DialogConventionsTest::runDialogReturnsTheEndCode() {
-    RecordingScreen screen(kBarAbout);
-    screen.endOnCommand = kCmdAboutOk;
-    screen.endCode = 7;
-    bool wasVisible = false;
-    screen_test::WhenModalShows([&](QWidget& modal) {
-        wasVisible = &modal == &screen;
-        QTest::keyClick(&modal, Qt::Key_F1);
-    });
-    QCOMPARE(RunDialog(screen, nullptr), 7);
-    QVERIFY(wasVisible);
-    QCOMPARE(screen.size(), kPhoneWindowSize);
-}
-
-void DialogConventionsTest::nestedScreenCoversItsParentWindow() {
-    QWidget window;
-    window.setGeometry(50, 60, 300, 400);
-    window.show();
-    RecordingScreen screen(kBarChoice);
-    QRect childGeometry;
-    screen_test::WhenModalShows([&](QWidget& modal) {
-        childGeometry = modal.geometry();
-        QTest::keyClick(&modal, Qt::Key_Escape);
-    });
-    screen.endOnCommand = kIdCancel;
-    screen.endCode = kIdCancel;
-    QCOMPARE(RunDialog(screen, &window), kIdCancel);
-    QCOMPARE(childGeometry.size(), window.geometry().size());
-}
 
 QTEST_MAIN(DialogConventionsTest)
 #include "dialog_conventions_test.moc"
