@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -103,6 +105,23 @@ inline void AnswerNextBox(std::optional<SeenBox>& seen, QMessageBox::StandardBut
             (pressed != nullptr ? pressed : box->button(QMessageBox::Ok))->click();
         },
         outer);
+}
+
+// Makes `home` the user's home for this process: HOME and the XDG folders point into it,
+// which holds a Maildir store and a private runtime folder. False when it cannot.
+inline bool UseHome(const QString& home) {
+    for (const char* sub : {"/Maildir/new", "/Maildir/cur", "/Maildir/tmp", "/runtime"}) {
+        if (!QDir().mkpath(home + QLatin1String(sub))) {
+            return false;
+        }
+    }
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/cache")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toUtf8());
+    return QFile::setPermissions(home + QStringLiteral("/runtime"),
+                                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 }  // namespace screen_test

@@ -1,12 +1,8 @@
-// Settings, driven by keys: asked for at the first start before the games list,
-// reached again from the games list's menu, saved into device.ini without losing the
-// user's own lines, and its Test sending a message to the owner.
-#include <QApplication>
+// Settings at the first start, again from the games list's menu, and the boxes by which
+// it refuses or tests what was typed.
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -22,36 +18,23 @@
 
 namespace {
 
-bool WriteText(const QString& path, const QByteArray& bytes) {
+bool Write(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QByteArray ReadBytes(const QString& path) {
+QByteArray Read(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Presses Tab `count` times on the focused field and types `text` into the field
-// reached.
+// Presses Tab `count` times, then types `text` into the field reached.
 void TabAndType(int count, const QString& text) {
     for (int i = 0; i < count; ++i) {
         screen_test::PressKey(nullptr, Qt::Key_Tab);
     }
     QTest::keyClicks(QApplication::focusWidget(), text);
-}
-
-// Opens the games list's menu and chooses `item` in it.
-void ChooseFromGamesMenu(ScreenScript& script, const QString& item) {
-    script.ThenOn<GamesListDialog>(
-        QStringLiteral("the games list, for %1").arg(item), {},
-        [](GamesListDialog& list) { QTest::keyClick(&list, Qt::Key_F2); });
-    script.Then(
-        QStringLiteral("the games list's menu, for %1").arg(item),
-        [item](QWidget& top) { return screen_test::IsMenuWith(top, item); },
-        [item](QWidget& top) { screen_test::ChooseMenuItem(*qobject_cast<QMenu*>(&top), item); });
 }
 
 }  // namespace
@@ -60,120 +43,115 @@ class SettingsDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstStartAsksForTheOwnerAndTheMenuReopensIt();
-    void testSendsAMessageToTheOwner_data();
-    void testSendsAMessageToTheOwner();
+    // Asked for before the games list, reopened from its menu, saved without losing the
+    // user's own lines; the address book saved is the one New Game reads.
+    void firstStartAsksForTheOwnerAndTheMenuReopensIt() {
+        const QString home = folder_.filePath(QStringLiteral("first"));
+        const QString book = home + QStringLiteral("/friends.vcf");
+        QVERIFY(Write(book,
+                      "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob\r\n"
+                      "EMAIL:bob@example.org\r\nEND:VCARD\r\n"));
+        const QString ini = home + QStringLiteral("/config/korvani/device.ini");
+        const QByteArray own = "; kept as written\n[Messaging]\nStores=" + home.toUtf8() +
+                               "/Maildir\n\n[Extra]\nColour=blue\n";
+        QVERIFY(Write(ini, own));
+        QVERIFY(screen_test::UseHome(home));
+        ScreenScript script;
+        script.ThenOn<SettingsDialog>("Settings before the games list", {},
+                                      [](SettingsDialog& dialog) {
+                                          QCOMPARE(QApplication::focusWidget(), dialog.nameEdit());
+                                          TabAndType(0, QStringLiteral("Ann Example"));
+                                          TabAndType(1, QStringLiteral("ann@example.org"));
+                                          QTest::keyClick(&dialog, Qt::Key_F1);
+                                      });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_F2);
+        script.ThenMenu("Settings...");
+        script.ThenOn<SettingsDialog>("Settings from the menu", {}, [book](SettingsDialog& dialog) {
+            QCOMPARE(dialog.emailEdit()->text(), QStringLiteral("ann@example.org"));
+            TabAndType(5, book);  // past name, e-mail, folders, send command and Test
+            QCOMPARE(QApplication::focusWidget(), dialog.addressBookEdit());
+            QTest::keyClick(&dialog, Qt::Key_Return);
+        });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_F2);
+        script.ThenMenu("New...");
+        script.ThenOn<NewGameDialog>("New Game", {}, [](NewGameDialog& dialog) {
+            QCOMPARE(dialog.opponentList()->count(), 1);
+            QTest::keyClick(&dialog, Qt::Key_F2);
+        });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_Escape);
+        QCOMPARE(RunKorvani(), 0);
+        QVERIFY2(script.Finished(), qPrintable(script.StalledAt()));
+        QCOMPARE(Read(ini), own +
+                                "\n[Owner]\nName=Ann Example\nE-mail=ann@example.org\n\n"
+                                "[Contacts]\nAddressBook=" +
+                                book.toUtf8() + "\n");
+    }
+
+    void boxes_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("command");  // %1: the file the message is written to
+        QTest::addColumn<QString>("box");      // %1: the settings file
+        const auto row = [](const char* name, const char* setup, const char* command,
+                            const char* box) { QTest::newRow(name) << setup << command << box; };
+        row("Test sends to the owner", "Test", "cat > '%1'",
+            "Information: A test message to ann@example.org was handed to the send command.");
+        row("Test, the command fails", "Test", "cat > '%1'; exit 3",
+            "Critical: The send command ended with exit status 3.");
+        row("Test without a command", "Test", "",
+            "Information: No send command is set: a move you send stays in the outbox");
+        row("Done without a name", "no name", "", "Critical: Your name is mandatory");
+        row("Done without an e-mail", "no e-mail", "", "Critical: Your email is mandatory");
+        row("settings that cannot be read", "folder", "",
+            "Critical: Cannot read the settings %1: Is a directory");
+        // A link to a file in a folder that not even root can write to.
+        row("settings that cannot be saved", "/proc/version", "",
+            "Critical: Cannot save the settings %1: ");
+    }
+
+    void boxes() {
+        QFETCH(QString, setup);
+        QFETCH(QString, command);
+        const QString ini = folder_.filePath(QTest::currentDataTag() + QStringLiteral(".ini"));
+        const QString message = folder_.filePath(QTest::currentDataTag() + QStringLiteral(".eml"));
+        QVERIFY(setup != "folder" || QDir().mkpath(ini));
+        QVERIFY(!setup.startsWith('/') || QFile::link(setup, ini));
+        OwnerIdentity owner;
+        owner.Set(setup == "no name" ? u"" : u"Ann Example",
+                  setup == "no e-mail" ? u"" : u"ann@example.org");
+        QStringList seen;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* top = QApplication::activeModalWidget();
+            if (auto* shown = qobject_cast<QMessageBox*>(top)) {
+                const bool critical = shown->icon() == QMessageBox::Critical;
+                seen << (critical ? "Critical: " : "Information: ") + shown->text();
+                shown->accept();
+            } else if (auto* dialog = dynamic_cast<SettingsDialog*>(top)) {
+                // Return on the focused Test, else Done; Cancel once the box was answered.
+                const Qt::Key key = seen.isEmpty() ? Qt::Key_Return : Qt::Key_F2;
+                dialog->sendCommandEdit()->setText(command.arg(message));
+                (setup == "Test" ? static_cast<QWidget*>(dialog->testButton()) : dialog->nameEdit())
+                    ->setFocus();
+                // From a timer of its own, so that the polls go on while a box shows.
+                QTimer::singleShot(0, dialog, [dialog, key] { QTest::keyClick(dialog, key); });
+            }
+        });
+        poll.start(10);
+        QVERIFY(!RunSettingsDialog(nullptr, ini.toStdString(), owner));
+        QFETCH(QString, box);
+        QVERIFY2(seen.size() == 1 && seen[0].startsWith(box.replace("%1", ini)),
+                 qPrintable(seen.join('\n')));
+        // Neither a Test nor a refusal writes the settings; a Test hands over the message.
+        QVERIFY(setup == "folder" || !QFileInfo(ini).isFile() || QFileInfo(ini).isSymLink());
+        const QByteArray mail = Read(message);
+        QCOMPARE(mail.contains("\nTo: ann@example.org\n") &&
+                     mail.contains("From: Ann Example <ann@example.org>\n"),
+                 !command.isEmpty());
+    }
 
 private:
     QTemporaryDir folder_;
 };
-
-void SettingsDialogTest::firstStartAsksForTheOwnerAndTheMenuReopensIt() {
-    const QString home = folder_.filePath(QStringLiteral("first"));
-    for (const char* sub : {"/Maildir/new", "/Maildir/cur", "/Maildir/tmp", "/runtime"}) {
-        QVERIFY(QDir().mkpath(home + QLatin1String(sub)));
-    }
-    QFile::setPermissions(home + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QString book = home + QStringLiteral("/friends.vcf");
-    QVERIFY(WriteText(book,
-                      "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob\r\n"
-                      "EMAIL:bob@example.org\r\nEND:VCARD\r\n"));
-    // A file the user started by hand: no owner yet, a comment and a key of his own.
-    const QString ini = home + QStringLiteral("/config/korvani/device.ini");
-    const QByteArray stores = "Stores=" + (home + QStringLiteral("/Maildir")).toUtf8();
-    QVERIFY(
-        WriteText(ini, "; kept as written\n[Messaging]\n" + stores + "\n\n[Extra]\nColour=blue\n"));
-    qputenv("HOME", home.toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/data")).toUtf8());
-    qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/cache")).toUtf8());
-    qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toUtf8());
-
-    ScreenScript script;
-    script.ThenOn<SettingsDialog>(QStringLiteral("Settings before the games list"), {},
-                                  [](SettingsDialog& dialog) {
-                                      QCOMPARE(QApplication::focusWidget(), dialog.nameEdit());
-                                      TabAndType(0, QStringLiteral("Ann Example"));
-                                      TabAndType(1, QStringLiteral("ann@example.org"));
-                                      QTest::keyClick(&dialog, Qt::Key_F1);
-                                  });
-    ChooseFromGamesMenu(script, QStringLiteral("Settings..."));
-    script.ThenOn<SettingsDialog>(
-        QStringLiteral("Settings from the menu"), {}, [book](SettingsDialog& dialog) {
-            QCOMPARE(dialog.nameEdit()->text(), QStringLiteral("Ann Example"));
-            QCOMPARE(dialog.emailEdit()->text(), QStringLiteral("ann@example.org"));
-            // Name, e-mail, mail folders, send command, Test, address book.
-            TabAndType(5, book);
-            QCOMPARE(QApplication::focusWidget(), dialog.addressBookEdit());
-            QTest::keyClick(&dialog, Qt::Key_Return);
-        });
-    // The saved address book is the one New Game reads from now on.
-    ChooseFromGamesMenu(script, QStringLiteral("New..."));
-    script.ThenOn<NewGameDialog>(QStringLiteral("New Game"), {}, [](NewGameDialog& dialog) {
-        QCOMPARE(dialog.opponentList()->count(), 1);
-        QTest::keyClick(&dialog, Qt::Key_F2);
-    });
-    ChooseFromGamesMenu(script, QStringLiteral("Quit"));
-    QCOMPARE(RunKorvani(), 0);
-    QVERIFY2(script.Finished(), qPrintable(script.StalledAt()));
-
-    const QByteArray expected = "; kept as written\n[Messaging]\n" + stores +
-                                "\n\n[Extra]\nColour=blue\n\n[Owner]\nName=Ann Example\n"
-                                "E-mail=ann@example.org\n\n[Contacts]\nAddressBook=" +
-                                book.toUtf8() + "\n";
-    QCOMPARE(ReadBytes(ini), expected);
-}
-
-void SettingsDialogTest::testSendsAMessageToTheOwner_data() {
-    QTest::addColumn<QString>("command");  // %1: the file the message is written to
-    QTest::addColumn<bool>("sent");
-    QTest::addColumn<QString>("reply");
-    QTest::newRow("command that takes the message")
-        << QStringLiteral("cat > '%1'") << true
-        << QStringLiteral("A test message to ann@example.org was handed to the send command.");
-    QTest::newRow("command that fails")
-        << QStringLiteral("cat > '%1'; exit 3") << false
-        << QStringLiteral("The send command ended with exit status 3.");
-}
-
-void SettingsDialogTest::testSendsAMessageToTheOwner() {
-    QFETCH(QString, command);
-    QFETCH(bool, sent);
-    QFETCH(QString, reply);
-    const QString message = folder_.filePath(QStringLiteral("sent-%1.eml").arg(sent));
-    command = command.arg(message);
-    reply.replace(QStringLiteral("%1"), message);
-    OwnerIdentity owner;
-    owner.Set(u"Ann Example", u"ann@example.org");
-    const QString ini = folder_.filePath(QStringLiteral("test/device.ini"));
-
-    ScreenScript script;
-    std::optional<screen_test::SeenBox> seen;
-    script.ThenOn<SettingsDialog>(QStringLiteral("Settings"), {}, [command](SettingsDialog&) {
-        TabAndType(3, command);
-        screen_test::PressKey(nullptr, Qt::Key_Tab);
-        screen_test::PressKey(nullptr, Qt::Key_Return);
-    });
-    script.ThenOn<QMessageBox>(QStringLiteral("the Test's answer"), {}, [&seen](QMessageBox& box) {
-        seen = screen_test::SeenBox{box.windowTitle(), box.text(), box.icon()};
-        box.accept();
-    });
-    script.ThenOn<SettingsDialog>(
-        QStringLiteral("Settings, to cancel"), {},
-        [](SettingsDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_F2); });
-    QVERIFY(!RunSettingsDialog(nullptr, ini.toStdString(), owner));
-    QVERIFY2(script.Finished(), qPrintable(script.StalledAt()));
-
-    QVERIFY(seen.has_value());
-    QCOMPARE(seen->text, reply);
-    QCOMPARE(seen->icon, sent ? QMessageBox::Information : QMessageBox::Critical);
-    const QByteArray mail = ReadBytes(message);
-    QVERIFY(mail.contains("\nTo: ann@example.org\n"));
-    QVERIFY(mail.contains("From: Ann Example <ann@example.org>\n"));
-    // Testing writes nothing, and cancelling saves nothing.
-    QVERIFY(!QFile::exists(ini));
-}
 
 QTEST_MAIN(SettingsDialogTest)
 #include "settings_dialog_test.moc"
