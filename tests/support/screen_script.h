@@ -1,21 +1,15 @@
 #pragma once
 
-#include <QApplication>
-#include <QDialog>
-#include <QElapsedTimer>
-#include <QMenu>
-#include <QPointer>
-#include <QTest>
-#include <QTimer>
 #include <deque>
-#include <functional>
 #include <typeinfo>
 
-// Plays a user through nested modal screens: each step waits until the topmost screen
-// (an open popup, else the active modal dialog) is the one it expects, then acts on it
-// from a zero timer, so that an action opening a further screen does not hold up the
-// next steps. When no step matches for `stallLimitMs`, the script remembers the step it
-// waited for and closes every screen, so that the run ends instead of hanging.
+#include "tests/support/screen_test_support.h"
+
+// Plays a user through nested modal screens: each step waits until the screen on top is
+// the one it expects, then acts on it from a zero timer, so that an action opening a
+// further screen does not hold up the next steps. When no step matches for
+// `stallLimitMs`, the script notes the step it waited for and closes every screen, so
+// that the run ends instead of hanging.
 class ScreenScript : public QObject {
 public:
     using Match = std::function<bool(QWidget& top)>;
@@ -44,21 +38,29 @@ public:
             [action = std::move(action)](QWidget& top) { action(dynamic_cast<T&>(top)); });
     }
 
-    // Adds a step that chooses `item` in a popup menu holding it, as the keyboard does.
-    void ThenMenu(const QString& item) {
-        Then(
-            QStringLiteral("a menu with %1").arg(item),
-            [item](QWidget& top) { return MenuItem(top, item) != nullptr; },
-            [item](QWidget& top) {
-                static_cast<QMenu&>(top).setActiveAction(MenuItem(top, item));
-                QTest::keyClick(&top, Qt::Key_Return);
-            });
-    }
-
     // Adds a step that presses `key` on the first screen of type T.
     template <typename T>
     void ThenKey(QString name, Qt::Key key) {
         ThenOn<T>(std::move(name), {}, [key](T& screen) { QTest::keyClick(&screen, key); });
+    }
+
+    // Adds a step that chooses the enabled item `item` of a popup menu, as keys do.
+    void ThenMenu(const QString& item) {
+        const auto find = [item](QWidget& top) -> QAction* {
+            auto* menu = qobject_cast<QMenu*>(&top);
+            for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
+                if (action->text() == item && action->isEnabled()) {
+                    return action;
+                }
+            }
+            return nullptr;
+        };
+        Then(
+            "a menu with " + item, [find](QWidget& top) { return find(top) != nullptr; },
+            [find](QWidget& top) {
+                static_cast<QMenu&>(top).setActiveAction(find(top));
+                QTest::keyClick(&top, Qt::Key_Return);
+            });
     }
 
     bool Finished() const { return steps_.empty() && stalledAt_.isEmpty(); }
@@ -72,49 +74,32 @@ private:
         Action action;
     };
 
-    static QAction* MenuItem(QWidget& top, const QString& text) {
-        auto* menu = qobject_cast<QMenu*>(&top);
-        for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
-            if (action->text() == text && action->isEnabled()) {
-                return action;
-            }
-        }
-        return nullptr;
-    }
-
     void Poll() {
-        QWidget* top = QApplication::activePopupWidget();
-        if (top == nullptr && (top = QApplication::activeModalWidget()) != nullptr &&
-            !top->isVisible()) {
-            top = nullptr;
-        }
+        QWidget* top = screen_test::TopScreen();
         if (actionPending_ || top == nullptr) {
             return;
         }
         if (stalledAt_.isEmpty() && !steps_.empty() && steps_.front().match(*top)) {
-            Step step = std::move(steps_.front());
-            steps_.pop_front();
-            sinceProgress_.restart();
             actionPending_ = true;
-            QTimer::singleShot(0, this, [this, target = QPointer<QWidget>(top), step] {
+            sinceProgress_.restart();
+            QTimer::singleShot(0, this, [this, target = QPointer(top), step = steps_.front()] {
                 actionPending_ = false;
                 if (target != nullptr) {
                     step.action(*target);
                 }
             });
+            steps_.pop_front();
             return;
         }
         // Once every step has run, a screen left open counts as a stall too.
         if (stalledAt_.isEmpty() && sinceProgress_.elapsed() > stallLimitMs_) {
-            const QString open =
-                QStringLiteral("%1 \"%2\" was open")
-                    .arg(QString::fromLatin1(typeid(*top).name()), top->windowTitle());
-            stalledAt_ = steps_.empty() ? QStringLiteral("(no step: %1)").arg(open)
-                                        : QStringLiteral("%1 (%2)").arg(steps_.front().name, open);
+            const QString open = QStringLiteral("%1 \"%2\" was open")
+                                     .arg(QLatin1String(typeid(*top).name()), top->windowTitle());
+            stalledAt_ = (steps_.empty() ? QStringLiteral("no step") : steps_.front().name) +
+                         QStringLiteral(" (%1)").arg(open);
             steps_.clear();
         }
-        if (!stalledAt_.isEmpty()) {
-            auto* dialog = qobject_cast<QDialog*>(top);
+        if (auto* dialog = qobject_cast<QDialog*>(top); !stalledAt_.isEmpty()) {
             dialog != nullptr ? dialog->done(QDialog::Rejected) : void(top->close());
         }
     }

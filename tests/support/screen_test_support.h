@@ -1,20 +1,11 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPointer>
 #include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtWidgets>
 #include <functional>
 #include <optional>
 
-// Drives modal screens in QtTest: each nested exec() is reached from a timer that polls
-// for the screen to show.
+// Drives modal screens in QtTest from timers that poll for them to show.
 namespace screen_test {
 
 // Waits belong to the test that started them; CancelPending (in cleanup) drops the rest,
@@ -28,8 +19,15 @@ inline void CancelPending() {
     ++Generation();
 }
 
-// Runs `action` on the next modal widget other than `outer`, once it shows; gives up
-// after `attempts` polls, so that a missing screen fails its test instead of hanging it.
+// The screen on top: an open popup menu, else the visible modal dialog, else null.
+inline QWidget* TopScreen() {
+    QWidget* top = QApplication::activePopupWidget();
+    top = top != nullptr ? top : QApplication::activeModalWidget();
+    return top != nullptr && top->isVisible() ? top : nullptr;
+}
+
+// Runs `action` on the next modal widget but `outer` once it shows; gives up after
+// `attempts` polls, so that a missing screen fails its test instead of hanging it.
 inline void WhenModalShows(std::function<void(QWidget&)> action, QWidget* outer = nullptr,
                            int attempts = 500, int generation = Generation()) {
     QTimer::singleShot(10, [action = std::move(action), outer, attempts, generation]() mutable {
@@ -44,29 +42,25 @@ inline void WhenModalShows(std::function<void(QWidget&)> action, QWidget* outer 
     });
 }
 
-// Closes the popup or modal screen that stayed open for a whole interval (one that
-// opened since the last tick is left alone), so that an unanswered screen cannot block
-// the run; counts what it closed.
+// Closes the screen on top once it stayed there for a whole interval (however slow the
+// machine, one that opened since the last tick is left alone), so that an unanswered
+// screen cannot block the run; counts what it closed.
 class ModalWatchdog {
 public:
     explicit ModalWatchdog(int intervalMs = 10000) {
-        timer_.setInterval(intervalMs);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            QWidget* open = QApplication::activePopupWidget();
-            open = open != nullptr ? open : QApplication::activeModalWidget();
+            QWidget* open = TopScreen();
             if (open == nullptr || open != seenAtLastTick_) {
                 seenAtLastTick_ = open;
                 return;
             }
-            for (QWidget* top = open; top != nullptr; ++closed_) {
-                top->close();
-                top->hide();
-                top = QApplication::activePopupWidget();
-                top = top != nullptr ? top : QApplication::activeModalWidget();
+            for (; open != nullptr; open = TopScreen(), ++closed_) {
+                open->close();
+                open->hide();
             }
             seenAtLastTick_ = nullptr;
         });
-        timer_.start();
+        timer_.start(intervalMs);
     }
     int closed() const { return closed_; }
 
@@ -74,6 +68,40 @@ private:
     QTimer timer_;
     QPointer<QWidget> seenAtLastTick_;
     int closed_ = 0;
+};
+
+// Answers each screen that comes on top, from a timer of its own so that the polls go on
+// under a nested screen: a message box is logged ("Critical [caption] text") and its
+// default button pressed; any other screen goes to `onScreen`.
+class ScreenAnswerer {
+public:
+    explicit ScreenAnswerer(std::function<void(QWidget&)> onScreen = {}) {
+        QObject::connect(&poll_, &QTimer::timeout, [this, onScreen = std::move(onScreen)] {
+            QPointer<QWidget> top = TopScreen();
+            if (top == nullptr || pending_) {
+                return;
+            }
+            pending_ = true;
+            QTimer::singleShot(0, [this, top, onScreen] {
+                pending_ = false;
+                if (auto* box = qobject_cast<QMessageBox*>(top)) {
+                    log << QStringLiteral("%1 [%2] %3")
+                               .arg(
+                                   QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()),
+                                   box->windowTitle(), box->text());
+                    QTest::keyClick(box, Qt::Key_Return);
+                } else if (top != nullptr && onScreen) {
+                    onScreen(*top);
+                }
+            });
+        });
+        poll_.start(10);
+    }
+    QStringList log;
+
+private:
+    QTimer poll_;
+    bool pending_ = false;
 };
 
 // Presses `key` on the widget that has the keyboard focus, or on `fallback`.
@@ -107,13 +135,35 @@ inline void AnswerNextBox(std::optional<SeenBox>& seen, QMessageBox::StandardBut
         outer);
 }
 
+// The rows of `model` with their cells joined by "|".
+inline QStringList Rows(const QAbstractItemModel& model, int columns) {
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < columns; ++column) {
+            cells << model.index(row, column).data().toString();
+        }
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Makes `home` the user's home for this process: HOME and the XDG folders point into it,
-// which holds a Maildir store and a private runtime folder. False when it cannot.
+// which holds a Maildir store and a private runtime folder.
 inline bool UseHome(const QString& home) {
     for (const char* sub : {"/Maildir/new", "/Maildir/cur", "/Maildir/tmp", "/runtime"}) {
-        if (!QDir().mkpath(home + QLatin1String(sub))) {
-            return false;
-        }
+        QDir().mkpath(home + QLatin1String(sub));
     }
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toUtf8());
