@@ -1,5 +1,3 @@
-#include <atomic>
-
 #include "game/game_document.h"
 #include "tests/support/screen_script.h"
 #include "ui/game/game_display.h"
@@ -28,25 +26,22 @@ const QByteArray kFourGames = Mail("Alice", "Bob") + Mail("Carol", "Dave") + Mai
                               Mail("Grace", "Heidi", ";Trait=Black");
 const QStringList kFourRows{"* Alice|Bob|?", "* Carol|Dave|?", "* Eve|Frank|?", "Grace|* Heidi|?"};
 
-enum After { kDiscard, kSave, kSaveFails, kRealDisplay };
-
 // A games list on a file holding `pgn` (none when null, a folder for "folder"), its game
 // display, saves and notices logged; a screen over it is logged and closed with F1.
 struct ListFixture {
-    explicit ListFixture(const QByteArray& pgn, After after = kDiscard) {
+    explicit ListFixture(const QByteArray& pgn) {
         if (pgn == "folder") {
             QDir().mkpath(path);
         } else if (!pgn.isNull()) {
             screen_test::WriteFile(path, pgn);
         }
-        list.runGameDisplay = [this, after](QWidget* parent, GameDocument& document,
-                                            const std::filesystem::path& /*answerWaiting*/) {
+        list.runGameDisplay = [this](QWidget* parent, GameDocument& document,
+                                     const std::filesystem::path& /*answerWaiting*/) {
             answerer.log << "open " + QString::fromStdU16String(document.white.value_or(u""));
-            return after == kRealDisplay ? OpenGameDisplay(parent, document) : after != kDiscard;
+            return after == "Display" ? OpenGameDisplay(parent, document) : !after.isEmpty();
         };
-        list.saveGame = [this, after](GameDocument&) {
-            answerer.log << QStringLiteral("save");
-            return after == kSave;
+        list.saveGame = [this](GameDocument&) {
+            return !(answerer.log << "save").isEmpty() && after == "Save";
         };
         list.showNotice = [this](const QString& text) { answerer.log << text; };
     }
@@ -64,6 +59,7 @@ struct ListFixture {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("Korvani.pgn"));
     GamesListDialog list{path.toStdString()};
+    QString after;  // what the game display asks for: "Save", "SaveFails" or "Display"
     screen_test::ScreenAnswerer answerer{[this](QWidget& screen) {
         if (qobject_cast<QMenu*>(&screen) != nullptr) {
             return;  // a ScreenScript chooses in it
@@ -82,140 +78,112 @@ class GamesListTest : public QObject {
 private slots:
     void cleanup() { screen_test::CancelPending(); }
 
-    void files_data() {
+    // A games file, then keys ("Menu>item" chooses in the menu; Unselect, Reload, and
+    // what the game display asks for are not keys), and what the list shows.
+    void gamesFiles_data() {
         QTest::addColumn<QByteArray>("pgn");
+        QTest::addColumn<QString>("keys");
         QTest::addColumn<QStringList>("seen");
-        const auto row = [](const char* name, const QByteArray& pgn, const QStringList& seen) {
-            QTest::newRow(name) << pgn << seen;
+        const auto row = [](const char* name, const QByteArray& pgn, const char* keys,
+                            const QStringList& seen) {
+            QTest::newRow(name) << pgn << QString(keys)
+                                << (pgn == kFourGames ? kFourRows + seen : seen);
         };
         const QByteArray noSite = Game("White=No Site;Black=B;Result=*");
         const QString one = QStringLiteral("1 games, row 0");
-        row("missing file is created empty", QByteArray(), {"0 games, Open greyed, row -1"});
-        row("White to move", Mail("Ann", "Bob", ";Trait=White;LastMoveDate=05.06"),
+        row("missing file is created empty", QByteArray(), "F1", {"0 games, Open greyed, row -1"});
+        row("White to move", Mail("Ann", "Bob", ";Trait=White;LastMoveDate=05.06"), "",
             {"* Ann|Bob|05.06", one});
-        row("Black to move", Mail("Ann", "Bob", ";Trait=Black;LastMoveDate=11.23"),
+        row("Black to move", Mail("Ann", "Bob", ";Trait=Black;LastMoveDate=11.23"), "",
             {"Ann|* Bob|11.23", one});
         row("won: the result, no mark",
-            Game("Site=Mail;White=Eve;Black=Frank;Result=1-0;WhiteEmail=e@x;Trait=Black"),
+            Game("Site=Mail;White=Eve;Black=Frank;Result=1-0;WhiteEmail=e@x;Trait=Black"), "",
             {"Eve|Frank|1-0", one});
-        row("drawn", Game("Site=Mail;White=Eve;Black=Frank;Result=1/2-1/2;WhiteEmail=e@x"),
+        row("drawn", Game("Site=Mail;White=Eve;Black=Frank;Result=1/2-1/2;WhiteEmail=e@x"), "",
             {"Eve|Frank|½-½", one});
         row("running, not by e-mail, no date",
-            Game("Site=Here;White=Ivan;Black=Judy;Result=*;Trait=Black"), {"Ivan|Judy|?", one});
+            Game("Site=Here;White=Ivan;Black=Judy;Result=*;Trait=Black"), "", {"Ivan|Judy|?", one});
         row("a game without Site is told once",
-            noSite + Game("Site=Mail;White=Karl;Black=Lena;Result=0-1"),
-            {"Karl|Lena|0-1", "1 game of this file is not listed: its tags are incomplete", one});
-        row("two unlisted games", noSite + kFourGames + noSite,
+            noSite + Game("Site=Mail;White=Karl;Black=Lena;Result=0-1"), "Reload",
+            {"Karl|Lena|0-1", "1 game of this file is not listed: its tags are incomplete",
+             "refill", one});
+        row("two unlisted games", noSite + kFourGames + noSite, "Reload",
             kFourRows +
                 QStringList{"2 games of this file are not listed: their tags are incomplete",
-                            "4 games, row 0"});
-        row("unreadable: a folder in its place", "folder",
+                            "refill", "4 games, row 0"});
+        row("unreadable: a folder in its place", "folder", "",
             {"Critical [Korvani] Unable to load games file", "ended, Open greyed, row -1"});
-    }
-
-    void files() {
-        QFETCH(QByteArray, pgn);
-        ListFixture f(pgn);
-        f.list.InitDialog();
-        QCoreApplication::processEvents();
-        QTEST(f.Seen(), "seen");
-        // A reload tells nothing again, and reading leaves the file as it was.
-        f.list.FillGamesList();
-        QCoreApplication::processEvents();
-        QTEST(f.Seen(), "seen");
-        QVERIFY(pgn == "folder" || screen_test::ReadFile(f.path) == pgn);
-    }
-
-    void keys_data() {
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("after");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QStringList>("seen");
-        const auto row = [](const char* name, int selected, After after, const char* keys,
-                            const QStringList& log) {
-            QTest::newRow(name) << selected << int(after) << QString(keys) << kFourRows + log;
-        };
-        row("F1 opens the selected game", 0, kDiscard, "Down Down F1",
+        row("F1 opens the selected game", kFourGames, "Down Down F1",
             {"open Eve", "4 games, row 2"});
-        row("Return opens it", 0, kDiscard, "Down Return", {"open Carol", "4 games, row 1"});
-        row("nothing selected", -1, kDiscard, "F1 Return", {"4 games, Open greyed, row -1"});
-        row("a save refills, the row kept", 3, kSave, "F1",
+        row("nothing selected", kFourGames, "Unselect F1 Return", {"4 games, Open greyed, row -1"});
+        row("a save refills, the row kept", kFourGames, "Save Down Down Down F1",
             {"open Grace", "save", "refill", "4 games, row 3"});
-        row("a failed save is told", 1, kSaveFails, "F1",
+        row("a failed save is told", kFourGames, "SaveFails Down F1",
             {"open Carol", "save", "Critical [Error] Unable to save game", "4 games, row 1"});
-        row("the game display over the list", 1, kRealDisplay, "F1",
-            {"open Carol", "screen Game display over the list", "4 games, row 1"});
-        row("Esc ends the list", 0, kDiscard, "Esc", {"ended, row 0"});
-        row("Menu, Quit ends the list", 0, kDiscard, "Menu>Quit", {"ended, row 0"});
-        row("Menu, About", 0, kDiscard, "Menu>About...",
+        row("the game display over the list", kFourGames, "Display Return",
+            {"open Alice", "screen Game display over the list", "4 games, row 0"});
+        row("Menu, Quit ends the list", kFourGames, "Menu>Quit", {"ended, row 0"});
+        row("Menu, About", kFourGames, "Menu>About...",
             {"screen Korvani 0.1 over the list", "4 games, row 0"});
     }
 
-    void keys() {
-        QFETCH(int, selected);
-        QFETCH(int, after);
+    void gamesFiles() {
+        QFETCH(QByteArray, pgn);
         QFETCH(QString, keys);
-        ListFixture f(kFourGames, After(after));
+        ListFixture f(pgn);
         f.list.InitDialog();
         f.list.show();
-        f.list.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f.list));
-        f.list.SelectRow(selected);
+        QVERIFY(f.list.hasEnded() || QTest::qWaitForWindowActive(&f.list));
         QObject::connect(f.list.model(), &QAbstractItemModel::modelReset,
                          [&f] { f.answerer.log << "refill"; });
         ScreenScript menu;
-        for (QString key : keys.split(' ')) {
-            if (key.startsWith(QStringLiteral("Menu>"))) {
-                menu.ThenMenu(key.mid(5));
-                key = QStringLiteral("F2");
+        for (QString key : keys.split(' ', Qt::SkipEmptyParts)) {
+            if (key == "Unselect") {
+                f.list.SelectRow(-1);
+            } else if (key == "Reload") {
+                f.list.FillGamesList();
+            } else if (key.startsWith("Save") || key == "Display") {
+                f.after = key;
+            } else {
+                if (key.startsWith(QStringLiteral("Menu>"))) {
+                    menu.ThenMenu(key.mid(5));
+                    key = QStringLiteral("F2");
+                }
+                QTest::keyClick(f.list.listView(), QKeySequence(key)[0].key());
             }
-            QTest::keyClick(f.list.listView(), QKeySequence(key)[0].key());
         }
+        QCoreApplication::processEvents();
         QTEST(f.Seen(), "seen");
-        // Three equal columns fill the list.
+        // Reading leaves the file as it was; three equal columns fill the list.
+        QVERIFY(pgn == "folder" ||
+                (QFileInfo(f.path).isFile() && screen_test::ReadFile(f.path) == pgn));
         const QHeaderView* header = f.list.listView()->horizontalHeader();
         QCOMPARE(header->sectionSize(2), header->sectionSize(0));
         QVERIFY(header->sectionSize(0) > 30 &&
                 3 * header->sectionSize(0) <= f.list.listView()->width());
     }
 
-    // A long read shows its progress over the list, then the rows; the back key stops it
-    // and ends the list.
-    void slowRead_data() {
-        QTest::addColumn<bool>("stop");
-        QTest::addColumn<QString>("state");
-        QTest::newRow("read to the end") << false << "4 games, row 0";
-        QTest::newRow("back key stops it") << true << "ended, row -1";
-    }
-
-    void slowRead() {
-        QFETCH(bool, stop);
-        QFETCH(QString, state);
+    // A long read shows its progress over the list; the back key stops it and ends the list.
+    void backKeyStopsALongRead() {
         ListFixture f(kFourGames);
-        std::atomic<bool> released = false;
-        f.list.readIndex = [&released](const std::filesystem::path& path,
-                                       const ReadProgress& progress) {
-            for (std::size_t games = 1; games <= 10; ++games) {
-                progress(games);
-            }
-            while (!released && progress(10)) {
+        f.list.readIndex = [](const std::filesystem::path&, const ReadProgress& progress) {
+            for (std::size_t games = 1; progress(games);
+                 games = std::min<std::size_t>(games + 1, 10)) {
                 std::this_thread::yield();
             }
-            return released ? ReadGamesIndex(path, progress) : GamesIndex();
+            return GamesIndex();
         };
         QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
+        QObject::connect(&poll, &QTimer::timeout, [&f] {
             if (f.list.progressView()->isVisible() && f.answerer.log.isEmpty()) {
                 f.answerer.log << f.list.progressView()->countLabel()->text() +
                                       (f.list.isVisible() ? " over the list" : "");
-                stop ? QTest::keyClick(&f.list, Qt::Key_Escape) : void(released = true);
+                QTest::keyClick(&f.list, Qt::Key_Escape);
             }
         });
         poll.start(20);
         f.list.InitDialog();
-        QVERIFY(!f.list.progressView()->isVisible());
-        QCOMPARE(f.Seen().mid(f.Seen().size() - 2),
-                 (QStringList{"10 games indexed over the list", state}));
+        QCOMPARE(f.Seen(), (QStringList{"10 games indexed over the list", "ended, row -1"}));
     }
 
 private:
