@@ -74,41 +74,32 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("greyed");
         QTest::addColumn<QString>("effect");
-        const auto row = [](const char* name, int bar, Qt::Key key, int command, int greyed = 0) {
-            QTest::newRow(name) << bar << int(key) << greyed
-                                << QStringLiteral("command %1").arg(command);
+        const auto row = [](const char* name, int bar, Qt::Key key, const QString& effect,
+                            int greyed = 0) {
+            QTest::newRow(name) << bar << int(key) << greyed << effect;
         };
-        const auto shows = [](const char* name, int bar, Qt::Key key, const char* effect,
-                              int greyed = 0) {
-            QTest::newRow(name) << bar << int(key) << greyed << QString(effect);
-        };
-        row("games list F1 Open", kBarGamesList, Qt::Key_F1, kCmdOpen);
-        row("Return is OK, not a softkey", kBarGamesList, Qt::Key_Return, kIdOk);
-        row("Enter is OK", kBarGamesList, Qt::Key_Enter, kIdOk);
-        row("Esc is Cancel", kBarGamesList, Qt::Key_Escape, kIdCancel);
-        row("board F1 Save+Close", kBarBoard, Qt::Key_F1, kCmdSaveClose);
-        row("move list F1 Save+Close", kBarMoveList, Qt::Key_F1, kCmdSaveClose);
-        row("new game F1 Done", kBarNewGame, Qt::Key_F1, kIdOk);
-        row("new game F2 Cancel", kBarNewGame, Qt::Key_F2, kIdCancel);
-        row("send move F1 Send", kBarSendMove, Qt::Key_F1, kCmdSend);
-        row("studied moves F1 Cancel", kBarStudiedMoves, Qt::Key_F1, kIdCancel);
-        row("answer F2 Next", kBarAnswerMessages, Qt::Key_F2, kCmdNext);
-        row("about F1 OK", kBarAbout, Qt::Key_F1, kCmdAboutOk);
-        row("choice F1 Cancel", kBarChoice, Qt::Key_F1, kIdCancel);
-        shows("choice has no F2", kBarChoice, Qt::Key_F2, "");
-        shows("greyed softkey ignores F1", kBarGamesList, Qt::Key_F1, "", kCmdOpen);
-        shows("games list F2 menu", kBarGamesList, Qt::Key_F2,
-              "menu New...|-|Settings...|About...|Quit");
-        shows("greyed menu item", kBarGamesList, Qt::Key_F2,
-              "menu (New...)|-|Settings...|About...|Quit", kCmdNewGame);
-        shows("board F2 menu, greyed in a submenu", kBarBoard, Qt::Key_F2,
-              "menu Go to Current|View move list|Line[Promote|(Delete "
-              "move)]|Result[1-0|1/2-1/2|0-1]|-|"
-              "Send move|Get answer|-|Close, no save",
-              kCmdDeleteMove);
-        shows("digits pass the focused list", kBarChoice, Qt::Key_2, "digit 2");
-        shows("arrows move the list", kBarChoice, Qt::Key_Down, "row 1");
-        shows("unknown bar", 999, Qt::Key_F1, "no bar");
+        const auto sends = [](int command) { return QStringLiteral("command %1").arg(command); };
+        row("games list F1 Open", kBarGamesList, Qt::Key_F1, sends(kCmdOpen));
+        row("Return is OK, not a softkey", kBarGamesList, Qt::Key_Return, sends(kIdOk));
+        row("Enter is OK", kBarGamesList, Qt::Key_Enter, sends(kIdOk));
+        row("Esc is Cancel", kBarGamesList, Qt::Key_Escape, sends(kIdCancel));
+        row("board F1 Save+Close", kBarBoard, Qt::Key_F1, sends(kCmdSaveClose));
+        row("new game F1 Done", kBarNewGame, Qt::Key_F1, sends(kIdOk));
+        row("send move F1 Send", kBarSendMove, Qt::Key_F1, sends(kCmdSend));
+        row("answer F2 Next", kBarAnswerMessages, Qt::Key_F2, sends(kCmdNext));
+        row("choice has no F2", kBarChoice, Qt::Key_F2, "");
+        row("greyed softkey ignores F1", kBarGamesList, Qt::Key_F1, "", kCmdOpen);
+        row("games list F2 menu", kBarGamesList, Qt::Key_F2,
+            "menu New...|-|Settings...|About...|Quit");
+        row("greyed menu item", kBarGamesList, Qt::Key_F2,
+            "menu (New...)|-|Settings...|About...|Quit", kCmdNewGame);
+        row("board F2 menu, greyed in a submenu", kBarBoard, Qt::Key_F2,
+            "menu Go to Current|View move list|Line[Promote|(Delete move)]|Result[1-0|1/2-1/2|0-1]"
+            "|-|Send move|Get answer|-|Close, no save",
+            kCmdDeleteMove);
+        row("digits pass the focused list", kBarChoice, Qt::Key_2, "digit 2");
+        row("arrows move the list", kBarChoice, Qt::Key_Down, "row 1");
+        row("unknown bar", 999, Qt::Key_F1, "no bar");
     }
 
     void keys() {

@@ -1,8 +1,66 @@
+// What happens when the program starts: its steps in order, the settings asked for at
+// the first start (and their boxes), and one instance per session and games file.
 #include <cerrno>
 
 #include "app/program_startup.h"
+#include "contacts/owner_identity.h"
 #include "messaging/message_store.h"
-#include "tests/support/screen_test_support.h"
+#include "tests/support/screen_script.h"
+#include "ui/games_list/games_list_dialog.h"
+#include "ui/games_list/settings_dialog.h"
+#include "ui/new_game/new_game_dialog.h"
+
+using screen_test::ReadFile;
+
+namespace {
+
+constexpr int kTimeoutMs = 30000;
+
+// A run of the program in its own process with `home` (with an owner set, so that it goes
+// straight to its games list), sharing `runtime` (where the instance server lives).
+class Run {
+public:
+    Run(const QString& home, const QString& runtime) {
+        QDir().mkpath(home + QStringLiteral("/config/korvani"));
+        QFile settings(home + QStringLiteral("/config/korvani/device.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Owner]\nName=Ann\nE-mail=ann@example.org\n");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home);
+        for (const char* sub : {"CONFIG", "DATA", "CACHE"}) {
+            environment.insert(QStringLiteral("XDG_%1_HOME").arg(sub),
+                               home + '/' + QString(sub).toLower());
+        }
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"),
+                           QStringLiteral("korvani.*.debug=true"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KORVANI_PROGRAM), QStringList{});
+    }
+    ~Run() {
+        process.kill();
+        process.waitForFinished(kTimeoutMs);
+    }
+
+    // Whether the program wrote `text` to its error output so far.
+    bool Said(const QString& text) {
+        log_ += QString::fromLocal8Bit(process.readAllStandardError());
+        return log_.contains(text);
+    }
+    bool Runs() { return Said(QStringLiteral("games list shown")); }
+    bool Ended() {
+        return process.state() == QProcess::NotRunning &&
+               process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    }
+
+    QProcess process;
+
+private:
+    QString log_;
+};
+
+}  // namespace
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -61,6 +119,175 @@ private slots:
         QCOMPARE(MailStoreErrorText(settings, ENOTDIR),
                  u"Cannot open the mail store /home/ann/Mail: Not a directory");
     }
+
+    // Asked for before the games list, reopened from its menu, saved without losing the
+    // user's own lines; the address book saved is the one New Game reads.
+    void firstStartAsksForTheOwnerAndTheMenuReopensIt() {
+        const QString home = folder_.filePath(QStringLiteral("first"));
+        const QString ini = home + QStringLiteral("/config/korvani/device.ini");
+        const QString book = home + QStringLiteral("/friends.vcf");
+        const QByteArray own = "; kept as written\n[Messaging]\nStores=" + home.toUtf8() +
+                               "/Maildir\n\n[Extra]\nColour=blue\n";
+        QVERIFY(screen_test::UseHome(home) && screen_test::WriteFile(ini, own));
+        QVERIFY(screen_test::WriteFile(book,
+                                       "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob\r\nEMAIL:bob@"
+                                       "example.org\r\nEND:VCARD\r\n"));
+        // Tabs `count` times, then types `text` into the field reached.
+        const auto type = [](int count, const QString& text) {
+            for (int i = 0; i < count; ++i) {
+                screen_test::PressKey(nullptr, Qt::Key_Tab);
+            }
+            QTest::keyClicks(QApplication::focusWidget(), text);
+        };
+        ScreenScript script;
+        script.ThenOn<SettingsDialog>("Settings before the games list", {},
+                                      [type](SettingsDialog& dialog) {
+                                          type(0, QStringLiteral("Ann Example"));
+                                          type(1, QStringLiteral("ann@example.org"));
+                                          QTest::keyClick(&dialog, Qt::Key_F1);
+                                      });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_F2);
+        script.ThenMenu(QStringLiteral("Settings..."));
+        script.ThenOn<SettingsDialog>(
+            "Settings from the menu", {}, [type, book](SettingsDialog& dialog) {
+                QCOMPARE(dialog.emailEdit()->text(), QStringLiteral("ann@example.org"));
+                type(5, book);  // past name, e-mail, folders, send command and Test
+                QTest::keyClick(&dialog, Qt::Key_Return);
+            });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_F2);
+        script.ThenMenu(QStringLiteral("New..."));
+        script.ThenOn<NewGameDialog>(
+            "New Game", [](NewGameDialog& dialog) { return dialog.opponentList()->count() == 1; },
+            [](NewGameDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_F2); });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_Escape);
+        QCOMPARE(RunKorvani(), 0);
+        QVERIFY2(script.Finished(), qPrintable(script.StalledAt()));
+        QCOMPARE(
+            ReadFile(ini),
+            own +
+                "\n[Owner]\nName=Ann Example\nE-mail=ann@example.org\n\n[Contacts]\nAddressBook=" +
+                book.toUtf8() + "\n");
+    }
+
+    void boxes_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("command");  // %1: the file the message is written to
+        QTest::addColumn<QString>("box");      // %1: the settings file
+        const auto row = [](const char* name, const char* setup, const char* command,
+                            const char* box) { QTest::newRow(name) << setup << command << box; };
+        row("Test sends to the owner", "Test", "cat > '%1'",
+            "Information [Settings] A test message to ann@example.org was handed to the send "
+            "command.");
+        row("Test, the command fails", "Test", "cat > '%1'; exit 3",
+            "Critical [Settings] The send command ended with exit status 3.");
+        row("Test without a command", "Test", "",
+            "Information [Settings] No send command is set: a move you send stays in the outbox");
+        row("Done without a name", "no name", "", "Critical [Error] Your name is mandatory");
+        row("Done without an e-mail", "no e-mail", "", "Critical [Error] Your email is mandatory");
+        row("settings that cannot be read", "folder", "",
+            "Critical [Settings] Cannot read the settings %1: Is a directory");
+        // A link to a file in a folder that not even root can write to.
+        row("settings that cannot be saved", "/proc/version", "",
+            "Critical [Settings] Cannot save the settings %1: ");
+    }
+
+    void boxes() {
+        QFETCH(QString, setup);
+        QFETCH(QString, command);
+        QFETCH(QString, box);
+        const QString ini = folder_.filePath(QTest::currentDataTag() + QStringLiteral(".ini"));
+        const QString message = folder_.filePath(QTest::currentDataTag() + QStringLiteral(".eml"));
+        QVERIFY(setup != "folder" || QDir().mkpath(ini));
+        QVERIFY(!setup.startsWith('/') || QFile::link(setup, ini));
+        OwnerIdentity owner;
+        owner.Set(setup == "no name" ? u"" : u"Ann Example",
+                  setup == "no e-mail" ? u"" : u"ann@example.org");
+        // Return on the focused Test, else Done; Cancel once the box was answered.
+        screen_test::ScreenAnswerer answerer([&](QWidget& top) {
+            auto& dialog = dynamic_cast<SettingsDialog&>(top);
+            dialog.sendCommandEdit()->setText(command.arg(message));
+            (setup == "Test" ? static_cast<QWidget*>(dialog.testButton()) : dialog.nameEdit())
+                ->setFocus();
+            QTest::keyClick(&dialog, answerer.log.isEmpty() ? Qt::Key_Return : Qt::Key_F2);
+        });
+        QVERIFY(!RunSettingsDialog(nullptr, ini.toStdString(), owner));
+        QVERIFY2(answerer.log.size() == 1 && answerer.log[0].startsWith(box.replace("%1", ini)),
+                 qPrintable(answerer.log.join('\n')));
+        // Neither a Test nor a refusal writes the settings; a Test hands over the message.
+        QVERIFY(setup == "folder" || !QFileInfo(ini).isFile() || QFileInfo(ini).isSymLink());
+        const QByteArray mail = ReadFile(message);
+        QCOMPARE(mail.contains("\nTo: ann@example.org\n") &&
+                     mail.contains("From: Ann Example <ann@example.org>\n"),
+                 !command.isEmpty());
+    }
+
+    // The second start brings the first to the front and ends, having read and created
+    // nothing; the first made the games file, the address book and the mail store.
+    void secondStartBringsTheFirstForward() {
+        QTemporaryDir home, otherHome, runtime;
+        Run first(home.path(), runtime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(first.Said("games list shown, 0 rows"), kTimeoutMs);
+        for (const char* made :
+             {"Documents/Korvani.pgn", "data/korvani/contacts.vcf", "data/korvani/Mail/new"}) {
+            QVERIFY2(QFileInfo::exists(home.filePath(made)), made);
+        }
+        Run second(otherHome.path(), runtime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(second.Ended() && first.Said("brought to the front"), kTimeoutMs);
+        QCOMPARE(QDir(otherHome.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{"config"});
+        QVERIFY(first.Runs() && first.process.state() == QProcess::Running);
+    }
+
+    // A killed instance leaves its socket; the next start takes the server over.
+    void startAfterACrashTakesOverTheServer() {
+        QTemporaryDir home, runtime;
+        {
+            Run crashed(home.path(), runtime.path());
+            QTRY_VERIFY_WITH_TIMEOUT(crashed.Runs(), kTimeoutMs);
+        }
+        QVERIFY(QFileInfo::exists(runtime.filePath(QStringLiteral("korvani.instance"))));
+        Run next(home.path(), runtime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(next.Runs(), kTimeoutMs);
+    }
+
+    // Of two programs started at once exactly one runs; the other ends quietly.
+    void simultaneousStartsNeverBothRun() {
+        QTemporaryDir home;
+        for (int round = 0; round < 20; ++round) {
+            QTemporaryDir runtime;
+            Run first(home.path(), runtime.path());
+            Run second(home.path(), runtime.path());
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (first.Runs() || first.Ended()) && (second.Runs() || second.Ended()), kTimeoutMs);
+            QVERIFY2(first.Runs() != second.Runs(),
+                     qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+    }
+
+    // The same games file from a session with another runtime folder: the first program
+    // cannot be reached, so the second says whose the file is and stops. A temporary file
+    // a killed save left is removed; the user's copy is kept.
+    void sameGamesFileFromAnotherSessionIsRefused() {
+        QTemporaryDir home, runtime, otherRuntime;
+        const QString leftover = home.filePath(QStringLiteral("Documents/.Korvani.pgn.Ab12Cd.tmp"));
+        const QString copy = home.filePath(QStringLiteral("Documents/Korvani.pgn.bak"));
+        for (const QString& path : {leftover, copy}) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("half a file") > 0);
+        }
+        Run first(home.path(), runtime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(first.Runs(), kTimeoutMs);
+        QVERIFY(!QFileInfo::exists(leftover) && QFileInfo::exists(copy));
+        Run second(home.path(), otherRuntime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(second.Said("games file in use"), kTimeoutMs);
+        QVERIFY(second.Said("The games file is in use by another Korvani:\\n" +
+                            home.filePath("Documents/Korvani.pgn")));
+        QVERIFY(!second.Runs() && first.process.state() == QProcess::Running);
+    }
+
+private:
+    QTemporaryDir folder_;
 };
 
 QTEST_MAIN(StartupTest)
