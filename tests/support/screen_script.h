@@ -5,11 +5,10 @@
 
 #include "tests/support/screen_test_support.h"
 
-// Plays a user through nested modal screens: each step waits until the screen on top is
-// the one it expects, then acts on it from a zero timer, so that an action opening a
-// further screen does not hold up the next steps. When no step matches for
-// `stallLimitMs`, the script notes the step it waited for and closes every screen, so
-// that the run ends instead of hanging.
+// Plays a user through nested modal screens: each step waits for the screen on top it
+// expects, then acts on it from a zero timer, so that an action opening a further screen
+// does not hold up the next steps. After `stallLimitMs` without a match the script notes
+// the step it waited for and closes every screen, so that the run ends instead of hanging.
 class ScreenScript : public QObject {
 public:
     using Match = std::function<bool(QWidget& top)>;

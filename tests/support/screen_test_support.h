@@ -8,8 +8,7 @@
 // Drives modal screens in QtTest from timers that poll for them to show.
 namespace screen_test {
 
-// Waits belong to the test that started them; CancelPending (in cleanup) drops the rest,
-// so that they cannot answer the next test's screens.
+// Waits belong to the test that started them; CancelPending (in cleanup) drops the rest.
 inline int& Generation() {
     static int generation = 0;
     return generation;
@@ -42,8 +41,7 @@ inline void WhenModalShows(std::function<void(QWidget&)> action, QWidget* outer 
     });
 }
 
-// Closes the screen on top once it stayed there for a whole interval (however slow the
-// machine, one that opened since the last tick is left alone), so that an unanswered
+// Closes the screens on top once one stayed there a whole interval, so that an unanswered
 // screen cannot block the run; counts what it closed.
 class ModalWatchdog {
 public:
@@ -70,9 +68,9 @@ private:
     int closed_ = 0;
 };
 
-// Answers each screen that comes on top, from a timer of its own so that the polls go on
-// under a nested screen: a message box is logged ("Critical [caption] text") and its
-// default button pressed; any other screen goes to `onScreen`.
+// Answers each screen on top from a timer of its own, so that polls go on under a nested
+// one: a message box is logged ("Critical [caption] text") and its default button
+// pressed; any other screen goes to `onScreen`.
 class ScreenAnswerer {
 public:
     explicit ScreenAnswerer(std::function<void(QWidget&)> onScreen = {}) {
@@ -159,8 +157,7 @@ inline QByteArray ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Makes `home` the user's home for this process: HOME and the XDG folders point into it,
-// which holds a Maildir store and a private runtime folder.
+// Points HOME and the XDG folders into `home`, with a Maildir and a private runtime folder.
 inline bool UseHome(const QString& home) {
     for (const char* sub : {"/Maildir/new", "/Maildir/cur", "/Maildir/tmp", "/runtime"}) {
         QDir().mkpath(home + QLatin1String(sub));

@@ -39,9 +39,9 @@ void SetUp(const Player& player, const Player& opponent, QProcess& smtp) {
     QVERIFY2(smtp.waitForReadyRead(10000), "no SMTP server (python3-aiosmtpd?)");
     const QString settings =
         QStringLiteral(
-            "[Owner]\nName=%1 %2\nE-mail=%3\n\n[Messaging]\nStores=%4/Maildir\nSendCommand=msmtp "
-            "-C %5 --host=127.0.0.1 "
-            "--port=%6 --auth=off --tls=off --from=%3 -t\n\n[Contacts]\nAddressBook=%7\n")
+            "[Owner]\nName=%1 %2\nE-mail=%3\n\n[Messaging]\nStores=%4/Maildir\n"
+            "SendCommand=msmtp -C %5 --host=127.0.0.1 --port=%6 --auth=off --tls=off "
+            "--from=%3 -t\n\n[Contacts]\nAddressBook=%7\n")
             .arg(player.first, player.last, player.email, player.home, msmtprc,
                  smtp.readLine().trimmed(), card);
     QVERIFY(screen_test::WriteFile(player.home + "/config/korvani/device.ini", settings.toUtf8()));
