@@ -21,10 +21,8 @@ constexpr int kTimeoutMs = 30000;
 class Run {
 public:
     Run(const QString& home, const QString& runtime) {
-        QDir().mkpath(home + QStringLiteral("/config/korvani"));
-        QFile settings(home + QStringLiteral("/config/korvani/device.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[Owner]\nName=Ann\nE-mail=ann@example.org\n");
+        QVERIFY(screen_test::WriteFile(home + QStringLiteral("/config/korvani/device.ini"),
+                                       "[Owner]\nName=Ann\nE-mail=ann@example.org\n"));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), home);
         for (const char* sub : {"CONFIG", "DATA", "CACHE"}) {
