@@ -1,35 +1,22 @@
 #pragma once
 
-#include <QApplication>
-#include <QDialog>
-#include <QElapsedTimer>
-#include <QMenu>
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QTimer>
-#include <QWidget>
 #include <deque>
-#include <functional>
 #include <typeinfo>
-#include <utility>
 
-// Plays a user through a run of nested modal screens: each step waits until the
-// topmost screen (an open popup menu, else the active modal dialog) is the one it
-// expects, then acts on it from a zero timer, so that an action which opens a further
-// screen does not hold up the steps after it. Steps are matched on what the screen
-// shows, so a step never acts before the previous action's effects are in place.
-// When no step matches for `stallLimitMs`, the script gives up: it remembers the
-// step it waited for and closes every screen, so the run ends instead of hanging.
+#include "tests/support/screen_test_support.h"
+
+// Plays a user through nested modal screens: each step waits for the screen on top it
+// expects, then acts on it from a zero timer, so that an action opening a further screen
+// does not hold up the next steps. After `stallLimitMs` without a match the script notes
+// the step it waited for and closes every screen, so that the run ends instead of hanging.
 class ScreenScript : public QObject {
 public:
     using Match = std::function<bool(QWidget& top)>;
     using Action = std::function<void(QWidget& top)>;
 
     explicit ScreenScript(int stallLimitMs = 20000) : stallLimitMs_(stallLimitMs) {
-        poll_.setInterval(20);
         QObject::connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
-        poll_.start();
+        poll_.start(20);
         sinceProgress_.start();
     }
 
@@ -50,6 +37,31 @@ public:
             [action = std::move(action)](QWidget& top) { action(dynamic_cast<T&>(top)); });
     }
 
+    // Adds a step that presses `key` on the first screen of type T.
+    template <typename T>
+    void ThenKey(QString name, Qt::Key key) {
+        ThenOn<T>(std::move(name), {}, [key](T& screen) { QTest::keyClick(&screen, key); });
+    }
+
+    // Adds a step that chooses the enabled item `item` of a popup menu, as keys do.
+    void ThenMenu(const QString& item) {
+        const auto find = [item](QWidget& top) -> QAction* {
+            auto* menu = qobject_cast<QMenu*>(&top);
+            for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
+                if (action->text() == item && action->isEnabled()) {
+                    return action;
+                }
+            }
+            return nullptr;
+        };
+        Then(
+            "a menu with " + item, [find](QWidget& top) { return find(top) != nullptr; },
+            [find](QWidget& top) {
+                static_cast<QMenu&>(top).setActiveAction(find(top));
+                QTest::keyClick(&top, Qt::Key_Return);
+            });
+    }
+
     bool Finished() const { return steps_.empty() && stalledAt_.isEmpty(); }
     // The step the script gave up waiting for; empty while it has not.
     const QString& StalledAt() const { return stalledAt_; }
@@ -61,62 +73,33 @@ private:
         Action action;
     };
 
-    static QWidget* TopScreen() {
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            return popup;
-        }
-        QWidget* modal = QApplication::activeModalWidget();
-        return modal != nullptr && modal->isVisible() ? modal : nullptr;
-    }
-
     void Poll() {
-        if (actionPending_) {
+        QWidget* top = screen_test::TopScreen();
+        if (actionPending_ || top == nullptr) {
             return;
         }
-        QWidget* top = TopScreen();
-        if (!stalledAt_.isEmpty()) {
-            CloseScreen(top);
-            return;
-        }
-        if (!steps_.empty() && top != nullptr && steps_.front().match(*top)) {
-            Run(*top);
+        if (stalledAt_.isEmpty() && !steps_.empty() && steps_.front().match(*top)) {
+            actionPending_ = true;
+            sinceProgress_.restart();
+            QTimer::singleShot(0, this, [this, target = QPointer(top), step = steps_.front()] {
+                actionPending_ = false;
+                if (target != nullptr) {
+                    step.action(*target);
+                }
+            });
+            steps_.pop_front();
             return;
         }
         // Once every step has run, a screen left open counts as a stall too.
-        if (top != nullptr && sinceProgress_.elapsed() > stallLimitMs_) {
-            const QString open =
-                QStringLiteral("%1 \"%2\"")
-                    .arg(QString::fromLatin1(typeid(*top).name()), top->windowTitle());
-            stalledAt_ = steps_.empty()
-                             ? QStringLiteral("(a screen left open: %1)").arg(open)
-                             : QStringLiteral("%1 (%2 was open)").arg(steps_.front().name, open);
+        if (stalledAt_.isEmpty() && sinceProgress_.elapsed() > stallLimitMs_) {
+            const QString open = QStringLiteral("%1 \"%2\" was open")
+                                     .arg(QLatin1String(typeid(*top).name()), top->windowTitle());
+            stalledAt_ = (steps_.empty() ? QStringLiteral("no step") : steps_.front().name) +
+                         QStringLiteral(" (%1)").arg(open);
             steps_.clear();
-            CloseScreen(top);
         }
-    }
-
-    void Run(QWidget& top) {
-        Step step = std::move(steps_.front());
-        steps_.pop_front();
-        sinceProgress_.restart();
-        actionPending_ = true;
-        QPointer<QWidget> target(&top);
-        QTimer::singleShot(0, this, [this, target, action = std::move(step.action)] {
-            actionPending_ = false;
-            if (target != nullptr) {
-                action(*target);
-            }
-        });
-    }
-
-    static void CloseScreen(QWidget* top) {
-        if (top == nullptr) {
-            return;
-        }
-        if (auto* dialog = qobject_cast<QDialog*>(top)) {
-            dialog->done(QDialog::Rejected);
-        } else {
-            top->close();
+        if (auto* dialog = qobject_cast<QDialog*>(top); !stalledAt_.isEmpty()) {
+            dialog != nullptr ? dialog->done(QDialog::Rejected) : void(top->close());
         }
     }
 

@@ -1,23 +1,14 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPointer>
 #include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtWidgets>
 #include <functional>
 #include <optional>
 
-// Helpers for driving modal screens in QtTest: each nested exec() is reached through
-// a zero timer that waits for the screen to become the active modal widget.
-
+// Drives modal screens in QtTest from timers that poll for them to show.
 namespace screen_test {
 
-// Pending waits belong to the test that started them; CancelPending (in a test's
-// cleanup) drops those left over, so that they cannot answer the next test's dialogs.
+// Waits belong to the test that started them; CancelPending (in cleanup) drops the rest.
 inline int& Generation() {
     static int generation = 0;
     return generation;
@@ -27,17 +18,22 @@ inline void CancelPending() {
     ++Generation();
 }
 
-// Runs `action` on the next modal widget that is not `outer`, once it shows. Gives up
-// (and closes nothing) after `attempts` polls, so a missing dialog fails its test
-// instead of hanging it.
+// The screen on top: an open popup menu, else the visible modal dialog, else null.
+inline QWidget* TopScreen() {
+    QWidget* top = QApplication::activePopupWidget();
+    top = top != nullptr ? top : QApplication::activeModalWidget();
+    return top != nullptr && top->isVisible() ? top : nullptr;
+}
+
+// Runs `action` on the next modal widget but `outer` once it shows; gives up after
+// `attempts` polls, so that a missing screen fails its test instead of hanging it.
 inline void WhenModalShows(std::function<void(QWidget&)> action, QWidget* outer = nullptr,
                            int attempts = 500, int generation = Generation()) {
     QTimer::singleShot(10, [action = std::move(action), outer, attempts, generation]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
         if (generation != Generation()) {
             return;
-        }
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal != outer && modal->isVisible()) {
+        } else if (modal != nullptr && modal != outer && modal->isVisible()) {
             action(*modal);
         } else if (attempts > 0) {
             WhenModalShows(std::move(action), outer, attempts - 1, generation);
@@ -45,50 +41,24 @@ inline void WhenModalShows(std::function<void(QWidget&)> action, QWidget* outer 
     });
 }
 
-// Runs `action` on the next popup menu once it shows.
-inline void WhenPopupShows(std::function<void(QMenu&)> action, int attempts = 500,
-                           int generation = Generation()) {
-    QTimer::singleShot(10, [action = std::move(action), attempts, generation]() mutable {
-        if (generation != Generation()) {
-            return;
-        }
-        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (popup != nullptr && popup->isVisible()) {
-            action(*popup);
-        } else if (attempts > 0) {
-            WhenPopupShows(std::move(action), attempts - 1, generation);
-        }
-    });
-}
-
-// Closes every modal dialog and popup that stayed open for a whole interval, so that a
-// screen a test forgot to answer cannot block the run; counts what it had to close. A
-// screen that opened since the last tick is left alone, however slow the machine.
+// Closes the screens on top once one stayed there a whole interval, so that an unanswered
+// screen cannot block the run; counts what it closed.
 class ModalWatchdog {
 public:
     explicit ModalWatchdog(int intervalMs = 10000) {
-        timer_.setInterval(intervalMs);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            QWidget* open = QApplication::activePopupWidget();
-            if (open == nullptr) {
-                open = QApplication::activeModalWidget();
-            }
+            QWidget* open = TopScreen();
             if (open == nullptr || open != seenAtLastTick_) {
                 seenAtLastTick_ = open;
                 return;
             }
-            while (QWidget* popup = QApplication::activePopupWidget()) {
-                popup->close();
-                ++closed_;
-            }
-            while (QWidget* modal = QApplication::activeModalWidget()) {
-                modal->close();
-                modal->hide();
-                ++closed_;
+            for (; open != nullptr; open = TopScreen(), ++closed_) {
+                open->close();
+                open->hide();
             }
             seenAtLastTick_ = nullptr;
         });
-        timer_.start();
+        timer_.start(intervalMs);
     }
     int closed() const { return closed_; }
 
@@ -96,6 +66,40 @@ private:
     QTimer timer_;
     QPointer<QWidget> seenAtLastTick_;
     int closed_ = 0;
+};
+
+// Answers each screen on top from a timer of its own, so that polls go on under a nested
+// one: a message box is logged ("Critical [caption] text") and its default button
+// pressed; any other screen goes to `onScreen`.
+class ScreenAnswerer {
+public:
+    explicit ScreenAnswerer(std::function<void(QWidget&)> onScreen = {}) {
+        QObject::connect(&poll_, &QTimer::timeout, [this, onScreen = std::move(onScreen)] {
+            QPointer<QWidget> top = TopScreen();
+            if (top == nullptr || pending_) {
+                return;
+            }
+            pending_ = true;
+            QTimer::singleShot(0, [this, top, onScreen] {
+                pending_ = false;
+                if (auto* box = qobject_cast<QMessageBox*>(top)) {
+                    log << QStringLiteral("%1 [%2] %3")
+                               .arg(
+                                   QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()),
+                                   box->windowTitle(), box->text());
+                    QTest::keyClick(box, Qt::Key_Return);
+                } else if (top != nullptr && onScreen) {
+                    onScreen(*top);
+                }
+            });
+        });
+        poll_.start(10);
+    }
+    QStringList log;
+
+private:
+    QTimer poll_;
+    bool pending_ = false;
 };
 
 // Presses `key` on the widget that has the keyboard focus, or on `fallback`.
@@ -111,8 +115,8 @@ struct SeenBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
-// Answers the next message box with `button` (or Ok when it has no such button) and
-// records it in `seen`; any other modal screen (but `outer`) is closed unanswered.
+// Answers the next message box with `button` (Ok when it has none such), recording it
+// in `seen`; any other modal screen but `outer` is closed unanswered.
 inline void AnswerNextBox(std::optional<SeenBox>& seen, QMessageBox::StandardButton button,
                           QWidget* outer = nullptr) {
     WhenModalShows(
@@ -124,36 +128,47 @@ inline void AnswerNextBox(std::optional<SeenBox>& seen, QMessageBox::StandardBut
             }
             seen = SeenBox{box->windowTitle(), box->text(), box->icon()};
             QAbstractButton* pressed = box->button(button);
-            if (pressed == nullptr) {
-                pressed = box->button(QMessageBox::Ok);
-            }
-            pressed->click();
+            (pressed != nullptr ? pressed : box->button(QMessageBox::Ok))->click();
         },
         outer);
 }
 
-// Chooses the item labelled `text` in `menu` as the keyboard does.
-inline void ChooseMenuItem(QMenu& menu, const QString& text) {
-    for (QAction* action : menu.actions()) {
-        if (action->text() == text) {
-            menu.setActiveAction(action);
+// The rows of `model` with their cells joined by "|".
+inline QStringList Rows(const QAbstractItemModel& model, int columns) {
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < columns; ++column) {
+            cells << model.index(row, column).data().toString();
         }
+        rows << cells.join(QLatin1Char('|'));
     }
-    QTest::keyClick(&menu, Qt::Key_Return);
+    return rows;
 }
 
-// True when `top` is a popup menu with an item `text`.
-inline bool IsMenuWith(QWidget& top, const QString& text) {
-    auto* menu = qobject_cast<QMenu*>(&top);
-    if (menu == nullptr) {
-        return false;
+inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Points HOME and the XDG folders into `home`, with a Maildir and a private runtime folder.
+inline bool UseHome(const QString& home) {
+    for (const char* sub : {"/Maildir/new", "/Maildir/cur", "/Maildir/tmp", "/runtime"}) {
+        QDir().mkpath(home + QLatin1String(sub));
     }
-    for (const QAction* action : menu->actions()) {
-        if (action->text() == text) {
-            return true;
-        }
-    }
-    return false;
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/cache")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toUtf8());
+    return QFile::setPermissions(home + QStringLiteral("/runtime"),
+                                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 }  // namespace screen_test

@@ -1,67 +1,62 @@
-#include <QMessageBox>
-#include <QTimer>
-#include <QtTest>
-
+// What happens when the program starts: its steps in order, the settings asked for at
+// the first start (and their boxes), and one instance per session and games file.
 #include <cerrno>
 
 #include "app/program_startup.h"
+#include "contacts/owner_identity.h"
 #include "messaging/message_store.h"
-#include "tests/support/screen_test_support.h"
+#include "tests/support/screen_script.h"
+#include "ui/games_list/games_list_dialog.h"
+#include "ui/games_list/settings_dialog.h"
+#include "ui/new_game/new_game_dialog.h"
+
+using screen_test::ReadFile;
 
 namespace {
 
-// Records the start-up steps and the notices in the order they happen; each notice
-// is answered with its OK button.
-class StepRecorder {
+constexpr int kTimeoutMs = 30000;
+
+// A run of the program in its own process with `home` (with an owner set, so that it goes
+// straight to its games list), sharing `runtime` (where the instance server lives).
+class Run {
 public:
-    StepRecorder(bool contactsOpen, bool messagingOpen) {
-        steps.loadOwnerIdentity = [this] { log << "load owner"; };
-        steps.askFirstSettings = [this] { log << "first settings"; };
-        steps.createDrawingResources = [this] { log << "create drawing"; };
-        steps.openContacts = [this, contactsOpen] {
-            log << "open contacts";
-            return contactsOpen;
-        };
-        steps.openMessaging = [this, messagingOpen] {
-            log << "open messaging";
-            return messagingOpen;
-        };
-        steps.runGamesList = [this] { log << "games list"; };
-        steps.closeMessaging = [this] { log << "close messaging"; };
-        steps.closeContacts = [this] { log << "close contacts"; };
-        steps.freeDrawingResources = [this] { log << "free drawing"; };
-        steps.saveOwnerIdentity = [this] { log << "save owner"; };
-        // Polls for notices for as long as the recorder lives.
-        poll_.setInterval(10);
-        QObject::connect(&poll_, &QTimer::timeout, [this] { AnswerNotice(); });
-        poll_.start();
+    Run(const QString& home, const QString& runtime) {
+        QVERIFY(screen_test::WriteFile(home + QStringLiteral("/config/korvani/device.ini"),
+                                       "[Owner]\nName=Ann\nE-mail=ann@example.org\n"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home);
+        for (const char* sub : {"CONFIG", "DATA", "CACHE"}) {
+            environment.insert(QStringLiteral("XDG_%1_HOME").arg(sub),
+                               home + '/' + QString(sub).toLower());
+        }
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"),
+                           QStringLiteral("korvani.*.debug=true"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KORVANI_PROGRAM), QStringList{});
+    }
+    ~Run() {
+        process.kill();
+        process.waitForFinished(kTimeoutMs);
     }
 
-    StartupSteps steps;
-    QStringList log;
+    // Whether the program wrote `text` to its error output so far.
+    bool Said(const QString& text) {
+        log_ += QString::fromLocal8Bit(process.readAllStandardError());
+        return log_.contains(text);
+    }
+    bool Runs() { return Said(QStringLiteral("games list shown")); }
+    bool Ended() {
+        return process.state() == QProcess::NotRunning &&
+               process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    }
+
+    QProcess process;
 
 private:
-    void AnswerNotice() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible()) {
-            return;
-        }
-        log << QStringLiteral("notice [%1] %2 (%3 buttons, icon %4)")
-                   .arg(box->windowTitle(), box->text())
-                   .arg(box->buttons().size())
-                   .arg(int(box->icon()));
-        QTest::keyClick(box, Qt::Key_Return);
-    }
-
-    QTimer poll_;
+    QString log_;
 };
-
-const QString kContactsNotice = QStringLiteral(
-    "notice [Korvani] Address book not available, some features may not work (1 buttons, "
-    "icon 0)");
-const QString kMessagingNotice = QStringLiteral(
-    "notice [Korvani] Messaging not initialized, some features may not work (1 buttons, icon "
-    "0)");
 
 }  // namespace
 
@@ -69,51 +64,229 @@ class StartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { screen_test::CancelPending(); }
-    void stepsRunInOrderWithTheirNotices_data();
-    void stepsRunInOrderWithTheirNotices();
-    void mailStoreFailureNamesTheStoreAndTheReason();
+    // The steps run in order; a session that fails to open is told once, contacts first,
+    // and the run goes on without it.
+    void steps_data() {
+        QTest::addColumn<bool>("contactsOpen");
+        QTest::addColumn<bool>("messagingOpen");
+        QTest::newRow("both sessions open") << true << true;
+        QTest::newRow("both fail") << false << false;
+        QTest::newRow("only messaging fails") << true << false;
+        QTest::newRow("only contacts fail") << false << true;
+    }
+
+    void steps() {
+        QFETCH(bool, contactsOpen);
+        QFETCH(bool, messagingOpen);
+        screen_test::ScreenAnswerer notices;
+        QStringList& log = notices.log;
+        const auto step = [&log](const char* name) { return [&log, name] { log << name; }; };
+        const auto open = [&log](const char* name, bool opens) {
+            return [&log, name, opens] {
+                log << name;
+                return opens;
+            };
+        };
+        QCOMPARE(RunStartupSteps({step("load owner"), step("first settings"),
+                                  step("create drawing"), open("open contacts", contactsOpen),
+                                  open("open messaging", messagingOpen), step("games list"),
+                                  step("close messaging"), step("close contacts"),
+                                  step("free drawing"), step("save owner")}),
+                 0);
+        QStringList expected{"load owner", "first settings", "create drawing", "open contacts"};
+        if (!contactsOpen) {
+            expected << "NoIcon [Korvani] Address book not available, some features may not work";
+        }
+        expected << "open messaging";
+        if (!messagingOpen) {
+            expected << "NoIcon [Korvani] Messaging not initialized, some features may not work";
+        }
+        expected << "games list"
+                 << "close messaging"
+                 << "close contacts"
+                 << "free drawing";
+        QCOMPARE(log, expected << "save owner");
+    }
+
+    // Logon fails only when every store failed; the first one's reason is given.
+    void mailStoreFailureNamesTheStoreAndTheReason() {
+        MessagingSettings settings;
+        QCOMPARE(MailStoreErrorText(settings, ENOENT),
+                 u"Cannot open the mail store: No such file or directory");
+        settings.stores = {"/home/ann/Mail", "/home/ann/Other"};
+        QCOMPARE(MailStoreErrorText(settings, ENOTDIR),
+                 u"Cannot open the mail store /home/ann/Mail: Not a directory");
+    }
+
+    // Asked for before the games list, reopened from its menu, saved without losing the
+    // user's own lines; the address book saved is the one New Game reads.
+    void firstStartAsksForTheOwnerAndTheMenuReopensIt() {
+        const QString home = folder_.filePath(QStringLiteral("first"));
+        const QString ini = home + QStringLiteral("/config/korvani/device.ini");
+        const QString book = home + QStringLiteral("/friends.vcf");
+        const QByteArray own = "; kept as written\n[Messaging]\nStores=" + home.toUtf8() +
+                               "/Maildir\n\n[Extra]\nColour=blue\n";
+        QVERIFY(screen_test::UseHome(home) && screen_test::WriteFile(ini, own));
+        QVERIFY(screen_test::WriteFile(book,
+                                       "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob\r\nEMAIL:bob@"
+                                       "example.org\r\nEND:VCARD\r\n"));
+        // Tabs `count` times, then types `text` into the field reached.
+        const auto type = [](int count, const QString& text) {
+            for (int i = 0; i < count; ++i) {
+                screen_test::PressKey(nullptr, Qt::Key_Tab);
+            }
+            QTest::keyClicks(QApplication::focusWidget(), text);
+        };
+        ScreenScript script;
+        script.ThenOn<SettingsDialog>("Settings before the games list", {},
+                                      [type](SettingsDialog& dialog) {
+                                          type(0, QStringLiteral("Ann Example"));
+                                          type(1, QStringLiteral("ann@example.org"));
+                                          QTest::keyClick(&dialog, Qt::Key_F1);
+                                      });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_F2);
+        script.ThenMenu(QStringLiteral("Settings..."));
+        script.ThenOn<SettingsDialog>(
+            "Settings from the menu", {}, [type, book](SettingsDialog& dialog) {
+                QCOMPARE(dialog.emailEdit()->text(), QStringLiteral("ann@example.org"));
+                type(5, book);  // past name, e-mail, folders, send command and Test
+                QTest::keyClick(&dialog, Qt::Key_Return);
+            });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_F2);
+        script.ThenMenu(QStringLiteral("New..."));
+        script.ThenOn<NewGameDialog>(
+            "New Game", [](NewGameDialog& dialog) { return dialog.opponentList()->count() == 1; },
+            [](NewGameDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_F2); });
+        script.ThenKey<GamesListDialog>("the games list", Qt::Key_Escape);
+        QCOMPARE(RunKorvani(), 0);
+        QVERIFY2(script.Finished(), qPrintable(script.StalledAt()));
+        QCOMPARE(
+            ReadFile(ini),
+            own +
+                "\n[Owner]\nName=Ann Example\nE-mail=ann@example.org\n\n[Contacts]\nAddressBook=" +
+                book.toUtf8() + "\n");
+    }
+
+    void boxes_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("command");  // %1: the file the message is written to
+        QTest::addColumn<QString>("box");      // %1: the settings file
+        const auto row = [](const char* name, const char* setup, const char* command,
+                            const char* box) { QTest::newRow(name) << setup << command << box; };
+        row("Test sends to the owner", "Test", "cat > '%1'",
+            "Information [Settings] A test message to ann@example.org was handed to the send "
+            "command.");
+        row("Test, the command fails", "Test", "cat > '%1'; exit 3",
+            "Critical [Settings] The send command ended with exit status 3.");
+        row("Test without a command", "Test", "",
+            "Information [Settings] No send command is set: a move you send stays in the outbox");
+        row("Done without a name", "no name", "", "Critical [Error] Your name is mandatory");
+        row("Done without an e-mail", "no e-mail", "", "Critical [Error] Your email is mandatory");
+        row("settings that cannot be read", "folder", "",
+            "Critical [Settings] Cannot read the settings %1: Is a directory");
+        // A link to a file in a folder that not even root can write to.
+        row("settings that cannot be saved", "/proc/version", "",
+            "Critical [Settings] Cannot save the settings %1: ");
+    }
+
+    void boxes() {
+        QFETCH(QString, setup);
+        QFETCH(QString, command);
+        QFETCH(QString, box);
+        const QString ini = folder_.filePath(QTest::currentDataTag() + QStringLiteral(".ini"));
+        const QString message = folder_.filePath(QTest::currentDataTag() + QStringLiteral(".eml"));
+        QVERIFY(setup != "folder" || QDir().mkpath(ini));
+        QVERIFY(!setup.startsWith('/') || QFile::link(setup, ini));
+        OwnerIdentity owner;
+        owner.Set(setup == "no name" ? u"" : u"Ann Example",
+                  setup == "no e-mail" ? u"" : u"ann@example.org");
+        // Return on the focused Test, else Done; Cancel once the box was answered.
+        screen_test::ScreenAnswerer answerer([&](QWidget& top) {
+            auto& dialog = dynamic_cast<SettingsDialog&>(top);
+            dialog.sendCommandEdit()->setText(command.arg(message));
+            (setup == "Test" ? static_cast<QWidget*>(dialog.testButton()) : dialog.nameEdit())
+                ->setFocus();
+            QTest::keyClick(&dialog, answerer.log.isEmpty() ? Qt::Key_Return : Qt::Key_F2);
+        });
+        QVERIFY(!RunSettingsDialog(nullptr, ini.toStdString(), owner));
+        QVERIFY2(answerer.log.size() == 1 && answerer.log[0].startsWith(box.replace("%1", ini)),
+                 qPrintable(answerer.log.join('\n')));
+        // Neither a Test nor a refusal writes the settings; a Test hands over the message.
+        QVERIFY(setup == "folder" || !QFileInfo(ini).isFile() || QFileInfo(ini).isSymLink());
+        const QByteArray mail = ReadFile(message);
+        QCOMPARE(mail.contains("\nTo: ann@example.org\n") &&
+                     mail.contains("From: Ann Example <ann@example.org>\n"),
+                 !command.isEmpty());
+    }
+
+    // The second start brings the first to the front and ends, having read and created
+    // nothing; the first made the games file, the address book and the mail store.
+    void secondStartBringsTheFirstForward() {
+        QTemporaryDir home, otherHome, runtime;
+        Run first(home.path(), runtime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(first.Said("games list shown, 0 rows"), kTimeoutMs);
+        for (const char* made :
+             {"Documents/Korvani.pgn", "data/korvani/contacts.vcf", "data/korvani/Mail/new"}) {
+            QVERIFY2(QFileInfo::exists(home.filePath(made)), made);
+        }
+        Run second(otherHome.path(), runtime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(second.Ended() && first.Said("brought to the front"), kTimeoutMs);
+        QCOMPARE(QDir(otherHome.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{"config"});
+        QVERIFY(first.Runs() && first.process.state() == QProcess::Running);
+    }
+
+    // A killed instance leaves its socket; the next start takes the server over.
+    void startAfterACrashTakesOverTheServer() {
+        QTemporaryDir home, runtime;
+        {
+            Run crashed(home.path(), runtime.path());
+            QTRY_VERIFY_WITH_TIMEOUT(crashed.Runs(), kTimeoutMs);
+        }
+        QVERIFY(QFileInfo::exists(runtime.filePath(QStringLiteral("korvani.instance"))));
+        Run next(home.path(), runtime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(next.Runs(), kTimeoutMs);
+    }
+
+    // Of two programs started at once exactly one runs; the other ends quietly.
+    void simultaneousStartsNeverBothRun() {
+        QTemporaryDir home;
+        for (int round = 0; round < 20; ++round) {
+            QTemporaryDir runtime;
+            Run first(home.path(), runtime.path());
+            Run second(home.path(), runtime.path());
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (first.Runs() || first.Ended()) && (second.Runs() || second.Ended()), kTimeoutMs);
+            QVERIFY2(first.Runs() != second.Runs(),
+                     qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+    }
+
+    // The same games file from a session with another runtime folder: the first program
+    // cannot be reached, so the second says whose the file is and stops. A temporary file
+    // a killed save left is removed; the user's copy is kept.
+    void sameGamesFileFromAnotherSessionIsRefused() {
+        QTemporaryDir home, runtime, otherRuntime;
+        const QString leftover = home.filePath(QStringLiteral("Documents/.Korvani.pgn.Ab12Cd.tmp"));
+        const QString copy = home.filePath(QStringLiteral("Documents/Korvani.pgn.bak"));
+        for (const QString& path : {leftover, copy}) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("half a file") > 0);
+        }
+        Run first(home.path(), runtime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(first.Runs(), kTimeoutMs);
+        QVERIFY(!QFileInfo::exists(leftover) && QFileInfo::exists(copy));
+        Run second(home.path(), otherRuntime.path());
+        QTRY_VERIFY_WITH_TIMEOUT(second.Said("games file in use"), kTimeoutMs);
+        QVERIFY(second.Said("The games file is in use by another Korvani:\\n" +
+                            home.filePath("Documents/Korvani.pgn")));
+        QVERIFY(!second.Runs() && first.process.state() == QProcess::Running);
+    }
 
 private:
-    screen_test::ModalWatchdog watchdog_;
+    QTemporaryDir folder_;
 };
-
-void StartupTest::stepsRunInOrderWithTheirNotices_data() {
-    QTest::addColumn<bool>("contactsOpen");
-    QTest::addColumn<bool>("messagingOpen");
-    QTest::addColumn<QStringList>("expected");
-    const QStringList before = {"load owner", "first settings", "create drawing", "open contacts"};
-    const QStringList after = {"games list", "close messaging", "close contacts", "free drawing",
-                               "save owner"};
-    QTest::newRow("both sessions open")
-        << true << true << (before + QStringList{"open messaging"} + after);
-    QTest::newRow("both fail: contacts notice first")
-        << false << false
-        << (before + QStringList{kContactsNotice, "open messaging", kMessagingNotice} + after);
-    QTest::newRow("only messaging fails")
-        << true << false << (before + QStringList{"open messaging", kMessagingNotice} + after);
-    QTest::newRow("only contacts fail")
-        << false << true << (before + QStringList{kContactsNotice, "open messaging"} + after);
-}
-
-void StartupTest::stepsRunInOrderWithTheirNotices() {
-    QFETCH(bool, contactsOpen);
-    QFETCH(bool, messagingOpen);
-    QFETCH(QStringList, expected);
-    StepRecorder recorder(contactsOpen, messagingOpen);
-    QCOMPARE(RunStartupSteps(recorder.steps), 0);
-    QCOMPARE(recorder.log, expected);
-}
-
-void StartupTest::mailStoreFailureNamesTheStoreAndTheReason() {
-    MessagingSettings settings;
-    QCOMPARE(QString::fromStdU16String(MailStoreErrorText(settings, ENOENT)),
-             QStringLiteral("Cannot open the mail store: No such file or directory"));
-    // Logon fails only when every store failed; the first one's reason is given.
-    settings.stores = {"/home/ann/Mail", "/home/ann/Other"};
-    QCOMPARE(QString::fromStdU16String(MailStoreErrorText(settings, ENOTDIR)),
-             QStringLiteral("Cannot open the mail store /home/ann/Mail: Not a directory"));
-}
 
 QTEST_MAIN(StartupTest)
 #include "startup_test.moc"
