@@ -23,6 +23,7 @@
 #include "resources/resource_ids.h"
 #include "rules/move_node.h"
 #include "rules/notation.h"
+#include "tests/support/game_screen_fixtures.h"
 #include "tests/support/messaging_test_support.h"
 #include "ui/exchange/answer_request.h"
 #include "ui/exchange/send_move_dialog.h"
@@ -33,31 +34,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// The game of `moves`: SAN moves along the main line up to "*", the last exchanged
-// position (the end without "*"), then moves from there. The user has the move at the
-// end of the main line; the opponent is bob@example.net.
-std::unique_ptr<GameDocument> Game(const QString& moves) {
-    auto game = std::make_unique<GameDocument>(nullptr);
-    Position* end = &game->root;
-    Position* exchange = nullptr;
-    int plies = 0;
-    for (const QString& san : moves.split(' ', Qt::SkipEmptyParts)) {
-        Position* next =
-            san == "*" ? end : ParseSan(exchange ? *exchange : *end, san.toStdU16String());
-        if (next == nullptr) {
-            return nullptr;
-        }
-        exchange = san == "*" ? end : exchange;
-        plies += exchange == nullptr;
-        end = exchange == nullptr ? next : end;
-    }
-    game->lastMove = static_cast<std::uint16_t>((plies + 1) / 2);
-    game->trait = plies % 2 == 1 ? 32 : 0;
-    game->SetWhiteEmail(plies % 2 == 1 ? u"bob@example.net" : u"alice@example.org");
-    game->SetBlackEmail(plies % 2 == 1 ? u"alice@example.org" : u"bob@example.net");
-    return game;
-}
 
 QString Text(const std::optional<std::u16string>& value) {
     return value ? QString::fromStdU16String(*value) : QStringLiteral("-");
@@ -190,7 +166,7 @@ struct KeyDriver {
 
 // One row: the dialog begins its name; `setup` holds "mail=SUBJECT|BODY" (a message a day
 // after the one before), "command=", "owner=NAME|EMAIL", "book=none|gone|null|closed",
-// "nag", "no address", "small"; `expected` holds, ";" apart, what the dialogs showed (see
+// "no address", "small"; `expected` holds, ";" apart, what the dialogs showed (see
 // Shown) and left ("box", "error", "answer", "date", "moves", "outbox", "sent", "mail",
 // "result", "game", "owner", "shown"). A value ending in "*" is a beginning.
 void Row(const char* name, const QString& game, const QStringList& setup, const QString& keys,
@@ -249,11 +225,12 @@ void DialogsTest::keysReachFieldsAndValues_data() {
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QStringList>("expected");
+    // Games: "@ *" at the exchange, then the user's move or studied moves ("(" alternatives).
     // Knights out and back eleven times: every square the moves need stays free.
     const QString shuffle = QString("Nf3 Nc6 Ng1 Nb8 ").repeated(5) + "Nf3 Nc6 ";
-    const QString black = shuffle + "Nd4 * Nf6", white = shuffle + "* Nd4";
-    const QString awaited = shuffle + "Nd4 *", studied = shuffle + "Nd4 * a6 Nf6";
-    const QString castled = "e4 e5 Nf3 Nf6 Bc4 Bc5 O-O", rook = "e4 e5 Nf3 Nc6 Bc4 Bc5";
+    const QString black = shuffle + "Nd4 @ * Nf6", white = shuffle + "@ * Nd4";
+    const QString awaited = shuffle + "Nd4 @ *", studied = shuffle + "Nd4 @ * a6 ( Nf6 )";
+    const QString castled = "e4 e5 Nf3 Nf6 Bc4 Bc5 O-O @ *", rook = "e4 e5 Nf3 Nc6 Bc4 Bc5 @ *";
     const QStringList lines{"mail=Move #4|4. Rf1\r\n\r\nYour turn\r\n"}, none{"owner=|"};
     const QString invalid = "box=Move seems invalid !*;answer=none;moves=0";
     const QString type = "Down Down Down =Your_turn,_Bob F1";
@@ -264,7 +241,7 @@ void DialogsTest::keysReachFieldsAndValues_data() {
     // clang-format off
     Row("send: the fields of Black's move", black, {}, "", "moveText=12... Nf6;to=bob@example.net;subject=Move #12;language=English;rows=English|French;additionalText=;focus=language");
     Row("send: White's move", white, {}, "", "moveText=12. Nd4;to=bob@example.net");
-    Row("send: an annotation is cut, its blank kept", white, {"nag"}, "", "moveText=12. Nd4 ");
+    Row("send: an annotation is cut, its blank kept", white + " $1", {}, "", "moveText=12. Nd4 ");
     Row("send: no opponent's address", white, {"no address"}, "", "to=;open=yes");
     Row("send: nothing to send does not start", awaited, {}, "", "shown=0;result=false;outbox=0");
     Row("send: right changes the language", black, {}, "Right", "focus=language;moveText=12... Cf6");
@@ -275,7 +252,7 @@ void DialogsTest::keysReachFieldsAndValues_data() {
     Row("send: without the owner's e-mail nothing is sent", black, {"owner=Alice Martin|"}, type, "box=Your e-mail address is not set, so your move cannot be sent. Set E-mail in the [Owner] section*;outbox=0;sent=0;open=yes;subject=Move #12;result=false");
 
     Row("answer: no studied move opens the inbox", awaited, {"mail=Move #12|12... Nf6\r\n", "mail=Re: Move #12|Sorry, 12... Nc6"}, "F1", "rows=12.09 bob@example.net Move #12|12.10 bob@example.net Re: Move #12;answer=none;moves=0;shown=1");
-    Row("answer: ten studied moves list nine", shuffle + "Nd4 * a6 a5 b6 b5 d6 d5 e6 e5 g6 g5", {}, "F1", "rows=0. Check inbox|1 : a6|2 : a5|3 : b6|4 : b5|5 : d6|6 : d5|7 : e6|8 : e5|9 : g6");
+    Row("answer: ten studied moves list nine", shuffle + "Nd4 @ * a6 ( a5 ) ( b6 ) ( b5 ) ( d6 ) ( d5 ) ( e6 ) ( e5 ) ( g6 ) ( g5 )", {}, "F1", "rows=0. Check inbox|1 : a6|2 : a5|3 : b6|4 : b5|5 : d6|6 : d5|7 : e6|8 : e5|9 : g6");
     Row("answer: a digit takes a studied move with today's date", studied, {"mail=Move #12|12... a6\r\n"}, "2", "answer=Nf6;date=today;moves=2");
     Row("answer: a digit beyond the list ends", studied, {}, "5", "open=no;answer=none");
     Row("answer: the action key takes the highlighted move", studied, {}, "Down Return", "answer=a6");
@@ -283,26 +260,26 @@ void DialogsTest::keysReachFieldsAndValues_data() {
     Row("answer: a French line gives the English move", awaited, {"mail=Coup 12|12... Cf6\r\n"}, "F2|Right Down F2", "answer=Nf6;date=12.09");
     Row("answer: castling with letter O", castled, {"mail=Move #4|4... O-O\r\n"}, "F2|Down F2", "answer=O-O");
     Row("answer: castling with zeros is refused", castled, {"mail=Move #4|4... 0-0\r\n"}, "F2|Down F2", invalid);
-    Row("answer: a word before the move is refused", "", {"mail=First move|Move: e4\r\n"}, "F2|Down F2", invalid + ";date=today");
+    Row("answer: a word before the move is refused", "@ *", {"mail=First move|Move: e4\r\n"}, "F2|Down F2", invalid + ";date=today");
     Row("answer: an answer already studied is reused", studied, {"mail=Move #12|12... Nf6\r\n"}, "0|F2|Down F2", "answer=Nf6;moves=2;date=12.09");
     Row("answer: the rook move read in English", rook, lines, "F2|Down F2", "answer=Rf1");
     Row("answer: the same line in French is the king move", rook, lines, "F2|Right Down F2", "answer=Kf1");
     Row("answer: down and up walk the language and the lines", rook, lines, "F2|Down Down Up Up", "path=lines:4. Rf1>lines:Your turn>lines:4. Rf1>language;language=English");
 
-    Row("new: the owner and the contacts with an address", "", {}, "", "name=Alice Martin;email=alice@example.org;rows=Dupont, Jean|Durand, Bob|Jan van Berg;opponentAddress=Jean.Dupont@Example.org;playBlack=false;focus=name");
-    Row("new: done gives the game with the user as White", "", {}, "Return", "game=Alice Martin <alice@example.org> - Dupont, Jean <Jean.Dupont@Example.org>, ?/?/?, *, -/-, 0 0 no moves" + owner);
-    Row("new: a typed address is the game's, not the owner's", "", {}, "Down Ctrl+A =alice@work.example F1", "game=Alice Martin <alice@work.example>*" + owner);
-    Row("new: Play Black gives White to the opponent", "", {}, "Down Down Right Down Space Down =Club Down =3 Down =Lyon F1", "game=Durand, Bob <bob@example.net> - Alice Martin <alice@example.org>, Club/3/Lyon*");
-    Row("new: without owner, name and e-mail are asked for and stored", "", none, "F1 =" + QString(130, 'N') + " F1 Down =new@example.org F1", "box=Your name is mandatory|Your email is mandatory;game=" + QString(127, 'N') + " <new@example.org>*;owner=" + QString(127, 'N') + " <new@example.org>");
-    Row("new: the fields start empty without owner", "", none, "", "name=;email=");
-    Row("new: cancel gives no game", "", none, "=Someone Down =s@example.org F2", "game=none;owner= <>");
-    Row("new: back deletes in the name", "", {}, "End Esc", "name=Alice Marti;open=yes");
-    Row("new: right changes the opponent", "", {}, "Down Down Right", "focus=opponent;opponent=Durand, Bob;opponentAddress=bob@example.net");
-    Row("new: down walks to Site and no further, in sight", "", {"small"}, "Down Down Down Down Down Down Down", "path=email>opponent>playBlack>event>round>site>site;scrolled=yes;inView=yes");
-    Row("new: no contact with an address", "", {"book=none"}, "", "box=No contact found;shown=0;game=none");
-    Row("new: address book gone", "", {"book=gone"}, "", noBook + ";error=Unable to access Folders: *");
-    Row("new: no address book session", "", {"book=null"}, "", noBook);
-    Row("new: address book session closed", "", {"book=closed"}, "", noBook);
+    Row("new: the owner and the contacts with an address", "@ *", {}, "", "name=Alice Martin;email=alice@example.org;rows=Dupont, Jean|Durand, Bob|Jan van Berg;opponentAddress=Jean.Dupont@Example.org;playBlack=false;focus=name");
+    Row("new: done gives the game with the user as White", "@ *", {}, "Return", "game=Alice Martin <alice@example.org> - Dupont, Jean <Jean.Dupont@Example.org>, ?/?/?, *, -/-, 0 0 no moves" + owner);
+    Row("new: a typed address is the game's, not the owner's", "@ *", {}, "Down Ctrl+A =alice@work.example F1", "game=Alice Martin <alice@work.example>*" + owner);
+    Row("new: Play Black gives White to the opponent", "@ *", {}, "Down Down Right Down Space Down =Club Down =3 Down =Lyon F1", "game=Durand, Bob <bob@example.net> - Alice Martin <alice@example.org>, Club/3/Lyon*");
+    Row("new: without owner, name and e-mail are asked for and stored", "@ *", none, "F1 =" + QString(130, 'N') + " F1 Down =new@example.org F1", "box=Your name is mandatory|Your email is mandatory;game=" + QString(127, 'N') + " <new@example.org>*;owner=" + QString(127, 'N') + " <new@example.org>");
+    Row("new: the fields start empty without owner", "@ *", none, "", "name=;email=");
+    Row("new: cancel gives no game", "@ *", none, "=Someone Down =s@example.org F2", "game=none;owner= <>");
+    Row("new: back deletes in the name", "@ *", {}, "End Esc", "name=Alice Marti;open=yes");
+    Row("new: right changes the opponent", "@ *", {}, "Down Down Right", "focus=opponent;opponent=Durand, Bob;opponentAddress=bob@example.net");
+    Row("new: down walks to Site and no further, in sight", "@ *", {"small"}, "Down Down Down Down Down Down Down", "path=email>opponent>playBlack>event>round>site>site;scrolled=yes;inView=yes");
+    Row("new: no contact with an address", "@ *", {"book=none"}, "", "box=No contact found;shown=0;game=none");
+    Row("new: address book gone", "@ *", {"book=gone"}, "", noBook + ";error=Unable to access Folders: *");
+    Row("new: no address book session", "@ *", {"book=null"}, "", noBook);
+    Row("new: address book session closed", "@ *", {"book=closed"}, "", noBook);
     // clang-format on
 }
 
@@ -315,9 +292,13 @@ void DialogsTest::keysReachFieldsAndValues() {
         const QStringList found = setup.filter(QRegularExpression("^" + key + "="));
         return found.isEmpty() ? std::optional<QString>() : found[0].mid(key.size() + 1);
     };
-    auto document = Game(game);
-    QVERIFY(document != nullptr);
-    Position* exchange = document->FindLastMovePosition();
+    // The user has the move at the end of the main line; the opponent is bob@example.net.
+    auto document = std::make_unique<GameDocument>(nullptr);
+    Position* exchange = screen_test::SetUpGame(*document, game);
+    QVERIFY(exchange != nullptr);
+    const bool black = document->trait == kBlack;
+    document->SetWhiteEmail(black ? u"bob@example.net" : u"alice@example.org");
+    document->SetBlackEmail(black ? u"alice@example.org" : u"bob@example.net");
     MessagingSettings settings;
     settings.stores = {root_ / "Mail"};
     settings.sendCommand = set("command").value_or("").toStdString();
@@ -339,9 +320,6 @@ void DialogsTest::keysReachFieldsAndValues() {
     }
     if (setup.contains("no address")) {
         document->SetBlackEmail(std::nullopt);
-    }
-    if (setup.contains("nag")) {
-        exchange->firstMove->nag = 1;
     }
     const QString book = set("book").value_or("");
     if (book == "none") {
