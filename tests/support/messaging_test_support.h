@@ -32,9 +32,8 @@ private:
 
 // Collects the error boxes shown while it lives.
 struct ErrorBoxRecorder {
-    ErrorBoxRecorder() {
-        previous = SetErrorBoxHandler([this](const ErrorBox& box) { boxes.push_back(box); });
-    }
+    ErrorBoxRecorder()
+        : previous(SetErrorBoxHandler([this](const ErrorBox& box) { boxes.push_back(box); })) {}
     ~ErrorBoxRecorder() { SetErrorBoxHandler(std::move(previous)); }
 
     std::vector<ErrorBox> boxes;
