@@ -55,14 +55,14 @@ void Save(const fs::path& path, std::uint64_t start, std::string slot, int versi
 
 TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+    const fs::path path = folder.path / "Korvani.pgn";
     // The user's own files, some named close to the save's temporaries: no save touches them.
     // clang-format off
     std::vector<std::string> names = {"Korvani.pgn", "Korvani.pgn.bak", ".Korvani.pgn.12345.tmp", ".Korvani.pgn.ABCDEF.tmp~",
                                       ".Korvani.pgn.tmp", ".Korvani.pgn.ab1.tmp", "Korvani.pgn.AbC123.tmp"};
     // clang-format on
     for (std::size_t i = 1; i < names.size(); ++i) {
-        WriteFileBytes(folder.path() / names[i], "kept " + names[i]);
+        WriteFileBytes(folder.path / names[i], "kept " + names[i]);
     }
     std::sort(names.begin(), names.end());
     std::string head;  // the games before the slot, and as many after it
@@ -94,7 +94,7 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
                                                                   : 0;
         ASSERT_NE(current, 0) << "after kill " << kill << " (seed " << seed
                               << ") the file is neither version";
-        const std::vector<std::string> now = FolderNames(folder.path());
+        const std::vector<std::string> now = FolderNames(folder.path);
         std::vector<std::string> others;
         std::set_difference(now.begin(), now.end(), names.begin(), names.end(),
                             std::back_inserter(others));
@@ -127,10 +127,10 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     EXPECT_GT(seen[2], 0);
     // The next start removes the temporaries, and only them.
     EXPECT_EQ(RemoveStaleSaveFiles(path),
-              static_cast<int>(FolderNames(folder.path()).size() - names.size()));
-    EXPECT_EQ(FolderNames(folder.path()), names);
+              static_cast<int>(FolderNames(folder.path).size() - names.size()));
+    EXPECT_EQ(FolderNames(folder.path), names);
     for (const std::string& name : names) {
-        EXPECT_TRUE(name == "Korvani.pgn" || ReadWholeFile(folder.path() / name) == "kept " + name);
+        EXPECT_TRUE(name == "Korvani.pgn" || ReadWholeFile(folder.path / name) == "kept " + name);
     }
 }
 

@@ -85,7 +85,7 @@ class SaveTable : public ::testing::TestWithParam<SaveCase> {};
 TEST_P(SaveTable, SplicesTheGameIntoItsSlotOrAddsIt) {
     const SaveCase& c = GetParam();
     ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+    const fs::path path = folder.path / "Korvani.pgn";
     WriteFileBytes(path, Layout(c.before) + Layout(c.slot) + Layout(c.after));
     GamesFile games(path);
     ASSERT_TRUE(games.Reload());
@@ -97,8 +97,8 @@ TEST_P(SaveTable, SplicesTheGameIntoItsSlotOrAddsIt) {
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     if (c.change == Change::Replace) {
-        WriteFileBytes(folder.path() / "editor-save", theirs);
-        fs::rename(folder.path() / "editor-save", path);
+        WriteFileBytes(folder.path / "editor-save", theirs);
+        fs::rename(folder.path / "editor-save", path);
     } else if (c.change == Change::InPlace || c.change == Change::InPlaceKeepingTime) {
         WriteFileBytes(path, theirs);
     } else if (c.change == Change::Remove) {
@@ -123,7 +123,7 @@ TEST_P(SaveTable, SplicesTheGameIntoItsSlotOrAddsIt) {
         EXPECT_EQ(recorder.boxes[0].icon, ErrorBox::Icon::None);
     }
     EXPECT_EQ(content.substr(document.fileOffset, document.fileEnd - document.fileOffset), saved);
-    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"Korvani.pgn"});
+    EXPECT_EQ(FolderNames(folder.path), std::vector<std::string>{"Korvani.pgn"});
 
     PlayLine(document.root, {u"d4"});  // a new alternative to the first move
     const std::uint64_t offset = document.fileOffset, end = document.fileEnd;
@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(Saves, SaveTable, ::testing::Values(
 
 TEST(SaveGame, ThroughASymbolicLinkTheLinkStays) {
     ScratchFolder folder;
-    const fs::path real = folder.path() / "real.pgn", link = folder.path() / "Korvani.pgn";
+    const fs::path real = folder.path / "real.pgn", link = folder.path / "Korvani.pgn";
     WriteFileBytes(real, Layout("ab"));
     fs::create_symlink(real, link);
     GamesFile games(link);
@@ -180,7 +180,7 @@ TEST(AppendNewGame, EndsTheFile) {
     } cases[] = {{false, "", 0}, {true, "", 2}, {true, "ab", 2}};
     for (const auto& c : cases) {
         ScratchFolder folder;
-        const fs::path path = folder.path() / "Korvani.pgn";
+        const fs::path path = folder.path / "Korvani.pgn";
         const std::string old = Layout(c.before), separator = c.exists ? "\r\n" : "";
         if (c.exists) {
             WriteFileBytes(path, old);
@@ -210,7 +210,7 @@ TEST(AppendNewGame, EndsTheFile) {
 TEST(SaveGame, FailureLeavesTheOldFileWhole) {
     for (const int failure : {0, 1, 2}) {
         ScratchFolder folder;
-        const fs::path path = folder.path() / "Korvani.pgn";
+        const fs::path path = folder.path / "Korvani.pgn";
         if (failure == 0) {
             fs::create_directory(path);
         } else if (failure == 1) {
@@ -231,7 +231,7 @@ TEST(SaveGame, FailureLeavesTheOldFileWhole) {
         EXPECT_TRUE(document != nullptr && games.entryCount() == 0);
         EXPECT_EQ(failure == 1 ? ReadWholeFile(path) : "", failure == 1 ? Layout("ab") : "");
         EXPECT_EQ(fs::is_directory(path), failure == 0);
-        EXPECT_EQ(FolderNames(folder.path()), failure == 2
+        EXPECT_EQ(FolderNames(folder.path), failure == 2
                                                   ? std::vector<std::string>{}
                                                   : std::vector<std::string>{"Korvani.pgn"});
     }
@@ -241,7 +241,7 @@ TEST(SaveGame, FailureLeavesTheOldFileWhole) {
 // needs to write past the limit fails, whichever step reaches it.
 TEST(SaveGame, WriteFailureLeavesTheOldFileWhole) {
     ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+    const fs::path path = folder.path / "Korvani.pgn";
     std::string head;
     for (int i = 0; i < 40; ++i) {
         head += GameText(*MakeGame(u"Anna", 60));
@@ -272,7 +272,7 @@ TEST(SaveGame, WriteFailureLeavesTheOldFileWhole) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "limit " << limit;
         EXPECT_EQ(ReadWholeFile(path), old) << "limit " << limit;
-        EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"Korvani.pgn"});
+        EXPECT_EQ(FolderNames(folder.path), std::vector<std::string>{"Korvani.pgn"});
     }
 }
 
@@ -292,7 +292,7 @@ TEST(CopyFileBytes, CopiesFromAndToTheCurrentPositionsOrFails) {
                  {O_APPEND, 12345, 100}, {0, 0, 0}};
     const std::string source = RandomBytes(3'000'000, 7);
     ScratchFolder folder;
-    const fs::path in = folder.path() / "source", out = folder.path() / "target";
+    const fs::path in = folder.path / "source", out = folder.path / "target";
     WriteFileBytes(in, source);
     for (const auto& c : cases) {
         WriteFileBytes(out, "head");
@@ -317,7 +317,7 @@ TEST(CopyFileBytes, CopiesFromAndToTheCurrentPositionsOrFails) {
 
 TEST(FileOutput, WritesInOrderAndKeepsTheFirstFailure) {
     ScratchFolder folder;
-    const fs::path path = folder.path() / "file";
+    const fs::path path = folder.path / "file";
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::string expected;
     {

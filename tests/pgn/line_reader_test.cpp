@@ -91,9 +91,9 @@ TEST(WholeLines, JoinPiecesSkipByteOrderMarksAndDecideTheCodePage) {
     // clang-format on
     ScratchFolder folder;
     for (const auto& [bytes, lines] : cases) {
-        WriteFileBytes(folder.path() / "lines", bytes);
+        WriteFileBytes(folder.path / "lines", bytes);
         BufferedFile file;
-        ASSERT_EQ(file.Open(folder.path() / "lines"), 0);
+        ASSERT_EQ(file.Open(folder.path / "lines"), 0);
         std::string scratch;
         std::u16string text, out;
         bool cut = false, wasCut = false;
@@ -124,7 +124,7 @@ TEST(BufferedFile, RefusesWhatCannotBeReadAndTellsAFailedRead) {
     EXPECT_TRUE(file.Peek(10).empty());
     // A pipe cannot be read at an offset: the failure is told apart from the end.
     ScratchFolder folder;
-    const auto fifo = folder.path() / "fifo";
+    const auto fifo = folder.path / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
     ASSERT_EQ(::write(writer, "[Event", 6), 6);

@@ -73,12 +73,12 @@ TEST(ParallelGames, TwoFilesOnTwoThreadsGiveWhatEachGivesAlone) {
     std::array<std::string, 2> together;
     {
         std::jthread other(
-            [&] { together[1] = PlayEveryGame(sources[1], folder.path() / "together1"); });
-        together[0] = PlayEveryGame(sources[0], folder.path() / "together0");
+            [&] { together[1] = PlayEveryGame(sources[1], folder.path / "together1"); });
+        together[0] = PlayEveryGame(sources[0], folder.path / "together0");
     }
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const std::string alone =
-            PlayEveryGame(sources[i], folder.path() / ("alone" + std::to_string(i)));
+            PlayEveryGame(sources[i], folder.path / ("alone" + std::to_string(i)));
         EXPECT_GT(together[i].size(), fs::file_size(sources[i]) / 2) << sources[i];
         EXPECT_TRUE(together[i] == alone) << sources[i];
         EXPECT_TRUE(alone.ends_with("\r\n\r\n")) << alone.substr(alone.rfind("\r\n\r\n"));
