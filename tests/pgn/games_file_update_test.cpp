@@ -19,6 +19,7 @@
 
 #include "pgn/file_output.h"
 #include "tests/support/pgn_test_support.h"
+#include "tests/support/tree_test_support.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ TEST(SaveGame, SplicesTheGameIntoItsSlotOrAddsIt) {
         EXPECT_EQ(content.substr(document.fileOffset, document.fileEnd - document.fileOffset),
                   saved);
         EXPECT_EQ(FolderNames(folder.path), std::vector<std::string>{"Korvani.pgn"});
-        PlayLine(document.root, {u"d4"});  // a new alternative to the first move
+        PlayLine(document.root, {"d4"});  // a new alternative to the first move
         const std::uint64_t offset = document.fileOffset, end = document.fileEnd;
         ASSERT_EQ(SaveGame(document), SaveResult::Ok);
         EXPECT_EQ(ReadWholeFile(path), content.replace(offset, end - offset, GameText(document)));
@@ -150,7 +151,7 @@ TEST(SaveGame, ThroughASymbolicLinkTheLinkStays) {
     GamesFile games(link);
     GameDocument document(&games);
     ASSERT_EQ(LoadGameForUpdate(document, Layout("a").size(), 2), ReadCode::Ok);
-    PlayLine(document.root, {u"e4"});
+    PlayLine(document.root, {"e4"});
     ASSERT_EQ(SaveGame(document), SaveResult::Ok);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadWholeFile(real), Layout("a") + GameText(document));
@@ -178,7 +179,7 @@ TEST(AppendNewGame, EndsTheFile) {
         EXPECT_EQ(added->fileOffset, old.size() + separator.size());
         EXPECT_EQ(added->saveMode, exists ? 2u : 0u);
         EXPECT_EQ(ReadWholeFile(path), old + separator + GameText(*added));
-        PlayLine(added->root, {u"d4"});  // saved again at once, after a move
+        PlayLine(added->root, {"d4"});  // saved again at once, after a move
         ASSERT_EQ(SaveGame(*added), SaveResult::Ok);
         EXPECT_EQ(ReadWholeFile(path), old + separator + GameText(*added));
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -18,21 +19,23 @@
 namespace {
 
 // The tokens of one line followed by an empty file, up to the first GameEnd or
-// UnknownToken: the kind's letter, then the text of a token that has one, '|' between.
+// UnknownToken, each as '|', the kind's letter and the text of a token that has one.
 std::u16string Tokens(const std::string& line, bool significant) {
     BufferedFile file;
     EXPECT_EQ(file.Open(PgnData("empty.pgn")), 0);
     PgnLexer lexer(file, line);
     std::u16string out;
-    PgnToken token;
+    PgnToken token, again;
     for (TokenKind kind = TokenKind::Separator;
          kind != TokenKind::GameEnd && kind != TokenKind::UnknownToken;) {
         kind = significant ? lexer.NextSignificantToken(token) : lexer.NextToken(token);
         const bool hasText = kind == TokenKind::MoveNumber || kind == TokenKind::MoveText ||
                              kind == TokenKind::UnknownToken || kind == TokenKind::NagToken;
-        out += (out.empty() ? u"" : u"|") +
-               std::u16string(1, u"{;()NMEU_$"[static_cast<int>(kind)]) +
+        out += u"|" + std::u16string(1, u"{;()NMEU_$"[static_cast<int>(kind)]) +
                (hasText ? std::u16string(token.View()) : u"");
+        // An unknown token does not move: asked again, the lexer gives it again.
+        EXPECT_TRUE(kind != TokenKind::UnknownToken ||
+                    (lexer.NextToken(again) == kind && again.View() == token.View()));
     }
     return out;
 }
@@ -40,71 +43,46 @@ std::u16string Tokens(const std::string& line, bool significant) {
 TEST(Lexer, CutsLinesIntoTokens) {
     // clang-format off
     const std::pair<std::string, std::u16string_view> cases[] = {
-        {"1. e4 e5 2. Nf3 1-0", u"N1.|_|Me4|_|Me5|_|N2.|_|MNf3|_|E"}, {"12...Nc6", u"N12...|MNc6|_|E"},
-        {"12.Nc6 *", u"N12.|MNc6|_|E"}, {"0-0 0-0-0 0-1", u"M0-0|_|M0-0-0|_|E"}, {"O-O O-O-O", u"MO-O|_|MO-O-O|_|E"},
-        {"o-o", u"Uo-o"}, {"e4!? Nf3?? d4! c4? b3!! a3?!", u"Me4|$$5|_|MNf3|$$4|_|Md4|$$1|_|Mc4|$$2|_|Mb3|$$3|_|Ma3|$$6|_|E"},
-        {"e8=Q+ Qh4xe1", u"Me8=Q+|_|MQh4xe1|_|E"}, {"Pe4 and what follows it here", u"UPe4 and what follows"},
-        {"$14 *", u"$$14|_|E"}, {"e4 [", u"Me4|_|U["}, {"1/2", u"E"}, {"*", u"E"}, {" \t e4\t", u"_|Me4|_|_|E"},
-        {"{;()", u"{|;|(|)|_|E"}, {".", u"U."}, {"e9", u"Me|N9|_|E"},
+        {"1. e4 e5 2. Nf3 1-0", u"|N1.|_|Me4|_|Me5|_|N2.|_|MNf3|_|E"}, {"12...Nc6", u"|N12...|MNc6|_|E"},
+        {"12.Nc6 *", u"|N12.|MNc6|_|E"}, {"0-0 0-0-0 0-1", u"|M0-0|_|M0-0-0|_|E"}, {"O-O O-O-O", u"|MO-O|_|MO-O-O|_|E"},
+        {"o-o", u"|Uo-o"}, {"e4!? Nf3?? d4! c4? b3!! a3?!", u"|Me4|$$5|_|MNf3|$$4|_|Md4|$$1|_|Mc4|$$2|_|Mb3|$$3|_|Ma3|$$6|_|E"},
+        {"e4!!! *", u"|Me4|$$3|$$1|_|E"}, {"e8=Q+ Qh4xe1", u"|Me8=Q+|_|MQh4xe1|_|E"}, {"Pe4 and what follows it here", u"|UPe4 and what follows"},
+        {"$14 *", u"|$$14|_|E"}, {"e4 [", u"|Me4|_|U["}, {"1/2", u"|E"}, {"*", u"|E"}, {" \t e4\t", u"|_|Me4|_|_|E"},
+        {"{;()", u"|{|;|(|)|_|E"}, {".", u"|U."}, {"e9", u"|Me|N9|_|E"},
         // The text of an unknown token is decoded by the code page of its whole line.
-        {"e4 \xC3\xA9t\xC3\xA9", u"Me4|_|U\u00E9t\u00E9"}, {"\xE9t\xE9 \xBD", u"U\u00E9t\u00E9 \u00BD"},
+        {"e4 \xC3\xA9t\xC3\xA9", u"|Me4|_|U\u00E9t\u00E9"}, {"\xE9t\xE9 \xBD", u"|U\u00E9t\u00E9 \u00BD"},
         // Over-long tokens are cut at 20 characters and the line goes on after them.
-        {"abcdefgh12345678abcdefgh *", u"Mabcdefgh12345678abcd|_|E"},
-        {"1234567890123456789012345. *", u"N12345678901234567890|_|E"}, {"$12345678901234567890123 *", u"$$1234567890123456789|_|E"}};
+        {"abcdefgh12345678abcdefgh *", u"|Mabcdefgh12345678abcd|_|E"},
+        {"1234567890123456789012345. *", u"|N12345678901234567890|_|E"}, {"$12345678901234567890123 *", u"|$$1234567890123456789|_|E"}};
     // clang-format on
     for (const auto& [line, tokens] : cases) {
         EXPECT_EQ(Tokens(line, false), tokens) << line;
         // The reader's tokens are the same without separators and move numbers.
-        std::u16string significant;
-        for (std::u16string_view rest = tokens; !rest.empty();) {
-            const std::u16string_view piece = rest.substr(0, rest.find(u'|'));
-            rest.remove_prefix(std::min(rest.size(), piece.size() + 1));
-            significant += piece[0] == u'_' || piece[0] == u'N'
-                               ? u""
-                               : (significant.empty() ? u"" : u"|") + std::u16string(piece);
-        }
-        EXPECT_EQ(Tokens(line, true), significant) << line;
-    }
-    // An unknown token does not move; glyphs are the six marks and nothing else.
-    BufferedFile file;
-    ASSERT_EQ(file.Open(PgnData("empty.pgn")), 0);
-    PgnLexer lexer(file, "Zz");
-    PgnToken token;
-    EXPECT_EQ(lexer.NextToken(token), TokenKind::UnknownToken);
-    EXPECT_EQ(lexer.NextToken(token), TokenKind::UnknownToken);
-    EXPECT_EQ(lexer.pos(), 0);
-    for (const std::u16string_view mark :
-         {u"!", u"?", u"!!", u"??", u"!?", u"?!", u"!!!", u"$7", u""}) {
-        token.Assign(mark);
-        GlyphToNag(token);
-        const auto glyph = std::find(NagGlyphs.begin(), NagGlyphs.end(), mark);
-        EXPECT_EQ(token.View(),
-                  glyph == NagGlyphs.end() ? mark : u"$" + Number(glyph - NagGlyphs.begin() + 1));
+        EXPECT_EQ(EncodeUtf8(Tokens(line, true)),
+                  std::regex_replace(EncodeUtf8(tokens), std::regex("\\|(_|N[^|]*)"), ""))
+            << line;
     }
 }
 
 TEST(Lexer, CommentStorageGrowsToItsLimitAndNoFurther) {
     TextAccumulator text;
-    std::u16string expected;
     std::size_t appended = 0;
     while (text.Append(static_cast<char16_t>(u'a' + appended % 26))) {
-        expected += static_cast<char16_t>(u'a' + appended++ % 26);
-        if (appended == 5000) {
-            ASSERT_EQ(text.View(), expected);
-            EXPECT_EQ(text.capacity(), 8192u);  // doubled from the inline 512
-        }
+        EXPECT_TRUE(++appended != 5000 || text.capacity() == 8192u);  // doubled from 512
         ASSERT_LE(appended, TextAccumulator::kMaxCapacity);
     }
     EXPECT_EQ(appended, TextAccumulator::kMaxCapacity - 1);
     EXPECT_FALSE(text.Append(u"xy"));
+    for (const std::size_t i : {0ul, 511ul, 512ul, 8191ul, 8192ul, appended - 1}) {
+        EXPECT_EQ(text.View()[i], u'a' + i % 26) << i;  // kept through every growth
+    }
 }
 
-// The listed games as the games list shows them, "offset:white|black|last" each, ' '
-// between, then what the scan left out.
+// The listed games as the games list shows them, "offset:white|black|last " each, then
+// what the scan left out.
 std::string IndexText(GamesFile& games) {
-    ErrorBoxRecorder boxes;
-    EXPECT_TRUE(games.Reload());
-    EXPECT_TRUE(boxes.boxes.empty());
+    ErrorBoxRecorder recorder;
+    EXPECT_TRUE(games.Reload() && recorder.boxes.empty());
     std::string out;
     std::size_t count = 0;
     for (const GameListEntry* e = games.firstEntry(); e; e = e->nextEntry.get(), ++count) {
@@ -244,21 +222,19 @@ TEST(ReadTable, DeepestAllowedNestingIsReadAndARefusedMoveIsReported) {
 }
 
 TEST(GamesIndex, ReloadReplacesTheIndexOrTellsWhyItCannot) {
-    GamesFile games(PgnData("email_game.pgn"));
-    ASSERT_TRUE(games.Reload());
-    ASSERT_TRUE(games.Reload());
+    GamesFile games(PgnData("email_game.pgn")), missing(PgnData("no_such_file.pgn"));
+    ASSERT_TRUE(games.Reload() && games.Reload());
     EXPECT_EQ(games.entryCount(), 2u);
     EXPECT_EQ(TagsText(*games.lastEntry()),
               "Result=3;White=Carol;Black=Dave;Event=Friendly;Site=Here;Date=2024.01.02;Round=1;"
               "WhiteEmail=c@example.org;LastMove=2;Trait=0");
-    GamesFile missing(PgnData("no_such_file.pgn"));
-    ErrorBoxRecorder boxes;
+    ErrorBoxRecorder recorder;
     EXPECT_FALSE(missing.Reload());
     EXPECT_EQ(missing.firstEntry(), nullptr);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, u"Unable to open file");
-    EXPECT_EQ(boxes.boxes[0].text, SystemErrorText(ENOENT));
-    EXPECT_EQ(boxes.boxes[0].icon, ErrorBox::Icon::Error);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].caption, u"Unable to open file");
+    EXPECT_EQ(recorder.boxes[0].text, SystemErrorText(ENOENT));
+    EXPECT_EQ(recorder.boxes[0].icon, ErrorBox::Icon::Error);
     // Columns of a finished game, or one not played by e-mail, have no mark.
     GameListEntry entry;
     entry.SetWhiteEmail(u"a@example.org");
@@ -271,31 +247,22 @@ TEST(GamesIndex, ReloadReplacesTheIndexOrTellsWhyItCannot) {
 // Each entry is handed over as soon as it is complete, the first when the second game's
 // first tag line is read; the reader of the index tells each game read and may stop.
 TEST(GamesIndex, EntriesComeAsTheyCompleteAndProgressCanStopTheRead) {
-    const auto path = PgnData("two_games_blank_line.pgn");
-    const std::string content = ReadWholeFile(path);
+    const std::string content = ReadWholeFile(PgnData("two_games_blank_line.pgn"));
     BufferedFile file;
-    ASSERT_EQ(file.Open(path), 0);
+    ASSERT_EQ(file.Open(PgnData("two_games_blank_line.pgn")), 0);
     std::vector<std::uint64_t> handedOverAt;
     ScanGamesFile(file,
                   [&](std::unique_ptr<GameListEntry>) { handedOverAt.push_back(file.Tell()); });
     ASSERT_EQ(handedOverAt.size(), 2u);
     EXPECT_LE(handedOverAt[0], content.find("[Site", content.find("[Event", 1)));
     const auto real = PgnData("real/annotated-dortmund.pgn");
-    std::vector<std::size_t> counts;
-    const GamesIndex whole = ReadGamesIndex(real, [&](std::size_t games) {
-        counts.push_back(games);
-        return true;
-    });
-    ASSERT_GT(counts.size(), 100u);
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        ASSERT_EQ(counts[i], i + 1);  // every game scanned, listed or not, one by one
-    }
-    EXPECT_FALSE(whole.stopped);
-    EXPECT_EQ(whole.entryCount + whole.scan.unlistedGames, counts.size());
-    EXPECT_TRUE(whole.identity.has_value());
+    std::size_t calls = 0;  // every game scanned, listed or not, one by one, else it stops
+    const GamesIndex whole =
+        ReadGamesIndex(real, [&](std::size_t games) { return games == ++calls; });
+    EXPECT_TRUE(!whole.stopped && calls > 100u && whole.identity.has_value());
+    EXPECT_EQ(whole.entryCount + whole.scan.unlistedGames, calls);
     const GamesIndex part = ReadGamesIndex(real, [](std::size_t games) { return games < 10; });
-    EXPECT_TRUE(part.stopped);
-    EXPECT_TRUE(part.entryCount <= 10u && part.entryCount > 0u);
+    EXPECT_TRUE(part.stopped && part.entryCount <= 10u && part.entryCount > 0u);
     EXPECT_EQ(ReadGamesIndex(PgnData("no_such_file.pgn")).openError, ENOENT);
 }
 

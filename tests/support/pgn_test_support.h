@@ -32,16 +32,6 @@ inline void WriteFileBytes(const std::filesystem::path& path, std::string_view b
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Plays `moves` (English SAN) from `from`; null, failing the test, when one is refused.
-inline Position* PlayLine(Position& from, std::initializer_list<std::u16string_view> moves) {
-    Position* at = &from;
-    for (const std::u16string_view move : moves) {
-        at = at != nullptr ? ParseSan(*at, move) : nullptr;
-    }
-    EXPECT_NE(at, nullptr) << "refused move";
-    return at;
-}
-
 // A main line of `count` knight moves back and forth; returns its last position.
 inline Position* PlayKnightShuffle(Position& root, int count) {
     Position* at = &root;
