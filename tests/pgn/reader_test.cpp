@@ -82,7 +82,7 @@ TEST(Lexer, CommentStorageGrowsToItsLimitAndNoFurther) {
 // what the scan left out.
 std::string IndexText(GamesFile& games) {
     ErrorBoxRecorder recorder;
-    EXPECT_TRUE(games.Reload() && recorder.boxes.empty());
+    EXPECT_TRUE(games.Reload() && recorder.Text().empty());
     std::string out;
     std::size_t count = 0;
     for (const GameListEntry* e = games.firstEntry(); e; e = e->nextEntry.get(), ++count) {
@@ -231,10 +231,8 @@ TEST(GamesIndex, ReloadReplacesTheIndexOrTellsWhyItCannot) {
     ErrorBoxRecorder recorder;
     EXPECT_FALSE(missing.Reload());
     EXPECT_EQ(missing.firstEntry(), nullptr);
-    ASSERT_EQ(recorder.boxes.size(), 1u);
-    EXPECT_EQ(recorder.boxes[0].caption, u"Unable to open file");
-    EXPECT_EQ(recorder.boxes[0].text, SystemErrorText(ENOENT));
-    EXPECT_EQ(recorder.boxes[0].icon, ErrorBox::Icon::Error);
+    EXPECT_EQ(recorder.Text(),
+              "Unable to open file|" + EncodeUtf8(SystemErrorText(ENOENT)) + "|1;");
     // Columns of a finished game, or one not played by e-mail, have no mark.
     GameListEntry entry;
     entry.SetWhiteEmail(u"a@example.org");

@@ -138,4 +138,12 @@ struct ErrorBoxRecorder {
     ErrorBoxHandler previous =
         SetErrorBoxHandler([this](const ErrorBox& b) { boxes.push_back(b); });
     ~ErrorBoxRecorder() { SetErrorBoxHandler(previous); }
+    // Each box as "caption|text|icon;" (icon 0: none, 1: error).
+    [[nodiscard]] std::string Text() const {
+        std::u16string out;
+        for (const ErrorBox& b : boxes) {
+            out += b.caption + u"|" + b.text + u"|" + Number(static_cast<int>(b.icon)) + u";";
+        }
+        return EncodeUtf8(out);
+    }
 };
