@@ -58,13 +58,10 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     ScratchFolder folder;
     const fs::path path = folder.path / "Korvani.pgn";
     // The user's own files, some named close to the save's temporaries: no save touches them.
-    std::vector<std::string> names = {"Korvani.pgn",
-                                      "Korvani.pgn.bak",
-                                      ".Korvani.pgn.12345.tmp",
-                                      ".Korvani.pgn.ABCDEF.tmp~",
-                                      ".Korvani.pgn.tmp",
-                                      ".Korvani.pgn.ab1.tmp",
-                                      "Korvani.pgn.AbC123.tmp"};
+    // clang-format off
+    std::vector<std::string> names = {"Korvani.pgn", "Korvani.pgn.bak", ".Korvani.pgn.12345.tmp", ".Korvani.pgn.ABCDEF.tmp~",
+                                      ".Korvani.pgn.tmp", ".Korvani.pgn.ab1.tmp", "Korvani.pgn.AbC123.tmp"};
+    // clang-format on
     for (std::size_t i = 1; i < names.size(); ++i) {
         WriteFileBytes(folder.path / names[i], "kept " + names[i]);
     }
@@ -110,8 +107,9 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
             Save(path, head.size(), version[current], 3 - current, ready[1]);
         }
         char byte = 0;
+        ::close(ready[1]);  // so that a child that dies before it is ready ends the read
         ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-        ::close(ready[0]), ::close(ready[1]);
+        ::close(ready[0]);
         std::this_thread::sleep_for(std::chrono::steady_clock::duration(delay(random)));
         ::kill(child, SIGKILL);
         int status = 0;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -50,11 +51,9 @@ std::string Layout(std::string_view letters) {
         {'v', "[Event \"x\"]\r\n[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 1\"]\r\n[SetUp \"1\"]\r\n\r\n1. e4 *\r\n\r\n"},
         {'n', "\r\n"}};
     // clang-format on
-    std::string out;
-    for (const char letter : letters) {
-        out += texts.at(letter);
-    }
-    return out;
+    return std::accumulate(
+        letters.begin(), letters.end(), std::string(),
+        [](const std::string& out, char letter) { return out + texts.at(letter); });
 }
 
 enum class Change { None, Replace, InPlace, InPlaceKeepingTime, Remove, ThroughLink };
@@ -241,13 +240,28 @@ std::string RandomBytes(std::size_t count, unsigned seed) {
     return bytes;
 }
 
-// From and to the current positions, by the kernel or (O_APPEND keeps it from copying)
-// through memory; reading a write-only or writing a read-only descriptor fails.
-TEST(CopyFileBytes, CopiesFromAndToTheCurrentPositionsOrFails) {
-    const std::string source = RandomBytes(3'000'000, 7);
+// FileOutput writes its pieces in order and keeps the first failure; CopyFileBytes copies
+// from and to the current positions, by the kernel or (O_APPEND keeps it from copying)
+// through memory, and fails on a descriptor open the wrong way.
+TEST(FileCopies, WriteInOrderAndCopyFromTheCurrentPositions) {
     ScratchFolder folder;
     const fs::path in = folder.path / "source", out = folder.path / "target";
-    WriteFileBytes(in, source);
+    const int fd = ::open(in.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+              readOnly = ::open(in.c_str(), O_RDONLY);
+    std::string source;
+    {
+        FileOutput output(fd), failing(readOnly);
+        for (int i = 0; i < 1500; ++i) {  // pieces of up to 4000 bytes, then one over the buffer
+            const std::string piece =
+                RandomBytes(i == 1499 ? FileOutput::kBufferSize + 5 : i * 3001 % 4000, i);
+            output.Write(piece), failing.Write(piece);
+            source += piece;
+        }
+        EXPECT_TRUE(output.Flush());
+        EXPECT_FALSE(failing.Flush());
+        EXPECT_EQ(failing.error(), std::errc::bad_file_descriptor);
+    }
+    ASSERT_EQ(ReadWholeFile(in), source);
     // clang-format off
     const struct { int openFlags; std::int64_t count; std::size_t start; } cases[] = {
         {0, 1'500'000, 10}, {0, -1, 7}, {0, 5'000'000, 3}, {O_APPEND, -1, 0}, {O_APPEND, 12345, 100}, {0, 0, 0}};
@@ -265,32 +279,10 @@ TEST(CopyFileBytes, CopiesFromAndToTheCurrentPositionsOrFails) {
         EXPECT_EQ(ReadWholeFile(out), "head" + source.substr(c.start, expected));
         ::close(from), ::close(to);
     }
-    const int readOnly = ::open(in.c_str(), O_RDONLY), writeOnly = ::open(out.c_str(), O_WRONLY);
+    const int writeOnly = ::open(out.c_str(), O_WRONLY);
     EXPECT_FALSE(CopyFileBytes(readOnly, readOnly, -1));
     EXPECT_FALSE(CopyFileBytes(readOnly, writeOnly, -1));
-    ::close(readOnly), ::close(writeOnly);
-}
-
-TEST(FileOutput, WritesInOrderAndKeepsTheFirstFailure) {
-    ScratchFolder folder;
-    const fs::path path = folder.path / "file";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
-              readOnly = ::open(path.c_str(), O_RDONLY);
-    std::string expected;
-    {
-        FileOutput output(fd), failing(readOnly);
-        for (int i = 0; i < 2000; ++i) {  // pieces of 0 to 399 bytes, then one over the buffer
-            const std::string piece =
-                RandomBytes(i == 1999 ? FileOutput::kBufferSize + 5 : i * 37 % 400, i);
-            output.Write(piece), failing.Write(piece);
-            expected += piece;
-        }
-        EXPECT_TRUE(output.Flush());
-        EXPECT_FALSE(failing.Flush());
-        EXPECT_EQ(failing.error(), std::errc::bad_file_descriptor);
-    }
-    ::close(fd), ::close(readOnly);
-    EXPECT_EQ(ReadWholeFile(path), expected);
+    ::close(fd), ::close(readOnly), ::close(writeOnly);
 }
 
 }  // namespace
