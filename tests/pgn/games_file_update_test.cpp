@@ -130,7 +130,7 @@ TEST(SaveGame, SplicesTheGameIntoItsSlotOrAddsIt) {
             EXPECT_EQ(content, theirs.empty() ? saved : theirs + "\r\n" + saved);
         }
         EXPECT_EQ(
-            recorder.Text(),
+            recorder.text,
             c.found
                 ? ""
                 : "Korvani|" + EncodeUtf8(kSavedAsNewGameText + DecodeLine(path.native())) + "|0;");
@@ -217,7 +217,7 @@ TEST(SaveGame, FailureLeavesTheOldFileWhole) {
             ErrorBoxRecorder recorder;
             const SaveResult result =
                 failure == kFolder ? AppendNewGame(document, games) : SaveGame(*document);
-            EXPECT_EQ(recorder.Text(), "Unable to save game|" + path.string() + "|0;");
+            EXPECT_EQ(recorder.text, "Unable to save game|" + path.string() + "|0;");
             EXPECT_TRUE(document != nullptr && games.entryCount() == 0);
             ::_exit(result != SaveResult::Failed ? 1 : testing::Test::HasFailure() ? 2 : 0);
         }

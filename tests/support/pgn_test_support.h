@@ -91,15 +91,11 @@ inline std::string TreeText(const Position& root) {
 inline std::string TagsText(const GameHeaders& d, const Position* root = nullptr,
                             const ExtraTag* extra = nullptr) {
     std::u16string out = u"Result=" + Number(static_cast<int>(d.result));
-    for (const auto& [name, value] : {std::pair{u"White", &d.white},
-                                      {u"Black", &d.black},
-                                      {u"Event", &d.event},
-                                      {u"Site", &d.site},
-                                      {u"Date", &d.date},
-                                      {u"Round", &d.round},
-                                      {u"WhiteEmail", &d.whiteEmail},
-                                      {u"BlackEmail", &d.blackEmail},
-                                      {u"LastMoveDate", &d.lastMoveDate}}) {
+    // clang-format off
+    for (const auto& [name, value] : {std::pair{u"White", &d.white}, {u"Black", &d.black}, {u"Event", &d.event},
+             {u"Site", &d.site}, {u"Date", &d.date}, {u"Round", &d.round}, {u"WhiteEmail", &d.whiteEmail},
+             {u"BlackEmail", &d.blackEmail}, {u"LastMoveDate", &d.lastMoveDate}}) {
+        // clang-format on
         out += *value ? u";" + std::u16string(name) + u"=" + **value : u"";
     }
     out += d.lastMove != 0 || d.trait != 0
@@ -132,18 +128,13 @@ inline std::vector<std::string> FolderNames(const std::filesystem::path& folder)
     return names;
 }
 
-// Records the error boxes shown while it lives.
+// Records the error boxes shown while it lives, "caption|text|icon;" each (icon 0: none,
+// 1: error).
 struct ErrorBoxRecorder {
-    std::vector<ErrorBox> boxes;
-    ErrorBoxHandler previous =
-        SetErrorBoxHandler([this](const ErrorBox& b) { boxes.push_back(b); });
+    std::string text;
+    ErrorBoxHandler previous = SetErrorBoxHandler([this](const ErrorBox& b) {
+        text +=
+            EncodeUtf8(b.caption + u"|" + b.text + u"|" + Number(static_cast<int>(b.icon)) + u";");
+    });
     ~ErrorBoxRecorder() { SetErrorBoxHandler(previous); }
-    // Each box as "caption|text|icon;" (icon 0: none, 1: error).
-    [[nodiscard]] std::string Text() const {
-        std::u16string out;
-        for (const ErrorBox& b : boxes) {
-            out += b.caption + u"|" + b.text + u"|" + Number(static_cast<int>(b.icon)) + u";";
-        }
-        return EncodeUtf8(out);
-    }
 };
