@@ -1,5 +1,4 @@
-// A save killed at any moment leaves the games file old or new, whole, and nothing a
-// user could take for a backup; the temporaries it may leave go at the next start.
+// A save killed at any moment leaves the old or the new file whole, and no stray backup.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -23,8 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The middle game in its short version 1 or its long version 2, so that a save changes
-// the file's length.
+// The middle game, short (1) or long (2), so that a save changes the file's length.
 std::unique_ptr<GameDocument> SlotGame(GamesFile* file, int version) {
     auto document = std::make_unique<GameDocument>(file);
     document->SetWhite(u"Middle"), document->SetResultCode(3);
@@ -35,8 +33,7 @@ std::unique_ptr<GameDocument> SlotGame(GamesFile* file, int version) {
     return document;
 }
 
-// Saves `version` of the middle game into the slot at `start` holding `slot`; with
-// `ready`, tells the parent and goes on saving the two versions in turn for ever.
+// Saves a version into the slot; with `ready`, tells the parent and saves both in turn for ever.
 void Save(const fs::path& path, std::uint64_t start, std::string slot, int version, int ready) {
     GamesFile games(path);
     std::unique_ptr<GameDocument> versions[2] = {SlotGame(&games, 1), SlotGame(&games, 2)};
@@ -75,8 +72,7 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     const std::string version[3] = {"", GameText(*SlotGame(nullptr, 1)),
                                     GameText(*SlotGame(nullptr, 2))};
     WriteFileBytes(path, head + version[1] + head);
-    // How long one save takes here, so that the kills spread over whole saves on a fast
-    // machine and a slow (sanitized) build alike: from the start of one to the middle of the next.
+    // Kills spread over whole saves on a fast machine and a slow (sanitized) build alike.
     const auto start = std::chrono::steady_clock::now();
     Save(path, head.size(), version[1], 2, -1);
     Save(path, head.size(), version[2], 1, -1);

@@ -1,5 +1,4 @@
-// Saving a game into its slot of the games file: splicing, rewriting, appending, a file
-// that another program changed meanwhile, and saves that fail and keep the old file.
+// Saving a game into its slot, into a file changed meanwhile, appended, or failing whole.
 #include "pgn/games_file_update.h"
 
 #include <gtest/gtest.h>
@@ -35,9 +34,7 @@ std::unique_ptr<GameDocument> MakeGame(std::u16string_view white, int moves) {
     return game;
 }
 
-// The texts that the letters of a layout stand for: listed games a, b, c and x, a longer
-// a, b changed (longer, or in place), b inside another game's comment, games the index
-// does not list (u, v), and a blank line.
+// Games a b c x, a longer (A), b changed (B, K in place), b in a comment, unlisted u v, a blank.
 std::string Layout(std::string_view letters) {
     static const std::string a = GameText(*MakeGame(u"Anna", 10)),
                              b = GameText(*MakeGame(u"Boris", 10));
@@ -68,8 +65,7 @@ struct SaveCase {
     bool found;  // the slot is found again (or the game is alone); otherwise the game is added
 };
 
-// Reads the game of the slot, changes it, lets the other program change the file and
-// saves; then saves once more after another move, into the slot the first save wrote.
+// Saved after the other program's change, then once more into the slot the first save wrote.
 TEST(SaveGame, SplicesTheGameIntoItsSlotOrAddsIt) {
     // clang-format off
     const SaveCase cases[] = {
@@ -149,8 +145,7 @@ TEST(SaveGame, SplicesTheGameIntoItsSlotOrAddsIt) {
     }
 }
 
-// A new game goes to the end of the file, after a blank line when there is one, and
-// the index takes it.
+// A new game goes to the end of the file, after a blank line when there is one.
 TEST(AppendNewGame, EndsTheFile) {
     for (const std::string_view before : {"-", "", "ab"}) {  // "-": no file yet
         ScratchFolder folder;
@@ -177,11 +172,8 @@ TEST(AppendNewGame, EndsTheFile) {
     }
 }
 
-// A save that fails says so and leaves the games file as it was, and nothing beside it:
-// a folder in its place (a new game then stays with the caller), a file without write
-// permission (refused also to the superuser), a file missing where other games were
-// expected, and a full disk, played by a file size limit in a child process, reached
-// while copying the head, writing the game or copying the tail.
+// A failed save says so and leaves the file whole: a folder, no write permission (refused also
+// to the superuser), games expected but no file, a full disk at each step (a size limit).
 TEST(SaveGame, FailureLeavesTheOldFileWhole) {
     std::string head;
     for (int i = 0; i < 40; ++i) {
@@ -240,9 +232,7 @@ std::string RandomBytes(std::size_t count, unsigned seed) {
     return bytes;
 }
 
-// FileOutput writes its pieces in order and keeps the first failure; CopyFileBytes copies
-// from and to the current positions, by the kernel or (O_APPEND keeps it from copying)
-// through memory, and fails on a descriptor open the wrong way.
+// Copies go by the kernel or, for O_APPEND, through memory; both fail on a wrong descriptor.
 TEST(FileCopies, WriteInOrderAndCopyFromTheCurrentPositions) {
     ScratchFolder folder;
     const fs::path in = folder.path / "source", out = folder.path / "target";

@@ -1,5 +1,4 @@
-// The line readers and the buffered file under them: which lines come out of a file,
-// where they start, how long lines are cut and which code page decodes them.
+// The line readers and the buffered file: lines, their offsets, cuts and code pages.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -16,8 +15,7 @@
 
 namespace {
 
-// The lines of a file from `from` on as ReadFileLine gives them, "offset:bytes" each,
-// '|' between.
+// The lines of a file from `from` on as ReadFileLine gives them, "offset:bytes|" each.
 std::string FileLines(const std::filesystem::path& path, std::uint64_t from = 0) {
     BufferedFile file;
     EXPECT_EQ(file.Open(path), 0) << path;
@@ -60,9 +58,7 @@ TEST(FileLines, GivesTheLinesAndTheirOffsets) {
         << joined;
 }
 
-// Whole lines of any length, as the lexer reads them, '|' between lines: byte-order marks
-// that start a line go, the whole line up to a zero byte decides the code page, and the
-// parts of a line longer than kMaxWholeLine join up again, no character cut in two.
+// Parts of a line over kMaxWholeLine join up again, no character cut in two.
 TEST(WholeLines, JoinPiecesSkipByteOrderMarksAndDecideTheCodePage) {
     const std::string mib = EncodeUtf8(std::u16string(kMaxWholeLine, u'\u00E9'));
     // clang-format off

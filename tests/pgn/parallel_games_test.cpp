@@ -1,6 +1,4 @@
-// Two games files read and written on two threads at once give what each gives alone:
-// the reader, the rules and the writer keep no state between games. Run under
-// ThreadSanitizer by the tsan preset.
+// Two files read and written on two threads give what each gives alone (run under tsan too).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,9 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Reads every listed game of `source` and writes them all to `written`, a comment added
-// to each; then reads the first game from there, names its White and saves it into its
-// slot. Gives the bytes of `written`, and what went wrong after them.
+// Copies every game, commented, then saves the first copy again; gives the copy and failures.
 std::string CopyEveryGame(const fs::path& source, const fs::path& written) {
     std::string failures;
     GamesFile games(source), writtenGames(written);

@@ -1,5 +1,4 @@
-// The writer: exact output where other programs rely on it byte for byte, the wrapping
-// rules, and generated and past problem games written and read back.
+// The writer: exact output, the wrapping rules, generated and past problem games read back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,8 +20,7 @@ constexpr std::string_view kRoster =
 const std::string kStar = "[Result \"*\"]\r\n\r\n", kEnd = " *\r\n\r\n",
                   kRunOfE = EncodeUtf8(std::u16string(700, u'\u00e9'));
 
-// A new game (result "*") changed by `tweak`, with the moves of one line of move text
-// (read by the reader) and `comment` after the last of them.
+// A new game changed by `tweak`, with `moves` (read) and `comment` after the last of them.
 struct WriteCase {
     const char* name;
     std::string moves;
@@ -128,8 +126,7 @@ void WriteAndRead(const std::string& text, GameDocument& read) {
     read.gamesFile = nullptr;
 }
 
-// The same game comes back and is written the same; no line could be taken for anything
-// but move text.
+// The same game comes back; no line of move text could be taken for anything else.
 void CheckRoundTrip(const GameDocument& game, bool compareTags, const std::string& where) {
     SCOPED_TRACE(where);
     const std::string text = GameText(game);
@@ -147,8 +144,7 @@ void CheckRoundTrip(const GameDocument& game, bool compareTags, const std::strin
 }
 
 // clang-format off
-// Words of comments: brackets as clocks and arrows, braces, ";" and "%", a byte-order
-// mark, accents and wide characters, double blanks; a tab never starts a comment.
+// Words of comments: clocks, arrows, braces, ";", "%", a byte-order mark, wide characters.
 constexpr std::u16string_view kWords[] = {u"[%clk", u"0:01:02]", u"[%cal Gd5f6]", u"(see", u"game)", u"{", u"move",
     u"\u00e9t\u00e9", u"a", u"best!", u"[x]", u";", u"%", u"1-0", u"12...", u"Nf3", u"\u2654", u"\u5f3a",
     u"long-winded-word-here", u"\uFEFFzero-width", u" ", u"\t"};
@@ -157,8 +153,7 @@ constexpr std::u16string_view kMoves[] = {u"e4", u"d4", u"Nf3", u"c4", u"e5", u"
     u"Bb7", u"Nc3", u"Kf1", u"Kf8", u"Rb1", u"Rb8", u"Ke2", u"Ke7"};
 // clang-format on
 
-// Random games: legal moves with variations (some repeating the move they replace),
-// comments, NAGs, and a comment or NAGs before the first move of a line.
+// Random games with variations (some repeating their move), comments and NAGs before and after.
 struct Generator {
     std::mt19937 random;
 
@@ -241,8 +236,7 @@ TEST(RoundTrip, GeneratedGamesComeBackUnchanged) {
     }
 }
 
-// The 620-move game with a long comment: its lines filled to within a move of 79 bytes,
-// its numbers past 255.
+// The 620-move game: lines filled to within a move of 79 bytes, numbers past 255.
 TEST(RoundTrip, LongGameKeepsItsNumbersAndFillsItsLines) {
     GameDocument game(nullptr);
     game.SetResultCode(1);
@@ -269,8 +263,7 @@ TEST(RoundTrip, LongGameKeepsItsNumbersAndFillsItsLines) {
     }
 }
 
-// Tag lines are never wrapped; one longer than 64 KiB is cut between characters and
-// escapes (else it would not read back as the start of its value).
+// A tag line over 64 KiB is cut between characters and escapes, so that it reads back.
 TEST(RoundTrip, OverlongTagLineIsCutAndReadsBack) {
     for (const std::u16string& value :
          {std::u16string(40000, u'\u00e9'), std::u16string(40000, u'"'),

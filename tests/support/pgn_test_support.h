@@ -51,9 +51,7 @@ inline std::u16string Number(int n) {
     return DecodeLine(std::to_string(n));
 }
 
-// The move tree as one text: SAN, NAGs as $n, comments in braces, what stands before a
-// move in <>, alternatives in parentheses after the move they replace. Recurses only
-// into variations, so a long main line needs no deep stack.
+// The move tree as text, what stands before a move in <>; recurses only into variations.
 inline std::string TreeText(const Position& root) {
     std::u16string out = root.comment ? u"{" + *root.comment + u"} " : u"";
     const auto move = [&out](const MoveNode& m) {
@@ -86,8 +84,7 @@ inline std::string TreeText(const Position& root) {
     return EncodeUtf8(out);
 }
 
-// The tags that are set, "name=value" each, ';' between, the result as its code; for a
-// game read, also its set-up position and extra tags.
+// The tags that are set, "name=value" each, ';' between; for a game, also FEN and extra tags.
 inline std::string TagsText(const GameHeaders& d, const Position* root = nullptr,
                             const ExtraTag* extra = nullptr) {
     std::u16string out = u"Result=" + Number(static_cast<int>(d.result));
@@ -128,8 +125,7 @@ inline std::vector<std::string> FolderNames(const std::filesystem::path& folder)
     return names;
 }
 
-// Records the error boxes shown while it lives, "caption|text|icon;" each (icon 0: none,
-// 1: error).
+// Records the error boxes shown while it lives, "caption|text|icon;" each.
 struct ErrorBoxRecorder {
     std::string text;
     ErrorBoxHandler previous = SetErrorBoxHandler([this](const ErrorBox& b) {
