@@ -9,9 +9,7 @@
 #include <chrono>
 #include <iterator>
 #include <random>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "pgn/games_file_update.h"
 #include "pgn/save_files.h"

@@ -14,8 +14,6 @@
 #include <map>
 #include <numeric>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "pgn/file_output.h"
 #include "tests/support/pgn_test_support.h"
@@ -28,8 +26,8 @@ namespace fs = std::filesystem;
 std::unique_ptr<GameDocument> MakeGame(std::u16string_view white, int moves) {
     auto game = std::make_unique<GameDocument>(nullptr);
     game->SetEvent(u"Test"), game->SetSite(u"Here"), game->SetDate(u"2024.05.06");
-    game->SetRound(u"1"), game->SetWhite(white), game->SetBlack(u"Opponent"),
-        game->SetResultCode(3);
+    game->SetRound(u"1"), game->SetWhite(white), game->SetBlack(u"Opponent");
+    game->SetResultCode(3);
     PlayKnightShuffle(game->root, moves)->SetComment(u"last move of " + std::u16string(white));
     return game;
 }
@@ -219,9 +217,7 @@ TEST(SaveGame, FailureLeavesTheOldFileWhole) {
         EXPECT_EQ(fs::is_regular_file(path) ? ReadWholeFile(path) : old, old)
             << "failure " << failure;
         EXPECT_EQ(fs::is_directory(path), failure == kFolder);
-        EXPECT_EQ(FolderNames(folder.path), failure == kMissing
-                                                ? std::vector<std::string>{}
-                                                : std::vector<std::string>{"Korvani.pgn"});
+        EXPECT_EQ(FolderNames(folder.path).size(), failure == kMissing ? 0u : 1u);  // no temporary
     }
 }
 

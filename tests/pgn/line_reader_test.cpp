@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cerrno>
-#include <string>
 
 #include "pgn/file_line.h"
 #include "platform/buffered_file.h"

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <string>
 #include <thread>
 
 #include "pgn/file_output.h"

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <string>
-#include <vector>
 
 #include "pgn/game_list_columns.h"
 #include "pgn/games_file_scan.h"

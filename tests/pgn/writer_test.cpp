@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <functional>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "pgn/pgn_lexer.h"
 #include "platform/buffered_file.h"
