@@ -81,9 +81,8 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     int killedMidSave = 0, seen[3] = {0, 0, 0};
     for (int kill = 0; kill < 220; ++kill) {
         const std::string content = ReadWholeFile(path);
-        const int current = content == head + version[1] + head   ? 1
-                            : content == head + version[2] + head ? 2
-                                                                  : 0;
+        const int current =
+            (content == head + version[1] + head) + 2 * (content == head + version[2] + head);
         ASSERT_NE(current, 0) << "after kill " << kill << " (seed " << seed
                               << ") the file is neither version";
         ++seen[current];

@@ -78,12 +78,10 @@ TEST(WholeLines, JoinPiecesSkipByteOrderMarksAndDecideTheCodePage) {
         ASSERT_EQ(file.Open(folder.path / "lines"), 0);
         std::string scratch;
         std::u16string text, out;
-        bool cut = false, wasCut = false;
         int parts = 0;
-        while (ReadWholeLine(file, scratch, text, cut)) {
-            out += (out.empty() || wasCut ? u"" : u"|") + text;
+        for (bool cut = false, was = false; ReadWholeLine(file, scratch, text, cut); was = cut) {
+            out += (out.empty() || was ? u"" : u"|") + text;
             parts += cut ? 1 : 0;
-            wasCut = cut;
         }
         EXPECT_EQ(out, lines) << bytes.substr(0, 40);
         EXPECT_EQ(parts, bytes.size() > kMaxWholeLine ? 1 : 0);

@@ -71,8 +71,7 @@ inline std::string TreeText(const Position& root) {
     const auto line = [&](const Position& from, auto&& self) -> void {
         for (const Position* at = &from; at->firstMove; at = at->firstMove->child.get()) {
             move(*at->firstMove);
-            for (const MoveNode* m = at->firstMove->nextSibling.get(); m;
-                 m = m->nextSibling.get()) {
+            for (auto* m = at->firstMove->nextSibling.get(); m; m = m->nextSibling.get()) {
                 out += u"( ";
                 move(*m);
                 self(*m->child, self);
