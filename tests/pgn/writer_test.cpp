@@ -30,7 +30,6 @@ struct WriteCase {
 TEST(Writer, WritesExactly) {
     // clang-format off
     const WriteCase cases[] = {
-        {"EmptyGame", "", u"", {}, kStar + kEnd},
         {"RosterEscapedAndWhiteWins", "", u"", [](GameDocument& d) { d.SetEvent(u"The \"Immortal\" C:\\g \\"), d.SetSite(u"two\r\nlines\ttab Caf\u00e9"), d.SetDate(u"D"), d.SetRound(u"\""), d.SetWhite(u"W"), d.SetBlack(u"B"), d.SetResultCode(0); }, "[Event \"The \\\"Immortal\\\" C:\\\\g \\\\\"]\r\n[Site \"two  lines\ttab Caf\xc3\xa9\"]\r\n[Date \"D\"]\r\n[Round \"\\\"\"]\r\n[White \"W\"]\r\n[Black \"B\"]\r\n[Result \"1-0\"]\r\n\r\n 1-0\r\n\r\n"},
         {"Draw", "", u"", [](GameDocument& d) { d.SetResultCode(1); }, "[Result \"1/2-1/2\"]\r\n\r\n 1/2-1/2\r\n\r\n"},
         {"BlackWins", "", u"", [](GameDocument& d) { d.SetResultCode(2); }, "[Result \"0-1\"]\r\n\r\n 0-1\r\n\r\n"},
@@ -51,7 +50,6 @@ TEST(Writer, WritesExactly) {
         {"ClosingBraceAndBreaksInACommentBecomeBlanks", "e4", u"a}b\r\nc", {}, kStar + "1. e4 {a b  c}" + kEnd},
         {"BlanksThatWouldStartACommentAreLeftOut", "e4", u"} \tx", {}, kStar + "1. e4 {x}" + kEnd},
         {"ShortCommentMovesWholeToANewLine", "Nf3 Nf6 Ng1 Ng8 Nf3 Nf6 Ng1 Ng8", u"a comment of some length that is shorter than a line", {}, kStar + "1. Nf3 Nf6 2. Ng1 Ng8 3. Nf3 Nf6 4. Ng1 Ng8\r\n{a comment of some length that is shorter than a line}" + kEnd},
-        // A line break inside a run without blanks would read back as a blank.
         {"RunWithoutBlanksStaysWholeOnALineOfItsOwn", "e4", u"short " + std::u16string(1500, u'x') + u" end", {}, kStar + "1. e4 {short\r\n" + std::string(1500, 'x') + "\r\nend}" + kEnd},
         {"RunIsNeverCutInsideACharacter", "e4", std::u16string(700, u'\u00e9'), {}, kStar + "1. e4\r\n{" + kRunOfE + "}\r\n*\r\n\r\n"}};
     // clang-format on

@@ -114,7 +114,6 @@ struct ScratchFolder {
     ~ScratchFolder() { std::filesystem::remove_all(path); }
 };
 
-// The names in `folder`, sorted.
 inline std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
