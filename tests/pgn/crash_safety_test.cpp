@@ -1,5 +1,4 @@
-// A save killed at any moment leaves the games file old or new, whole, and nothing a
-// user could take for a backup; the temporaries it may leave go at the next start.
+// A save killed at any moment leaves the old or the new file whole, and no stray backup.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -10,20 +9,18 @@
 #include <chrono>
 #include <iterator>
 #include <random>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "pgn/games_file_update.h"
 #include "pgn/save_files.h"
 #include "tests/support/pgn_test_support.h"
+#include "tests/support/tree_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The middle game in its short version 1 or its long version 2, so that a save changes
-// the file's length.
+// The middle game, short (1) or long (2), so that a save changes the file's length.
 std::unique_ptr<GameDocument> SlotGame(GamesFile* file, int version) {
     auto document = std::make_unique<GameDocument>(file);
     document->SetWhite(u"Middle"), document->SetResultCode(3);
@@ -34,8 +31,7 @@ std::unique_ptr<GameDocument> SlotGame(GamesFile* file, int version) {
     return document;
 }
 
-// Saves `version` of the middle game into the slot at `start` holding `slot`; with
-// `ready`, tells the parent and goes on saving the two versions in turn for ever.
+// Saves a version into the slot; with `ready`, tells the parent and saves both in turn for ever.
 void Save(const fs::path& path, std::uint64_t start, std::string slot, int version, int ready) {
     GamesFile games(path);
     std::unique_ptr<GameDocument> versions[2] = {SlotGame(&games, 1), SlotGame(&games, 2)};
@@ -55,54 +51,47 @@ void Save(const fs::path& path, std::uint64_t start, std::string slot, int versi
 
 TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
+    const fs::path path = folder.path / "Korvani.pgn";
     // The user's own files, some named close to the save's temporaries: no save touches them.
     // clang-format off
     std::vector<std::string> names = {"Korvani.pgn", "Korvani.pgn.bak", ".Korvani.pgn.12345.tmp", ".Korvani.pgn.ABCDEF.tmp~",
                                       ".Korvani.pgn.tmp", ".Korvani.pgn.ab1.tmp", "Korvani.pgn.AbC123.tmp"};
     // clang-format on
     for (std::size_t i = 1; i < names.size(); ++i) {
-        WriteFileBytes(folder.path() / names[i], "kept " + names[i]);
+        WriteFileBytes(folder.path / names[i], "kept " + names[i]);
     }
     std::sort(names.begin(), names.end());
+    GameDocument other(nullptr);
+    PlayLine(other.root, {"e4", "e5", "Nf3", "Nc6", "Bb5", "a6"});
     std::string head;  // the games before the slot, and as many after it
     for (int i = 0; i < 400; ++i) {
-        GameDocument other(nullptr);
-        other.SetResultCode(i % 4);
-        head += GameText(
-            *(PlayLine(other.root, {u"e4", u"e5", u"Nf3", u"Nc6", u"Bb5", u"a6"}), &other));
+        head += (other.SetResultCode(i % 4), GameText(other));
     }
-    const std::string& tail = head;
     const std::string version[3] = {"", GameText(*SlotGame(nullptr, 1)),
                                     GameText(*SlotGame(nullptr, 2))};
-    WriteFileBytes(path, head + version[1] + tail);
-    // How long one save takes here, so that the kills spread over whole saves on a fast
-    // machine and a slow (sanitized) build alike: from the start of one to the middle of the next.
+    WriteFileBytes(path, head + version[1] + head);
+    // Kills spread over whole saves on a fast machine and a slow (sanitized) build alike.
     const auto start = std::chrono::steady_clock::now();
     Save(path, head.size(), version[1], 2, -1);
     Save(path, head.size(), version[2], 1, -1);
-    const auto saveTime = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - start);
+    const auto saveTime = std::chrono::steady_clock::now() - start;
     const unsigned seed = std::random_device{}();
     std::mt19937 random(seed);
     std::uniform_int_distribution<long> delay(0, saveTime.count() * 3 / 4);
     int killedMidSave = 0, seen[3] = {0, 0, 0};
     for (int kill = 0; kill < 220; ++kill) {
         const std::string content = ReadWholeFile(path);
-        const int current = content == head + version[1] + tail   ? 1
-                            : content == head + version[2] + tail ? 2
-                                                                  : 0;
+        const int current =
+            (content == head + version[1] + head) + 2 * (content == head + version[2] + head);
         ASSERT_NE(current, 0) << "after kill " << kill << " (seed " << seed
                               << ") the file is neither version";
-        const std::vector<std::string> now = FolderNames(folder.path());
+        ++seen[current];
         std::vector<std::string> others;
-        std::set_difference(now.begin(), now.end(), names.begin(), names.end(),
-                            std::back_inserter(others));
+        std::ranges::set_difference(FolderNames(folder.path), names, std::back_inserter(others));
         killedMidSave += others.empty() ? 0 : 1;
         for (const std::string& name : others) {
             ASSERT_TRUE(IsSaveTemporaryName(name, "Korvani.pgn")) << name;
         }
-        ++seen[current];
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = ::fork();
@@ -110,27 +99,25 @@ TEST(SaveGameCrashSafety, KilledSavesLeaveTheOldOrTheNewFileWhole) {
         if (child == 0) {
             Save(path, head.size(), version[current], 3 - current, ready[1]);
         }
-        ::close(ready[1]);
         char byte = 0;
+        ::close(ready[1]);  // so that a child that dies before it is ready ends the read
         ASSERT_EQ(::read(ready[0], &byte, 1), 1);
         ::close(ready[0]);
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        std::this_thread::sleep_for(std::chrono::steady_clock::duration(delay(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status))
-            << "the saving child stopped by itself, status " << WEXITSTATUS(status);
+            << "the saving child stopped, status " << WEXITSTATUS(status);
     }
     // Kills land inside a save nearly every time; without one the test showed nothing.
-    EXPECT_GT(killedMidSave, 0) << "seed " << seed;
-    EXPECT_GT(seen[1], 0);
-    EXPECT_GT(seen[2], 0);
+    EXPECT_TRUE(killedMidSave > 0 && seen[1] > 0 && seen[2] > 0) << "seed " << seed;
     // The next start removes the temporaries, and only them.
     EXPECT_EQ(RemoveStaleSaveFiles(path),
-              static_cast<int>(FolderNames(folder.path()).size() - names.size()));
-    EXPECT_EQ(FolderNames(folder.path()), names);
+              static_cast<int>(FolderNames(folder.path).size() - names.size()));
+    EXPECT_EQ(FolderNames(folder.path), names);
     for (const std::string& name : names) {
-        EXPECT_TRUE(name == "Korvani.pgn" || ReadWholeFile(folder.path() / name) == "kept " + name);
+        EXPECT_TRUE(name == "Korvani.pgn" || ReadWholeFile(folder.path / name) == "kept " + name);
     }
 }
 

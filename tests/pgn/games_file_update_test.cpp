@@ -1,5 +1,4 @@
-// Saving a game into its slot of the games file: splicing, rewriting, appending, a file
-// that another program changed meanwhile, and saves that fail and keep the old file.
+// Saving a game into its slot, into a file changed meanwhile, appended, or failing whole.
 #include "pgn/games_file_update.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +12,12 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "pgn/file_output.h"
 #include "tests/support/pgn_test_support.h"
+#include "tests/support/tree_test_support.h"
 
 namespace {
 
@@ -27,15 +26,13 @@ namespace fs = std::filesystem;
 std::unique_ptr<GameDocument> MakeGame(std::u16string_view white, int moves) {
     auto game = std::make_unique<GameDocument>(nullptr);
     game->SetEvent(u"Test"), game->SetSite(u"Here"), game->SetDate(u"2024.05.06");
-    game->SetRound(u"1"), game->SetWhite(white), game->SetBlack(u"Opponent"),
-        game->SetResultCode(3);
+    game->SetRound(u"1"), game->SetWhite(white), game->SetBlack(u"Opponent");
+    game->SetResultCode(3);
     PlayKnightShuffle(game->root, moves)->SetComment(u"last move of " + std::u16string(white));
     return game;
 }
 
-// The texts that the letters of a layout stand for: listed games a, b, c and x, a longer
-// a, b changed (longer, or in place), b inside another game's comment, games the index
-// does not list (u, v), and a blank line.
+// Games a b c x, a longer (A), b changed (B, K in place), b in a comment, unlisted u v, a blank.
 std::string Layout(std::string_view letters) {
     static const std::string a = GameText(*MakeGame(u"Anna", 10)),
                              b = GameText(*MakeGame(u"Boris", 10));
@@ -49,230 +46,171 @@ std::string Layout(std::string_view letters) {
         {'v', "[Event \"x\"]\r\n[FEN \"8/8/8/4k3/8/8/4P3/4K3 w - - 0 1\"]\r\n[SetUp \"1\"]\r\n\r\n1. e4 *\r\n\r\n"},
         {'n', "\r\n"}};
     // clang-format on
-    std::string out;
-    for (const char letter : letters) {
-        out += texts.at(letter);
-    }
-    return out;
+    return std::accumulate(
+        letters.begin(), letters.end(), std::string(),
+        [](const std::string& out, char letter) { return out + texts.at(letter); });
 }
 
-void ExpectSaveBox(const std::vector<ErrorBox>& boxes, const fs::path& games) {
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, u"Unable to save game");
-    EXPECT_EQ(boxes[0].text, DecodeLine(games.native()));
-    EXPECT_EQ(boxes[0].icon, ErrorBox::Icon::None);
-}
+enum class Change { None, Replace, InPlace, InPlaceKeepingTime, Remove, ThroughLink };
 
-enum class Change { None, Replace, InPlace, InPlaceKeepingTime, Remove };
-
+// The file read, the slot whose game is saved, and the file as another program left it.
 struct SaveCase {
     const char* name;
-    std::string_view before, slot, after;  // the file read, the game read from `slot`
+    std::string_view before, slot, after;
     std::uint32_t saveMode;
-    Change change;  // what another program did to the file before the save
+    Change change;
     std::string_view theirBefore, theirSlot, theirAfter;
     bool found;  // the slot is found again (or the game is alone); otherwise the game is added
 };
 
-void PrintTo(const SaveCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class SaveTable : public ::testing::TestWithParam<SaveCase> {};
-
-// Reads the game of the slot, changes it, lets the other program change the file and
-// saves; then saves once more after another move, into the slot the first save wrote.
-TEST_P(SaveTable, SplicesTheGameIntoItsSlotOrAddsIt) {
-    const SaveCase& c = GetParam();
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
-    WriteFileBytes(path, Layout(c.before) + Layout(c.slot) + Layout(c.after));
-    GamesFile games(path);
-    ASSERT_TRUE(games.Reload());
-    GameDocument document(&games);
-    ASSERT_EQ(LoadGameForUpdate(document, Layout(c.before).size(), c.saveMode), ReadCode::Ok);
-    // Shorter where the slot is found, then longer at the second save; longer otherwise.
-    document.SetWhite(c.found ? u"B" : u"A much longer name than before");
-    const std::string theirs = Layout(c.theirBefore) + Layout(c.theirSlot) + Layout(c.theirAfter);
-    struct stat status {};
-    ASSERT_EQ(::stat(path.c_str(), &status), 0);
-    if (c.change == Change::Replace) {
-        WriteFileBytes(folder.path() / "editor-save", theirs);
-        fs::rename(folder.path() / "editor-save", path);
-    } else if (c.change == Change::InPlace || c.change == Change::InPlaceKeepingTime) {
-        WriteFileBytes(path, theirs);
-    } else if (c.change == Change::Remove) {
-        fs::remove(path);
-    }
-    if (c.change == Change::InPlaceKeepingTime) {  // as a careless synchronisation tool might
-        const timespec times[2] = {status.st_atim, status.st_mtim};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    }
-    ErrorBoxRecorder recorder;
-    ASSERT_EQ(SaveGame(document), SaveResult::Ok);
-    std::string content = ReadWholeFile(path);
-    const std::string saved = GameText(document);
-    if (c.found) {
-        EXPECT_EQ(content, Layout(c.theirBefore) + saved + Layout(c.theirAfter));
-        EXPECT_TRUE(recorder.boxes.empty());
-    } else {
-        EXPECT_EQ(content, theirs.empty() ? saved : theirs + "\r\n" + saved);
-        ASSERT_EQ(recorder.boxes.size(), 1u);
-        EXPECT_EQ(recorder.boxes[0].caption, u"Korvani");
-        EXPECT_EQ(recorder.boxes[0].text, kSavedAsNewGameText + DecodeLine(path.native()));
-        EXPECT_EQ(recorder.boxes[0].icon, ErrorBox::Icon::None);
-    }
-    EXPECT_EQ(content.substr(document.fileOffset, document.fileEnd - document.fileOffset), saved);
-    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"Korvani.pgn"});
-
-    PlayLine(document.root, {u"d4"});  // a new alternative to the first move
-    const std::uint64_t offset = document.fileOffset, end = document.fileEnd;
-    ASSERT_EQ(SaveGame(document), SaveResult::Ok);
-    EXPECT_EQ(ReadWholeFile(path), content.replace(offset, end - offset, GameText(document)));
-    EXPECT_EQ(document.fileOffset, offset);
-    GameDocument reread(&games);
-    ASSERT_EQ(LoadGame(reread, offset, 3), ReadCode::Ok);
-    EXPECT_EQ(GameText(reread), GameText(document));
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Saves, SaveTable, ::testing::Values(
-    SaveCase{"FirstSlot", "", "a", "bc", 3, Change::None, "", "a", "bc", true},
-    SaveCase{"MiddleSlot", "a", "b", "c", 3, Change::None, "a", "b", "c", true},
-    SaveCase{"LastSlot", "ab", "c", "", 3, Change::None, "ab", "c", "", true},
-    // The only game of the file is rewritten from the first byte, but text outside the
-    // slot stays whatever the save mode says.
-    SaveCase{"OnlyGameAlone", "n", "a", "nn", 1, Change::None, "", "a", "", true},
-    SaveCase{"UnlistedGamesAround", "u", "b", "vu", 1, Change::None, "u", "b", "vu", true},
-    SaveCase{"GamePutBeforeTheOthers", "a", "b", "c", 3, Change::Replace, "xa", "b", "c", true},
-    SaveCase{"EarlierTagLengthened", "a", "b", "c", 3, Change::InPlace, "A", "b", "c", true},
-    SaveCase{"EarlierGameDeleted", "a", "b", "c", 3, Change::Replace, "", "b", "c", true},
-    SaveCase{"GameAddedAtTheEnd", "a", "b", "c", 3, Change::InPlace, "a", "b", "cx", true},
-    SaveCase{"GameItselfChanged", "a", "b", "c", 3, Change::Replace, "a", "B", "c", false},
-    SaveCase{"ChangedInPlaceSameLengthAndTime", "a", "b", "c", 3, Change::InPlaceKeepingTime, "a", "K", "c", false},
-    SaveCase{"GameDeleted", "a", "b", "c", 3, Change::Replace, "a", "", "c", false},
-    SaveCase{"GameMovedIntoAComment", "a", "b", "c", 3, Change::Replace, "a{", "", "c", false},
-    SaveCase{"FileRemoved", "a", "b", "c", 3, Change::Remove, "", "", "", false}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
-
-TEST(SaveGame, ThroughASymbolicLinkTheLinkStays) {
-    ScratchFolder folder;
-    const fs::path real = folder.path() / "real.pgn", link = folder.path() / "Korvani.pgn";
-    WriteFileBytes(real, Layout("ab"));
-    fs::create_symlink(real, link);
-    GamesFile games(link);
-    GameDocument document(&games);
-    ASSERT_EQ(LoadGameForUpdate(document, Layout("a").size(), 2), ReadCode::Ok);
-    PlayLine(document.root, {u"e4"});
-    ASSERT_EQ(SaveGame(document), SaveResult::Ok);
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadWholeFile(real), Layout("a") + GameText(document));
-}
-
-// A new game goes to the end of the file, after a blank line when there is one, and
-// the index takes it.
-TEST(AppendNewGame, EndsTheFile) {
-    const struct {
-        bool exists;
-        std::string_view before;
-        std::uint32_t saveMode;
-    } cases[] = {{false, "", 0}, {true, "", 2}, {true, "ab", 2}};
-    for (const auto& c : cases) {
+// Saved after the other program's change, then once more into the slot the first save wrote.
+TEST(SaveGame, SplicesTheGameIntoItsSlotOrAddsIt) {
+    // clang-format off
+    const SaveCase cases[] = {
+        {"FirstSlot", "", "a", "bc", 3, Change::None, "", "a", "bc", true},
+        {"MiddleSlot", "a", "b", "c", 3, Change::None, "a", "b", "c", true},
+        {"LastSlot", "ab", "c", "", 3, Change::None, "ab", "c", "", true},
+        // The only game is rewritten from the first byte; text outside the slot stays as the save mode says.
+        {"OnlyGameAlone", "n", "a", "nn", 1, Change::None, "", "a", "", true},
+        {"UnlistedGamesAround", "u", "b", "vu", 1, Change::None, "u", "b", "vu", true},
+        {"GamePutBeforeTheOthers", "a", "b", "c", 3, Change::Replace, "xa", "b", "c", true},
+        {"EarlierTagLengthened", "a", "b", "c", 3, Change::InPlace, "A", "b", "c", true},
+        {"EarlierGameDeleted", "a", "b", "c", 3, Change::Replace, "", "b", "c", true},
+        {"GameAddedAtTheEnd", "a", "b", "c", 3, Change::InPlace, "a", "b", "cx", true},
+        {"GameItselfChanged", "a", "b", "c", 3, Change::Replace, "a", "B", "c", false},
+        {"ChangedInPlaceSameLengthAndTime", "a", "b", "c", 3, Change::InPlaceKeepingTime, "a", "K", "c", false},
+        {"GameDeleted", "a", "b", "c", 3, Change::Replace, "a", "", "c", false},
+        {"GameMovedIntoAComment", "a", "b", "c", 3, Change::Replace, "a{", "", "c", false},
+        {"FileRemoved", "a", "b", "c", 3, Change::Remove, "", "", "", false},
+        {"ThroughASymbolicLinkTheLinkStays", "a", "b", "", 2, Change::ThroughLink, "a", "b", "", true}};
+    // clang-format on
+    for (const SaveCase& c : cases) {
+        SCOPED_TRACE(c.name);
         ScratchFolder folder;
-        const fs::path path = folder.path() / "Korvani.pgn";
-        const std::string old = Layout(c.before), separator = c.exists ? "\r\n" : "";
-        if (c.exists) {
+        const fs::path path = folder.path / "Korvani.pgn", editor = folder.path / "editor-save";
+        const bool link = c.change == Change::ThroughLink;
+        WriteFileBytes(link ? editor : path, Layout(c.before) + Layout(c.slot) + Layout(c.after));
+        if (link) {
+            fs::create_symlink(editor, path);
+        }
+        GamesFile games(path);
+        ASSERT_TRUE(games.Reload());
+        GameDocument document(&games);
+        ASSERT_EQ(LoadGameForUpdate(document, Layout(c.before).size(), c.saveMode), ReadCode::Ok);
+        // Shorter where the slot is found, then longer at the second save; longer otherwise.
+        document.SetWhite(c.found ? u"B" : u"A much longer name than before");
+        const std::string theirs =
+            Layout(c.theirBefore) + Layout(c.theirSlot) + Layout(c.theirAfter);
+        struct stat status {};
+        ASSERT_EQ(::stat(path.c_str(), &status), 0);
+        if (c.change == Change::Remove) {
+            fs::remove(path);
+        } else if (c.change != Change::None &&
+                   !link) {  // Replace: written beside and renamed over it
+            WriteFileBytes(c.change == Change::Replace ? editor : path, theirs);
+            fs::rename(c.change == Change::Replace ? editor : path, path);
+        }
+        if (c.change == Change::InPlaceKeepingTime) {  // as a careless synchronisation tool might
+            const timespec times[2] = {status.st_atim, status.st_mtim};
+            ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        }
+        ErrorBoxRecorder recorder;
+        ASSERT_EQ(SaveGame(document), SaveResult::Ok);
+        std::string content = ReadWholeFile(path);
+        const std::string saved = GameText(document);
+        if (c.found) {
+            EXPECT_EQ(content, Layout(c.theirBefore) + saved + Layout(c.theirAfter));
+        } else {
+            EXPECT_EQ(content, theirs.empty() ? saved : theirs + "\r\n" + saved);
+        }
+        EXPECT_EQ(
+            recorder.text,
+            c.found
+                ? ""
+                : "Korvani|" + EncodeUtf8(kSavedAsNewGameText + DecodeLine(path.native())) + "|0;");
+        EXPECT_EQ(FolderNames(folder.path).size(), link ? 2u : 1u);  // no temporary left
+        EXPECT_EQ(fs::is_symlink(path), link);
+        PlayLine(document.root, {"d4"});  // a new alternative to the first move
+        const std::uint64_t offset = document.fileOffset, end = document.fileEnd;
+        ASSERT_EQ(SaveGame(document), SaveResult::Ok);
+        EXPECT_EQ(ReadWholeFile(path), content.replace(offset, end - offset, GameText(document)));
+        EXPECT_EQ(document.fileOffset, offset);
+    }
+}
+
+// A new game goes to the end of the file, after a blank line when there is one.
+TEST(AppendNewGame, EndsTheFile) {
+    for (const std::string_view before : {"-", "", "ab"}) {  // "-": no file yet
+        ScratchFolder folder;
+        const fs::path path = folder.path / "Korvani.pgn";
+        const bool exists = before != "-";
+        const std::string old = Layout(exists ? before : ""), separator = exists ? "\r\n" : "";
+        if (exists) {
             WriteFileBytes(path, old);
         }
         GamesFile games(path);
-        ASSERT_TRUE(!c.exists || games.Reload());
+        ASSERT_TRUE(!exists || games.Reload());
         auto document = MakeGame(u"Chloe", 0);
         GameDocument* added = document.get();
         ASSERT_EQ(AppendNewGame(document, games), SaveResult::Ok);
-        EXPECT_EQ(document, nullptr);
-        EXPECT_EQ(games.lastEntry(), added);
-        EXPECT_EQ(games.entryCount(), c.before.size() + 1);
-        EXPECT_EQ(added->gamesFile, &games);
-        EXPECT_EQ(added->fileOffset, old.size() + separator.size());
-        EXPECT_EQ(added->saveMode, c.saveMode);
+        EXPECT_TRUE(document == nullptr && games.lastEntry() == added &&
+                    added->gamesFile == &games);
+        EXPECT_EQ(games.entryCount(), exists ? before.size() + 1 : 1);
+        EXPECT_EQ(added->saveMode, exists ? 2u : 0u);
         EXPECT_EQ(ReadWholeFile(path), old + separator + GameText(*added));
-        PlayLine(added->root, {u"d4"});  // saved again at once, after a move
+        PlayLine(added->root, {"d4"});  // saved again at once, after a move
         ASSERT_EQ(SaveGame(*added), SaveResult::Ok);
         EXPECT_EQ(ReadWholeFile(path), old + separator + GameText(*added));
     }
 }
 
-// A save that fails says so and leaves the games file as it was, and nothing beside it:
-// a folder in its place (a new game then stays with the caller), a file without write
-// permission (refused also to the superuser), a file missing where other games were
-// expected.
+// A failed save says so and leaves the file whole: a folder, no write permission (refused also
+// to the superuser), games expected but no file, a full disk at each step (a size limit).
 TEST(SaveGame, FailureLeavesTheOldFileWhole) {
-    for (const int failure : {0, 1, 2}) {
-        ScratchFolder folder;
-        const fs::path path = folder.path() / "Korvani.pgn";
-        if (failure == 0) {
-            fs::create_directory(path);
-        } else if (failure == 1) {
-            WriteFileBytes(path, Layout("ab"));
-            fs::permissions(path, fs::perms::owner_read);
-        }
-        GamesFile games(path);
-        auto document = MakeGame(u"Anna", 9);
-        document->gamesFile = &games;
-        document->saveMode = 2;
-        if (failure == 1) {
-            document->fileEnd = Layout("a").size(), document->slotText = Layout("a");
-        }
-        ErrorBoxRecorder recorder;
-        EXPECT_EQ(failure == 0 ? AppendNewGame(document, games) : SaveGame(*document),
-                  SaveResult::Failed);
-        ExpectSaveBox(recorder.boxes, path);
-        EXPECT_TRUE(document != nullptr && games.entryCount() == 0);
-        EXPECT_EQ(failure == 1 ? ReadWholeFile(path) : "", failure == 1 ? Layout("ab") : "");
-        EXPECT_EQ(fs::is_directory(path), failure == 0);
-        EXPECT_EQ(FolderNames(folder.path()), failure == 2
-                                                  ? std::vector<std::string>{}
-                                                  : std::vector<std::string>{"Korvani.pgn"});
-    }
-}
-
-// A full file system, played by a file size limit in a child process: every save that
-// needs to write past the limit fails, whichever step reaches it.
-TEST(SaveGame, WriteFailureLeavesTheOldFileWhole) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "Korvani.pgn";
     std::string head;
     for (int i = 0; i < 40; ++i) {
         head += GameText(*MakeGame(u"Anna", 60));
     }
     const std::string slot = GameText(*MakeGame(u"Boris", 10)), old = head + slot + head;
-    WriteFileBytes(path, old);
     const std::size_t newSize = GameText(*MakeGame(u"Boris", 200)).size();
-    // Limits inside the copy of the head, the new game's text, and the tail.
-    for (const rlim_t limit : {1000ul, head.size() + 100, head.size() + newSize + 5000}) {
+    enum : rlim_t { kFolder, kReadOnly, kMissing };  // below these, a size limit
+    for (const rlim_t failure : {rlim_t{kFolder}, rlim_t{kReadOnly}, rlim_t{kMissing}, rlim_t{1000},
+                                 head.size() + 100, head.size() + newSize + 5000}) {
+        ScratchFolder folder;
+        const fs::path path = folder.path / "Korvani.pgn";
+        if (failure == kFolder) {
+            fs::create_directory(path);
+        } else if (failure != kMissing) {
+            WriteFileBytes(path, old);
+            fs::permissions(path,
+                            failure == kReadOnly ? fs::perms::owner_read : fs::perms::owner_all);
+        }
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit size{limit, limit};
-            ::setrlimit(RLIMIT_FSIZE, &size);
+            const rlimit size{failure, failure};
+            if (failure > kMissing &&
+                (::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &size)) != 0) {
+                ::_exit(3);
+            }
             GamesFile games(path);
             auto document = MakeGame(u"Boris", 200);
             document->gamesFile = &games;
-            document->fileOffset = head.size(), document->fileEnd = head.size() + slot.size();
-            document->slotText = slot, document->saveMode = 3;
-            std::vector<ErrorBox> boxes;
-            SetErrorBoxHandler([&boxes](const ErrorBox& box) { boxes.push_back(box); });
-            const SaveResult result = SaveGame(*document);
-            ExpectSaveBox(boxes, path);
+            document->fileOffset = head.size(), document->slotText = slot, document->saveMode = 3;
+            document->fileEnd = head.size() + (failure == kMissing ? 0 : slot.size());
+            ErrorBoxRecorder recorder;
+            const SaveResult result =
+                failure == kFolder ? AppendNewGame(document, games) : SaveGame(*document);
+            EXPECT_EQ(recorder.text, "Unable to save game|" + path.string() + "|0;");
+            EXPECT_TRUE(document != nullptr && games.entryCount() == 0);
             ::_exit(result != SaveResult::Failed ? 1 : testing::Test::HasFailure() ? 2 : 0);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "limit " << limit;
-        EXPECT_EQ(ReadWholeFile(path), old) << "limit " << limit;
-        EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"Korvani.pgn"});
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failure " << failure;
+        EXPECT_EQ(fs::is_regular_file(path) ? ReadWholeFile(path) : old, old)
+            << "failure " << failure;
+        EXPECT_EQ(FolderNames(folder.path).size(), failure == kMissing ? 0u : 1u);  // no temporary
     }
 }
 
@@ -283,23 +221,35 @@ std::string RandomBytes(std::size_t count, unsigned seed) {
     return bytes;
 }
 
-TEST(CopyFileBytes, CopiesFromAndToTheCurrentPositionsOrFails) {
-    const struct {
-        int openFlags;  // of the target: O_APPEND keeps the kernel from copying
-        std::int64_t count;
-        std::size_t start;
-    } cases[] = {{0, 1'500'000, 10},     {0, -1, 7}, {0, 5'000'000, 3}, {O_APPEND, -1, 0},
-                 {O_APPEND, 12345, 100}, {0, 0, 0}};
-    const std::string source = RandomBytes(3'000'000, 7);
+// Copies go by the kernel or, for O_APPEND, through memory; both fail on a wrong descriptor.
+TEST(FileCopies, WriteInOrderAndCopyFromTheCurrentPositions) {
     ScratchFolder folder;
-    const fs::path in = folder.path() / "source", out = folder.path() / "target";
-    WriteFileBytes(in, source);
+    const fs::path in = folder.path / "source", out = folder.path / "target";
+    const int fd = ::open(in.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+              readOnly = ::open(in.c_str(), O_RDONLY);
+    std::string source;
+    {
+        FileOutput output(fd), failing(readOnly);
+        for (int i = 0; i < 1500; ++i) {  // pieces of up to 4000 bytes, then one over the buffer
+            const std::string piece =
+                RandomBytes(i == 1499 ? FileOutput::kBufferSize + 5 : i * 3001 % 4000, i);
+            output.Write(piece), failing.Write(piece);
+            source += piece;
+        }
+        EXPECT_TRUE(output.Flush());
+        EXPECT_FALSE(failing.Flush());
+        EXPECT_EQ(failing.error(), std::errc::bad_file_descriptor);
+    }
+    ASSERT_EQ(ReadWholeFile(in), source);
+    // clang-format off
+    const struct { int openFlags; std::int64_t count; std::size_t start; } cases[] = {
+        {0, 1'500'000, 10}, {0, -1, 7}, {0, 5'000'000, 3}, {O_APPEND, -1, 0}, {O_APPEND, 12345, 100}, {0, 0, 0}};
+    // clang-format on
     for (const auto& c : cases) {
         WriteFileBytes(out, "head");
         const int from = ::open(in.c_str(), O_RDONLY),
                   to = ::open(out.c_str(), O_WRONLY | c.openFlags);
-        ::lseek(from, static_cast<off_t>(c.start), SEEK_SET);
-        ::lseek(to, 4, SEEK_SET);
+        ::lseek(from, static_cast<off_t>(c.start), SEEK_SET), ::lseek(to, 4, SEEK_SET);
         std::uint64_t copied = 0;
         EXPECT_TRUE(CopyFileBytes(to, from, c.count, &copied));
         const std::size_t expected =
@@ -308,39 +258,10 @@ TEST(CopyFileBytes, CopiesFromAndToTheCurrentPositionsOrFails) {
         EXPECT_EQ(ReadWholeFile(out), "head" + source.substr(c.start, expected));
         ::close(from), ::close(to);
     }
-    // Writing to a read-only descriptor or reading from a write-only one fails.
-    const int readOnly = ::open(in.c_str(), O_RDONLY), writeOnly = ::open(out.c_str(), O_WRONLY);
+    const int writeOnly = ::open(out.c_str(), O_WRONLY);
     EXPECT_FALSE(CopyFileBytes(readOnly, readOnly, -1));
     EXPECT_FALSE(CopyFileBytes(readOnly, writeOnly, -1));
-    ::close(readOnly), ::close(writeOnly);
-}
-
-TEST(FileOutput, WritesInOrderAndKeepsTheFirstFailure) {
-    ScratchFolder folder;
-    const fs::path path = folder.path() / "file";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::string expected;
-    {
-        FileOutput output(fd);
-        for (int i = 0; i < 2000; ++i) {
-            expected += RandomBytes(static_cast<std::size_t>(i * 37 % 400), i);
-            output.Write(std::string_view(expected).substr(expected.size() - i * 37 % 400));
-        }
-        const std::string large = RandomBytes(FileOutput::kBufferSize + 5, 99) + "end";
-        output.Write(large);
-        expected += large;
-        EXPECT_TRUE(output.Flush());
-    }
-    ::close(fd);
-    EXPECT_EQ(ReadWholeFile(path), expected);
-    const int readOnly = ::open(path.c_str(), O_RDONLY);
-    FileOutput output(readOnly);
-    output.Write("abc");
-    output.Write(std::string(FileOutput::kBufferSize * 2, 'x'));
-    EXPECT_FALSE(output.Flush());
-    EXPECT_EQ(output.error(), std::errc::bad_file_descriptor);
-    EXPECT_EQ(output.bytesWritten(), 3 + FileOutput::kBufferSize * 2);
-    ::close(readOnly);
+    ::close(fd), ::close(readOnly), ::close(writeOnly);
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
-// Two games files read, played in and written on two threads at once give what each
-// gives alone: the reader, the rules and the writer keep no state between games.
-// Run under ThreadSanitizer by the tsan preset.
+// Two files read and written on two threads give what each gives alone (run under tsan too).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <array>
-#include <string>
 #include <thread>
 
 #include "pgn/file_output.h"
@@ -18,25 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Plays the first legal move, in square order, at the end of the main line.
-bool PlayFirstLegalMove(GameDocument& document) {
-    Position* last = &document.root;
-    while (last->firstMove) {
-        last = last->firstMove->child.get();
-    }
-    int move = 0;
-    while (move < 64 * 64 && !last->IsLegal(move / 64, move % 64)) {
-        ++move;
-    }
-    return move < 64 * 64 && last->AddMove(move / 64, move % 64, nullptr, 0) != nullptr;
-}
-
-// Reads every listed game of `source`, plays a move at the end of each and writes them
-// all to `written`; then reads the first game from there, plays a move and saves it
-// into its slot. Gives the bytes of `written`, and what went wrong after them.
-std::string PlayEveryGame(const fs::path& source, const fs::path& written) {
+// Copies every game, commented, then saves the first copy again; gives the copy and failures.
+std::string CopyEveryGame(const fs::path& source, const fs::path& written) {
     std::string failures;
-    GamesFile games(source);
+    GamesFile games(source), writtenGames(written);
     BufferedFile file;
     if (!games.Reload() || file.Open(source) != 0) {
         return "cannot read " + source.string();
@@ -45,20 +27,19 @@ std::string PlayEveryGame(const fs::path& source, const fs::path& written) {
     FileOutput output(descriptor);
     for (const GameListEntry* entry = games.firstEntry(); entry; entry = entry->nextEntry.get()) {
         GameDocument document(&games);
-        if (LoadGameFromFile(file, document, entry->fileOffset, 2) != ReadCode::Ok ||
-            !PlayFirstLegalMove(document)) {
+        if (LoadGameFromFile(file, document, entry->fileOffset, 2) != ReadCode::Ok) {
             failures += "game at " + std::to_string(entry->fileOffset) + "\n";
         }
+        document.root.SetComment(u"copied from " + Number(static_cast<int>(entry->fileOffset)));
         WritePgnGame(document, output);
     }
     if (!output.Flush() || ::close(descriptor) != 0) {
         failures += "cannot write " + written.string() + "\n";
     }
-    GamesFile writtenGames(written);
     GameDocument first(&writtenGames);
     if (!writtenGames.Reload() || writtenGames.firstEntry() == nullptr ||
         LoadGameForUpdate(first, writtenGames.firstEntry()->fileOffset, 2) != ReadCode::Ok ||
-        !PlayFirstLegalMove(first) || SaveGame(first) != SaveResult::Ok) {
+        (first.SetWhite(u"Saved"), SaveGame(first)) != SaveResult::Ok) {
         failures += "cannot save the first game again\n";
     }
     return ReadWholeFile(written) + failures;
@@ -73,12 +54,12 @@ TEST(ParallelGames, TwoFilesOnTwoThreadsGiveWhatEachGivesAlone) {
     std::array<std::string, 2> together;
     {
         std::jthread other(
-            [&] { together[1] = PlayEveryGame(sources[1], folder.path() / "together1"); });
-        together[0] = PlayEveryGame(sources[0], folder.path() / "together0");
+            [&] { together[1] = CopyEveryGame(sources[1], folder.path / "together1"); });
+        together[0] = CopyEveryGame(sources[0], folder.path / "together0");
     }
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const std::string alone =
-            PlayEveryGame(sources[i], folder.path() / ("alone" + std::to_string(i)));
+            CopyEveryGame(sources[i], folder.path / ("alone" + std::to_string(i)));
         EXPECT_GT(together[i].size(), fs::file_size(sources[i]) / 2) << sources[i];
         EXPECT_TRUE(together[i] == alone) << sources[i];
         EXPECT_TRUE(alone.ends_with("\r\n\r\n")) << alone.substr(alone.rfind("\r\n\r\n"));
