@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 #include <functional>
 #include <vector>
 
@@ -100,9 +99,7 @@ inline QString ScreenText(QWidget& screen) {
         }
     }
     if (auto* list = screen.findChild<QListWidget*>()) {
-        for (int row = 0; row < list->count(); ++row) {
-            parts << list->item(row)->text();
-        }
+        parts << Rows(*list->model(), 1);
     }
     return screen.windowTitle() + ": " + parts.join(u", ");
 }
@@ -197,10 +194,7 @@ inline QString TreeText(GameDocument& document) {
 
 // Today's date as the exchange records it (MM.DD, UTC).
 inline QString TodayUtc() {
-    const QDate today = QDateTime::currentDateTimeUtc().date();
-    return QStringLiteral("%1.%2")
-        .arg(today.month(), 2, 10, QLatin1Char('0'))
-        .arg(today.day(), 2, 10, QLatin1Char('0'));
+    return QDateTime::currentDateTimeUtc().toString(QStringLiteral("MM.dd"));
 }
 
 // Whether the bar's popup (as the display prepares it) offers `command`.

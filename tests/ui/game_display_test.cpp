@@ -15,16 +15,9 @@ namespace {
 // ("White="); Send move gives `sent`, Get answer the SAN `answer` after the exchanged
 // position; `mail` is then "s<sends> a<answers asked> <side to move><last move> <its date>".
 struct Row {
-    const char* name;
-    const char* game;
-    const char* keys;
-    const char* tree;
-    const char* screen;
+    const char *name, *game, *keys, *tree, *screen;
     QString seen = {};
-    const char* mail = nullptr;
-    const char* answer = "";
-    const char* owner = "Anna";
-    const char* tag = "";
+    const char *mail = nullptr, *answer = "", *owner = "Anna", *tag = "";
     bool sent = true;
 };
 
@@ -98,7 +91,6 @@ const Row kRows[] = {
     {"deleting a first move takes its alternatives", "e4 * (d4) e5", "7D", "", "||-|||md"},
     {"a result marks the game", "", "=", "", "||-|||md"},
     // List mode: the list instead of the board; arrows step through the game.
-    {"list mode shows the list", "e4 e5 Nf3", "M", "1. e4 1... e5 2. Nf3", "list 1. e4 1... e5 2. Nf3|"},
     {"list mode ignores digits", "e4 e5 Nf3", "M5254", "1. e4 1... e5 2. Nf3", "list 1. e4 1... e5 2. Nf3|"},
     {"down steps forward in the list", "e4 e5 Nf3", "M>v", "1. e4 [1... e5] 2. Nf3", "list 1. e4 [1... e5] 2. Nf3|"},
     {"back on the board digits count again", "e4 e5 Nf3", "M>vB7", "1. e4 [1... e5] 2. Nf3", "1... e5|g|-||g|"},
@@ -147,7 +139,6 @@ private slots:
     void openedOverAWindowCoversIt();
     void boardFitsTheWindow_data();
     void boardFitsTheWindow();
-    void documentOutlivesItsDisplay();
     void moveListShowsAndFollowsTheTree();
     void longLineIsListedWithoutDeepCalls();
 
@@ -208,10 +199,8 @@ void GameDisplayTest::keysPlayTheGame() {
     if (test.mail == nullptr) {
         return;
     }
-    QString date = QString::fromStdU16String(document.lastMoveDate.value_or(u"-"));
-    if (date == dayBefore || date == TodayUtc()) {
-        date = QStringLiteral("today");
-    }
+    const QString date = QString::fromStdU16String(document.lastMoveDate.value_or(u"-"));
+    const bool today = date == dayBefore || date == TodayUtc();
     // The exchange items are offered together, in the games the games list marks.
     SoftkeyBar& bar = *display.BoardBar();
     const bool offered = MenuItemEnabled(display, bar, kCmdSendMove);
@@ -223,34 +212,45 @@ void GameDisplayTest::keysPlayTheGame() {
     const bool white = document.trait == kWhite;
     QCOMPARE((white ? WhiteColumnText(document) : BlackColumnText(document)).starts_with(u"* "),
              offered);
-    const QString state = QString::asprintf("s%d a%d %c%d %s", sends, asks, white ? 'w' : 'b',
-                                            int{document.lastMove}, qPrintable(date));
+    const QString state =
+        QString::asprintf("s%d a%d %c%d %s", sends, asks, white ? 'w' : 'b', int{document.lastMove},
+                          today ? "today" : qPrintable(date));
     QCOMPARE(
         offered ? state : state + ", not offered, result " + QString::number(int(document.result)),
         QString::fromUtf8(test.mail));
 }
 
+// Over the games list it covers it; the document outlives each display (and its list).
 void GameDisplayTest::openedOverAWindowCoversIt() {
     GameDocument document(nullptr);
     QWidget gamesList;
     gamesList.resize(300, 400);
     gamesList.show();
     QVERIFY(QTest::qWaitForWindowExposed(&gamesList));
-    QSize size;
+    QString shown;
     const auto open = [&](const char* keys) {
-        QTimer::singleShot(0, [&size, keys] {
+        QTimer::singleShot(0, [&shown, keys] {
             auto* display = dynamic_cast<GameDisplay*>(QApplication::activeModalWidget());
             QVERIFY(display != nullptr);
-            size = display->size();
             PressKeys(*display, QString::fromLatin1(keys));
+            shown = QStringLiteral("%1x%2 ").arg(display->width()).arg(display->height()) +
+                    Describe(*display);
         });
         return OpenGameDisplay(&gamesList, document);
     };
     QVERIFY(open("7163L"));  // changed: to be saved
-    QCOMPARE(size, QSize(300, 400));
-    QCOMPARE(TreeText(document), QStringLiteral("[1. Nf3]"));
-    QVERIFY(document.primaryView == nullptr);
-    QVERIFY(!open("<L"));  // unchanged: nothing to save
+    QCOMPARE(shown, QStringLiteral("300x400 1. Nf3||-|||mx1"));
+    QVERIFY(!open("Mx"));  // unchanged: nothing to save
+    QCOMPARE(shown, QStringLiteral("300x400 list, board 1. Nf3|x2"));
+    QVERIFY(document.viewCount == 0 && document.primaryView == nullptr);
+    document.GoForward();  // nobody left to tell
+    QVERIFY(!open("<>L"));
+    QCOMPARE(shown, QStringLiteral("300x400 1. Nf3||-|||x1"));
+    GameDocument other(nullptr);  // keys before a display shows any position are ignored
+    GameDisplay unshown;
+    QVERIFY(unshown.Open(other));
+    Type(unshown, "52");
+    QCOMPARE(unshown.Entry().DigitCount(), 0);
 }
 
 void GameDisplayTest::boardFitsTheWindow_data() {
@@ -293,28 +293,6 @@ void GameDisplayTest::boardFitsTheWindow() {
     QCOMPARE(ListText(*display.MoveList()), QStringLiteral("[1. e4]"));
     PressKeys(display, QStringLiteral("<"));
     QCOMPARE(display.MoveList()->currentRow(), 0);
-}
-
-void GameDisplayTest::documentOutlivesItsDisplay() {
-    GameDocument document(nullptr);
-    SetUpGame(document, QStringLiteral("e4"));
-    {
-        GameDisplay display;
-        OpenOnScreen(display, document);
-        PressKeys(display, QStringLiteral("M"));
-    }
-    QVERIFY(document.viewCount == 0 && document.primaryView == nullptr);
-    document.GoForward();  // nobody left to tell
-    GameDisplay again;
-    OpenOnScreen(again, document);
-    PressKeys(again, QStringLiteral("<>"));
-    QCOMPARE(Describe(again), QStringLiteral("1. e4||-|||d"));
-    // Keys before a display shows any position are ignored.
-    GameDocument other(nullptr);
-    GameDisplay unshown;
-    QVERIFY(unshown.Open(other));
-    Type(unshown, "52");
-    QCOMPARE(unshown.Entry().DigitCount(), 0);
 }
 
 void GameDisplayTest::moveListShowsAndFollowsTheTree() {
@@ -365,16 +343,9 @@ void GameDisplayTest::moveListShowsAndFollowsTheTree() {
 // a call per level, every variation closed on the last row.
 void GameDisplayTest::longLineIsListedWithoutDeepCalls() {
     GameDocument document(nullptr);
-    Position* position = SetUpGame(document, QStringLiteral("Nf3 Nf6 Ng1 Ng8 *"));
     constexpr int kLevels = 2000;
-    for (int level = 0; level < kLevels && position != nullptr; ++level) {
-        Position* next = ParseSan(*position, u"Nc3") ? ParseSan(*position, u"Nf3") : nullptr;
-        for (const char16_t* move : {u"Nf6", u"Ng1", u"Ng8"}) {
-            next = next != nullptr ? ParseSan(*next, move) : nullptr;
-        }
-        position = next;
-    }
-    QVERIFY(position != nullptr);
+    const QString game = "Nf3 Nf6 Ng1 Ng8" + QString(" Nc3 (Nf3 Nf6 Ng1 Ng8").repeated(kLevels);
+    QVERIFY(SetUpGame(document, game + QString(kLevels, u')') + " *") != nullptr);
     MoveListView list;
     list.AttachTo(document);
     list.Rebuild(nullptr);
