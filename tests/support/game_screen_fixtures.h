@@ -80,7 +80,6 @@ inline void OpenOnScreen(GameDisplay& display, GameDocument& document) {
     QVERIFY(QTest::qWaitForWindowExposed(&display));
 }
 
-// Clicks each character of `keys` on `widget`.
 inline void Type(QWidget& widget, const char* keys) {
     for (const char* key = keys; *key != '\0'; ++key) {
         QTest::keyClick(&widget, *key);

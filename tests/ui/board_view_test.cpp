@@ -127,8 +127,7 @@ void BoardViewTest::largerSquaresDrawSharpGlyphs() {
     for (const int square : {40, 87}) {
         BoardView board;
         const QImage image = Draw(board, "", square);
-        const QRect e1 = board.SquareRect(4, 0);
-        const QRect d8 = board.SquareRect(3, 7);
+        const QRect e1 = board.SquareRect(4, 0), d8 = board.SquareRect(3, 7);
         QCOMPARE(e1.size(), QSize(square, square));
         // The kings fill most of their squares; White's is white inside its outline, Black's
         // queen mostly black.

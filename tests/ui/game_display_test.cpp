@@ -22,10 +22,6 @@ struct Row {
 };
 
 // clang-format off
-QString Other(const char* mover, const char* you) {
-    return QStringLiteral("Confirmation: Player to move is '%1' and does not seem to be you ('%2'), do you want to continue ?").arg(mover, you);
-}
-
 // A pawn about to promote; one that promoted to a queen (a rook) on b8 and may take on a8.
 const char* const kPawn = "[8/P6k/8/8/8/8/8/K7 w - - 0 1]";
 const char* const kPromoted = "[r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1] b8=Q";
@@ -34,6 +30,7 @@ const QString kPiece = QStringLiteral("Choose Piece: 1 : Queen, 2 : Rook, 3 : Bi
 const QString kChooseMove = QStringLiteral("Choose move: 1 : e4, 2 : d4, 3 : c4");
 const QString kNewLine = QStringLiteral("Add new line: New move : g1-f3, 0 : add new move, 1 : e4, 2 : d4, 3 : c4");
 const QString kNewPromotion = QStringLiteral("Add new line: New move : b7-a8, 0 : add new move, 1 : b8=");
+const QString kOther = QStringLiteral("Confirmation: Player to move is '%1' and does not seem to be you ('%2'), do you want to continue ?");
 const QString kOwnTurn = QStringLiteral("Confirmation: It seem to be your turn to play, do you really want to import an anwser ?");
 
 const Row kRows[] = {
@@ -108,9 +105,9 @@ const Row kRows[] = {
     {"a failed send changes nothing", "", "5254S", "[1. e4]", "1. e4||-|||md", "", "s1 a0 w0 01.02", "", "Anna", "", false},
     {"a sent move cannot be dropped", "e4", "SC", "1. e4", "||-|||mdk", "", "s1 a0 b1 today"},
     {"Black's send keeps the move number", "e4 @ e5", "S", "[1. e4] 1... e5", "1. e4||-|||mdk", "", "s1 a0 w1 today", "", "boris"},
-    {"another player's turn asks, yes sends", "e4", "So", "1. e4", "||-|||mdk", Other("Anna", "Boris"), "s1 a0 b1 today", "", "Boris"},
-    {"another player's turn asks, no stops", "e4", "Sb", "1. e4", "||-|||d", Other("Anna", "Boris"), "s0 a0 w0 01.02", "", "Boris"},
-    {"no name tag is no owner without a name", "e4", "Sb", "1. e4", "||-|||d", Other("", ""), "s0 a0 w0 01.02", "", "", "White"},
+    {"another player's turn asks, yes sends", "e4", "So", "1. e4", "||-|||mdk", kOther.arg("Anna", "Boris"), "s1 a0 b1 today", "", "Boris"},
+    {"another player's turn asks, no stops", "e4", "Sb", "1. e4", "||-|||d", kOther.arg("Anna", "Boris"), "s0 a0 w0 01.02", "", "Boris"},
+    {"no name tag is no owner without a name", "e4", "Sb", "1. e4", "||-|||d", kOther.arg("", ""), "s0 a0 w0 01.02", "", "", "White"},
     {"no WhiteEmail tag: no e-mail game", "", "", "", "||-|||d", "", "s0 a0 w0 01.02, not offered, result 3", "", "Anna", "WhiteEmail"},
     {"an empty WhiteEmail tag: an e-mail game", "", "", "", "||-|||d", "", "s0 a0 w0 01.02", "", "Anna", "WhiteEmail="},
     {"a result ends the exchange", "", "=", "", "||-|||md", "", "s0 a0 w0 01.02, not offered, result 1"},
