@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 #include <functional>
 #include <vector>
 
@@ -26,23 +25,19 @@
 #include "ui/game/move_list_view.h"
 #include "ui/kit/softkey_bar.h"
 
-// Setting up a game, showing it on a game display and pressing the phone's keys on it
-// and on the dialogs it opens.
-
+// Setting up a game, showing it on a game display and pressing the phone's keys on it.
 namespace screen_test {
 
-// Sets up `document` from "[FEN] movetext" (the FEN part optional): SAN moves, "(" and
-// ")" around an alternative to the move before it, "$n" for an annotation, "@" where
-// the exchange stands (the position after the last move sent or received) and "*" at
-// the position returned. Null without "*", or when a move is illegal (the test fails).
+// Sets up `document` from "[FEN] movetext" (FEN optional): SAN moves, "(" ")" around an
+// alternative to the move before, "$n" an annotation, "@" where the exchange stands and
+// "*" the position returned. Null without "*" or on an illegal move (with a warning).
 inline Position* SetUpGame(GameDocument& document, const QString& game) {
     QString moves = game;
     const qsizetype fenEnd = moves.startsWith(u'[') ? moves.indexOf(u']') : -1;
     if (fenEnd > 0 && !ReadFen(document.root, moves.mid(1, fenEnd - 1).toStdU16String())) {
         qWarning("bad FEN in %s", qPrintable(game));
     }
-    moves = moves.mid(fenEnd + 1);
-    moves.replace(u'(', QStringLiteral(" ( ")).replace(u')', QStringLiteral(" ) "));
+    moves = moves.mid(fenEnd + 1).replace(u'(', " ( ").replace(u')', " ) ");
     Position* position = &document.root;
     Position* marked = nullptr;
     std::vector<Position*> branches;  // where each open variation returns to
@@ -71,7 +66,7 @@ inline Position* SetUpGame(GameDocument& document, const QString& game) {
     return marked;
 }
 
-// Shows `display` for `document` as RunDialog does, without its modal loop.
+// Shows `display` for `document` on the phone's screen as RunDialog does, without its loop.
 inline void OpenOnScreen(GameDisplay& display, GameDocument& document) {
     QVERIFY(display.Open(document));
     display.resize(240, 320);
@@ -85,15 +80,13 @@ inline void OpenOnScreen(GameDisplay& display, GameDocument& document) {
     QVERIFY(QTest::qWaitForWindowExposed(&display));
 }
 
-// Clicks each character of `keys` on `widget`.
 inline void Type(QWidget& widget, const char* keys) {
     for (const char* key = keys; *key != '\0'; ++key) {
         QTest::keyClick(&widget, *key);
     }
 }
 
-// What a dialog shows: a message box's title and text, a choice dialog's title, heading
-// and rows ("Choose move: 1 : e4, 2 : d4").
+// A message box's title and text; another dialog's title, labels and list rows.
 inline QString ScreenText(QWidget& screen) {
     if (auto* box = qobject_cast<QMessageBox*>(&screen)) {
         return box->windowTitle() + ": " + box->text();
@@ -105,20 +98,15 @@ inline QString ScreenText(QWidget& screen) {
         }
     }
     if (auto* list = screen.findChild<QListWidget*>()) {
-        for (int row = 0; row < list->count(); ++row) {
-            parts << list->item(row)->text();
-        }
+        parts << Rows(*list->model(), 1);
     }
     return screen.windowTitle() + ": " + parts.join(u", ");
 }
 
-// Presses the phone's keys on the topmost screen, the dialog open over `screen` or else
-// `screen`: digits, "<>^v" the pad's arrows, "o" Ok, "b" the back key, "L" and "R" the
-// softkeys, "x" the window's close button; on the game display "P" Promote, "D" Delete
-// move, "M" View move list, "B" Show board, "N" Go to Current, "S" Send move, "A" Get
-// answer, "C" Close no save, "=" Draw. A key that opens a dialog returns only once it
-// closes, so each key goes from a timer that the newest dialog's loop runs. Returns
-// what each dialog showed.
+// Presses keys on the topmost screen: digits, "<>^v" the arrows, "o" Ok, "b" back, "L" "R"
+// the softkeys, "x" the close button; commands "P"romote, "D"elete move, "M"ove list,
+// "B"oard, "N" Go to Current, "S"end, "A"nswer, "C"lose no save, "=" draw. Each key goes
+// from a timer, so that it reaches the newest dialog's loop. Returns the dialogs shown.
 inline QStringList PressKeys(GameDisplay& screen, const QString& keys) {
     static const QHash<QChar, int> commands = {
         {u'P', kCmdPromote},   {u'D', kCmdDeleteMove},  {u'M', kCmdViewMoveList},
@@ -132,8 +120,7 @@ inline QStringList PressKeys(GameDisplay& screen, const QString& keys) {
     qsizetype next = 0;
     std::function<void()> step = [&] {
         if (next == keys.size()) {
-            done.quit();
-            return;
+            return done.quit();
         }
         const QChar key = keys[next++];
         QTimer::singleShot(0, &done, step);
@@ -158,7 +145,7 @@ inline QStringList PressKeys(GameDisplay& screen, const QString& keys) {
     return seen;
 }
 
-// The rows of a move list, trimmed, joined by blanks; the current row in brackets.
+// A move list's rows after the blank first one, trimmed; the current one in brackets.
 inline QString ListText(const QListWidget& list) {
     QStringList rows;
     for (int row = 1; row < list.count(); ++row) {
@@ -168,11 +155,9 @@ inline QString ListText(const QListWidget& list) {
     return rows.join(u' ');
 }
 
-// The game display's screen in one line: in board mode the status line and the entry,
-// "Last|New|Depth|selected square|highlighted file"; in list mode "list " and the list's
-// rows; then "|" and the flags: "m" once the game is modified, "d" while the move list
-// waits for a rebuild, "k" once it must be kept (saved), "x" and the code once the
-// display has ended.
+// The screen in one line: on the board "last move|new squares|depth|selected square|
+// highlighted file", in list mode "list " and its rows; then "|" and flags: "m" modified,
+// "d" list awaiting a rebuild, "k" must be kept, "x" and the code once ended.
 inline QString Describe(GameDisplay& display) {
     const BoardView& board = display.Board();
     const auto file = [](int index) {
@@ -185,9 +170,9 @@ inline QString Describe(GameDisplay& display) {
         const bool listOnly = display.MoveList()->isVisible() && !board.isVisible();
         return (listOnly ? "list " : "list, board ") + ListText(*display.MoveList()) + '|' + flags;
     }
-    const QString selected = board.SelectedFile() == BoardView::kNone
-                                 ? QString()
-                                 : file(board.SelectedFile()) + QChar(u'1' + board.SelectedRank());
+    const int rank = board.SelectedRank();
+    const QString selected =
+        rank == BoardView::kNone ? "" : file(board.SelectedFile()) + QChar(u'1' + rank);
     return QStringList{display.StatusLabel(GameDisplay::kLastMove)->text(),
                        display.StatusLabel(GameDisplay::kNewSquares)->text(),
                        display.StatusLabel(GameDisplay::kDepth)->text(),
@@ -197,8 +182,7 @@ inline QString Describe(GameDisplay& display) {
         .join(u'|');
 }
 
-// The whole move tree of `document` as the move list shows it, the current move in
-// brackets.
+// The whole tree of `document` as the move list shows it.
 inline QString TreeText(GameDocument& document) {
     MoveListView list;
     list.AttachTo(document);
@@ -209,14 +193,10 @@ inline QString TreeText(GameDocument& document) {
 
 // Today's date as the exchange records it (MM.DD, UTC).
 inline QString TodayUtc() {
-    const QDate today = QDateTime::currentDateTimeUtc().date();
-    return QStringLiteral("%1.%2")
-        .arg(today.month(), 2, 10, QLatin1Char('0'))
-        .arg(today.day(), 2, 10, QLatin1Char('0'));
+    return QDateTime::currentDateTimeUtc().toString(QStringLiteral("MM.dd"));
 }
 
-// The enabled state of the item that sends `command` in the bar's popup (or one of
-// its submenus), after the display has prepared the popup.
+// Whether the bar's popup (as the display prepares it) offers `command`.
 inline bool MenuItemEnabled(GameDisplay& display, SoftkeyBar& bar, int command) {
     QMenu* popup = bar.popupMenu(1);
     display.InitMenuPopup(bar.menuId(), *popup);
@@ -226,7 +206,6 @@ inline bool MenuItemEnabled(GameDisplay& display, SoftkeyBar& bar, int command) 
         }
     }
     qFatal("menu item %d missing", command);
-    return false;
 }
 
 }  // namespace screen_test

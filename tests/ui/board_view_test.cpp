@@ -7,13 +7,8 @@
 
 namespace {
 
-// Colours compared without alpha: black ink, white paper, the squares and the highlight.
 constexpr QRgb kInk = 0x000000;
 constexpr QRgb kPaper = 0xFFFFFF;
-constexpr QRgb kDark = DarkSquareColour & 0xFFFFFF;
-constexpr QRgb kLight = LightSquareColour & 0xFFFFFF;
-constexpr QRgb kHighlight = HighlightColour & 0xFFFFFF;
-using Colours = QSet<QRgb>;
 
 int CountPixels(const QImage& image, const QRect& rect, const std::function<bool(QRgb)>& accept) {
     int count = 0;
@@ -30,26 +25,73 @@ int CountInk(const QImage& image, const QRect& rect) {
     return CountPixels(image, rect, [](QRgb pixel) { return qGray(pixel) < 100; });
 }
 
-Colours ColoursIn(const QImage& image, const QRect& rect) {
-    Colours colours;
-    CountPixels(image, rect, [&colours](QRgb pixel) {
-        colours.insert(pixel);
+// What a region shows, in this order: "d" the dark squares' green, "h" the highlight, "k"
+// ink (black or near it), "w" white (paper and light squares); anti-aliased shades left out.
+QString Shows(const QImage& image, const QRect& rect) {
+    QString shows(4, u' ');
+    CountPixels(image, rect, [&shows](QRgb pixel) {
+        const QRgb colours[] = {DarkSquareColour & 0xFFFFFF, HighlightColour & 0xFFFFFF, kInk,
+                                kPaper};
+        for (int at = 0; at < 4; ++at) {
+            if (pixel == colours[at] || (at == 2 && qGray(pixel) < 100)) {
+                shows[at] = u"dhkw"[at];
+            }
+        }
         return true;
     });
-    return colours;
+    return shows.remove(u' ');
 }
 
-// The phone's board with the program's pieces, `setup` applied, as drawn.
-QImage Draw(BoardView& board, const std::function<void(BoardView&)>& setup = {}) {
+// The phone's board with the program's pieces, e2 selected and file e highlighted, then
+// the selection kept only for `setup` "s", the highlight only for "e", no position for "n";
+// with `square`, drawn at that size instead.
+QImage Draw(BoardView& board, std::string_view setup, int square = 0) {
     static const Position initial;
     board.resize(BoardView::kBaseWidth, BoardView::kBaseHeight);
     board.Init(19, 12, 14, GetDrawingResources().piecesBitmap);
     board.SetPosition(&initial);
-    if (setup) {
-        setup(board);
+    if (square > 0) {
+        board.resize(24 + 8 * square + 10, 14 + 8 * square + 40);
+        board.SetBoardGeometry(square, 24, 14, GetDrawingResources().programFont);
     }
+    board.SetSelection(4, 1);
+    board.RedrawSelectedSquare();
+    board.SetHighlightedFile(4);
+    if (setup != "s") {
+        board.ClearSelection();
+    }
+    board.SetHighlightedFile(setup == "e" ? 4 : BoardView::kNone);
+    board.SetPosition(setup == "n" ? nullptr : &initial);
     return board.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
+
+// A square of the phone's board: 19 pixels, a1's corner at (12, 147).
+QRect Sq(int file, int rank) {
+    return {12 + 19 * file, 14 + 19 * (7 - rank), 19, 19};
+}
+
+// A white piece is white inside a black outline, a black one a black silhouette; the frame
+// is one pixel outside the squares. Rows: name, setup (see Draw), region, what it shows.
+// clang-format off
+const std::tuple<const char*, const char*, QRect, const char*> kPixels[] = {
+    {"white rook on dark a1", "", Sq(0, 0), "dkw"},
+    {"white rook on light h1", "", Sq(7, 0), "kw"},
+    {"black knight on dark b8", "", Sq(1, 7), "dk"},
+    {"empty dark a3", "", Sq(0, 2), "d"},
+    {"empty light b3", "", Sq(1, 2), "w"},
+    {"selected e2", "s", Sq(4, 1), "hkw"},
+    {"d2 beside the selected e2", "s", Sq(3, 1), "dkw"},
+    {"e2 once cleared", "", Sq(4, 1), "kw"},
+    {"no position: dark a1", "n", Sq(0, 0), "d"},
+    {"no position: light e8", "n", Sq(4, 7), "w"},
+    {"frame left", "", QRect(11, 13, 1, 154), "d"},
+    {"frame right", "", QRect(164, 13, 1, 154), "d"},
+    {"frame top", "", QRect(11, 13, 154, 1), "d"},
+    {"frame bottom", "", QRect(11, 166, 154, 1), "d"},
+    {"nothing left of the frame", "", QRect(10, 80, 1, 1), "w"},
+    {"nothing right of the frame", "", QRect(165, 0, 11, 180), "w"},
+};
+// clang-format on
 
 }  // namespace
 
@@ -59,86 +101,36 @@ class BoardViewTest : public QObject {
 private slots:
     void initTestCase() { CreateDrawingResources(); }
 
-    void squaresShowTheirPieces_data();
-    void squaresShowTheirPieces();
-    void frameAndLabelsSurroundTheBoard();
+    void pixelsShowTheBoard();
     void largerSquaresDrawSharpGlyphs();
     void drawingResourcesLoad();
 };
 
-void BoardViewTest::squaresShowTheirPieces_data() {
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<QPoint>("square");  // file, rank
-    QTest::addColumn<Colours>("colours");
-    // A white piece is white inside a black outline, a black one a black silhouette,
-    // both on the square's colour.
-    QTest::newRow("white rook on dark a1") << "" << QPoint(0, 0) << Colours{kDark, kInk, kPaper};
-    QTest::newRow("white rook on light h1") << "" << QPoint(7, 0) << Colours{kLight, kInk, kPaper};
-    QTest::newRow("black knight on dark b8") << "" << QPoint(1, 7) << Colours{kDark, kInk};
-    QTest::newRow("black rook on light a8") << "" << QPoint(0, 7) << Colours{kLight, kInk};
-    QTest::newRow("empty dark a3") << "" << QPoint(0, 2) << Colours{kDark};
-    QTest::newRow("empty light b3") << "" << QPoint(1, 2) << Colours{kLight};
-    QTest::newRow("selected e2") << "selected" << QPoint(4, 1) << Colours{kHighlight, kInk, kPaper};
-    QTest::newRow("d2 beside e2") << "selected" << QPoint(3, 1) << Colours{kDark, kInk, kPaper};
-    QTest::newRow("e2 once cleared") << "" << QPoint(4, 1) << Colours{kLight, kInk, kPaper};
-    QTest::newRow("no position: dark a1") << "none" << QPoint(0, 0) << Colours{kDark};
-    QTest::newRow("no position: light e8") << "none" << QPoint(4, 7) << Colours{kLight};
-}
-
-void BoardViewTest::squaresShowTheirPieces() {
-    QFETCH(QString, setup);
-    QFETCH(QPoint, square);
-    QFETCH(Colours, colours);
-    BoardView board;
-    const QImage image = Draw(board, [&setup](BoardView& view) {
-        view.SetSelection(4, 1);
-        view.RedrawSelectedSquare();
-        if (setup != u"selected") {
-            view.ClearSelection();
-        }
-        if (setup == u"none") {
-            view.SetPosition(nullptr);
-        }
-    });
-    QCOMPARE(ColoursIn(image, board.SquareRect(square.x(), square.y())), colours);
-}
-
-void BoardViewTest::frameAndLabelsSurroundTheBoard() {
-    BoardView board;
-    const QImage image = Draw(board, [](BoardView& view) { view.SetHighlightedFile(4); });
-    QCOMPARE(board.SquareRect(0, 0), QRect(12, 14 + 7 * 19, 19, 19));
-    // The frame one pixel outside the squares, nothing beyond it.
-    const int right = 12 + 8 * 19;
-    const int bottom = 14 + 8 * 19;
-    for (const QPoint at : {QPoint(11, 13), QPoint(11, 80), QPoint(right, 80), QPoint(80, bottom),
-                            QPoint(right, bottom)}) {
-        QCOMPARE(image.pixel(at) & 0xFFFFFF, kDark);
+void BoardViewTest::pixelsShowTheBoard() {
+    for (const auto& [name, setup, rect, shows] : kPixels) {
+        BoardView board;  // the name shows in a failure
+        QCOMPARE(name + (": " + Shows(Draw(board, setup), rect)), name + QString(": ") + shows);
     }
-    QCOMPARE(image.pixel(10, 80) & 0xFFFFFF, kPaper);
-    QCOMPARE(image.pixel(right + 1, 80) & 0xFFFFFF, kPaper);
-    // Every digit drawn, the highlighted file's on the highlight colour.
-    const auto highlighted = [](QRgb pixel) { return pixel == kHighlight; };
-    for (int index = 0; index < 8; ++index) {
-        QVERIFY(CountInk(image, board.FileLabelRect(index)) > 0);
-        QVERIFY(CountInk(image, QRect(0, 14 + 19 * (7 - index), 11, 19)) > 0);  // rank digit
-        QCOMPARE(CountPixels(image, board.FileLabelRect(index), highlighted) > 10, index == 4);
+    // Every digit drawn, the highlighted file's on the highlight colour until cleared.
+    BoardView board;
+    for (const char* setup : {"e", ""}) {
+        const QImage image = Draw(board, setup);
+        for (int index = 0; index < 8; ++index) {
+            const bool highlighted = index == 4 && *setup == 'e';
+            QCOMPARE(Shows(image, board.FileLabelRect(index)), highlighted ? "hkw" : "kw");
+            QCOMPARE(Shows(image, QRect(0, 14 + 19 * (7 - index), 11, 19)), "kw");  // ranks
+        }
     }
-    board.SetHighlightedFile(BoardView::kNone);
-    QCOMPARE(CountPixels(board.grab().toImage(), board.FileLabelRect(4), highlighted), 0);
 }
 
 void BoardViewTest::largerSquaresDrawSharpGlyphs() {
     for (const int square : {40, 87}) {
         BoardView board;
-        const QImage image = Draw(board, [square](BoardView& view) {
-            view.resize(24 + 8 * square + 10, 14 + 8 * square + 40);
-            view.SetBoardGeometry(square, 24, 14, GetDrawingResources().programFont);
-        });
-        const QRect e1 = board.SquareRect(4, 0);
-        const QRect d8 = board.SquareRect(3, 7);
+        const QImage image = Draw(board, "", square);
+        const QRect e1 = board.SquareRect(4, 0), d8 = board.SquareRect(3, 7);
         QCOMPARE(e1.size(), QSize(square, square));
-        // The kings fill most of their squares; White's is white inside its outline,
-        // Black's queen mostly black.
+        // The kings fill most of their squares; White's is white inside its outline, Black's
+        // queen mostly black.
         int inkRows = 0;
         for (int y = e1.top(); y <= e1.bottom(); ++y) {
             inkRows += CountInk(image, QRect(e1.left(), y, square, 1)) > 0 ? 1 : 0;
@@ -147,8 +139,8 @@ void BoardViewTest::largerSquaresDrawSharpGlyphs() {
         const auto white = [](QRgb pixel) { return pixel == kPaper; };
         QVERIFY(CountPixels(image, e1, white) > square);
         QVERIFY(CountInk(image, d8) > 4 * CountPixels(image, d8, white));
-        // Drawn at the size itself: the colour changes along the rows fall on columns of
-        // every remainder, where a bitmap enlarged k times changes only every k columns.
+        // Drawn at the size itself: colour changes along the rows fall on columns of every
+        // remainder, where a bitmap enlarged k times changes only every k columns.
         for (int k = 2; k <= 6; ++k) {
             QSet<int> remainders;
             for (int y = e1.top(); y <= e1.bottom(); ++y) {
@@ -168,14 +160,14 @@ void BoardViewTest::drawingResourcesLoad() {
     const QImage& bitmap = resources.piecesBitmap;
     QCOMPARE(bitmap.size(), QSize(kPieceCellSize * kPieceCellCount, kPieceCellSize));
     QCOMPARE(bitmap.format(), QImage::Format_RGB32);
+    QCOMPARE(CountPixels(bitmap, bitmap.rect(), [](QRgb p) { return p != kInk && p != kPaper; }),
+             0);
     // Cell 0 blank; per piece type a white image, its mask, a black image and its mask.
     const auto black = [&bitmap](int cell, int x, int y) {
         return (bitmap.pixel(cell * kPieceCellSize + x, y) & 0xFFFFFF) == kInk;
     };
-    QCOMPARE(CountPixels(bitmap, bitmap.rect(), [](QRgb p) { return p != 0 && p != 0xFFFFFF; }), 0);
     for (int type = 1; type <= 6; ++type) {
-        int body = 0;
-        int silhouette = 0;
+        int body = 0, silhouette = 0;
         for (int y = 0; y < kPieceCellSize; ++y) {
             for (int x = 0; x < kPieceCellSize; ++x) {
                 QVERIFY(!black(0, x, y) && black(4 * type - 1, x, y));
