@@ -128,14 +128,9 @@ void AnswerWaitingTest::getAnswerOnAMarkedGameShowsThatMessagesLines() {
     };
     ScreenScript script;
     // The marked game opens, Get answer from its menu, the message's second line, Next.
-    script.ThenOn<GamesListDialog>("the games list", {}, [](GamesListDialog& list) {
-        QTest::keyClick(&list, Qt::Key_Return);
-    });
-    script.ThenOn<GameDisplay>("the game display", {},
-                               [](GameDisplay& display) { QTest::keyClick(&display, Qt::Key_F2); });
-    script.Then(
-        "its menu", [](QWidget& top) { return screen_test::IsMenuWith(top, "Get answer"); },
-        [](QWidget& top) { screen_test::ChooseMenuItem(static_cast<QMenu&>(top), "Get answer"); });
+    script.ThenKey<GamesListDialog>("the games list", Qt::Key_Return);
+    script.ThenKey<GameDisplay>("the game display", Qt::Key_F2);
+    script.ThenMenu("Get answer");
     script.ThenOn<MessageLinesDialog>(
         "the lines, without the inbox", {}, [](MessageLinesDialog& dialog) {
             for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_F2}) {
