@@ -39,7 +39,7 @@ bool LegalByScan(Position& p, int from, int to) {
 // FindCandidates looks back from the target: it must find what a scan of every square
 // through CanReach finds, in the same order.
 void ExpectCandidatesMatchScan(const Position& p) {
-    for (int target = 0; target < 64; ++target) {
+    for (int target = 0; target <= 64; ++target) {    // 64: off the board, nothing reaches it
         std::array<std::vector<Square>, 64> scanned;  // by piece code
         for (int s = 0; s < 64; ++s) {
             if (p.CanReach(s, target)) {
@@ -121,6 +121,8 @@ TEST(Moves, PlayOutAsTheFenAfterThemSays) {
         {"4k3/8/8/8/8/8/8/4K3 w - - 17 40", "e1e2", "4k3/8/8/8/8/8/4K3/8 b - - 0 40"},
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 0", "e1e2 e8e7", "8/4k3/8/8/8/8/4K3/8 w - - 0 2"},
         {"4k3/8/8/8/8/8/8/4K3 b - - 12 300", "e8e7", "8/4k3/8/8/8/8/8/4K3 w - - 0 45"},
+        // Rights the board does not bear out go only when a move leaves or takes their square.
+        {"4k3/8/8/8/8/8/8/R2K3R w KQ - 0 1", "d1e1", "4k3/8/8/8/8/8/8/R3K2R b KQ - 0 1"},
     };
     for (const auto& [fen, moves, after] : rows) {
         Position root;  // "" for the standard position of a new root
@@ -174,7 +176,9 @@ TEST(Fen, ReadWrittenBackOrRefused) {
     Position read;
     SetFen(read, kStart);
     EXPECT_EQ(read.board(), Position().board());
-    EXPECT_EQ(Narrow(WriteFen(Position())), kStart);
+    Position fresh;
+    fresh.SetEpSquare(kSquareCount);  // any square off the board writes as none
+    EXPECT_EQ(Narrow(WriteFen(fresh)), kStart);
 }
 
 // Each text of a row ("," between) reads as the move whose SAN is `written` ("" when
@@ -195,6 +199,7 @@ TEST(San, ReadAndWrittenBothWays) {
         {"3qk3/4P3/8/8/8/8/8/4K3 w - - 0 1", "e8=Q", ""},
         {"4k3/8/8/8/8/8/p7/4K3 b - - 0 1", "a1=R", "a1=R+", "a1=T+"},
         {"8/8/8/8/8/8/3p4/K6k b - - 0 1", "d1=Q", "d1=Q+"},  // a king on a1 is found
+        {"4k3/8/8/8/8/8/8/P3K3 w - - 0 1", "a2", "a2"},      // a pawn on a1 steps up
         {"8/4P1k1/8/8/8/8/8/K7 w - - 0 1", "e8=B", "e8=B", "e8=F"},
         {"8/4P1k1/8/8/8/8/8/K7 w - - 0 1", "e8=N", "e8=N+", "e8=C+"},
         {"4k3/8/8/8/8/8/8/1N2KN2 w - - 0 1", "Nbd2,Nb1d2,Nb1xd2,Nd2", "Nbd2", "Cbd2"},
