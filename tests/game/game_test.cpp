@@ -54,8 +54,7 @@ Moves MovesBelow(const Position& root) {
 
 }  // namespace
 
-// Random edits, each checked for its own effect, then the invariants and the display-order
-// walk; every block is freed in the end.
+// Random edits, each checked for its effect, then the invariants and the walk; all freed.
 TEST(MoveTree, RandomEditsKeepTheTreeWhole) {
     { SCOPED_TRACE("the trace stack takes its block before the count starts"); }
     const std::int64_t baseline = LiveAllocations();
@@ -138,8 +137,7 @@ TEST(MoveTree, NestedLinesShowAndRiseAsUsersSee) {
     EXPECT_TRUE(DisplayOrder(Position()).empty());
 }
 
-// Ten thousand nested variations, a million plies, and long lists of tags and games: walked,
-// renumbered, raised, searched and freed on a stack too small for a recursion through them.
+// Deep nesting, a million plies, long lists of tags and games: all handled on a small stack.
 TEST(MoveTree, DeepNestingAndLongLinesNeedNoRecursion) {
     constexpr int kLevels = 10000, kPlies = 1000000;
     const std::int64_t baseline = LiveAllocations();
@@ -179,13 +177,18 @@ TEST(MoveTree, DeepNestingAndLongLinesNeedNoRecursion) {
     }
     EXPECT_EQ(plies, 2 * 60000 - 1);
     document->SetEvent(u"A correspondence event with a name too long for small strings");
+    document->AppendExtraTag(u"ECO", u"");
+    document->ClearExtraTags();  // the list starts afresh
     auto games = std::make_unique<GameListEntry>();
     GameListEntry* lastGame = games.get();
     for (int i = 0; i < 100000; ++i) {
-        document->AppendExtraTag(u"Tag", u"a value long enough for a block of its own");
+        const std::u16string name(1, static_cast<char16_t>(u'a' + i % 3));
+        document->AppendExtraTag(name, u"a value long enough for a block of its own");
         lastGame = (lastGame->nextEntry = std::make_unique<GameListEntry>()).get();
         lastGame->SetEvent(u"An event name long enough to need its own block");
     }
+    const ExtraTag& tag = *document->extraTags;  // in the order appended
+    EXPECT_EQ(tag.name + tag.next->name + tag.next->next->name, u"abc");
     RunOnSmallStack([&] { document.reset(); });
     RunOnSmallStack([&] { games.reset(); });
     EXPECT_EQ(LiveAllocations(), baseline);
@@ -209,7 +212,7 @@ struct View : GameObserver {
 
 }  // namespace
 
-TEST(GameDocument, NavigationMovesAndTellsTheViews) {
+TEST(GameDocument, NavigationMovesAndTellsUpToTenSecondaryViewsAndOnePrimary) {
     GameDocument d(nullptr);  // 1.e4 e5 (1...c5 2.Nf3 d6 3.d4) 2.Nf3
     Position* e4 = PlayLine(d.root, {"e4"});
     Position* e5 = PlayLine(*e4, {"e5"});
@@ -261,45 +264,26 @@ TEST(GameDocument, NavigationMovesAndTellsTheViews) {
     EXPECT_EQ(setUp.FindLastMovePosition(), nf6);
     setUp.trait = kBlack;
     EXPECT_EQ(setUp.FindLastMovePosition(), nullptr) << "White's 10th move is not there";
-}
-
-TEST(GameDocument, TenSecondaryViewsAndOnePrimaryAtMost) {
-    GameDocument document(nullptr);
-    std::string log;
+    // Ten secondary views and one primary at most, each attached once.
+    log.clear();
+    d.DetachView(&primary);
+    d.DetachView(&secondary);
     std::vector<std::unique_ptr<View>> views;
     for (int i = 0; i <= GameDocument::kMaxSecondaryViews + 2; ++i) {
         views.push_back(std::make_unique<View>(std::to_string(i), log));
-        EXPECT_EQ(document.AttachView(views[i].get(), false), i < 10);
+        EXPECT_EQ(d.AttachView(views[i].get(), false), i < 10);
     }
-    EXPECT_FALSE(document.AttachView(nullptr, false));
-    EXPECT_TRUE(document.AttachView(views[11].get(), true));
-    EXPECT_FALSE(document.AttachView(views[12].get(), true)) << "a second primary view";
+    EXPECT_FALSE(d.AttachView(nullptr, false));
+    EXPECT_TRUE(d.AttachView(views[11].get(), true));
+    EXPECT_FALSE(d.AttachView(views[12].get(), true)) << "a second primary view";
     for (const int gone : {12, 3, 11}) {  // a stranger, a secondary, the primary view
-        document.DetachView(views[gone].get());
+        d.DetachView(views[gone].get());
     }
-    EXPECT_TRUE(document.AttachView(views[3].get(), false)) << "the slot is free again";
-    EXPECT_TRUE(document.AttachView(views[0].get(), true));
-    document.DetachView(views[0].get());  // attached twice: gone from both places
-    document.NotifyViews();
+    EXPECT_TRUE(d.AttachView(views[3].get(), false)) << "the slot is free again";
+    EXPECT_TRUE(d.AttachView(views[0].get(), true));
+    d.DetachView(views[0].get());  // attached twice: gone from both places
+    d.NotifyViews();
     EXPECT_EQ(log, "1 2 4 5 6 7 8 9 3 ");
-}
-
-TEST(GameDocument, ExtraTagsInTheOrderAppended) {
-    GameDocument document(nullptr);
-    auto names = [&document] {
-        std::u16string out;
-        for (const ExtraTag* tag = document.extraTags.get(); tag; tag = tag->next.get()) {
-            out += tag->name + u" ";
-        }
-        return out;
-    };
-    for (const char16_t* name : {u"ECO", u"Annotator", u"PlyCount"}) {
-        document.AppendExtraTag(name, u"");
-    }
-    EXPECT_EQ(names(), u"ECO Annotator PlyCount ");
-    document.ClearExtraTags();
-    document.AppendExtraTag(u"First", u"");
-    EXPECT_EQ(names(), u"First ") << "cleared, the list starts afresh";
 }
 
 TEST(GameHeaders, RosterResultsAndClearing) {
@@ -337,9 +321,7 @@ TEST(GameHeaders, RosterResultsAndClearing) {
         EXPECT_EQ(static_cast<int>(h.result), kept) << code;
     }
     EXPECT_EQ(h.ResultText(false), u"*");
-    h.lastMove = 12;
-    h.trait = 32;
-    h.lastMoveRead = h.traitRead = true;
+    h.lastMove = 12, h.trait = 32, h.lastMoveRead = h.traitRead = true;
     h.ClearTags();
     EXPECT_FALSE(h.white || h.site || h.lastMoveRead || h.traitRead);
     EXPECT_EQ(h.lastMove + h.trait + static_cast<int>(h.result), -1) << "result unset";
@@ -388,8 +370,7 @@ TEST(Exchange, TagsTurnsDatesAndNames) {
     for (const auto& [text, day] : days) {
         EXPECT_EQ(DayOfGameDate(text, kJuneFirst), day) << Narrow(text);
     }
-    // Whose turn: the name of the player to move against the owner's, in any letter case;
-    // the other player's name is never looked at.
+    // Whose turn: the player to move against the owner's name, in any letter case.
     const std::tuple<std::optional<std::u16string>, std::u16string, Turn> rows[] = {
         {u"Ann Smith", u"ann SMITH", Turn::Owner},
         {u"Anne", u"Ann", Turn::Opponent},

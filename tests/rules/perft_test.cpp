@@ -4,8 +4,7 @@
 
 namespace {
 
-// Legality by brute force: the piece's movement rule (CanReach), castling by its plain
-// conditions or en passant, and the mover's king unattacked once the move is played out.
+// Legality by brute force: CanReach, castling or en passant, and the king safe afterwards.
 bool LegalByScan(Position& p, int from, int to) {
     const PieceCode piece = p.GetSquare(from), target = p.GetSquare(to);
     const Colour us = p.sideToMove();
@@ -29,8 +28,7 @@ bool LegalByScan(Position& p, int from, int to) {
     return (p.CanReach(from, to) || enPassant) && safeAfter(to);
 }
 
-// FindCandidates looks back from the target: it must find what a scan of every square
-// through CanReach finds, in the same order.
+// FindCandidates looks back from the target: it finds what CanReach from each square finds.
 void ExpectCandidatesMatchScan(const Position& p) {
     for (int target = 0; target <= 64; ++target) {    // 64: off the board, nothing reaches it
         std::array<std::vector<Square>, 64> scanned;  // by piece code
@@ -48,8 +46,7 @@ void ExpectCandidatesMatchScan(const Position& p) {
     }
 }
 
-// Every from/to pair: IsLegal, what it remembers, AddMove (before the last ply) and the
-// brute-force scan agree; a root with several kings of a side (`odd`) leaves the scan out.
+// IsLegal, what it remembers, AddMove and the scan agree (no scan with several kings: `odd`).
 void ExpectLegalityMatchesScan(Position& p, int ply, bool odd) {
     SCOPED_TRACE(Narrow(WriteFen(p)));
     ExpectCandidatesMatchScan(p);
@@ -64,9 +61,7 @@ void ExpectLegalityMatchesScan(Position& p, int ply, bool odd) {
     }
 }
 
-// Counts the leaves to `depth` by trying every from/to pair (and every promotion piece)
-// through IsLegal and AddMove, the first two plies also against the scan; a position's
-// moves are freed once counted.
+// Leaves to `depth` through IsLegal and AddMove for every from/to pair and promotion piece.
 std::uint64_t Perft(Position& position, int depth, int ply, bool odd) {
     if (ply <= 2) {
         ExpectLegalityMatchesScan(position, ply, odd);
@@ -90,8 +85,7 @@ std::uint64_t Perft(Position& position, int depth, int ply, bool odd) {
     return leaves;
 }
 
-// Published node counts (0: none, two plies walked for the scan); the deeper ones run in
-// the program labelled "slow".
+// Published counts (0: none, two plies scanned); the deeper ones run in the "slow" program.
 // clang-format off
 const std::tuple<const char*, int, std::uint64_t> kRows[] = {
 #ifndef KORVANI_DEEP_PERFT

@@ -22,9 +22,8 @@ inline std::string San(const MoveNode& move) {
     return Narrow(FormatSanText(move, false, false, NotationLanguage::English));
 }
 
-// What the tree must be after any operation: the links of each list and the back links of
-// each move and child, the depth rule (in the field's one-byte arithmetic, which wraps in very
-// deep nesting), each move reached once. Walks without recursion.
+// Links, back links, each move reached once, and the depth rule in its wrapping one-byte
+// arithmetic: what the tree must be after any operation. Walks without recursion.
 inline ::testing::AssertionResult TreeInvariantsHold(const Position& root) {
     std::unordered_set<const MoveNode*> seen;
     std::vector<const Position*> pending{&root};
@@ -50,8 +49,7 @@ inline ::testing::AssertionResult TreeInvariantsHold(const Position& root) {
 // Runs `work` on a thread whose stack is far too small for a recursion along a long line.
 void RunOnSmallStack(const std::function<void()>& work);
 
-// Plays `levels` king's knight moves (out and back) from the standard position, each one an
-// alternative to a queen's knight move and the next level inside it with `nest`.
+// `levels` king's knight moves to and fro, with `nest` each inside an alternative to the last.
 inline Position* NestVariations(Position& from, int levels, bool nest = true) {
     constexpr const char* kKingsKnights[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
     Position* tip = &from;
