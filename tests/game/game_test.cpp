@@ -52,6 +52,19 @@ Moves MovesBelow(const Position& root) {
     return out;
 }
 
+// Writes "name " into a shared log when told of a move, "name?san " when asked to choose.
+struct View : GameObserver {
+    View(std::string n, std::string& l) : name(std::move(n)), log(l) {}
+    void OnCurrentChanged(Position* /*position*/) override { log += name + " "; }
+    Position* ChooseAlternative(MoveNode* first) override {
+        log += name + "?" + San(*first) + " ";
+        return answer;
+    }
+    std::string name;
+    std::string& log;
+    Position* answer = nullptr;
+};
+
 }  // namespace
 
 // Random edits, each checked for its effect, then the invariants and the walk; all freed.
@@ -168,12 +181,10 @@ TEST(MoveTree, DeepNestingAndLongLinesNeedNoRecursion) {
     RunOnSmallStack([&] { RenumberDepths(*document->root.firstMove, 0); });
     EXPECT_EQ(end->incomingMove->depth - side->incomingMove->depth, 1);
     EXPECT_TRUE(TreeInvariantsHold(document->root));
-    document->lastMove = 60000;  // far beyond what the one-byte move numbers tell apart
-    document->trait = kBlack;
+    document->lastMove = 60000, document->trait = kBlack;  // beyond one-byte move numbers
     int plies = 0;
-    for (Position* p = document->FindLastMovePosition(); p && p->incomingMove;
-         p = p->incomingMove->parent) {
-        ++plies;
+    for (Position* p = document->FindLastMovePosition(); p && p->incomingMove; ++plies) {
+        p = p->incomingMove->parent;
     }
     EXPECT_EQ(plies, 2 * 60000 - 1);
     document->SetEvent(u"A correspondence event with a name too long for small strings");
@@ -189,28 +200,9 @@ TEST(MoveTree, DeepNestingAndLongLinesNeedNoRecursion) {
     }
     const ExtraTag& tag = *document->extraTags;  // in the order appended
     EXPECT_EQ(tag.name + tag.next->name + tag.next->next->name, u"abc");
-    RunOnSmallStack([&] { document.reset(); });
-    RunOnSmallStack([&] { games.reset(); });
+    RunOnSmallStack([&] { document.reset(), games.reset(); });
     EXPECT_EQ(LiveAllocations(), baseline);
 }
-
-namespace {
-
-// Writes "name " into a shared log when told of a move, "name?san " when asked to choose.
-struct View : GameObserver {
-    View(std::string viewName, std::string& sharedLog)
-        : name(std::move(viewName)), log(sharedLog) {}
-    void OnCurrentChanged(Position* /*position*/) override { log += name + " "; }
-    Position* ChooseAlternative(MoveNode* first) override {
-        log += name + "?" + San(*first) + " ";
-        return answer;
-    }
-    std::string name;
-    std::string& log;
-    Position* answer = nullptr;
-};
-
-}  // namespace
 
 TEST(GameDocument, NavigationMovesAndTellsUpToTenSecondaryViewsAndOnePrimary) {
     GameDocument d(nullptr);  // 1.e4 e5 (1...c5 2.Nf3 d6 3.d4) 2.Nf3
@@ -286,7 +278,7 @@ TEST(GameDocument, NavigationMovesAndTellsUpToTenSecondaryViewsAndOnePrimary) {
     EXPECT_EQ(log, "1 2 4 5 6 7 8 9 3 ");
 }
 
-TEST(GameHeaders, RosterResultsAndClearing) {
+TEST(GameHeaders, RosterResultsExchangeTurnsDatesAndNames) {
     GameHeaders h;
     EXPECT_FALSE(h.IsComplete());
     using Setter = void (GameHeaders::*)(std::optional<std::u16string_view>);
@@ -325,10 +317,7 @@ TEST(GameHeaders, RosterResultsAndClearing) {
     h.ClearTags();
     EXPECT_FALSE(h.white || h.site || h.lastMoveRead || h.traitRead);
     EXPECT_EQ(h.lastMove + h.trait + static_cast<int>(h.result), -1) << "result unset";
-}
-
-TEST(Exchange, TagsTurnsDatesAndNames) {
-    GameHeaders game;
+    GameHeaders game;  // the exchange of moves
     for (const auto& [trait, lastMove] : {std::pair{32, 1}, {0, 1}, {32, 2}, {0, 2}}) {
         const std::u16string date(1, static_cast<char16_t>(u'0' + trait + lastMove));
         RecordExchange(game, date);

@@ -73,11 +73,10 @@ std::uint64_t Perft(Position& position, int depth, int ply, bool odd) {
                 PieceType(position.GetSquare(from)) == kPawn && RankOf(to) % 7 == 0;
             for (int piece = promotes ? kRook : 0;
                  position.IsLegal(from, to) && piece <= (promotes ? kQueen : 0); ++piece) {
-                Position* child = position.AddMove(from, to, nullptr, piece);
+                Position& c = *position.AddMove(from, to, nullptr, piece);
                 // The check flag is found by a shortcut: it must agree with the attack test.
-                EXPECT_EQ(child->incomingMove->givesCheck,
-                          child->IsAttacked(child->sideToMove(), -1));
-                leaves += Perft(*child, depth - 1, ply + 1, odd);
+                EXPECT_EQ(c.incomingMove->givesCheck, c.IsAttacked(c.sideToMove(), -1));
+                leaves += Perft(c, depth - 1, ply + 1, odd);
             }
         }
     }
