@@ -21,12 +21,10 @@ struct Recorder : DisplayOrderVisitor {
         text += San(m) + "/" + std::to_string(m.depth) + " ";
         ++moves;
     }
-    void OnVariationStart(const MoveNode&) override {
-        text += "( ", deepest = std::max(deepest, ++open);
-    }
+    void OnVariationStart(const MoveNode&) override { text += "( ", peak = std::max(peak, ++open); }
     void OnVariationEnd(const MoveNode&) override { text += ") ", --open; }
     std::string text;
-    int moves = 0, open = 0, deepest = 0;
+    int moves = 0, open = 0, peak = 0;  // peak: the deepest nesting
 };
 
 std::string DisplayOrder(const Position& root) {
@@ -160,7 +158,7 @@ TEST(MoveTree, DeepNestingAndLongLinesNeedNoRecursion) {
     EXPECT_EQ(LiveAllocations(root.get()) - baseline, 1 + 2 * 2 * kLevels);
     Recorder counts;
     RunOnSmallStack([&] { WalkDisplayOrder(root->firstMove.get(), counts); });
-    EXPECT_EQ(counts.moves + counts.open + counts.deepest, 2 * kLevels + 0 + kLevels);
+    EXPECT_EQ(counts.moves + counts.open + counts.peak, 2 * kLevels + 0 + kLevels);
     RunOnSmallStack([&] { RenumberDepths(*root->firstMove, 0); });
     RunOnSmallStack([&] { PromoteVariation(*deepest->incomingMove); });
     EXPECT_TRUE(TreeInvariantsHold(*root));
@@ -175,7 +173,7 @@ TEST(MoveTree, DeepNestingAndLongLinesNeedNoRecursion) {
     Position* side = PlayLine(*end->incomingMove->parent, {"Nc6"});  // a variation at the end
     counts = {};
     RunOnSmallStack([&] { WalkDisplayOrder(document->root.firstMove.get(), counts); });
-    EXPECT_EQ(counts.moves + counts.deepest, kPlies + 1 + 1);
+    EXPECT_EQ(counts.moves + counts.peak, kPlies + 1 + 1);
     std::string().swap(counts.text);  // frees the text's block before the last count
     RunOnSmallStack([&] { PromoteVariation(*side->incomingMove); });
     RunOnSmallStack([&] { RenumberDepths(*document->root.firstMove, 0); });

@@ -46,41 +46,36 @@ void ExpectCandidatesMatchScan(const Position& p) {
     }
 }
 
-// IsLegal, what it remembers, AddMove and the scan agree (no scan with several kings: `odd`).
-void ExpectLegalityMatchesScan(Position& p, int ply, bool odd) {
-    SCOPED_TRACE(Narrow(WriteFen(p)));
-    ExpectCandidatesMatchScan(p);
-    for (int from = 0; from < 64; ++from) {
-        for (int to = 0; to < 64; ++to) {
-            const Position* child = ply < 2 ? p.AddMove(from, to, nullptr, 0) : nullptr;
-            const bool legal = p.IsLegal(from, to);
-            EXPECT_EQ(p.LastTestedMove().legal, legal);
-            ASSERT_TRUE(ply == 2 || (child != nullptr) == legal) << from << " " << to;
-            ASSERT_TRUE(odd || LegalByScan(p, from, to) == legal) << from << " " << to;
-        }
-    }
-}
-
-// Leaves to `depth` through IsLegal and AddMove for every from/to pair and promotion piece.
-std::uint64_t Perft(Position& position, int depth, int ply, bool odd) {
+// Leaves to `depth` through IsLegal and AddMove for every from/to pair and promotion piece;
+// within two plies IsLegal, what it remembers, AddMove and the scan agree (`odd`: no scan).
+std::uint64_t Perft(Position& p, int depth, int ply, bool odd) {
     if (ply <= 2) {
-        ExpectLegalityMatchesScan(position, ply, odd);
+        SCOPED_TRACE(Narrow(WriteFen(p)));
+        ExpectCandidatesMatchScan(p);
+        for (int from = 0; from < 64 && !testing::Test::HasFailure(); ++from) {
+            for (int to = 0; to < 64; ++to) {
+                const Position* child = ply < 2 ? p.AddMove(from, to, nullptr, 0) : nullptr;
+                const bool legal = p.IsLegal(from, to);
+                EXPECT_EQ(p.LastTestedMove().legal, legal);
+                EXPECT_TRUE(ply == 2 || (child != nullptr) == legal) << from << " " << to;
+                EXPECT_TRUE(odd || LegalByScan(p, from, to) == legal) << from << " " << to;
+            }
+        }
     }
     std::uint64_t leaves = depth == 0 ? 1 : 0;
     for (int from = 0; from < 64 && depth > 0 && !testing::Test::HasFatalFailure(); ++from) {
         for (int to = 0; to < 64; ++to) {
-            const bool promotes =
-                PieceType(position.GetSquare(from)) == kPawn && RankOf(to) % 7 == 0;
+            const bool promotes = PieceType(p.GetSquare(from)) == kPawn && RankOf(to) % 7 == 0;
             for (int piece = promotes ? kRook : 0;
-                 position.IsLegal(from, to) && piece <= (promotes ? kQueen : 0); ++piece) {
-                Position& c = *position.AddMove(from, to, nullptr, piece);
+                 p.IsLegal(from, to) && piece <= (promotes ? kQueen : 0); ++piece) {
+                Position& c = *p.AddMove(from, to, nullptr, piece);
                 // The check flag is found by a shortcut: it must agree with the attack test.
                 EXPECT_EQ(c.incomingMove->givesCheck, c.IsAttacked(c.sideToMove(), -1));
                 leaves += Perft(c, depth - 1, ply + 1, odd);
             }
         }
     }
-    DestroyMoveList(std::move(position.firstMove));
+    DestroyMoveList(std::move(p.firstMove));
     return leaves;
 }
 

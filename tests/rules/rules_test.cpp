@@ -10,18 +10,16 @@ constexpr const char* kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQ
 
 // Castling rights cleared, the castling rook, en passant, promotion and move numbers.
 TEST(Moves, PlayOutAsTheFenAfterThemSays) {
-    constexpr const char* kW = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
-    constexpr const char* kB = "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1";
     const std::tuple<const char*, const char*, const char*> rows[] = {
-        {kW, "e1e2", "r3k2r/8/8/8/8/8/4K3/R6R b kq - 0 1"},
-        {kW, "e1g1", "r3k2r/8/8/8/8/8/8/R4RK1 b kq - 0 1"},
-        {kW, "e1c1", "r3k2r/8/8/8/8/8/8/2KR3R b kq - 0 1"},
-        {kW, "a1a8", "R3k2r/8/8/8/8/8/8/4K2R b Kk - 0 1"},
-        {kW, "h1h8", "r3k2R/8/8/8/8/8/8/R3K3 b Qq - 0 1"},
-        {kB, "e8g8", "r4rk1/8/8/8/8/8/8/R3K2R w KQ - 0 2"},
-        {kB, "e8c8", "2kr3r/8/8/8/8/8/8/R3K2R w KQ - 0 2"},
-        {kB, "a8a1", "4k2r/8/8/8/8/8/8/r3K2R w Kk - 0 2"},
-        {kB, "h8h1", "r3k3/8/8/8/8/8/8/R3K2r w Qq - 0 2"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1e2", "r3k2r/8/8/8/8/8/4K3/R6R b kq - 0 1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1g1", "r3k2r/8/8/8/8/8/8/R4RK1 b kq - 0 1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1c1", "r3k2r/8/8/8/8/8/8/2KR3R b kq - 0 1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "a1a8", "R3k2r/8/8/8/8/8/8/4K2R b Kk - 0 1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "h1h8", "r3k2R/8/8/8/8/8/8/R3K3 b Qq - 0 1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8g8", "r4rk1/8/8/8/8/8/8/R3K2R w KQ - 0 2"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8", "2kr3r/8/8/8/8/8/8/R3K2R w KQ - 0 2"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "a8a1", "4k2r/8/8/8/8/8/8/r3K2R w Kk - 0 2"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "h8h1", "r3k3/8/8/8/8/8/8/R3K2r w Qq - 0 2"},
         {"r3k2r/8/8/8/8/8/1b6/R3K2R b KQkq - 0 1", "b2a1", "r3k2r/8/8/8/8/8/8/b3K2R w Kkq - 0 2"},
         {"r3k2r/8/8/8/8/8/P7/R3K2R w KQkq - 0 1", "a2a3", "r3k2r/8/8/8/8/P7/8/R3K2R b KQkq - 0 1"},
         {"", "e2e4 g8f6", "rnbqkb1r/pppppppp/5n2/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2"},
