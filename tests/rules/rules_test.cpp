@@ -6,6 +6,7 @@
 #include "rules/notation.h"
 #include "tests/support/rules_test_support.h"
 
+using enum NotationLanguage;
 constexpr const char* kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 // Castling rights cleared, the castling rook, en passant, promotion and move numbers.
@@ -136,13 +137,12 @@ TEST(San, ReadAndWrittenBothWays) {
             }
             ASSERT_NE(child, nullptr);
             const std::u16string written =
-                FormatSanText(*child->incomingMove, false, false, NotationLanguage::English);
+                FormatSanText(*child->incomingMove, false, false, English);
             EXPECT_EQ(Narrow(written), row.written);
             EXPECT_EQ(ParseSan(p, written), child) << "read back as the same move";
-            std::u16string french =
-                FormatSanText(*child->incomingMove, false, false, NotationLanguage::French);
+            std::u16string french = FormatSanText(*child->incomingMove, false, false, French);
             EXPECT_TRUE(row.french == nullptr || Narrow(french) == row.french) << Narrow(french);
-            TranslateToEnglish(french, NotationLanguage::French);
+            TranslateToEnglish(french, French);
             EXPECT_EQ(french, written);
         }
     }
@@ -151,9 +151,8 @@ TEST(San, ReadAndWrittenBothWays) {
 TEST(San, NumbersAnnotationsAndNewLines) {
     Position black, white, start;
     SetFen(black, "r3k3/8/8/8/8/8/8/4K3 b q - 0 15");
-    EXPECT_EQ(
-        FormatSanText(*Play(black, "e8c8")->incomingMove, true, false, NotationLanguage::English),
-        u"15... O-O-O");
+    EXPECT_EQ(FormatSanText(*Play(black, "e8c8")->incomingMove, true, false, English),
+              u"15... O-O-O");
     SetFen(white, "8/4P3/8/8/8/8/8/K3k3 w - - 0 1");
     MoveNode& queen = *Play(white, "e7e8", kQueen)->incomingMove;
     // clang-format off
@@ -161,11 +160,11 @@ TEST(San, NumbersAnnotationsAndNewLines) {
     // clang-format on
     for (const auto& [nag, asNumber, text] : nags) {
         queen.nag = static_cast<std::uint8_t>(nag);
-        EXPECT_EQ(FormatSanText(queen, true, asNumber, NotationLanguage::French), text);
+        EXPECT_EQ(FormatSanText(queen, true, asNumber, French), text);
     }
     queen.nag = queen.moveNumber = 255;
     SanBuffer buffer{};
-    const std::size_t length = FormatSan(queen, buffer, true, true, NotationLanguage::English);
+    const std::size_t length = FormatSan(queen, buffer, true, true, English);
     EXPECT_EQ(std::u16string(buffer.data(), length + 1), std::u16string(u"255. e8=Q+ $255", 16));
     ASSERT_NE(ParseSan(start, u"e4"), nullptr);
     EXPECT_EQ(start.firstMove->nextSibling->child.get(), ParseSanAsNewLine(start, u"e4"));
