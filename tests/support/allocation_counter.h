@@ -4,6 +4,5 @@
 
 class Position;
 
-// Blocks from operator new not yet deleted (the operators of allocation_counter.cpp),
-// with the positions and moves of `tree` (a root) as one block each.
+// Blocks from operator new not yet deleted, each position and move of `tree` counted as one.
 std::int64_t LiveAllocations(const Position* tree = nullptr);

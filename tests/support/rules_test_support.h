@@ -8,7 +8,6 @@
 #include "rules/move_node.h"
 #include "rules/notation.h"
 
-// Square number of a name such as "e4".
 inline int Sq(std::string_view name) {
     return MakeSquare(name[0] - 'a', name[1] - '1');
 }

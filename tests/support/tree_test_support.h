@@ -22,11 +22,10 @@ inline std::string San(const MoveNode& move) {
     return Narrow(FormatSanText(move, false, false, NotationLanguage::English));
 }
 
-// What the tree must be after any operation: the links of each list and the back links
-// of each move and child, the depth rule (in the one-byte arithmetic of the field, which
-// wraps in very deep nesting) and single ownership. Walks without recursion.
+// Links, back links, each move reached once, and the depth rule in its wrapping one-byte
+// arithmetic: what the tree must be after any operation. Walks without recursion.
 inline ::testing::AssertionResult TreeInvariantsHold(const Position& root) {
-    std::unordered_set<const void*> seen{&root};
+    std::unordered_set<const MoveNode*> seen;
     std::vector<const Position*> pending{&root};
     while (!pending.empty()) {
         const Position& position = *pending.back();
@@ -36,16 +35,9 @@ inline ::testing::AssertionResult TreeInvariantsHold(const Position& root) {
              previous = m, m = m->nextSibling.get()) {
             const auto depth =
                 static_cast<std::uint8_t>(IncomingDepth(position) + (previous ? 1 : 0));
-            const char* broken = !seen.insert(m).second                ? "reached twice"
-                                 : m->parent != &position              ? "wrong parent"
-                                 : m->prevSibling != previous          ? "wrong prevSibling"
-                                 : m->depth != depth                   ? "wrong depth"
-                                 : !m->child                           ? "no child"
-                                 : m->child->incomingMove != m         ? "wrong incomingMove"
-                                 : !seen.insert(m->child.get()).second ? "child reached twice"
-                                                                       : nullptr;
-            if (broken != nullptr) {
-                return ::testing::AssertionFailure() << San(*m) << ": " << broken;
+            if (!seen.insert(m).second || m->parent != &position || m->prevSibling != previous ||
+                m->depth != depth || !m->child || m->child->incomingMove != m) {
+                return ::testing::AssertionFailure() << "a link or the depth broken at " << San(*m);
             }
             pending.push_back(m->child.get());
         }
@@ -54,13 +46,10 @@ inline ::testing::AssertionResult TreeInvariantsHold(const Position& root) {
                                         : ::testing::AssertionFailure() << "a root with a move in";
 }
 
-// Runs `work` on a thread whose stack is far too small for a recursion along a long line
-// or deep nesting.
+// Runs `work` on a thread whose stack is far too small for a recursion along a long line.
 void RunOnSmallStack(const std::function<void()>& work);
 
-// Plays `levels` king's knight moves (out and back) from the standard position and returns
-// the position after the last. With `nest`, each is an alternative to a queen's knight
-// move, and the next level is played inside it.
+// `levels` king's knight moves to and fro, with `nest` each inside an alternative to the last.
 inline Position* NestVariations(Position& from, int levels, bool nest = true) {
     constexpr const char* kKingsKnights[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
     Position* tip = &from;
