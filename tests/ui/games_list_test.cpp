@@ -79,8 +79,6 @@ class GamesListTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { screen_test::CancelPending(); }
-
     // A games file, then keys ("Menu>item" chooses in the menu; Unselect, Reload, and
     // what the game display asks for are not keys), and what the list shows.
     void gamesFiles_data() {
@@ -94,41 +92,24 @@ private slots:
         };
         const QByteArray noSite = Game("White=No Site;Black=B;Result=*");
         const QString one = QStringLiteral("1 games, row 0");
+        // clang-format off
         row("missing file is created empty", QByteArray(), "F1", {"0 games, Open greyed, row -1"});
-        row("White to move", Mail("Ann", "Bob", ";Trait=White;LastMoveDate=05.06"), "",
-            {"* Ann|Bob|05.06", one});
-        row("Black to move", Mail("Ann", "Bob", ";Trait=Black;LastMoveDate=11.23"), "",
-            {"Ann|* Bob|11.23", one});
-        row("won: the result, no mark",
-            Game("Site=Mail;White=Eve;Black=Frank;Result=1-0;WhiteEmail=e@x;Trait=Black"), "",
-            {"Eve|Frank|1-0", one});
-        row("drawn", Game("Site=Mail;White=Eve;Black=Frank;Result=1/2-1/2;WhiteEmail=e@x"), "",
-            {"Eve|Frank|½-½", one});
-        row("running, not by e-mail, no date",
-            Game("Site=Here;White=Ivan;Black=Judy;Result=*;Trait=Black"), "", {"Ivan|Judy|?", one});
-        row("a game without Site is told once",
-            noSite + Game("Site=Mail;White=Karl;Black=Lena;Result=0-1"), "Reload",
-            {"Karl|Lena|0-1", "1 game of this file is not listed: its tags are incomplete",
-             "refill", one});
-        row("two unlisted games", noSite + kFourGames + noSite, "Reload",
-            kFourRows +
-                QStringList{"2 games of this file are not listed: their tags are incomplete",
-                            "refill", "4 games, row 0"});
-        row("unreadable: a folder in its place", "folder", "",
-            {"Critical [Korvani] Unable to load games file", "ended, Open greyed, row -1"});
-        row("F1 opens the selected game", kFourGames, "Down Down F1",
-            {"open Eve, mode 4", "4 games, row 2"});
+        row("White to move", Mail("Ann", "Bob", ";Trait=White;LastMoveDate=05.06"), "", {"* Ann|Bob|05.06", one});
+        row("Black to move", Mail("Ann", "Bob", ";Trait=Black;LastMoveDate=11.23"), "", {"Ann|* Bob|11.23", one});
+        row("won: the result, no mark", Game("Site=Mail;White=Eve;Black=Frank;Result=1-0;WhiteEmail=e@x;Trait=Black"), "", {"Eve|Frank|1-0", one});
+        row("drawn", Game("Site=Mail;White=Eve;Black=Frank;Result=1/2-1/2;WhiteEmail=e@x"), "", {"Eve|Frank|½-½", one});
+        row("running, not by e-mail, no date", Game("Site=Here;White=Ivan;Black=Judy;Result=*;Trait=Black"), "", {"Ivan|Judy|?", one});
+        row("a game without Site is told once", noSite + Game("Site=Mail;White=Karl;Black=Lena;Result=0-1"), "Reload", {"Karl|Lena|0-1", "1 game of this file is not listed: its tags are incomplete", "refill", one});
+        row("two unlisted games", noSite + kFourGames + noSite, "Reload", kFourRows + QStringList{"2 games of this file are not listed: their tags are incomplete", "refill", "4 games, row 0"});
+        row("unreadable: a folder in its place", "folder", "", {"Critical [Korvani] Unable to load games file", "ended, Open greyed, row -1"});
+        row("F1 opens the selected game", kFourGames, "Down Down F1", {"open Eve, mode 4", "4 games, row 2"});
         row("nothing selected", kFourGames, "Unselect F1 Return", {"4 games, Open greyed, row -1"});
-        row("a save refills, the row kept", kFourGames, "Save Down Down Down F1",
-            {"open Grace, mode 4", "save", "refill", "4 games, row 3"});
-        row("a failed save is told", kFourGames, "SaveFails Down F1",
-            {"open Carol, mode 4", "save", "Critical [Error] Unable to save game",
-             "4 games, row 1"});
-        row("the game display over the list", kFourGames, "Display Return",
-            {"open Alice, mode 4", "screen Game display over the list", "4 games, row 0"});
+        row("a save refills, the row kept", kFourGames, "Save Down Down Down F1", {"open Grace, mode 4", "save", "refill", "4 games, row 3"});
+        row("a failed save is told", kFourGames, "SaveFails Down F1", {"open Carol, mode 4", "save", "Critical [Error] Unable to save game", "4 games, row 1"});
+        row("the game display over the list", kFourGames, "Display Return", {"open Alice, mode 4", "screen Game display over the list", "4 games, row 0"});
         row("Menu, Quit ends the list", kFourGames, "Menu>Quit", {"ended, row 0"});
-        row("Menu, About", kFourGames, "Menu>About...",
-            {"screen Korvani 0.1 over the list", "4 games, row 0"});
+        row("Menu, About", kFourGames, "Menu>About...", {"screen Korvani 0.1 over the list", "4 games, row 0"});
+        // clang-format on
     }
 
     void gamesFiles() {
@@ -185,9 +166,6 @@ private slots:
         f.list.InitDialog();
         QCOMPARE(f.Seen(), (QStringList{"10 games indexed over the list", "ended, row -1"}));
     }
-
-private:
-    screen_test::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(GamesListTest)

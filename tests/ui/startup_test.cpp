@@ -51,6 +51,9 @@ public:
         return process.state() == QProcess::NotRunning &&
                process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     }
+    // Running, ended, or stopped at the box that says the games file is in use (its
+    // holder did not answer in time).
+    bool Settled() { return Runs() || Ended() || Said(QStringLiteral("games file in use")); }
 
     QProcess process;
 
@@ -80,32 +83,24 @@ private slots:
         QFETCH(bool, messagingOpen);
         screen_test::ScreenAnswerer notices;
         QStringList& log = notices.log;
-        const auto step = [&log](const char* name) { return [&log, name] { log << name; }; };
-        const auto open = [&log](const char* name, bool opens) {
-            return [&log, name, opens] {
-                log << name;
-                return opens;
-            };
+        const auto step = [&log](const char* name, bool opens = true) {
+            return [&log, name, opens] { return !(log << name).isEmpty() && opens; };
         };
         QCOMPARE(RunStartupSteps({step("load owner"), step("first settings"),
-                                  step("create drawing"), open("open contacts", contactsOpen),
-                                  open("open messaging", messagingOpen), step("games list"),
+                                  step("create drawing"), step("open contacts", contactsOpen),
+                                  step("open messaging", messagingOpen), step("games list"),
                                   step("close messaging"), step("close contacts"),
                                   step("free drawing"), step("save owner")}),
                  0);
-        QStringList expected{"load owner", "first settings", "create drawing", "open contacts"};
-        if (!contactsOpen) {
-            expected << "NoIcon [Korvani] Address book not available, some features may not work";
-        }
-        expected << "open messaging";
-        if (!messagingOpen) {
-            expected << "NoIcon [Korvani] Messaging not initialized, some features may not work";
-        }
-        expected << "games list"
-                 << "close messaging"
-                 << "close contacts"
-                 << "free drawing";
-        QCOMPARE(log, expected << "save owner");
+        const QString noBook =
+            "|NoIcon [Korvani] Address book not available, some features may not work";
+        const QString noMail =
+            "|NoIcon [Korvani] Messaging not initialized, some features may not work";
+        QCOMPARE(log.join('|'),
+                 "load owner|first settings|create drawing|open contacts" +
+                     (contactsOpen ? "" : noBook) + "|open messaging" +
+                     (messagingOpen ? "" : noMail) +
+                     "|games list|close messaging|close contacts|free drawing|save owner");
     }
 
     // Logon fails only when every store failed; the first one's reason is given.
@@ -127,13 +122,12 @@ private slots:
         const QByteArray own = "; kept as written\n[Messaging]\nStores=" + home.toUtf8() +
                                "/Maildir\n\n[Extra]\nColour=blue\n";
         QVERIFY(screen_test::UseHome(home) && screen_test::WriteFile(ini, own));
-        QVERIFY(screen_test::WriteFile(book,
-                                       "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob\r\nEMAIL:bob@"
-                                       "example.org\r\nEND:VCARD\r\n"));
+        QVERIFY(screen_test::WriteFile(
+            book, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Bob\r\nEMAIL:b@x.org\r\nEND:VCARD\r\n"));
         // Tabs `count` times, then types `text` into the field reached.
         const auto type = [](int count, const QString& text) {
-            for (int i = 0; i < count; ++i) {
-                screen_test::PressKey(nullptr, Qt::Key_Tab);
+            for (; count > 0; --count) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
             QTest::keyClicks(QApplication::focusWidget(), text);
         };
@@ -173,20 +167,16 @@ private slots:
         QTest::addColumn<QString>("box");      // %1: the settings file
         const auto row = [](const char* name, const char* setup, const char* command,
                             const char* box) { QTest::newRow(name) << setup << command << box; };
-        row("Test sends to the owner", "Test", "cat > '%1'",
-            "Information [Settings] A test message to ann@example.org was handed to the send "
-            "command.");
-        row("Test, the command fails", "Test", "cat > '%1'; exit 3",
-            "Critical [Settings] The send command ended with exit status 3.");
-        row("Test without a command", "Test", "",
-            "Information [Settings] No send command is set: a move you send stays in the outbox");
+        // clang-format off
+        row("Test sends to the owner", "Test", "cat > '%1'", "Information [Settings] A test message to ann@example.org was handed to the send command.");
+        row("Test, the command fails", "Test", "cat > '%1'; exit 3", "Critical [Settings] The send command ended with exit status 3.");
+        row("Test without a command", "Test", "", "Information [Settings] No send command is set: a move you send stays in the outbox");
         row("Done without a name", "no name", "", "Critical [Error] Your name is mandatory");
         row("Done without an e-mail", "no e-mail", "", "Critical [Error] Your email is mandatory");
-        row("settings that cannot be read", "folder", "",
-            "Critical [Settings] Cannot read the settings %1: Is a directory");
+        row("settings that cannot be read", "folder", "", "Critical [Settings] Cannot read the settings %1: Is a directory");
         // A link to a file in a folder that not even root can write to.
-        row("settings that cannot be saved", "/proc/version", "",
-            "Critical [Settings] Cannot save the settings %1: ");
+        row("settings that cannot be saved", "/proc/version", "", "Critical [Settings] Cannot save the settings %1: ");
+        // clang-format on
     }
 
     void boxes() {
@@ -248,15 +238,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(next.Runs(), kTimeoutMs);
     }
 
-    // Of two programs started at once exactly one runs; the other ends quietly.
+    // Of two programs started at once exactly one runs. The other ends quietly, or, when
+    // the holder of the games file is slow to listen (a loaded machine), says it is in use.
     void simultaneousStartsNeverBothRun() {
         QTemporaryDir home;
         for (int round = 0; round < 20; ++round) {
             QTemporaryDir runtime;
             Run first(home.path(), runtime.path());
             Run second(home.path(), runtime.path());
-            QTRY_VERIFY_WITH_TIMEOUT(
-                (first.Runs() || first.Ended()) && (second.Runs() || second.Ended()), kTimeoutMs);
+            QTRY_VERIFY_WITH_TIMEOUT(first.Settled() && second.Settled(), kTimeoutMs);
             QVERIFY2(first.Runs() != second.Runs(),
                      qPrintable(QStringLiteral("round %1").arg(round)));
         }
@@ -269,11 +259,7 @@ private slots:
         QTemporaryDir home, runtime, otherRuntime;
         const QString leftover = home.filePath(QStringLiteral("Documents/.Korvani.pgn.Ab12Cd.tmp"));
         const QString copy = home.filePath(QStringLiteral("Documents/Korvani.pgn.bak"));
-        for (const QString& path : {leftover, copy}) {
-            QDir().mkpath(QFileInfo(path).path());
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("half a file") > 0);
-        }
+        QVERIFY(screen_test::WriteFile(leftover, "half") && screen_test::WriteFile(copy, "half"));
         Run first(home.path(), runtime.path());
         QTRY_VERIFY_WITH_TIMEOUT(first.Runs(), kTimeoutMs);
         QVERIFY(!QFileInfo::exists(leftover) && QFileInfo::exists(copy));
