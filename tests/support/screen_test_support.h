@@ -14,8 +14,7 @@ inline QWidget* TopScreen() {
     return top != nullptr && top->isVisible() ? top : nullptr;
 }
 
-// Closes the screens on top once one stayed there a whole interval, so that an unanswered
-// screen cannot block the run.
+// Closes the screens on top once one stayed a whole interval, so that none blocks the run.
 class ModalWatchdog {
 public:
     explicit ModalWatchdog(int intervalMs = 10000) {
@@ -37,9 +36,9 @@ private:
     QPointer<QWidget> seenAtLastTick_;
 };
 
-// Answers each screen on top from a timer of its own, so that polls go on under a nested
-// one: a message box is logged ("Critical [caption] text") and its default button
-// pressed; any other screen goes to `onScreen`.
+// Answers the screen on top from a timer of its own (polls go on under a nested one): a
+// message box is logged ("Critical [caption] text") and its default button pressed; any
+// other screen goes to `onScreen`.
 class ScreenAnswerer {
 public:
     explicit ScreenAnswerer(std::function<void(QWidget&)> onScreen = {}) {
@@ -52,10 +51,9 @@ public:
             QTimer::singleShot(0, [this, top, onScreen] {
                 pending_ = false;
                 if (auto* box = qobject_cast<QMessageBox*>(top)) {
-                    log << QStringLiteral("%1 [%2] %3")
-                               .arg(
-                                   QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()),
-                                   box->windowTitle(), box->text());
+                    const char* icon =
+                        QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
+                    log << QStringLiteral("%1 [%2] %3").arg(icon, box->windowTitle(), box->text());
                     QTest::keyClick(box, Qt::Key_Return);
                 } else if (top != nullptr && onScreen) {
                     onScreen(*top);

@@ -6,11 +6,10 @@
 
 namespace {
 
-// A screen with one list (that has the focus) and bar `barId`, that logs the commands and
-// digits reaching it and greys command `greyed`.
+// A focused list under bar `barId`, logging the commands and digits it gets; `greyed` greyed.
 class RecordingScreen : public DialogController {
 public:
-    RecordingScreen(int barId, int greyed) : DialogController(nullptr), greyed_(greyed) {
+    RecordingScreen(int barId, int greyed) : DialogController(nullptr), greyed(greyed) {
         list->addItems({QStringLiteral("1 : first"), QStringLiteral("2 : second")});
         list->setCurrentRow(0);
         bar = CreateSoftkeyBar(barId);
@@ -37,15 +36,13 @@ public:
         return digit;
     }
     void InitMenuPopup(int /*menuId*/, QMenu& popup) override {
-        SoftkeyBar::EnableMenuCommand(popup, greyed_, false);
+        SoftkeyBar::EnableMenuCommand(popup, greyed, false);
     }
 
     QListWidget* list = new QListWidget(this);
     SoftkeyBar* bar;
     QStringList log;
-
-private:
-    int greyed_;
+    int greyed;
 };
 
 // A menu as the user sees it: greyed items in parentheses, submenus in brackets.
@@ -117,8 +114,7 @@ private slots:
         QTEST((screen.bar != nullptr ? screen.log : QStringList{"no bar"}).join(' '), "effect");
     }
 
-    // A screen runs at the phone's size until it ends; one that ends while it is set up
-    // never shows (over a parent, see the games list's screens).
+    // A screen runs at the phone's size until it ends; one that ends while set up never shows.
     void runDialogGivesTheEndCode() {
         RecordingScreen failed(999, 0);
         QCOMPARE(RunDialog(failed, nullptr), kIdCancel);

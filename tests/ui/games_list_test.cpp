@@ -26,8 +26,7 @@ const QByteArray kFourGames = Mail("Alice", "Bob") + Mail("Carol", "Dave") + Mai
                               Mail("Grace", "Heidi", ";Trait=Black");
 const QStringList kFourRows{"* Alice|Bob|?", "* Carol|Dave|?", "* Eve|Frank|?", "Grace|* Heidi|?"};
 
-// A games list on a file holding `pgn` (none when null, a folder for "folder"), its game
-// display, saves and notices logged; a screen over it is logged and closed with F1.
+// A games list on `pgn` (null: no file); what it opens, saves and tells is logged, F1 closes.
 struct ListFixture {
     explicit ListFixture(const QByteArray& pgn) {
         if (pgn == "folder") {
@@ -79,8 +78,7 @@ class GamesListTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A games file, then keys ("Menu>item" chooses in the menu; Unselect, Reload, and
-    // what the game display asks for are not keys), and what the list shows.
+    // A games file, keys (Menu>item, Unselect, Reload, Save... are not keys), what is seen.
     void gamesFiles_data() {
         QTest::addColumn<QByteArray>("pgn");
         QTest::addColumn<QString>("keys");
@@ -122,18 +120,17 @@ private slots:
         QObject::connect(f.list.model(), &QAbstractItemModel::modelReset,
                          [&f] { f.answerer.log << "refill"; });
         ScreenScript menu;
-        for (QString key : keys.split(' ', Qt::SkipEmptyParts)) {
+        for (const QString& key : keys.split(' ', Qt::SkipEmptyParts)) {
             if (key == "Unselect") {
                 f.list.SelectRow(-1);
             } else if (key == "Reload") {
                 f.list.FillGamesList();
             } else if (key.startsWith("Save") || key == "Display") {
                 f.after = key;
+            } else if (key.startsWith(QStringLiteral("Menu>"))) {
+                menu.ThenMenu(key.mid(5));
+                QTest::keyClick(f.list.listView(), Qt::Key_F2);
             } else {
-                if (key.startsWith(QStringLiteral("Menu>"))) {
-                    menu.ThenMenu(key.mid(5));
-                    key = QStringLiteral("F2");
-                }
                 QTest::keyClick(f.list.listView(), QKeySequence(key)[0].key());
             }
         }
