@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <typeinfo>
 
@@ -44,13 +45,11 @@ public:
     // Adds a step that chooses the enabled item `item` of a popup menu, as keys do.
     void ThenMenu(const QString& item) {
         const auto find = [item](QWidget& top) -> QAction* {
-            auto* menu = qobject_cast<QMenu*>(&top);
-            for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
-                if (action->text() == item && action->isEnabled()) {
-                    return action;
-                }
-            }
-            return nullptr;
+            const auto actions = qobject_cast<QMenu*>(&top) ? top.actions() : QList<QAction*>();
+            const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction* action) {
+                return action->text() == item && action->isEnabled();
+            });
+            return found != actions.end() ? *found : nullptr;
         };
         Then(
             "a menu with " + item, [find](QWidget& top) { return find(top) != nullptr; },

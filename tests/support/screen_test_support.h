@@ -73,11 +73,10 @@ private:
 inline QStringList Rows(const QAbstractItemModel& model, int columns) {
     QStringList rows;
     for (int row = 0; row < model.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < columns; ++column) {
-            cells << model.index(row, column).data().toString();
+        rows << model.index(row, 0).data().toString();
+        for (int column = 1; column < columns; ++column) {
+            rows.back() += '|' + model.index(row, column).data().toString();
         }
-        rows << cells.join(QLatin1Char('|'));
     }
     return rows;
 }

@@ -49,10 +49,8 @@ public:
 QString Shown(const QList<QAction*>& actions) {
     QStringList items;
     for (const QAction* action : actions) {
-        QString text = action->isSeparator() ? QStringLiteral("-") : action->text();
-        if (action->menu() != nullptr) {
-            text += '[' + Shown(action->menu()->actions()) + ']';
-        }
+        const QString text = (action->isSeparator() ? QStringLiteral("-") : action->text()) +
+                             (action->menu() ? '[' + Shown(action->menu()->actions()) + ']' : "");
         items << (action->isEnabled() || action->isSeparator() ? text : '(' + text + ')');
     }
     return items.join('|');

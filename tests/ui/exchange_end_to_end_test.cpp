@@ -19,15 +19,12 @@ struct Player {
 
 // Sets up `player` to play `opponent`; `smtp` delivers into the opponent's Inbox.
 void SetUp(const Player& player, const Player& opponent, QProcess& smtp) {
-    const QString msmtprc = player.home + QStringLiteral("/msmtprc");  // keeps the user's away
-    QVERIFY(screen_test::WriteFile(msmtprc, {}) &&
+    const QString msmtprc = player.home + "/msmtprc", card = player.home + "/contacts.vcf";
+    QVERIFY(screen_test::WriteFile(msmtprc, {}) &&  // keeps the user's own away
             QFile::setPermissions(msmtprc, QFile::ReadOwner));
-    const QString card = player.home + QStringLiteral("/contacts.vcf");
-    QVERIFY(
-        screen_test::WriteFile(card, QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:%1;%2;;;\r\n"
-                                                    "EMAIL:%3\r\nEND:VCARD\r\n")
-                                         .arg(opponent.last, opponent.first, opponent.email)
-                                         .toUtf8()));
+    const QString vcard("BEGIN:VCARD\r\nVERSION:3.0\r\nN:%1;%2;;;\r\nEMAIL:%3\r\nEND:VCARD\r\n");
+    QVERIFY(screen_test::WriteFile(
+        card, vcard.arg(opponent.last, opponent.first, opponent.email).toUtf8()));
     smtp.start(QStringLiteral("/usr/bin/python3"),
                {KORVANI_SMTP_SERVER_SCRIPT, opponent.home + "/Maildir", "170"});
     QVERIFY2(smtp.waitForReadyRead(10000), "no SMTP server (python3-aiosmtpd?)");
@@ -67,8 +64,7 @@ void Send(ScreenScript& script, const char* keys) {
         });
     script.ThenMenu(QStringLiteral("Send move"));
     script.ThenKey<SendMoveDialog>("Send move", Qt::Key_F1);
-    script.ThenOn<QMessageBox>("the box that says it was sent", {},
-                               [](QMessageBox& box) { box.accept(); });
+    script.ThenKey<QMessageBox>("the box that says it was sent", Qt::Key_Return);
 }
 
 // Gets the answer `line` from the Inbox, and sees the display show it.

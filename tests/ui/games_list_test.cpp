@@ -37,9 +37,8 @@ struct ListFixture {
         list.runGameDisplay = [this](QWidget* parent, GameDocument& document,
                                      const std::filesystem::path& /*answerWaiting*/) {
             // The games list hands its row count to the reader as the game's save mode.
-            answerer.log << QStringLiteral("open %1, mode %2")
-                                .arg(QString::fromStdU16String(document.white.value_or(u"")))
-                                .arg(document.saveMode);
+            const QString white = QString::fromStdU16String(document.white.value_or(u""));
+            answerer.log << QStringLiteral("open %1, mode %2").arg(white).arg(document.saveMode);
             return after == "Display" ? OpenGameDisplay(parent, document) : !after.isEmpty();
         };
         list.saveGame = [this](GameDocument&) {
@@ -50,10 +49,8 @@ struct ListFixture {
 
     // The rows ("White|Black|Last"), what was logged, and the list's state.
     QStringList Seen() const {
-        QString state = list.hasEnded() ? QStringLiteral("ended") : list.countLabel()->text();
-        if (!list.softkeyBar()->softkey(0)->isEnabled()) {
-            state += QStringLiteral(", Open greyed");
-        }
+        const QString greyed = list.softkeyBar()->softkey(0)->isEnabled() ? "" : ", Open greyed";
+        const QString state = (list.hasEnded() ? "ended" : list.countLabel()->text()) + greyed;
         return screen_test::Rows(*list.model(), 3) + answerer.log +
                QStringList{state + QStringLiteral(", row %1").arg(list.SelectedRow())};
     }
@@ -63,12 +60,11 @@ struct ListFixture {
     GamesListDialog list{path.toStdString()};
     QString after;  // what the game display asks for: "Save", "SaveFails" or "Display"
     screen_test::ScreenAnswerer answerer{[this](QWidget& screen) {
-        if (qobject_cast<QMenu*>(&screen) != nullptr) {
-            return;  // a ScreenScript chooses in it
+        if (qobject_cast<QMenu*>(&screen) == nullptr) {  // a ScreenScript chooses in menus
+            answerer.log << "screen " + screen.windowTitle() +
+                                (screen.geometry() == list.geometry() ? " over the list" : "");
+            QTest::keyClick(&screen, Qt::Key_F1);
         }
-        answerer.log << "screen " + screen.windowTitle() +
-                            (screen.geometry() == list.geometry() ? " over the list" : "");
-        QTest::keyClick(&screen, Qt::Key_F1);
     }};
 };
 
