@@ -1,14 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <typeinfo>
 
 #include "tests/support/screen_test_support.h"
 
-// Plays a user through nested modal screens: each step waits for the screen on top it
-// expects, then acts on it from a zero timer, so that an action opening a further screen
-// does not hold up the next steps. After `stallLimitMs` without a match the script notes
-// the step it waited for and closes every screen, so that the run ends instead of hanging.
+// Plays a user through nested modal screens, each step acting from a zero timer on the screen
+// on top it waits for; stalled `stallLimitMs`, it notes the step and closes every screen.
 class ScreenScript : public QObject {
 public:
     using Match = std::function<bool(QWidget& top)>;
@@ -46,13 +45,11 @@ public:
     // Adds a step that chooses the enabled item `item` of a popup menu, as keys do.
     void ThenMenu(const QString& item) {
         const auto find = [item](QWidget& top) -> QAction* {
-            auto* menu = qobject_cast<QMenu*>(&top);
-            for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
-                if (action->text() == item && action->isEnabled()) {
-                    return action;
-                }
-            }
-            return nullptr;
+            const auto actions = qobject_cast<QMenu*>(&top) ? top.actions() : QList<QAction*>();
+            const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction* action) {
+                return action->text() == item && action->isEnabled();
+            });
+            return found != actions.end() ? *found : nullptr;
         };
         Then(
             "a menu with " + item, [find](QWidget& top) { return find(top) != nullptr; },
@@ -92,10 +89,9 @@ private:
         }
         // Once every step has run, a screen left open counts as a stall too.
         if (stalledAt_.isEmpty() && sinceProgress_.elapsed() > stallLimitMs_) {
-            const QString open = QStringLiteral("%1 \"%2\" was open")
-                                     .arg(QLatin1String(typeid(*top).name()), top->windowTitle());
-            stalledAt_ = (steps_.empty() ? QStringLiteral("no step") : steps_.front().name) +
-                         QStringLiteral(" (%1)").arg(open);
+            stalledAt_ = QStringLiteral("%1 (%2 \"%3\" was open)")
+                             .arg(steps_.empty() ? QStringLiteral("no step") : steps_.front().name,
+                                  QLatin1String(typeid(*top).name()), top->windowTitle());
             steps_.clear();
         }
         if (auto* dialog = qobject_cast<QDialog*>(top); !stalledAt_.isEmpty()) {

@@ -3,20 +3,9 @@
 #include <QTest>
 #include <QtWidgets>
 #include <functional>
-#include <optional>
 
 // Drives modal screens in QtTest from timers that poll for them to show.
 namespace screen_test {
-
-// Waits belong to the test that started them; CancelPending (in cleanup) drops the rest.
-inline int& Generation() {
-    static int generation = 0;
-    return generation;
-}
-
-inline void CancelPending() {
-    ++Generation();
-}
 
 // The screen on top: an open popup menu, else the visible modal dialog, else null.
 inline QWidget* TopScreen() {
@@ -25,52 +14,31 @@ inline QWidget* TopScreen() {
     return top != nullptr && top->isVisible() ? top : nullptr;
 }
 
-// Runs `action` on the next modal widget but `outer` once it shows; gives up after
-// `attempts` polls, so that a missing screen fails its test instead of hanging it.
-inline void WhenModalShows(std::function<void(QWidget&)> action, QWidget* outer = nullptr,
-                           int attempts = 500, int generation = Generation()) {
-    QTimer::singleShot(10, [action = std::move(action), outer, attempts, generation]() mutable {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (generation != Generation()) {
-            return;
-        } else if (modal != nullptr && modal != outer && modal->isVisible()) {
-            action(*modal);
-        } else if (attempts > 0) {
-            WhenModalShows(std::move(action), outer, attempts - 1, generation);
-        }
-    });
-}
-
-// Closes the screens on top once one stayed there a whole interval, so that an unanswered
-// screen cannot block the run; counts what it closed.
+// Closes the screens on top once one stayed a whole interval, so that none blocks the run.
 class ModalWatchdog {
 public:
     explicit ModalWatchdog(int intervalMs = 10000) {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             QWidget* open = TopScreen();
-            if (open == nullptr || open != seenAtLastTick_) {
-                seenAtLastTick_ = open;
-                return;
+            if (open != nullptr && open == seenAtLastTick_) {
+                for (; open != nullptr; open = TopScreen()) {
+                    open->close();
+                    open->hide();
+                }
             }
-            for (; open != nullptr; open = TopScreen(), ++closed_) {
-                open->close();
-                open->hide();
-            }
-            seenAtLastTick_ = nullptr;
+            seenAtLastTick_ = open;
         });
         timer_.start(intervalMs);
     }
-    int closed() const { return closed_; }
 
 private:
     QTimer timer_;
     QPointer<QWidget> seenAtLastTick_;
-    int closed_ = 0;
 };
 
-// Answers each screen on top from a timer of its own, so that polls go on under a nested
-// one: a message box is logged ("Critical [caption] text") and its default button
-// pressed; any other screen goes to `onScreen`.
+// Answers the screen on top from a timer of its own (polls go on under a nested one): a
+// message box is logged ("Critical [caption] text") and its default button pressed; any
+// other screen goes to `onScreen`.
 class ScreenAnswerer {
 public:
     explicit ScreenAnswerer(std::function<void(QWidget&)> onScreen = {}) {
@@ -83,10 +51,9 @@ public:
             QTimer::singleShot(0, [this, top, onScreen] {
                 pending_ = false;
                 if (auto* box = qobject_cast<QMessageBox*>(top)) {
-                    log << QStringLiteral("%1 [%2] %3")
-                               .arg(
-                                   QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()),
-                                   box->windowTitle(), box->text());
+                    const char* icon =
+                        QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
+                    log << QStringLiteral("%1 [%2] %3").arg(icon, box->windowTitle(), box->text());
                     QTest::keyClick(box, Qt::Key_Return);
                 } else if (top != nullptr && onScreen) {
                     onScreen(*top);
@@ -102,46 +69,14 @@ private:
     bool pending_ = false;
 };
 
-// Presses `key` on the widget that has the keyboard focus, or on `fallback`.
-inline void PressKey(QWidget* fallback, Qt::Key key) {
-    QWidget* target = QApplication::focusWidget();
-    QTest::keyClick(target != nullptr ? target : fallback, key);
-}
-
-// What a message box showed before the test answered it.
-struct SeenBox {
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Answers the next message box with `button` (Ok when it has none such), recording it
-// in `seen`; any other modal screen but `outer` is closed unanswered.
-inline void AnswerNextBox(std::optional<SeenBox>& seen, QMessageBox::StandardButton button,
-                          QWidget* outer = nullptr) {
-    WhenModalShows(
-        [&seen, button](QWidget& modal) {
-            auto* box = qobject_cast<QMessageBox*>(&modal);
-            if (box == nullptr) {
-                modal.close();
-                return;
-            }
-            seen = SeenBox{box->windowTitle(), box->text(), box->icon()};
-            QAbstractButton* pressed = box->button(button);
-            (pressed != nullptr ? pressed : box->button(QMessageBox::Ok))->click();
-        },
-        outer);
-}
-
 // The rows of `model` with their cells joined by "|".
 inline QStringList Rows(const QAbstractItemModel& model, int columns) {
     QStringList rows;
     for (int row = 0; row < model.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < columns; ++column) {
-            cells << model.index(row, column).data().toString();
+        rows << model.index(row, 0).data().toString();
+        for (int column = 1; column < columns; ++column) {
+            rows.back() += '|' + model.index(row, column).data().toString();
         }
-        rows << cells.join(QLatin1Char('|'));
     }
     return rows;
 }

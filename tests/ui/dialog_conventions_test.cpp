@@ -6,11 +6,10 @@
 
 namespace {
 
-// A screen with one list (that has the focus) and bar `barId`, that logs the commands and
-// digits reaching it and greys command `greyed`.
+// A focused list under bar `barId`, logging the commands and digits it gets; `greyed` greyed.
 class RecordingScreen : public DialogController {
 public:
-    RecordingScreen(int barId, int greyed) : DialogController(nullptr), greyed_(greyed) {
+    RecordingScreen(int barId, int greyed) : DialogController(nullptr), greyed(greyed) {
         list->addItems({QStringLiteral("1 : first"), QStringLiteral("2 : second")});
         list->setCurrentRow(0);
         bar = CreateSoftkeyBar(barId);
@@ -37,25 +36,21 @@ public:
         return digit;
     }
     void InitMenuPopup(int /*menuId*/, QMenu& popup) override {
-        SoftkeyBar::EnableMenuCommand(popup, greyed_, false);
+        SoftkeyBar::EnableMenuCommand(popup, greyed, false);
     }
 
     QListWidget* list = new QListWidget(this);
     SoftkeyBar* bar;
     QStringList log;
-
-private:
-    int greyed_;
+    int greyed;
 };
 
 // A menu as the user sees it: greyed items in parentheses, submenus in brackets.
 QString Shown(const QList<QAction*>& actions) {
     QStringList items;
     for (const QAction* action : actions) {
-        QString text = action->isSeparator() ? QStringLiteral("-") : action->text();
-        if (action->menu() != nullptr) {
-            text += '[' + Shown(action->menu()->actions()) + ']';
-        }
+        const QString text = (action->isSeparator() ? QStringLiteral("-") : action->text()) +
+                             (action->menu() ? '[' + Shown(action->menu()->actions()) + ']' : "");
         items << (action->isEnabled() || action->isSeparator() ? text : '(' + text + ')');
     }
     return items.join('|');
@@ -67,18 +62,17 @@ class DialogConventionsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { screen_test::CancelPending(); }
-
     void keys_data() {
         QTest::addColumn<int>("bar");
         QTest::addColumn<int>("key");
-        QTest::addColumn<int>("greyed");
         QTest::addColumn<QString>("effect");
+        QTest::addColumn<int>("greyed");
         const auto row = [](const char* name, int bar, Qt::Key key, const QString& effect,
                             int greyed = 0) {
-            QTest::newRow(name) << bar << int(key) << greyed << effect;
+            QTest::newRow(name) << bar << int(key) << effect << greyed;
         };
         const auto sends = [](int command) { return QStringLiteral("command %1").arg(command); };
+        // clang-format off
         row("games list F1 Open", kBarGamesList, Qt::Key_F1, sends(kCmdOpen));
         row("Return is OK, not a softkey", kBarGamesList, Qt::Key_Return, sends(kIdOk));
         row("Enter is OK", kBarGamesList, Qt::Key_Enter, sends(kIdOk));
@@ -89,17 +83,13 @@ private slots:
         row("answer F2 Next", kBarAnswerMessages, Qt::Key_F2, sends(kCmdNext));
         row("choice has no F2", kBarChoice, Qt::Key_F2, "");
         row("greyed softkey ignores F1", kBarGamesList, Qt::Key_F1, "", kCmdOpen);
-        row("games list F2 menu", kBarGamesList, Qt::Key_F2,
-            "menu New...|-|Settings...|About...|Quit");
-        row("greyed menu item", kBarGamesList, Qt::Key_F2,
-            "menu (New...)|-|Settings...|About...|Quit", kCmdNewGame);
-        row("board F2 menu, greyed in a submenu", kBarBoard, Qt::Key_F2,
-            "menu Go to Current|View move list|Line[Promote|(Delete move)]|Result[1-0|1/2-1/2|0-1]"
-            "|-|Send move|Get answer|-|Close, no save",
-            kCmdDeleteMove);
+        row("games list F2 menu", kBarGamesList, Qt::Key_F2, "menu New...|-|Settings...|About...|Quit");
+        row("greyed menu item", kBarGamesList, Qt::Key_F2, "menu (New...)|-|Settings...|About...|Quit", kCmdNewGame);
+        row("board F2 menu, greyed in a submenu", kBarBoard, Qt::Key_F2, "menu Go to Current|View move list|Line[Promote|(Delete move)]|Result[1-0|1/2-1/2|0-1]|-|Send move|Get answer|-|Close, no save", kCmdDeleteMove);
         row("digits pass the focused list", kBarChoice, Qt::Key_2, "digit 2");
         row("arrows move the list", kBarChoice, Qt::Key_Down, "row 1");
         row("unknown bar", 999, Qt::Key_F1, "no bar");
+        // clang-format on
     }
 
     void keys() {
@@ -122,24 +112,20 @@ private slots:
         QTEST((screen.bar != nullptr ? screen.log : QStringList{"no bar"}).join(' '), "effect");
     }
 
-    // A screen runs at the phone's size until it ends; one that ends while it is set up
-    // never shows (over a parent, see the games list's screens).
+    // A screen runs at the phone's size until it ends; one that ends while set up never shows.
     void runDialogGivesTheEndCode() {
         RecordingScreen failed(999, 0);
         QCOMPARE(RunDialog(failed, nullptr), kIdCancel);
         QVERIFY(!failed.isVisible());
         RecordingScreen screen(kBarAbout, 0);
         QSize shown;
-        screen_test::WhenModalShows([&](QWidget& modal) {
+        screen_test::ScreenAnswerer answerer([&shown](QWidget& modal) {
             shown = modal.size();
             QTest::keyClick(&modal, Qt::Key_F1);
         });
         QCOMPARE(RunDialog(screen, nullptr), kCmdAboutOk);
         QCOMPARE(shown, kPhoneWindowSize);
     }
-
-private:
-    screen_test::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(DialogConventionsTest)

@@ -1,7 +1,5 @@
-// One correspondence exchange between two players through the program's screens, driven
-// by keys. Each player has his own home (settings, games file, Maildir, an address book
-// holding the other); mail goes through msmtp to a local SMTP server that delivers into
-// the other player's Inbox.
+// One correspondence exchange between two players, each with his own home, through the
+// program's screens by keys; msmtp sends to a local SMTP server that fills the other's Inbox.
 #include "app/mail_exchange_dialogs.h"
 #include "app/program_startup.h"
 #include "tests/support/game_screen_fixtures.h"
@@ -16,24 +14,17 @@
 namespace {
 
 struct Player {
-    QString first;
-    QString last;
-    QString email;
-    QString home;
+    QString first, last, email, home;
 };
 
-// Sets up `player` to play `opponent`, sending through `smtp`, a server that delivers
-// into the opponent's Inbox.
+// Sets up `player` to play `opponent`; `smtp` delivers into the opponent's Inbox.
 void SetUp(const Player& player, const Player& opponent, QProcess& smtp) {
-    const QString msmtprc = player.home + QStringLiteral("/msmtprc");  // keeps the user's away
-    QVERIFY(screen_test::WriteFile(msmtprc, {}) &&
+    const QString msmtprc = player.home + "/msmtprc", card = player.home + "/contacts.vcf";
+    QVERIFY(screen_test::WriteFile(msmtprc, {}) &&  // keeps the user's own away
             QFile::setPermissions(msmtprc, QFile::ReadOwner));
-    const QString card = player.home + QStringLiteral("/contacts.vcf");
+    const QString vcard("BEGIN:VCARD\r\nVERSION:3.0\r\nN:%1;%2;;;\r\nEMAIL:%3\r\nEND:VCARD\r\n");
     QVERIFY(screen_test::WriteFile(
-        card,
-        QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:%1;%2;;;\r\nEMAIL:%3\r\nEND:VCARD\r\n")
-            .arg(opponent.last, opponent.first, opponent.email)
-            .toUtf8()));
+        card, vcard.arg(opponent.last, opponent.first, opponent.email).toUtf8()));
     smtp.start(QStringLiteral("/usr/bin/python3"),
                {KORVANI_SMTP_SERVER_SCRIPT, opponent.home + "/Maildir", "170"});
     QVERIFY2(smtp.waitForReadyRead(10000), "no SMTP server (python3-aiosmtpd?)");
@@ -73,8 +64,7 @@ void Send(ScreenScript& script, const char* keys) {
         });
     script.ThenMenu(QStringLiteral("Send move"));
     script.ThenKey<SendMoveDialog>("Send move", Qt::Key_F1);
-    script.ThenOn<QMessageBox>("the box that says it was sent", {},
-                               [](QMessageBox& box) { box.accept(); });
+    script.ThenKey<QMessageBox>("the box that says it was sent", Qt::Key_Return);
 }
 
 // Gets the answer `line` from the Inbox, and sees the display show it.
@@ -86,11 +76,10 @@ void GetAnswer(ScreenScript& script, const QString& line) {
     script.ThenOn<MessageLinesDialog>(
         "the message's lines", {}, [line](MessageLinesDialog& dialog) {
             QTest::keyClick(&dialog, Qt::Key_Tab);  // from the language list to the lines
-            const auto current = [&dialog] { return dialog.lines()->currentItem(); };
-            for (int step = 0; step < 5 && !(current() && current()->text() == line); ++step) {
+            for (int step = 0; step < 5 && dialog.lines()->currentItem()->text() != line; ++step) {
                 QTest::keyClick(dialog.lines(), Qt::Key_Down);
             }
-            if (current() != nullptr && !current()->isSelected()) {
+            if (!dialog.lines()->currentItem()->isSelected()) {
                 QTest::keyClick(dialog.lines(), Qt::Key_Space);  // the highlighted line is chosen
             }
             QTest::keyClick(&dialog, Qt::Key_F2);
@@ -117,7 +106,10 @@ void Quit(ScreenScript& script, const QString& row) {
         [](GamesListDialog& list) { QTest::keyClick(&list, Qt::Key_Escape); });
 }
 
-void RunAs(const Player& player, ScreenScript& script) {
+// Runs the program as `player`, who goes through the screens as `steps` says.
+void RunAs(const Player& player, const std::function<void(ScreenScript&)>& steps) {
+    ScreenScript script;
+    steps(script);
     QVERIFY(screen_test::UseHome(player.home));
     QCOMPARE(RunKorvani(&MailExchangeDialogs), 0);
     QVERIFY2(script.Finished(), qPrintable(player.first + " got stuck at " + script.StalledAt()));
@@ -134,8 +126,7 @@ private slots:
         QTemporaryDir folder;
         const Player white{"Alice", "Martin", "alice@example.org", folder.filePath("white")};
         const Player black{"Bob", "Durand", "bob@example.org", folder.filePath("black")};
-        QProcess toBlack;
-        QProcess toWhite;
+        QProcess toBlack, toWhite;
         QVERIFY(screen_test::UseHome(white.home) && screen_test::UseHome(black.home));
         SetUp(white, black, toBlack);
         SetUp(black, white, toWhite);
@@ -143,28 +134,22 @@ private slots:
             return;
         }
         const QString dayBefore = screen_test::TodayUtc();
-        {
-            ScreenScript script;  // White starts the game and sends 1. e4.
+        RunAs(white, [](ScreenScript& script) {  // White starts the game and sends 1. e4.
             NewGame(script, false);
             Send(script, "5254");
             Quit(script, "Alice Martin|* Durand, Bob");
-            RunAs(white, script);
-        }
-        {
-            ScreenScript script;  // Black starts it as Black, imports 1. e4, answers 1... e5.
+        });
+        RunAs(black, [](ScreenScript& script) {  // Black plays Black, gets 1. e4, answers 1... e5.
             NewGame(script, true);
             GetAnswer(script, QStringLiteral("1. e4"));
             Send(script, "5755");
             Quit(script, "* Martin, Alice|Bob Durand");
-            RunAs(black, script);
-        }
-        {
-            ScreenScript script;  // White opens the game and imports 1... e5.
+        });
+        RunAs(white, [](ScreenScript& script) {  // White opens the game and imports 1... e5.
             script.ThenKey<GamesListDialog>("White's games list", Qt::Key_Return);
             GetAnswer(script, QStringLiteral("1... e5"));
             Quit(script, "* Alice Martin|Durand, Bob");
-            RunAs(white, script);
-        }
+        });
         const QString dayAfter = screen_test::TodayUtc();
         for (const Player& player : {white, black}) {
             const QString games = screen_test::ReadFile(player.home + "/Documents/Korvani.pgn");

@@ -26,8 +26,7 @@ const QByteArray kFourGames = Mail("Alice", "Bob") + Mail("Carol", "Dave") + Mai
                               Mail("Grace", "Heidi", ";Trait=Black");
 const QStringList kFourRows{"* Alice|Bob|?", "* Carol|Dave|?", "* Eve|Frank|?", "Grace|* Heidi|?"};
 
-// A games list on a file holding `pgn` (none when null, a folder for "folder"), its game
-// display, saves and notices logged; a screen over it is logged and closed with F1.
+// A games list on `pgn` (null: no file); what it opens, saves and tells is logged, F1 closes.
 struct ListFixture {
     explicit ListFixture(const QByteArray& pgn) {
         if (pgn == "folder") {
@@ -38,9 +37,8 @@ struct ListFixture {
         list.runGameDisplay = [this](QWidget* parent, GameDocument& document,
                                      const std::filesystem::path& /*answerWaiting*/) {
             // The games list hands its row count to the reader as the game's save mode.
-            answerer.log << QStringLiteral("open %1, mode %2")
-                                .arg(QString::fromStdU16String(document.white.value_or(u"")))
-                                .arg(document.saveMode);
+            const QString white = QString::fromStdU16String(document.white.value_or(u""));
+            answerer.log << QStringLiteral("open %1, mode %2").arg(white).arg(document.saveMode);
             return after == "Display" ? OpenGameDisplay(parent, document) : !after.isEmpty();
         };
         list.saveGame = [this](GameDocument&) {
@@ -51,10 +49,8 @@ struct ListFixture {
 
     // The rows ("White|Black|Last"), what was logged, and the list's state.
     QStringList Seen() const {
-        QString state = list.hasEnded() ? QStringLiteral("ended") : list.countLabel()->text();
-        if (!list.softkeyBar()->softkey(0)->isEnabled()) {
-            state += QStringLiteral(", Open greyed");
-        }
+        const QString greyed = list.softkeyBar()->softkey(0)->isEnabled() ? "" : ", Open greyed";
+        const QString state = (list.hasEnded() ? "ended" : list.countLabel()->text()) + greyed;
         return screen_test::Rows(*list.model(), 3) + answerer.log +
                QStringList{state + QStringLiteral(", row %1").arg(list.SelectedRow())};
     }
@@ -64,12 +60,11 @@ struct ListFixture {
     GamesListDialog list{path.toStdString()};
     QString after;  // what the game display asks for: "Save", "SaveFails" or "Display"
     screen_test::ScreenAnswerer answerer{[this](QWidget& screen) {
-        if (qobject_cast<QMenu*>(&screen) != nullptr) {
-            return;  // a ScreenScript chooses in it
+        if (qobject_cast<QMenu*>(&screen) == nullptr) {  // a ScreenScript chooses in menus
+            answerer.log << "screen " + screen.windowTitle() +
+                                (screen.geometry() == list.geometry() ? " over the list" : "");
+            QTest::keyClick(&screen, Qt::Key_F1);
         }
-        answerer.log << "screen " + screen.windowTitle() +
-                            (screen.geometry() == list.geometry() ? " over the list" : "");
-        QTest::keyClick(&screen, Qt::Key_F1);
     }};
 };
 
@@ -79,10 +74,7 @@ class GamesListTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { screen_test::CancelPending(); }
-
-    // A games file, then keys ("Menu>item" chooses in the menu; Unselect, Reload, and
-    // what the game display asks for are not keys), and what the list shows.
+    // A games file, keys (Menu>item, Unselect, Reload, Save... are not keys), what is seen.
     void gamesFiles_data() {
         QTest::addColumn<QByteArray>("pgn");
         QTest::addColumn<QString>("keys");
@@ -94,41 +86,24 @@ private slots:
         };
         const QByteArray noSite = Game("White=No Site;Black=B;Result=*");
         const QString one = QStringLiteral("1 games, row 0");
+        // clang-format off
         row("missing file is created empty", QByteArray(), "F1", {"0 games, Open greyed, row -1"});
-        row("White to move", Mail("Ann", "Bob", ";Trait=White;LastMoveDate=05.06"), "",
-            {"* Ann|Bob|05.06", one});
-        row("Black to move", Mail("Ann", "Bob", ";Trait=Black;LastMoveDate=11.23"), "",
-            {"Ann|* Bob|11.23", one});
-        row("won: the result, no mark",
-            Game("Site=Mail;White=Eve;Black=Frank;Result=1-0;WhiteEmail=e@x;Trait=Black"), "",
-            {"Eve|Frank|1-0", one});
-        row("drawn", Game("Site=Mail;White=Eve;Black=Frank;Result=1/2-1/2;WhiteEmail=e@x"), "",
-            {"Eve|Frank|½-½", one});
-        row("running, not by e-mail, no date",
-            Game("Site=Here;White=Ivan;Black=Judy;Result=*;Trait=Black"), "", {"Ivan|Judy|?", one});
-        row("a game without Site is told once",
-            noSite + Game("Site=Mail;White=Karl;Black=Lena;Result=0-1"), "Reload",
-            {"Karl|Lena|0-1", "1 game of this file is not listed: its tags are incomplete",
-             "refill", one});
-        row("two unlisted games", noSite + kFourGames + noSite, "Reload",
-            kFourRows +
-                QStringList{"2 games of this file are not listed: their tags are incomplete",
-                            "refill", "4 games, row 0"});
-        row("unreadable: a folder in its place", "folder", "",
-            {"Critical [Korvani] Unable to load games file", "ended, Open greyed, row -1"});
-        row("F1 opens the selected game", kFourGames, "Down Down F1",
-            {"open Eve, mode 4", "4 games, row 2"});
+        row("White to move", Mail("Ann", "Bob", ";Trait=White;LastMoveDate=05.06"), "", {"* Ann|Bob|05.06", one});
+        row("Black to move", Mail("Ann", "Bob", ";Trait=Black;LastMoveDate=11.23"), "", {"Ann|* Bob|11.23", one});
+        row("won: the result, no mark", Game("Site=Mail;White=Eve;Black=Frank;Result=1-0;WhiteEmail=e@x;Trait=Black"), "", {"Eve|Frank|1-0", one});
+        row("drawn", Game("Site=Mail;White=Eve;Black=Frank;Result=1/2-1/2;WhiteEmail=e@x"), "", {"Eve|Frank|½-½", one});
+        row("running, not by e-mail, no date", Game("Site=Here;White=Ivan;Black=Judy;Result=*;Trait=Black"), "", {"Ivan|Judy|?", one});
+        row("a game without Site is told once", noSite + Game("Site=Mail;White=Karl;Black=Lena;Result=0-1"), "Reload", {"Karl|Lena|0-1", "1 game of this file is not listed: its tags are incomplete", "refill", one});
+        row("two unlisted games", noSite + kFourGames + noSite, "Reload", kFourRows + QStringList{"2 games of this file are not listed: their tags are incomplete", "refill", "4 games, row 0"});
+        row("unreadable: a folder in its place", "folder", "", {"Critical [Korvani] Unable to load games file", "ended, Open greyed, row -1"});
+        row("F1 opens the selected game", kFourGames, "Down Down F1", {"open Eve, mode 4", "4 games, row 2"});
         row("nothing selected", kFourGames, "Unselect F1 Return", {"4 games, Open greyed, row -1"});
-        row("a save refills, the row kept", kFourGames, "Save Down Down Down F1",
-            {"open Grace, mode 4", "save", "refill", "4 games, row 3"});
-        row("a failed save is told", kFourGames, "SaveFails Down F1",
-            {"open Carol, mode 4", "save", "Critical [Error] Unable to save game",
-             "4 games, row 1"});
-        row("the game display over the list", kFourGames, "Display Return",
-            {"open Alice, mode 4", "screen Game display over the list", "4 games, row 0"});
+        row("a save refills, the row kept", kFourGames, "Save Down Down Down F1", {"open Grace, mode 4", "save", "refill", "4 games, row 3"});
+        row("a failed save is told", kFourGames, "SaveFails Down F1", {"open Carol, mode 4", "save", "Critical [Error] Unable to save game", "4 games, row 1"});
+        row("the game display over the list", kFourGames, "Display Return", {"open Alice, mode 4", "screen Game display over the list", "4 games, row 0"});
         row("Menu, Quit ends the list", kFourGames, "Menu>Quit", {"ended, row 0"});
-        row("Menu, About", kFourGames, "Menu>About...",
-            {"screen Korvani 0.1 over the list", "4 games, row 0"});
+        row("Menu, About", kFourGames, "Menu>About...", {"screen Korvani 0.1 over the list", "4 games, row 0"});
+        // clang-format on
     }
 
     void gamesFiles() {
@@ -141,18 +116,17 @@ private slots:
         QObject::connect(f.list.model(), &QAbstractItemModel::modelReset,
                          [&f] { f.answerer.log << "refill"; });
         ScreenScript menu;
-        for (QString key : keys.split(' ', Qt::SkipEmptyParts)) {
+        for (const QString& key : keys.split(' ', Qt::SkipEmptyParts)) {
             if (key == "Unselect") {
                 f.list.SelectRow(-1);
             } else if (key == "Reload") {
                 f.list.FillGamesList();
             } else if (key.startsWith("Save") || key == "Display") {
                 f.after = key;
+            } else if (key.startsWith(QStringLiteral("Menu>"))) {
+                menu.ThenMenu(key.mid(5));
+                QTest::keyClick(f.list.listView(), Qt::Key_F2);
             } else {
-                if (key.startsWith(QStringLiteral("Menu>"))) {
-                    menu.ThenMenu(key.mid(5));
-                    key = QStringLiteral("F2");
-                }
                 QTest::keyClick(f.list.listView(), QKeySequence(key)[0].key());
             }
         }
@@ -185,9 +159,6 @@ private slots:
         f.list.InitDialog();
         QCOMPARE(f.Seen(), (QStringList{"10 games indexed over the list", "ended, row -1"}));
     }
-
-private:
-    screen_test::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(GamesListTest)
