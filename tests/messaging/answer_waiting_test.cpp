@@ -134,7 +134,8 @@ void AnswerWaitingTest::getAnswerOnAMarkedGameShowsThatMessagesLines() {
     script.ThenOn<MessageLinesDialog>(
         "the lines, without the inbox", {}, [](MessageLinesDialog& dialog) {
             for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_F2}) {
-                screen_test::PressKey(&dialog, key);
+                QWidget* focused = QApplication::focusWidget();
+                QTest::keyClick(focused != nullptr ? focused : &dialog, key);
             }
         });
     script.ThenOn<GameDisplay>(
