@@ -16,6 +16,7 @@
 #include <random>
 
 #include "pgn/file_output.h"
+#include "platform/debug_sink.h"
 #include "tests/support/pgn_test_support.h"
 #include "tests/support/tree_test_support.h"
 
@@ -128,6 +129,7 @@ TEST(SaveGame, SplicesTheGameIntoItsSlotOrAddsIt) {
             c.found
                 ? ""
                 : "Korvani|" + EncodeUtf8(kSavedAsNewGameText + DecodeLine(path.native())) + "|0;");
+        EXPECT_FALSE(games.indexedIdentity()) << "games moved or the file changed: read it again";
         EXPECT_EQ(FolderNames(folder.path).size(), link ? 2u : 1u);  // no temporary left
         EXPECT_EQ(fs::is_symlink(path), link);
         PlayLine(document.root, {"d4"});  // a new alternative to the first move
@@ -159,7 +161,9 @@ TEST(AppendNewGame, EndsTheFile) {
         EXPECT_EQ(added->saveMode, exists ? 2u : 0u);
         EXPECT_EQ(ReadWholeFile(path), old + separator + GameText(*added));
         PlayLine(added->root, {"d4"});  // saved again at once, after a move
+        SetDebugSinkEnabled(true), testing::internal::CaptureStderr();
         ASSERT_EQ(SaveGame(*added), SaveResult::Ok);
+        EXPECT_EQ((SetDebugSinkEnabled(false), testing::internal::GetCapturedStderr()), "");
         EXPECT_EQ(ReadWholeFile(path), old + separator + GameText(*added));
     }
 }

@@ -48,6 +48,8 @@ TEST(FileLines, GivesTheLinesAndTheirOffsets) {
         EXPECT_EQ(FileLines(PgnData(name)), lines) << name;
     }
     EXPECT_EQ(FileLines(PgnData("lone_lf.pgn"), 4), "4:d|7:ef");
+    BufferedFile last;  // a last line without a break goes on in no further piece
+    EXPECT_TRUE(!last.Open(PgnData("last_line_without_break.pgn")) && !ReadLinePiece(last)->cut);
     // Files joined with cat carry a byte-order mark at the start of each part.
     const std::string joined = FileLines(PgnData("bom_after_cat_join.pgn"));
     EXPECT_TRUE(joined.starts_with("0:[Event \"E\"]|") &&

@@ -34,6 +34,7 @@ TEST(Writer, WritesExactly) {
         {"Draw", "", u"", [](GameDocument& d) { d.SetResultCode(1); }, "[Result \"1/2-1/2\"]\r\n\r\n 1/2-1/2\r\n\r\n"},
         {"BlackWins", "", u"", [](GameDocument& d) { d.SetResultCode(2); }, "[Result \"0-1\"]\r\n\r\n 0-1\r\n\r\n"},
         {"UnknownResultWritesNoTagNorMark", "e4", u"", [](GameDocument& d) { d.SetResultCode(7); }, "\r\n1. e4\r\n\r\n"},
+        {"StoredNumberZeroIsMove256", "e4 e5", u"", [](GameDocument& d) { d.root.moveNumber = 255; }, kStar + "256. e4 e5" + kEnd},
         {"SetUpWithBlackToMove", "Kd7 e4", u"", [](GameDocument& d) { EXPECT_TRUE(ReadFen(d.root, u"4k3/8/8/8/8/8/4P3/4K3 b - - 0 40")); }, "[Result \"*\"]\r\n[SetUp \"1\"]\r\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - - 0 40\"]\r\n\r\n40... Kd7 41. e4 *\r\n\r\n"},
         // Without a White e-mail only the correspondence tags that are set or were read.
         {"CorrespondenceWithoutWhiteEmail", "", u"", [](GameDocument& d) { d.SetBlackEmail(u"b@x"), d.SetLastMoveDate(u"03.14"), d.lastMove = 12, d.trait = kBlack, d.traitRead = true; }, "[Result \"*\"]\r\n[BlackEmail \"b@x\"]\r\n[LastMoveDate \"03.14\"]\r\n[Trait \"Black\"]\r\n\r\n" + kEnd},

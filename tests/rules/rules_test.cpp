@@ -111,6 +111,7 @@ TEST(San, ReadAndWrittenBothWays) {
         {"4k3/8/8/8/8/8/5N2/4K3 w - - 0 1", "N2d3", "Nd3"},  // one candidate: no hint checked
         {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "R1a3", "R1a3", "T1a3"},
         {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "R5a3", "R5a3"},
+        {"4k3/8/8/8/8/8/8/1R2K3 w - - 0 1", "Rb1a1,Ra1", "Ra1", "Ta1"},  // to a1, square 0
         {"2k5/8/8/Q7/8/8/8/Q3Q1K1 w - - 0 1", "Qa1e5", "Qa1e5", "Da1e5"},
         {"7k/8/8/Q3p3/8/8/8/Q3Q1K1 w - - 0 1", "Qa1xe5", "Qa1xe5+"},
         {"4k3/8/8/4p3/8/2B5/8/4K3 w - - 0 1", "Bxe5", "Bxe5", "Fxe5"},
