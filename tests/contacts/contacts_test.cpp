@@ -50,6 +50,8 @@ TEST(VCardReader, ReadsNamesAndPreferredAddress) {
         // An unknown charset: the value as UTF-8 when it is valid, else Windows-1252.
         {"BEGIN:VCARD\nN;CHARSET=x-unknown:Gar\xe7on;\xc3\xa9lo\nEND:VCARD\nBEGIN:VCARD\nN;CHARSET=x-unknown:Gar\xc3\xa7on;\xe9lo\nEND:VCARD\n", u"[Garçon;Ã©lo;][GarÃ§on;élo;]"},
         {"END:VCARD\nBEGIN:VCARD\nN:Last;First\nEND:VCARD\n", u"[Last;First;]"},
+        // An escape at a value's start; \N a line break.
+        {"BEGIN:VCARD\nN:\\,A;B\nEND:VCARD\nBEGIN:VCARD\nFN:A\\NB\nEND:VCARD\n", u"[,A;B;][A\nB;;]"},
         {"", u""}, {"BEGIN:VCARD", u""}, {"END:VCARD\nEND:VCARD\n", u""}, {"N:a;b\n", u""},
         {"BEGIN:VCARD\nN;QUOTED-PRINTABLE:=\n=\n=", u""}, {"\r\r\r:::;;;", u""},
         {many, manyListed},
@@ -71,7 +73,7 @@ TEST(ExtractEmailAddress, FindsTheAddressInAnEmailText) {
         {u"Jean Dupont <jean.dupont@example.org>", u"jean.dupont@example.org"}, {u"\"Bob\" <Bob_Durand@Mail-Box.NET>", u"Bob_Durand@Mail-Box.NET"},
         {u" bob@example.net ", u"bob@example.net"}, {u"pat+chess@example.org", u"pat+chess@example.org"}, {u"sean.o'brien@example.ie", u"sean.o'brien@example.ie"},
         {u"Pat <pat+chess@example.org>", u"pat+chess@example.org"}, {u"Sean O'Brien sean.o'brien@example.ie (home)", u"sean.o'brien@example.ie"},
-        {u"mailto:bob@example.net;", u"bob@example.net"}, {u"a@b.c, d@e.f", u"a@b.c"},
+        {u"mailto:bob@example.net;", u"bob@example.net"}, {u"a@b.c, d@e.f", u"a@b.c"}, {u"Jörg <jörg@example.de>", u"jörg@example.de"},
         {u"Bob Durand", u"none"}, {u"@example.net", u"none"}, {u"bob@ example", u"none"}, {u"", u"none"},
     };
     // clang-format on

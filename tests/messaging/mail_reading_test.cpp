@@ -60,6 +60,7 @@ std::vector<MailRow> MailRows() {
         {"text_attachment_not_the_body", "@plain_attachment_html_body.eml", u"bob@example.org | Move and game | 12.09 | 2... Nc6\r\n"},
         {"header_then_e5", "@header_line_then_e5.eml", u"Unknown | e5 | 12.09 | e5"},
         {"no_empty_line", "@raw_without_empty_line.eml", u"Unknown | Error | 12.09 | garbage line without colon\r\nand more text 9. Kg1\r\n"},
+        {"html_reference_and_quoted_gt", "Content-Type: text/html\n\n<p title=\"a>b\">caf&#233;</p>", u"Unknown | Error | 12.09 | café\r\n"},
         {"plain_after_html", "@multipart_plain_after_html.eml", u"multi@example.org | Parts | 12.09 | 14. Rfe1"},
         {"forwarded", "@forwarded_rfc822.eml", u"fwd@example.org | Fwd | 12.09 | 21... Kh8"},
         {"sender_in_group", "@sender_in_group.eml", u"white@example.org | Group | 12.09 | 1. e4\r\n"},
@@ -108,7 +109,7 @@ TEST(ParseSenderAddress, AgreesWithTheWholeMessagesSender) {
              "From: \"Durand, Bob\" <bob@example.net>\n", "From: =?UTF-8?Q?Bj=C3=B6rn?= <bjorn@example.se>\n", "From: bob@example.net (Bob Durand)\n",
              "From: Bob\n Durand\n <bob@example.net>\n", "From: Chess friends: bob@example.net, carol@example.org;\n",
              "Sender: carol@example.org\nFrom: undisclosed\n", "From: a@b@c\n", "Subject: no sender\n",
-             "From: @example.net\n", "From: bob@\n", "From: b@x <c@example.org>\n", "From: Bob <bob@example.net\n", "From: <>\n"}) {
+             "From: @example.net\n", "From: bob@\n", "From: b@x <c@example.org>\n", "From: Bob <bob@example.net\n", "From: <>\n", "From: @ <c@example.org>\n"}) {
         // clang-format on
         const std::optional<ParsedMail> whole = ParseMail(header + "\nbody\n");
         ASSERT_TRUE(whole.has_value()) << header;
@@ -258,6 +259,7 @@ TEST_F(InboxTest, NewestMessageOfEachSender) {
         cache);
     EXPECT_EQ(counts, (std::vector<std::size_t>{1, 2, 3}));
     EXPECT_EQ(newest.senderCount(), 2u);
+    EXPECT_EQ(fs::status(cache).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_NE(newest.From(u" BOB@example.NET "), nullptr);
     EXPECT_EQ(newest.From(u" BOB@example.NET ")->file, a / "cur" / "2.a:2,S");
     EXPECT_EQ(newest.NewerThan(u"bob@example.net", kNinth / kDay - 1),
@@ -279,6 +281,8 @@ TEST_F(InboxTest, NewestMessageOfEachSender) {
     EXPECT_FALSE(saved.OutOfDate());
     WriteBytes(cache, "1 2\tbob@example.net\t" + (a / "cur" / "2.b:2,S").string() + "\n");
     EXPECT_EQ(SenderCache::Load(cache).Use((a / "cur" / "2.b:2,S").string()), nullptr);
+    WriteBytes(a / "new" / "5.a", "\nFrom: eve@example.com\n");  // no header: a body names nobody
+    EXPECT_EQ(ReadNewestMessages({a}, {}).From(u"eve@example.com"), nullptr);
 }
 
 TEST_F(InboxTest, SettingsAndLogon) {
