@@ -160,6 +160,12 @@ bool IsPlainAddressByte(char c) {
            std::string_view("\"(),:;<>[\\]").find(c) == std::string_view::npos;
 }
 
+// True when a dot starts, ends or doubles a part of an address: GMime drops or refuses
+// such a dot, so the plain reading leaves the address to it.
+bool HasStrayDot(std::string_view part) {
+    return part.front() == '.' || part.back() == '.' || part.find("..") != std::string_view::npos;
+}
+
 // The address of a field value written in one of the two plain forms that nearly all
 // mail uses, "local@domain" and "Some Name <local@domain>" (a name of plain words),
 // which GMime would read to the same address; std::nullopt for any other value, which
@@ -186,7 +192,8 @@ std::optional<std::string_view> PlainAddress(std::string_view value) {
     const std::size_t at = address.find('@');
     const bool plain = std::all_of(address.begin(), address.end(), IsPlainAddressByte);
     if (!plain || at == 0 || at == std::string_view::npos || at + 1 == address.size() ||
-        address.find('@', at + 1) != std::string_view::npos) {
+        address.find('@', at + 1) != std::string_view::npos || HasStrayDot(address.substr(0, at)) ||
+        HasStrayDot(address.substr(at + 1))) {
         return std::nullopt;
     }
     return address;

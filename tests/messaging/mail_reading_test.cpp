@@ -109,7 +109,8 @@ TEST(ParseSenderAddress, AgreesWithTheWholeMessagesSender) {
              "From: \"Durand, Bob\" <bob@example.net>\n", "From: =?UTF-8?Q?Bj=C3=B6rn?= <bjorn@example.se>\n", "From: bob@example.net (Bob Durand)\n",
              "From: Bob\n Durand\n <bob@example.net>\n", "From: Chess friends: bob@example.net, carol@example.org;\n",
              "Sender: carol@example.org\nFrom: undisclosed\n", "From: a@b@c\n", "Subject: no sender\n",
-             "From: @example.net\n", "From: bob@\n", "From: b@x <c@example.org>\n", "From: Bob <bob@example.net\n", "From: <>\n", "From: @ <c@example.org>\n"}) {
+             "From: @example.net\n", "From: bob@\n", "From: b@x <c@example.org>\n", "From: Bob <bob@example.net\n", "From: <>\n", "From: @ <c@example.org>\n",
+             "From: bob@example.net.\n", "From: Bob <bob@example.net.>\n", "From: bob.@x.org\n", "From: Bob <a@b..c>\n", "From: a@.b\n"}) {
         // clang-format on
         const std::optional<ParsedMail> whole = ParseMail(header + "\nbody\n");
         ASSERT_TRUE(whole.has_value()) << header;
