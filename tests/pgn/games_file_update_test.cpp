@@ -115,7 +115,13 @@ TEST(SaveGame, SplicesTheGameIntoItsSlotOrAddsIt) {
             ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
         }
         ErrorBoxRecorder recorder;
+        const auto openFiles = [] {
+            return std::ranges::distance(fs::directory_iterator("/proc/self/fd"),
+                                         fs::directory_iterator());
+        };
+        const auto openBefore = openFiles();
         ASSERT_EQ(SaveGame(document), SaveResult::Ok);
+        EXPECT_EQ(openFiles(), openBefore) << "a save leaves no descriptor open";
         std::string content = ReadWholeFile(path);
         const std::string saved = GameText(document);
         if (c.found) {
