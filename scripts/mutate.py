@@ -156,8 +156,8 @@ def enumerate_sites(source_root, folders):
 
 def run(command, cwd, timeout):
     try:
-        result = subprocess.run(command, cwd=cwd, capture_output=True, text=True, errors="replace",
-                                timeout=timeout)
+        result = subprocess.run(command, cwd=cwd, capture_output=True, text=True,
+                                errors="replace", timeout=timeout)
         return result.returncode, result.stdout + result.stderr
     except subprocess.TimeoutExpired as expired:
         out = (expired.stdout or b"") + (expired.stderr or b"")

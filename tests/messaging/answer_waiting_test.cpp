@@ -134,8 +134,7 @@ void AnswerWaitingTest::getAnswerOnAMarkedGameShowsThatMessagesLines() {
     script.ThenOn<MessageLinesDialog>(
         "the lines, without the inbox", {}, [](MessageLinesDialog& dialog) {
             for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_F2}) {
-                QWidget* focused = QApplication::focusWidget();
-                QTest::keyClick(focused != nullptr ? focused : &dialog, key);
+                QTest::keyClick(screen_test::FocusedOr(&dialog), key);
             }
         });
     script.ThenOn<GameDisplay>(

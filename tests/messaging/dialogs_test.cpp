@@ -127,7 +127,7 @@ struct KeyDriver {
             } else if (QApplication::activeWindow() != &modal) {  // back from a box
                 activate();
             }
-            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &modal;
+            QWidget* target = screen_test::FocusedOr(&modal);
             const QKeyCombination press = QKeySequence(key)[0];
             if (key.startsWith('=')) {
                 QTest::keyClicks(target, key.mid(1).replace('_', ' '));

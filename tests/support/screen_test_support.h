@@ -7,6 +7,12 @@
 // Drives modal screens in QtTest from timers that poll for them to show.
 namespace screen_test {
 
+// Where a key goes: the focused field, or `fallback` while nothing has the focus.
+inline QWidget* FocusedOr(QWidget* fallback) {
+    QWidget* focused = QApplication::focusWidget();
+    return focused != nullptr ? focused : fallback;
+}
+
 // The screen on top: an open popup menu, else the visible modal dialog, else null.
 inline QWidget* TopScreen() {
     QWidget* top = QApplication::activePopupWidget();
